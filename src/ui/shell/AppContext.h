@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/link/PortTable.h"
+#include "core/link/TransferRunner.h"
 #include "core/platform/Clock.h"
 #include "core/platform/MainShell.h"
 #include "core/platform/UiServices.h"
@@ -17,4 +18,5 @@ struct AppContext {
     WindowHost& windows;
     PortTable& ports;
     PortProber& prober;
+    TransferRunner& transfer;
 };
