@@ -20,3 +20,6 @@ template <class Table> bool isValidLevelOrEventRow(const Table& table, int row) 
 
 // A parameter-change row only needs a valid date.
 inline bool isValidParamChangeRow(const ParamChangeTable& table, int row) { return hasValidRecordDate(table, row); }
+
+// An event-log row is an event when exactly one of its two code bytes (columns 7 and 8) is non-zero.
+inline bool isEventRow(const EventTable& table, int row) { return (table(row, 7) != 0) != (table(row, 8) != 0); }
