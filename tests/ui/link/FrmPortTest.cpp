@@ -142,24 +142,21 @@ TEST_F(FrmPortTest, OkStoresTheChoiceSetsTheTitleAndCloses) {
     EXPECT_TRUE(window.isNull());
 }
 
-TEST_F(FrmPortTest, DoubleClickOnAPortActsAsOk) {
-    QPointer<FrmPort> window = openWindow({4, 9});
-    QTest::mouseDClick(window->optionCom(9), Qt::LeftButton);
-    flushDeletes();
-    EXPECT_EQ(store.Com_Port, 9);
-    EXPECT_EQ(shell.caption(), portChosenTitle(9, 5));
-    EXPECT_TRUE(window.isNull());
-}
-
-TEST_F(FrmPortTest, DoubleClickOnADisabledPortDoesNothing) {
+TEST_F(FrmPortTest, DoubleClickOnAnOpenablePortActsAsOk) {
     QPointer<FrmPort> window = openWindow({4, 9});
     const QString captionBefore = shell.caption();
-    QTest::mouseDClick(window->optionCom(5), Qt::LeftButton);
+    QTest::mouseDClick(window->optionCom(5), Qt::LeftButton); // disabled: nothing happens
     flushDeletes();
     ASSERT_FALSE(window.isNull());
     EXPECT_EQ(store.Com_Port, 0);
     EXPECT_EQ(shell.caption(), captionBefore);
     EXPECT_FALSE(window->cmdOk()->isEnabled());
+
+    QTest::mouseDClick(window->optionCom(9), Qt::LeftButton);
+    flushDeletes();
+    EXPECT_EQ(store.Com_Port, 9);
+    EXPECT_EQ(shell.caption(), portChosenTitle(9, 5));
+    EXPECT_TRUE(window.isNull());
 }
 
 TEST_F(FrmPortTest, OkWithoutPortKeepsTheWindowOpen) {
@@ -173,25 +170,23 @@ TEST_F(FrmPortTest, OkWithoutPortKeepsTheWindowOpen) {
     EXPECT_EQ(store.Open_frmPort, kTrue);
 }
 
-TEST_F(FrmPortTest, AnnulerWithoutPortShowsFileMode) {
-    QPointer<FrmPort> window = openWindow({1, 2});
-    QTest::mouseClick(window->cmdAnnuler(), Qt::LeftButton);
-    flushDeletes();
-    EXPECT_TRUE(window.isNull());
-    EXPECT_EQ(store.Open_frmPort, kFalse);
-    EXPECT_EQ(store.Com_Port, 0);
-    EXPECT_EQ(shell.caption(), noPortClosedTitle());
-}
-
-TEST_F(FrmPortTest, AnnulerKeepsAPreviousPortAndItsTitle) {
-    store.Com_Port = 2;
-    shell.setCaption(portChosenTitle(2, 5));
-    QPointer<FrmPort> window = openWindow({1, 2});
-    QTest::mouseClick(window->optionCom(1), Qt::LeftButton);
-    QTest::mouseClick(window->cmdAnnuler(), Qt::LeftButton);
-    flushDeletes();
-    EXPECT_EQ(store.Com_Port, 2);
-    EXPECT_EQ(shell.caption(), portChosenTitle(2, 5));
+TEST_F(FrmPortTest, AnnulerSetsTheFileModeTitleOnlyWithoutPort) {
+    struct Case {
+        int16_t comPortBefore;
+        QString caption;
+    } cases[] = {{0, noPortClosedTitle()}, {2, portChosenTitle(2, 5)}};
+    for (const Case& c : cases) {
+        store.Com_Port = c.comPortBefore;
+        shell.setCaption(c.comPortBefore ? portChosenTitle(2, 5) : QStringLiteral("before"));
+        QPointer<FrmPort> window = openWindow({1, 2});
+        QTest::mouseClick(window->optionCom(1), Qt::LeftButton); // a click alone changes nothing
+        QTest::mouseClick(window->cmdAnnuler(), Qt::LeftButton);
+        flushDeletes();
+        EXPECT_TRUE(window.isNull()) << c.comPortBefore;
+        EXPECT_EQ(store.Open_frmPort, kFalse) << c.comPortBefore;
+        EXPECT_EQ(store.Com_Port, c.comPortBefore);
+        EXPECT_EQ(shell.caption(), c.caption) << c.comPortBefore;
+    }
 }
 
 TEST_F(FrmPortTest, ReopeningUnloadsTheOpenDialogFirst) {
