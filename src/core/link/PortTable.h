@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QString>
 #include <QStringList>
 
@@ -7,6 +8,12 @@
 class PortTable {
 public:
     static constexpr int kPortCount = 16;
+
+    // A serial device found on the machine; USB adapters are numbered before on-board ports.
+    struct Device {
+        QString path;
+        bool isUsb = false;
+    };
 
     // The table of this machine (see PortTable.cpp for the rule).
     static PortTable detect();
@@ -16,6 +23,19 @@ public:
     // Device path of port n (1..16), or "" when no device has that number.
     QString devicePath(int port) const;
     const QStringList& devicePaths() const { return m_paths; }
+
+    // The numbering rule in words, as the documentation and the command line show it.
+    static QString rule();
+
+    // The numbering itself, without touching the machine: the paths of the override list (in their
+    // order) then the devices found, ordered and deduplicated, at most kPortCount of them.
+    static QStringList orderDevices(const QStringList& listedPaths, const QList<Device>& found);
+    // Splits the override variable: paths separated by ':', blanks around them and empty entries dropped.
+    static QStringList parsePortList(const QString& value);
+    // Whether a device name is that of a USB serial adapter (ttyUSB*, ttyACM* and the like).
+    static bool isUsbName(const QString& path);
+    // Natural order of device paths: digit runs compare by value, so ttyUSB2 comes before ttyUSB10.
+    static bool naturalLess(const QString& a, const QString& b);
 
 private:
     QStringList m_paths;
