@@ -1,10 +1,17 @@
 #include "cli/Commands.h"
 
+#include "cli/FileCommands.h"
 #include "cli/PortCommands.h"
+
+namespace {
+void append(std::vector<CliCommand>& commands, std::vector<CliCommand> group) {
+    for (CliCommand& command : group) commands.push_back(std::move(command));
+}
+} // namespace
 
 std::vector<CliCommand> allCliCommands() {
     std::vector<CliCommand> commands;
-    for (auto& command : portCommands())
-        commands.push_back(std::move(command));
+    append(commands, fileCliCommands());
+    append(commands, portCommands());
     return commands;
 }
