@@ -3,6 +3,7 @@
 // Widget-side fakes for the window tests: a main-window host and an AppContext built from fakes.
 // Header-only, for the ui suite (the support library itself does not link the widgets).
 
+#include "support/FakePortProber.h"
 #include "support/FakeTransferRunner.h"
 #include "support/Fakes.h"
 #include "ui/shell/AppContext.h"
@@ -102,10 +103,6 @@ private:
     std::vector<QPointer<QWidget>> m_shown;
 };
 
-class FakePortProber : public PortProber {
-public:
-    bool canOpen(int) override { return false; }
-};
 
 // Everything a window needs, from fakes. The windows go first: they still reach the context when
 // they unload.

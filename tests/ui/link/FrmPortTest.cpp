@@ -1,6 +1,6 @@
 #include "ui/link/FrmPort.h"
 
-#include "FakeWindowHost.h"
+#include "PortDialogHost.h"
 #include "core/link/PortSelection.h"
 #include "support/FakePortProber.h"
 #include "support/Fakes.h"
@@ -46,11 +46,11 @@ protected:
     FakeUiServices ui;
     FakeClock clock;
     FakeMainShell shell;
-    FakeWindowHost host{store};
+    PortDialogHost host{store};
     PortTable ports{QStringList{QStringLiteral("/dev/ttyUSB0"), QStringLiteral("/dev/ttyUSB1"),
                                 QStringLiteral("/dev/ttyS0")}};
     FakePortProber prober;
-    NoTransferRunner transfer;
+    CountingTransferRunner transfer;
     AppContext context{store, ui, clock, shell, host, ports, prober, transfer};
 
 private:

@@ -13,9 +13,9 @@
 
 // A work area without a main window: it builds frmPort for real and a bare widget for any other
 // name, and records what the housekeeping asked of it.
-class FakeWindowHost : public WindowHost {
+class PortDialogHost : public WindowHost {
 public:
-    explicit FakeWindowHost(DataStore& store) : m_store(store) {}
+    explicit PortDialogHost(DataStore& store) : m_store(store) {}
 
     void open(WindowId id) override {
         if (window(id)) unloadWindow(id);
@@ -50,7 +50,7 @@ private:
     std::map<WindowId, QPointer<QWidget>> m_windows;
 };
 
-class NoTransferRunner : public TransferRunner {
+class CountingTransferRunner : public TransferRunner {
 public:
     void runTransfer(DataStore&) override { ++runs; }
     int runs = 0;
