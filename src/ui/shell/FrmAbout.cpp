@@ -95,6 +95,7 @@ void FrmAbout::releaseMain() {
 void FrmAbout::closeEvent(QCloseEvent* event) {
     releaseMain();
     event->accept();
+    Q_EMIT closed();
 }
 
 void FrmAbout::keyPressEvent(QKeyEvent* event) {

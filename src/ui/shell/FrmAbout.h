@@ -14,6 +14,10 @@ public:
     explicit FrmAbout(AppContext& context);
     ~FrmAbout() override;
 
+Q_SIGNALS:
+    // The box has closed; it goes at the next turn of the event loop.
+    void closed();
+
 protected:
     void closeEvent(QCloseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;

@@ -13,6 +13,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QScreen>
+#include <QWindow>
 
 namespace {
 // The bar entries "|" only separate the commands in the menu bar: they do nothing when chosen.
@@ -170,9 +171,11 @@ QWidget* FrmMain::window(WindowId id) const {
 
 void FrmMain::show(QWidget* child) {
     if (!child) return;
-    // A window that placed itself keeps its place inside the work area.
+    // A window keeps the size and the place it gave itself; one that did not place itself is centred.
     const bool placed = child->testAttribute(Qt::WA_Moved);
     const QPoint place = child->pos();
+    const bool sized = child->testAttribute(Qt::WA_Resized);
+    const QSize size = child->size();
 
     // Closing a window unloads it: the next open() builds it afresh.
     child->setAttribute(Qt::WA_DeleteOnClose);
@@ -181,7 +184,14 @@ void FrmMain::show(QWidget* child) {
     // A window that closes itself leaves no empty frame behind.
     connect(child, &QObject::destroyed, frame, &QObject::deleteLater);
     child->installEventFilter(this);
-    if (placed) frame->move(place);
+    if (sized) frame->resize(size.grownBy(frame->contentsMargins()));
+    if (placed) {
+        frame->move(place);
+    } else {
+        const QSize room = m_area->viewport()->size();
+        frame->move(qMax(0, (room.width() - frame->width()) / 2),
+                    qMax(0, (room.height() - frame->height()) / 3));
+    }
     frame->show();
     child->show();
 }
@@ -228,8 +238,12 @@ void FrmMain::showAbout() {
     }
     auto* about = new FrmAbout(m_context);
     m_aboutBox = about;
-    // The about box stands on its own (the main window is disabled while it shows), centred on it.
+    connect(about, &FrmAbout::closed, this, [this] { m_aboutBox = nullptr; });
+    // The about box is not a child of the main window, which is disabled while it shows and would
+    // disable it too; the window system still keeps it above the main window, centred on it.
     about->move(frameGeometry().center() - about->rect().center());
+    about->winId();
+    if (about->windowHandle() && windowHandle()) about->windowHandle()->setTransientParent(windowHandle());
     about->show();
 }
 
