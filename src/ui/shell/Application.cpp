@@ -1,5 +1,51 @@
 #include "ui/shell/Application.h"
 
-#include <QApplication>
+#include "core/link/PortTable.h"
+#include "core/platform/QtClock.h"
+#include "ui/shell/FrmMain.h"
+#include "ui/shell/FrmStart.h"
+#include "ui/shell/QtUiServices.h"
+#include "ui/shell/StandIns.h"
 
-int runVorlAnalyser(QApplication& app) { return app.exec(); }
+#include <QApplication>
+#include <QPointer>
+
+bool runStartUp(FrmMain& main) {
+    AppContext& context = main.context();
+    context.shell.setMenuEnabled(MenuEntry::mnuSave_As, false);
+    if (main.window(WindowId::frmWait)) main.unloadWindow(WindowId::frmWait);
+    main.closeAbout();
+    main.show();
+
+    QPointer<FrmStart> splash = new FrmStart(&main);
+    splash->runLoadSequence(context.shell, context.clock);
+    if (splash) splash->close();
+    if (main.wasClosed()) return false;
+
+    context.store.applyStartValues();
+    main.open(WindowId::frmPort);
+    return true;
+}
+
+int runVorlAnalyser(QApplication& app) {
+    QApplication::setApplicationName(QStringLiteral("VORL Analyser"));
+    QApplication::setApplicationVersion(QStringLiteral(VORL_VERSION));
+
+    DataStore store;
+    QtClock clock;
+    QtUiServices ui;
+    PortTable ports = PortTable::detect();
+    SerialPortProber prober(ports);
+    StandInTransferRunner transfer;
+
+    FrmMain main(ShellServices{store, ui, clock, ports, prober, transfer});
+    ui.setParentWindow(&main);
+
+    // The program ends with its main window, whatever other window is still on screen; until the
+    // start-up is over, closing it only ends the start-up.
+    QApplication::setQuitOnLastWindowClosed(false);
+    if (!runStartUp(main)) return 0;
+    QObject::connect(&main, &FrmMain::closed, &app, &QCoreApplication::quit, Qt::QueuedConnection);
+    if (main.wasClosed()) return 0;
+    return app.exec();
+}

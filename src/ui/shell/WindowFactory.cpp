@@ -1,11 +1,24 @@
 #include "ui/shell/WindowFactory.h"
 
 #include "ui/shell/AppContext.h"
+#include "ui/shell/PlaceholderWindow.h"
 
-#include <QLabel>
-
+// The one place that knows which class builds which window.
 QWidget* createWindow(WindowId id, AppContext& context) {
-    Q_UNUSED(context);
-    auto* placeholder = new QLabel(QStringLiteral("%1").arg(QString::fromLatin1(windowName(id))));
-    return placeholder;
+    switch (id) {
+    case WindowId::frmPort:
+    case WindowId::frmData_Type:
+    case WindowId::frmGraphique_Leq:
+    case WindowId::frmInTableau:
+    case WindowId::frmTableau_Evenements:
+    case WindowId::frmTableau_Leq:
+    case WindowId::frmWait_Save:
+    case WindowId::frmInGraphique:
+    case WindowId::frmWait:
+    case WindowId::frmTableau_Leq_V5:
+    case WindowId::frmParametres_v4:
+    case WindowId::frmInGraphique_v5:
+        return new PlaceholderWindow(id, context);
+    }
+    return nullptr;
 }

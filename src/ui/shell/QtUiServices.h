@@ -1,0 +1,28 @@
+#pragma once
+
+#include "core/platform/UiServices.h"
+
+#include <QPointer>
+#include <QWidget>
+
+// The real dialogs: message boxes, the open and save file choosers and the hourglass cursor.
+class QtUiServices : public UiServices {
+public:
+    // The boxes stand over this window (the main window once it exists).
+    void setParentWindow(QWidget* parent) { m_parent = parent; }
+
+    void message(MessageIcon icon, const QString& title, const QString& text) override;
+    std::optional<QString> openFileName(const QString& fileName, const QString& filter) override;
+    std::optional<QString> saveFileName(const QString& fileName, const QString& filter) override;
+    void setBusyCursor(bool busy) override;
+
+    // "Description (*.a)|*.a|Other|*.b;*.c" as the program writes its filters, in the form Qt's
+    // file dialog reads: "Description (*.a);;Other (*.b *.c)".
+    static QString qtFileFilter(const QString& filter);
+
+private:
+    QWidget* dialogParent() const;
+
+    QPointer<QWidget> m_parent;
+    bool m_busy = false;
+};

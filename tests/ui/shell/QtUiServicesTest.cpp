@@ -1,0 +1,85 @@
+#include "ui/shell/QtUiServices.h"
+#include "ui/shell/StandIns.h"
+#include "ui/widgets/Pictures.h"
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+TEST(QtUiServices, FileFiltersAreTranslatedToQtsForm) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"Sauvegarde QLV 40 (*.qlv)|*.qlv", "Sauvegarde QLV 40 (*.qlv)"},
+        {"Texte|*.txt", "Texte (*.txt)"},
+        {"Textes|*.txt;*.csv", "Textes (*.txt *.csv)"},
+        {"A (*.a)|*.a|B|*.b", "A (*.a);;B (*.b)"},
+        {"Tous|", "Tous (*)"},
+        {"|*.qlv", "(*.qlv)"},
+        {"", ""},
+    };
+    for (const auto& [filter, expected] : cases)
+        EXPECT_EQ(QtUiServices::qtFileFilter(QString::fromLatin1(filter)), QString::fromLatin1(expected))
+            << filter;
+}
+
+TEST(QtUiServices, BusyCursorIsSetOnceAndRemovedOnce) {
+    QtUiServices ui;
+    ui.setBusyCursor(true);
+    ui.setBusyCursor(true);
+    ASSERT_NE(QApplication::overrideCursor(), nullptr);
+    EXPECT_EQ(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
+    ui.setBusyCursor(false);
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+    ui.setBusyCursor(false);
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
+TEST(QtUiServices, AMessageStaysAnswerableWhenItsWindowIsDisabled) {
+    QWidget parent;
+    parent.show();
+    parent.setEnabled(false); // as during the splash or the about box
+    QtUiServices ui;
+    ui.setParentWindow(&parent);
+    ui.setBusyCursor(true);
+
+    bool seen = false;
+    QTimer::singleShot(0, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        ASSERT_NE(box, nullptr);
+        seen = true;
+        EXPECT_TRUE(box->isEnabled());
+        EXPECT_EQ(box->icon(), QMessageBox::Critical);
+        EXPECT_EQ(box->windowTitle(), QStringLiteral("Erreur de transmission (Erreur 01)"));
+        EXPECT_EQ(box->text(), QStringLiteral("Erreur 01"));
+        EXPECT_EQ(QApplication::overrideCursor(), nullptr); // the hourglass gives way to the box
+        box->accept();
+    });
+    ui.message(MessageIcon::Critical, QStringLiteral("Erreur de transmission (Erreur 01)"),
+               QStringLiteral("Erreur 01"));
+    EXPECT_TRUE(seen);
+    ASSERT_NE(QApplication::overrideCursor(), nullptr); // and comes back after it
+    ui.setBusyCursor(false);
+}
+
+TEST(StandIns, TransferReportsErrorOneAndProberOpensOnlyRealDevices) {
+    DataStore store;
+    store.Data_Loaded = kTrue;
+    StandInTransferRunner transfer;
+    transfer.runTransfer(store);
+    EXPECT_EQ(store.Abort_Flag, kTrue);
+    EXPECT_EQ(store.Transfer_Step, 3);
+    EXPECT_EQ(store.Data_Loaded, kTrue); // the data in memory stays usable
+
+    PortTable ports({QStringLiteral("/nonexistent/ttyVORL0"), QString()});
+    SerialPortProber prober(ports);
+    for (int port : {0, 1, 2, 3, 16, 17})
+        EXPECT_FALSE(prober.canOpen(port)) << port;
+}
+
+TEST(Pictures, AMissingPictureGivesAnEmptyPictureAndEveryNamedPictureIsInstalled) {
+    EXPECT_TRUE(loadPicture(QStringLiteral("Absent.bmp")).isNull());
+    for (const char* name : {"Logo Vorl.bmp", "QLV 30-2 Back.bmp", "Ok.bmp", "New Graphique.bmp",
+                             "Zoom Leq 1.bmp", "Zoom Leq 10.bmp", "No Zoom Leq 1.bmp", "No Zoom Leq 10.bmp",
+                             "Print.bmp", "New Tableau.bmp", "Exit.jpg"})
+        EXPECT_FALSE(loadPicture(QString::fromLatin1(name)).isNull()) << name;
+}
