@@ -1,10 +1,12 @@
 #include "ui/shell/Application.h"
 
 #include "core/link/PortTable.h"
+#include "core/link/SerialPortProber.h"
 #include "core/platform/QtClock.h"
 #include "ui/shell/FrmMain.h"
 #include "ui/shell/FrmStart.h"
 #include "ui/shell/QtUiServices.h"
+#include "ui/files/SaveCommandUi.h"
 #include "ui/shell/StandIns.h"
 
 #include <QApplication>
@@ -40,6 +42,7 @@ int runVorlAnalyser(QApplication& app) {
 
     FrmMain main(ShellServices{store, ui, clock, ports, prober, transfer});
     ui.setParentWindow(&main);
+    QObject::connect(&main, &FrmMain::saveAsRequested, &main, [&main] { runSaveCommand(main.context()); });
 
     // The program ends with its main window, whatever other window is still on screen; until the
     // start-up is over, closing it only ends the start-up.
