@@ -72,6 +72,8 @@ LeqTableV5View PrepareLeqTableV5(DataStore& store) {
 
     const bool has10 = store.Leq10_Count > 1;
     const bool has1 = store.Leq1_Count > 1;
+    view.hasLeq10 = has10;
+    view.hasLeq1 = has1;
     // A period with rows of neither kind leaves both lists empty: only a period without any row,
     // or one kind missing beside the other, shows the messages.
     if (!hasRows || (!has10 && has1))
@@ -90,6 +92,7 @@ EventTableView PrepareEventTable(DataStore& store) {
     BuildSerialNumber(store);
     view.serialLabel = TableSerialLabel(store);
     view.heading = QStringLiteral("Tableau des événements") + periodText(store, false);
+    view.oneDay = isOneDayPeriod(store);
     FindPeriodRows(store, store.Event_Records, EventTable::rowCount);
     if (store.Period_First == 0 && store.Period_Last == 0) {
         view.printable = false;

@@ -38,6 +38,8 @@ struct LeqTableV5View {
     QString heading1;
     TableList list10;
     TableList list1;
+    bool hasLeq10 = false; // Leq10 rows were copied for the period
+    bool hasLeq1 = false;
     bool printable = false;
     int newTableauLeft = NewTableauPosition::kLeqWithRows;
 };
@@ -47,6 +49,7 @@ struct EventTableView {
     QString serialLabel;
     QString heading;
     TableList list;
+    bool oneDay = false;
     bool printable = false;
     int newTableauLeft = NewTableauPosition::kEventsWithRows;
 };
