@@ -5,7 +5,11 @@
 #include "core/store/Labels.h"
 #include "core/tables/Parameters.h"
 #include "core/tables/PeriodDialog.h"
+#include "core/tables/TablePrintLayout.h"
 #include "core/tables/TableViews.h"
+#include "ui/tables/TablePagePainter.h"
+
+#include <QPdfWriter>
 
 namespace {
 // The command line has no main window: its caption and menus go nowhere.
@@ -76,6 +80,26 @@ int runTable(const QStringList& arguments, CliStreams& io) {
     return printTable(store, kinds.value(args[0]), from, to, io);
 }
 
+int runPrint(const QStringList& arguments, CliStreams& io) {
+    QStringList args = arguments;
+    QString fromText, toText, pdfPath;
+    if (!takeOption(args, QStringLiteral("--from"), fromText) ||
+        !takeOption(args, QStringLiteral("--to"), toText) ||
+        !takeOption(args, QStringLiteral("--pdf"), pdfPath) || args.size() != 2 || fromText.isEmpty() ||
+        toText.isEmpty() || (args[0] != QLatin1String("leq") && args[0] != QLatin1String("events")))
+        return usage(
+            io, QStringLiteral("print"),
+            QStringLiteral("usage: print leq|events FILE --from DD/MM/YYYY --to DD/MM/YYYY [--pdf OUT.pdf]"));
+    const QDate from = ParseDateText(fromText);
+    const QDate to = ParseDateText(toText);
+    if (!from.isValid() || !to.isValid())
+        return usage(io, QStringLiteral("print"), QStringLiteral("dates are written DD/MM/YYYY"));
+    DataStore store;
+    if (!loadFile(store, args[1], io)) return 1;
+    const TableKind kind = args[0] == QLatin1String("leq") ? TableKind::Leq : TableKind::Events;
+    return printTablePrintout(store, kind, from, to, pdfPath, io);
+}
+
 int runParams(const QStringList& arguments, CliStreams& io) {
     QStringList args = arguments;
     QString changeText;
@@ -94,11 +118,19 @@ int runParams(const QStringList& arguments, CliStreams& io) {
 }
 } // namespace
 
-int printTable(DataStore& store, TableKind kind, const QDate& from, const QDate& to, CliStreams& io) {
+namespace {
+// The period dialog's check and texts; false (after its message) for a start after the end.
+bool setPeriod(DataStore& store, const QDate& from, const QDate& to, CliStreams& io) {
     ConsoleUiServices ui(io.out);
-    if (!CheckPeriod(from, to, ui)) return 1;
+    if (!CheckPeriod(from, to, ui)) return false;
     SetPeriodStart(store, from);
     SetPeriodEnd(store, to);
+    return true;
+}
+} // namespace
+
+int printTable(DataStore& store, TableKind kind, const QDate& from, const QDate& to, CliStreams& io) {
+    if (!setPeriod(store, from, to, io)) return 1;
 
     if (kind == TableKind::Events) {
         const EventTableView view = PrepareEventTable(store);
@@ -131,6 +163,34 @@ int printTable(DataStore& store, TableKind kind, const QDate& from, const QDate&
     return 0;
 }
 
+int printTablePrintout(DataStore& store, TableKind kind, const QDate& from, const QDate& to,
+                       const QString& pdfPath, CliStreams& io) {
+    if (!setPeriod(store, from, to, io)) return 1;
+    QList<PrintPage> pages;
+    if (kind == TableKind::Events)
+        pages = EventTablePages(PrepareEventTable(store));
+    else if (store.Device_Version == 3)
+        pages = LeqTablePages(PrepareLeqTable(store));
+    else
+        pages = LeqTableV5Pages(PrepareLeqTableV5(store));
+
+    if (pdfPath.isEmpty()) {
+        for (const QString& line : DescribePages(pages))
+            io.out << line << '\n';
+        return 0;
+    }
+    QPdfWriter pdf(pdfPath);
+    pdf.setPageSize(QPageSize(QPageSize::A4));
+    pdf.setPageMargins(QMarginsF(0, 0, 0, 0));
+    pdf.setCreator(QStringLiteral("VORL Analyser"));
+    if (!paintTablePages(pdf, pages)) {
+        io.err << "vorl-cli print: cannot write " << pdfPath << '\n';
+        return 1;
+    }
+    io.err << pages.size() << " page(s) written to " << pdfPath << '\n';
+    return 0;
+}
+
 int printParameters(DataStore& store, std::optional<int> change, CliStreams& io) {
     ParametersView view = LoadParameters(store);
     if (change) {
@@ -156,6 +216,9 @@ std::vector<CliCommand> tableCommands() {
         {QStringLiteral("table"),
          QStringLiteral("leq|leq1|leq10|events FILE --from DD/MM/YYYY --to DD/MM/YYYY"),
          QStringLiteral("print a table of a save file for a period, as the table windows show it"), runTable},
+        {QStringLiteral("print"),
+         QStringLiteral("leq|events FILE --from DD/MM/YYYY --to DD/MM/YYYY [--pdf OUT.pdf]"),
+         QStringLiteral("the printout of a table: its texts and positions (twips), or a PDF file"), runPrint},
         {QStringLiteral("params"), QStringLiteral("FILE [--change K]"),
          QStringLiteral("print the device parameters of a save file (K: history entry, 0 = newest change)"),
          runParams},

@@ -201,3 +201,35 @@ TEST(TableCommand, DISABLED_Leq1OfAGeneration3FileIsAnError) {
         runCli({"vorl-cli", "table", "leq", path, "--from", "05/03/2009", "--to", "05/03/2009"}, leq.io), 0);
     EXPECT_EQ(leq.outLines().size(), 4);
 }
+
+TEST(PrintCommand, DescribesThePagesOrWritesAPdf) {
+    DataStore store = generation5Store();
+    Captured layout;
+    ASSERT_EQ(
+        printTablePrintout(store, TableKind::Leq, QDate(2009, 3, 5), QDate(2009, 3, 6), QString(), layout.io),
+        0);
+    const QStringList lines = layout.outLines();
+    // Leq10 part: serial, heading, 2 lines, page number; Leq1 part: serial, heading, 3 lines, page number.
+    ASSERT_EQ(lines.size(), 11) << layout.outText.toStdString();
+    EXPECT_EQ(lines[0],
+              QStringLiteral("1\t3300\t200\tQLV 40 - FirmWare Version : 5.6 - Numéro de Série : 00000042"));
+    EXPECT_TRUE(lines[2].startsWith(QStringLiteral("1\t2350\t1200\t        Le ")));
+    EXPECT_EQ(lines[4], QStringLiteral("1\t5000\t15500\t Page   1"));
+    EXPECT_EQ(lines[10], QStringLiteral("2\t5000\t15500\t Page   1"));
+
+    QTemporaryDir dir;
+    const QString pdf = dir.filePath(QStringLiteral("events.pdf"));
+    Captured written;
+    EXPECT_EQ(
+        printTablePrintout(store, TableKind::Events, QDate(2009, 3, 5), QDate(2009, 3, 5), pdf, written.io),
+        0);
+    QFile file(pdf);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(file.read(5).startsWith("%PDF"));
+
+    Captured reversed;
+    EXPECT_EQ(
+        printTablePrintout(store, TableKind::Events, QDate(2009, 3, 6), QDate(2009, 3, 5), pdf, reversed.io),
+        1);
+    EXPECT_EQ(reversed.outLines().size(), 2);
+}
