@@ -71,7 +71,7 @@ frmInTableau::frmInTableau(AppContext& context, QWidget* parent) : QWidget(paren
     connect(m_start, &QDateEdit::dateChanged, this, &frmInTableau::startChanged);
     connect(m_end, &QDateEdit::dateChanged, this, &frmInTableau::endChanged);
     connect(m_ok, &QPushButton::clicked, this, &frmInTableau::cmdOk);
-    connect(cancel, &QPushButton::clicked, this, &QWidget::close);
+    connect(cancel, &QPushButton::clicked, this, [this] { unloadSelf(this); });
 }
 
 void frmInTableau::startChanged() {
@@ -91,7 +91,7 @@ void frmInTableau::cmdOk() {
     // open() returns.
     QPointer<frmInTableau> self(this);
     if (table) m_ctx.windows.open(*table);
-    if (self) self->close();
+    if (self) unloadSelf(self);
 }
 
 // Enter anywhere in the dialog acts as Ok (the pickers and buttons pass the key on).

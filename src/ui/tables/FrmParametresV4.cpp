@@ -137,7 +137,7 @@ frmParametres_v4::frmParametres_v4(AppContext& context, QWidget* parent) : QWidg
         if (isVisible()) m_combo->setEditText(m_loaded.newestChange);
     });
     connect(m_print, &QPushButton::clicked, this, &frmParametres_v4::cmdPrint);
-    connect(m_exit, &QPushButton::clicked, this, &QWidget::close);
+    connect(m_exit, &QPushButton::clicked, this, [this] { unloadSelf(this); });
 }
 
 void frmParametres_v4::showValues(const ParametersView& view) {

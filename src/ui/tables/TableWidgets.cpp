@@ -7,6 +7,7 @@
 #include <QCloseEvent>
 #include <QLabel>
 #include <QListWidget>
+#include <QMdiSubWindow>
 #include <QPushButton>
 
 namespace {
@@ -26,6 +27,13 @@ void fillList(QListWidget* list, const TableList& content) {
     list->clear();
     list->setFont(tableListFont(content.message));
     list->addItems(content.lines);
+}
+
+void unloadSelf(QWidget* window) {
+    if (auto* frame = qobject_cast<QMdiSubWindow*>(window->parentWidget()))
+        frame->close();
+    else
+        window->close();
 }
 
 QLabel* makeLabel(QWidget* parent, const QString& name, const QString& text, int left, int top, int width,
@@ -73,7 +81,7 @@ void TableWindow::createButtons(int left, int top, const QString& newToolTip, co
                                left + 2 * kButtonStep, top, exitToolTip);
     connect(m_newTableau, &QPushButton::clicked, this, &TableWindow::newTableau);
     connect(m_print, &QPushButton::clicked, this, [this] { printTable(); });
-    connect(m_exit, &QPushButton::clicked, this, &QWidget::close);
+    connect(m_exit, &QPushButton::clicked, this, [this] { unloadSelf(this); });
 }
 
 // Without anything to print, Cmd_Print hides and Cmd_New_Tableau moves into its place beside Cmd_Exit.
@@ -84,7 +92,7 @@ void TableWindow::placeButtons(bool printable, int newTableauLeft) {
 
 void TableWindow::newTableau() {
     AppContext& ctx = m_ctx;
-    close();
+    unloadSelf(this);
     ctx.windows.open(WindowId::frmInTableau);
 }
 

@@ -17,6 +17,10 @@ QFont tableListFont(bool message);
 // Puts a builder's lines into a list box with the matching font.
 void fillList(QListWidget* list, const TableList& content);
 
+// Unloads a window from its own button: inside the main window its sub-window frame closes (which
+// closes the window first), so no empty frame stays behind.
+void unloadSelf(QWidget* window);
+
 // A named label at a position given in twips.
 QLabel* makeLabel(QWidget* parent, const QString& name, const QString& text, int left, int top, int width,
                   int height);

@@ -8,6 +8,8 @@
 
 #include <QLabel>
 #include <QListWidget>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QProcess>
 #include <QPushButton>
 #include <QTest>
@@ -164,6 +166,17 @@ TEST_F(TableWindowsTest, NewTableauGoesBackToThePeriodDialogWithTheSamePeriod) {
     EXPECT_EQ(store.Start_Day, QStringLiteral("05"));
     EXPECT_EQ(store.End_Day, QStringLiteral("06"));
     delete window.data();
+}
+
+TEST_F(TableWindowsTest, ExitInsideTheMainWindowClosesTheFrameToo) {
+    QMdiArea area;
+    auto* window = new frmTableau_Evenements(ctx);
+    QPointer<QMdiSubWindow> frame = area.addSubWindow(window);
+    frame->show();
+    QTest::mouseClick(button(window, "Cmd_Exit"), Qt::LeftButton);
+    EXPECT_EQ(store.Open_frmTableau_Evenements, kFalse);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(frame.isNull());
 }
 
 TEST_F(TableWindowsTest, LoadingATableClosesTheOtherWindows) {
