@@ -2,6 +2,7 @@
 
 #include "cli/FileCommands.h"
 #include "cli/PortCommands.h"
+#include "cli/TableCommands.h"
 
 namespace {
 void append(std::vector<CliCommand>& commands, std::vector<CliCommand> group) {
@@ -12,6 +13,7 @@ void append(std::vector<CliCommand>& commands, std::vector<CliCommand> group) {
 std::vector<CliCommand> allCliCommands() {
     std::vector<CliCommand> commands;
     append(commands, fileCliCommands());
+    append(commands, tableCommands());
     append(commands, portCommands());
     return commands;
 }

@@ -5,6 +5,11 @@
 #include "ui/files/FrmWaitSave.h"
 #include "ui/link/FrmPort.h"
 #include "ui/shell/PlaceholderWindow.h"
+#include "ui/tables/FrmInTableau.h"
+#include "ui/tables/FrmParametresV4.h"
+#include "ui/tables/FrmTableauEvenements.h"
+#include "ui/tables/FrmTableauLeq.h"
+#include "ui/tables/FrmTableauLeqV5.h"
 
 // The one place that knows which class builds which window.
 QWidget* createWindow(WindowId id, AppContext& context) {
@@ -15,14 +20,19 @@ QWidget* createWindow(WindowId id, AppContext& context) {
         return createFrmDataType(context);
     case WindowId::frmWait_Save:
         return createFrmWaitSave(context);
-    case WindowId::frmGraphique_Leq:
     case WindowId::frmInTableau:
+        return createFrmInTableau(context);
     case WindowId::frmTableau_Evenements:
+        return createFrmTableauEvenements(context);
     case WindowId::frmTableau_Leq:
+        return createFrmTableauLeq(context);
+    case WindowId::frmTableau_Leq_V5:
+        return createFrmTableauLeqV5(context);
+    case WindowId::frmParametres_v4:
+        return createFrmParametresV4(context);
+    case WindowId::frmGraphique_Leq:
     case WindowId::frmInGraphique:
     case WindowId::frmWait:
-    case WindowId::frmTableau_Leq_V5:
-    case WindowId::frmParametres_v4:
     case WindowId::frmInGraphique_v5:
         return new PlaceholderWindow(id, context);
     }

@@ -1,0 +1,226 @@
+#include "cli/TableCommands.h"
+
+#include "cli/ConsoleUiServices.h"
+#include "core/files/SaveFile.h"
+#include "core/store/Labels.h"
+#include "core/tables/Parameters.h"
+#include "core/tables/PeriodDialog.h"
+#include "core/tables/TablePrintLayout.h"
+#include "core/tables/TableViews.h"
+#include "ui/tables/TablePagePainter.h"
+
+#include <QPdfWriter>
+
+namespace {
+// The command line has no main window: its caption and menus go nowhere.
+class ConsoleShell : public MainShell {
+public:
+    void setCaption(const QString& caption) override { m_caption = caption; }
+    QString caption() const override { return m_caption; }
+    void setMenuEnabled(MenuEntry, bool) override {}
+    bool isMenuEnabled(MenuEntry) const override { return true; }
+    void setMainEnabled(bool) override {}
+    bool isMainEnabled() const override { return true; }
+
+private:
+    QString m_caption;
+};
+
+void printLines(const QStringList& lines, CliStreams& io) {
+    for (const QString& line : lines)
+        io.out << line << '\n';
+}
+
+// Reads FILE into the store; the reader prints its own messages.
+bool loadFile(DataStore& store, const QString& path, CliStreams& io) {
+    ConsoleUiServices ui(io.out);
+    ConsoleShell shell;
+    if (LoadSaveFile(store, path, ui, shell)) return true;
+    if (ui.messageCount() == 0) io.err << "vorl-cli: cannot read " << path << '\n';
+    return false;
+}
+
+// Takes "--name value" out of args; returns false when the option is there without a value.
+bool takeOption(QStringList& args, const QString& name, QString& value) {
+    const int at = args.indexOf(name);
+    if (at < 0) return true;
+    if (at + 1 >= args.size()) return false;
+    value = args.at(at + 1);
+    args.remove(at, 2);
+    return true;
+}
+
+int usage(CliStreams& io, const QString& command, const QString& text) {
+    io.err << "vorl-cli " << command << ": " << text << '\n';
+    return 2;
+}
+
+int runTable(const QStringList& arguments, CliStreams& io) {
+    QStringList args = arguments;
+    QString fromText, toText;
+    if (!takeOption(args, QStringLiteral("--from"), fromText) ||
+        !takeOption(args, QStringLiteral("--to"), toText) || args.size() != 2 || fromText.isEmpty() ||
+        toText.isEmpty())
+        return usage(io, QStringLiteral("table"),
+                     QStringLiteral("usage: table leq|leq1|leq10|events FILE "
+                                    "--from DD/MM/YYYY --to DD/MM/YYYY"));
+    static const QMap<QString, TableKind> kinds = {{QStringLiteral("leq"), TableKind::Leq},
+                                                   {QStringLiteral("leq1"), TableKind::Leq1},
+                                                   {QStringLiteral("leq10"), TableKind::Leq10},
+                                                   {QStringLiteral("events"), TableKind::Events}};
+    if (!kinds.contains(args[0]))
+        return usage(io, QStringLiteral("table"), QStringLiteral("unknown table ") + args[0]);
+    const QDate from = ParseDateText(fromText);
+    const QDate to = ParseDateText(toText);
+    if (!from.isValid() || !to.isValid())
+        return usage(io, QStringLiteral("table"), QStringLiteral("dates are written DD/MM/YYYY"));
+
+    DataStore store;
+    if (!loadFile(store, args[1], io)) return 1;
+    return printTable(store, kinds.value(args[0]), from, to, io);
+}
+
+int runPrint(const QStringList& arguments, CliStreams& io) {
+    QStringList args = arguments;
+    QString fromText, toText, pdfPath;
+    if (!takeOption(args, QStringLiteral("--from"), fromText) ||
+        !takeOption(args, QStringLiteral("--to"), toText) ||
+        !takeOption(args, QStringLiteral("--pdf"), pdfPath) || args.size() != 2 || fromText.isEmpty() ||
+        toText.isEmpty() || (args[0] != QLatin1String("leq") && args[0] != QLatin1String("events")))
+        return usage(
+            io, QStringLiteral("print"),
+            QStringLiteral("usage: print leq|events FILE --from DD/MM/YYYY --to DD/MM/YYYY [--pdf OUT.pdf]"));
+    const QDate from = ParseDateText(fromText);
+    const QDate to = ParseDateText(toText);
+    if (!from.isValid() || !to.isValid())
+        return usage(io, QStringLiteral("print"), QStringLiteral("dates are written DD/MM/YYYY"));
+    DataStore store;
+    if (!loadFile(store, args[1], io)) return 1;
+    const TableKind kind = args[0] == QLatin1String("leq") ? TableKind::Leq : TableKind::Events;
+    return printTablePrintout(store, kind, from, to, pdfPath, io);
+}
+
+int runParams(const QStringList& arguments, CliStreams& io) {
+    QStringList args = arguments;
+    QString changeText;
+    if (!takeOption(args, QStringLiteral("--change"), changeText) || args.size() != 1)
+        return usage(io, QStringLiteral("params"), QStringLiteral("usage: params FILE [--change K]"));
+    std::optional<int> change;
+    if (!changeText.isEmpty()) {
+        bool ok = false;
+        change = changeText.toInt(&ok);
+        if (!ok)
+            return usage(io, QStringLiteral("params"), QStringLiteral("K is a number (0 = newest change)"));
+    }
+    DataStore store;
+    if (!loadFile(store, args[0], io)) return 1;
+    return printParameters(store, change, io);
+}
+} // namespace
+
+namespace {
+// The period dialog's check and texts; false (after its message) for a start after the end.
+bool setPeriod(DataStore& store, const QDate& from, const QDate& to, CliStreams& io) {
+    ConsoleUiServices ui(io.out);
+    if (!CheckPeriod(from, to, ui)) return false;
+    SetPeriodStart(store, from);
+    SetPeriodEnd(store, to);
+    return true;
+}
+} // namespace
+
+int printTable(DataStore& store, TableKind kind, const QDate& from, const QDate& to, CliStreams& io) {
+    if (!setPeriod(store, from, to, io)) return 1;
+
+    if (kind == TableKind::Events) {
+        const EventTableView view = PrepareEventTable(store);
+        io.out << view.serialLabel << '\n' << view.heading << '\n';
+        printLines(view.list.lines, io);
+        return 0;
+    }
+    if (store.Device_Version == 3) {
+        if (kind == TableKind::Leq1) {
+            io.err
+                << "vorl-cli table: the data comes from a firmware 3.2 device, which keeps no Leq1 values\n";
+            return 2;
+        }
+        // Generation 3 keeps ten-minute levels only: "leq10" is its Leq table.
+        const LeqTableView view = PrepareLeqTable(store);
+        io.out << view.serialLabel << '\n' << view.heading << '\n';
+        printLines(view.list.lines, io);
+        return 0;
+    }
+    const LeqTableV5View view = PrepareLeqTableV5(store);
+    io.out << view.serialLabel << '\n';
+    if (kind != TableKind::Leq1) {
+        io.out << view.heading10 << '\n';
+        printLines(view.list10.lines, io);
+    }
+    if (kind != TableKind::Leq10) {
+        io.out << view.heading1 << '\n';
+        printLines(view.list1.lines, io);
+    }
+    return 0;
+}
+
+int printTablePrintout(DataStore& store, TableKind kind, const QDate& from, const QDate& to,
+                       const QString& pdfPath, CliStreams& io) {
+    if (!setPeriod(store, from, to, io)) return 1;
+    QList<PrintPage> pages;
+    if (kind == TableKind::Events)
+        pages = EventTablePages(PrepareEventTable(store));
+    else if (store.Device_Version == 3)
+        pages = LeqTablePages(PrepareLeqTable(store));
+    else
+        pages = LeqTableV5Pages(PrepareLeqTableV5(store));
+
+    if (pdfPath.isEmpty()) {
+        for (const QString& line : DescribePages(pages))
+            io.out << line << '\n';
+        return 0;
+    }
+    QPdfWriter pdf(pdfPath);
+    pdf.setPageSize(QPageSize(QPageSize::A4));
+    pdf.setPageMargins(QMarginsF(0, 0, 0, 0));
+    pdf.setCreator(QStringLiteral("VORL Analyser"));
+    if (!paintTablePages(pdf, pages)) {
+        io.err << "vorl-cli print: cannot write " << pdfPath << '\n';
+        return 1;
+    }
+    io.err << pages.size() << " page(s) written to " << pdfPath << '\n';
+    return 0;
+}
+
+int printParameters(DataStore& store, std::optional<int> change, CliStreams& io) {
+    ParametersView view = LoadParameters(store);
+    if (change) {
+        if (!view.generation5) {
+            io.err << "vorl-cli params: a firmware 3.2 device keeps no history of parameter changes\n";
+            return 2;
+        }
+        if (*change < 0 || *change >= view.history.size()) {
+            io.err << "vorl-cli params: no change " << *change << " (the history holds "
+                   << view.history.size() << ", 0 = newest)\n";
+            return 2;
+        }
+        view = ChooseParameterChange(store, view, *change);
+    }
+    if (view.dateLabelVisible) io.out << view.dateLabel << '\n';
+    for (const ParameterRow& row : view.rows)
+        if (row.visible) io.out << row.caption << '\t' << row.value << '\n';
+    return 0;
+}
+
+std::vector<CliCommand> tableCommands() {
+    return {
+        {QStringLiteral("table"),
+         QStringLiteral("leq|leq1|leq10|events FILE --from DD/MM/YYYY --to DD/MM/YYYY"),
+         QStringLiteral("print a table of a save file for a period, as the table windows show it"), runTable},
+        {QStringLiteral("print"),
+         QStringLiteral("leq|events FILE --from DD/MM/YYYY --to DD/MM/YYYY [--pdf OUT.pdf]"),
+         QStringLiteral("the printout of a table: its texts and positions (twips), or a PDF file"), runPrint},
+        {QStringLiteral("params"), QStringLiteral("FILE [--change K]"),
+         QStringLiteral("print the device parameters of a save file (K: history entry, 0 = newest change)"),
+         runParams},
+    };
+}

@@ -1,0 +1,133 @@
+#include "core/tables/LeqTables.h"
+
+#include "core/store/Labels.h"
+#include "core/store/Validity.h"
+#include "core/tables/TableDates.h"
+
+#include <QtMath>
+#include <algorithm>
+#include <functional>
+
+QString LevelTextV3(int column7, int column8) {
+    // Column 7 is the hundreds digit, 0 or 1 on a sound record; any other value is shown as it is so
+    // that a broken record never shows a level it does not hold.
+    const QString prefix = column7 == 0 ? QStringLiteral(" ") : QString::number(column7);
+    return prefix + TwoDigits(column8);
+}
+
+QString LevelTextV5(int column7, int column8) {
+    QString text = (column8 == 0 ? QString() : QString::number(column8)) + TwoDigits(column7);
+    if (column8 * 100 + column7 < 100) text.prepend(QLatin1Char(' '));
+    return text;
+}
+
+namespace {
+using LevelText = QString (*)(int, int);
+
+QString tableLine(const RecordStamp& start, const RecordStamp& end, const QString& levelIntro,
+                  const QString& level) {
+    return QStringLiteral("        Le  ") + weekdayOf(start) + QStringLiteral("  ") + TwoDigits(start.day) +
+           QStringLiteral("  ") + MonthLabel(start.month) + QStringLiteral("  ") +
+           QString::number(start.year) + QStringLiteral("  de  ") + TwoDigits(start.hour) +
+           QStringLiteral(" h. ") + TwoDigits(start.minute) + QStringLiteral("  à  ") + TwoDigits(end.hour) +
+           QStringLiteral(" h. ") + TwoDigits(end.minute) + levelIntro + level + QStringLiteral(" dB.");
+}
+
+// Adds a line with the day separators of the tables: an empty line before it when the previous row
+// lies on another day than the line, and one after it when its own row does (the line is dated at
+// the start of its interval, which may be the day before the row).
+void addLine(QStringList& lines, const QString& line, const RecordStamp& lineDate,
+             const RecordStamp* previous, const RecordStamp& own) {
+    if (previous && !previous->sameDate(lineDate)) lines.append(QString());
+    lines.append(line);
+    if (previous && !own.sameDate(lineDate)) lines.append(QString());
+}
+
+// The ten-minute tables. A row holds the level of the ten minutes that end at its time stamp; when
+// the row before it is no more than ten minutes earlier the interval starts at that row's time
+// instead, so that consecutive lines join up.
+QStringList tenMinuteLines(const LeqTable& table, int first, int last, const QString& levelIntro,
+                           LevelText levelText) {
+    QStringList lines;
+    first = std::max(first, 1);
+    last = std::min(last, LeqTable::rowCount);
+    for (int r = first; r <= last; ++r) {
+        const RecordStamp own = recordStamp(table, r);
+        RecordStamp start;
+        bool gap = true;
+        if (r > 1) {
+            // The device software compared the time stamps in days rounded to four decimals with
+            // 0.007: ten minutes (0.0069) still joins, eleven (0.0076) does not.
+            const int64_t minutes = stampMinutes(own) - stampMinutes(recordStamp(table, r - 1));
+            gap = qRound64(static_cast<double>(minutes) * 10000.0 / 1440.0) >= 70;
+        }
+        if (gap) {
+            start = stepBack(own, 10);
+        } else {
+            const RecordStamp before = recordStamp(table, r - 1);
+            start = own;
+            start.hour = before.hour;
+            start.minute = before.minute;
+        }
+        const RecordStamp previous = r > first ? recordStamp(table, r - 1) : RecordStamp{};
+        addLine(lines, tableLine(start, own, levelIntro, levelText(table(r, 7), table(r, 8))), start,
+                r > first ? &previous : nullptr, own);
+    }
+    return lines;
+}
+
+bool isValidSplitRow(const LeqTable& table, int row) {
+    return hasValidRecordDate(table, row);
+}
+} // namespace
+
+QStringList BuildLeqTableV3(const DataStore& store) {
+    if (store.Period_First <= 0) return {};
+    return tenMinuteLines(store.Leq_Records, store.Period_First, store.Period_Last,
+                          QStringLiteral("   :  Niveau Leq  =  "), LevelTextV3);
+}
+
+void SplitLeq1Leq10(DataStore& store) {
+    store.Leq1_Count = 1;
+    store.Leq10_Count = 1;
+    const int first = std::max(store.Period_First, 1);
+    const int last = std::min(store.Period_Last, LeqTable::rowCount);
+    for (int r = first; r <= last; ++r) {
+        if (!isValidSplitRow(store.Leq_Records, r)) continue;
+        const int type = store.Leq_Records(r, 4);
+        LeqTable* target = nullptr;
+        int16_t* count = nullptr;
+        if (type == 10) {
+            target = &store.Leq10_Records;
+            count = &store.Leq10_Count;
+        } else if (type == 1) {
+            target = &store.Leq1_Records;
+            count = &store.Leq1_Count;
+        } else {
+            continue;
+        }
+        std::copy_n(store.Leq_Records.rowData(r), LeqTable::columnCount, target->rowData(*count));
+        ++*count;
+    }
+}
+
+QStringList BuildLeq10Table(const DataStore& store) {
+    return tenMinuteLines(store.Leq10_Records, 1, store.Leq10_Count - 1,
+                          QStringLiteral("   :  Niveau Leq 10 =  "), LevelTextV5);
+}
+
+QStringList BuildLeq1Table(const DataStore& store) {
+    QStringList lines;
+    const LeqTable& table = store.Leq1_Records;
+    const int last = std::min(store.Leq1_Count - 1, LeqTable::rowCount);
+    for (int r = 1; r <= last; ++r) {
+        const RecordStamp own = recordStamp(table, r);
+        const RecordStamp start = stepBack(own, 1);
+        const RecordStamp previous = r > 1 ? recordStamp(table, r - 1) : RecordStamp{};
+        addLine(lines,
+                tableLine(start, own, QStringLiteral("   :  Niveau Leq 1 =  "),
+                          LevelTextV5(table(r, 7), table(r, 8))),
+                start, r > 1 ? &previous : nullptr, own);
+    }
+    return lines;
+}

@@ -1,0 +1,27 @@
+#pragma once
+
+#include "core/tables/TablePrintLayout.h"
+
+#include <QPagedPaintDevice>
+#include <memory>
+
+class QWidget;
+
+// Chooses where a print command prints: the platform's print dialog, or, in the tests, a PDF file.
+class PrinterSource {
+public:
+    virtual ~PrinterSource() = default;
+    // The printer the user chose, or nullptr when the dialog was cancelled.
+    virtual std::unique_ptr<QPagedPaintDevice> choosePrinter(QWidget* parent) = 0;
+};
+
+// The source the windows use; setting nullptr goes back to the print dialog.
+PrinterSource& printerSource();
+void setPrinterSource(PrinterSource* source);
+
+// Cmd_Print of the table windows: the print dialog, then the pages. A cancelled dialog or a printer
+// failure ends the command without a message.
+void printTablePages(QWidget* parent, const QList<PrintPage>& pages);
+
+// Prints a window as it shows on screen, at its screen size (one pixel = 15 twips).
+bool paintWindowImage(QPagedPaintDevice& printer, QWidget* window);

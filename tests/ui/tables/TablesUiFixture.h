@@ -1,0 +1,108 @@
+#pragma once
+
+#include "support/Fakes.h"
+#include "ui/shell/AppContext.h"
+#include "ui/tables/TablePrinting.h"
+
+#include <QPdfWriter>
+#include <QPointer>
+#include <QTemporaryDir>
+#include <QWidget>
+#include <functional>
+#include <gtest/gtest.h>
+#include <map>
+
+// A work area for the table windows: it creates the windows it is asked to open through the given
+// factories and unloads them the way the main window does (their own close logic runs).
+// Local to each test file: the shared fakes of tests/support carry the same names.
+namespace {
+class FakeWindowHost : public WindowHost {
+public:
+    explicit FakeWindowHost(DataStore& store) : m_store(store) {}
+    ~FakeWindowHost() override {
+        for (auto& [id, window] : m_windows)
+            delete window.data();
+    }
+
+    void open(WindowId id) override {
+        opened.push_back(id);
+        if (QWidget* old = window(id)) {
+            old->close();
+            delete old;
+        }
+        auto factory = factories.find(id);
+        if (factory != factories.end()) m_windows[id] = factory->second();
+    }
+    QWidget* window(WindowId id) const override {
+        auto it = m_windows.find(id);
+        return it == m_windows.end() ? nullptr : it->second.data();
+    }
+    void show(QWidget* window) override { window->show(); }
+    void closeOpenWindows() override {
+        ++closeOpenWindowsCalls;
+        CloseOpenWindows(m_store, *this);
+    }
+    void unloadWindow(WindowId id) override {
+        unloaded.push_back(id);
+        if (QWidget* w = window(id)) w->close();
+        openFlag(m_store, id) = kFalse;
+    }
+    // Keeps a window made by the test so the housekeeping can close it.
+    void adopt(WindowId id, QWidget* window) { m_windows[id] = window; }
+
+    std::map<WindowId, std::function<QWidget*()>> factories;
+    std::vector<WindowId> opened, unloaded;
+    int closeOpenWindowsCalls = 0;
+
+private:
+    DataStore& m_store;
+    std::map<WindowId, QPointer<QWidget>> m_windows;
+};
+
+class FakePortProber : public PortProber {
+public:
+    bool canOpen(int) override { return false; }
+};
+
+class FakeTransferRunner : public TransferRunner {
+public:
+    void runTransfer(DataStore&) override {}
+};
+
+// Prints into a PDF file instead of showing the print dialog; `cancel` answers as a cancelled dialog.
+class PdfPrinterSource : public PrinterSource {
+public:
+    std::unique_ptr<QPagedPaintDevice> choosePrinter(QWidget*) override {
+        ++requests;
+        if (cancel) return nullptr;
+        auto writer = std::make_unique<QPdfWriter>(path);
+        writer->setPageSize(QPageSize(QPageSize::A4));
+        writer->setPageMargins(QMarginsF(0, 0, 0, 0));
+        return writer;
+    }
+    QString path;
+    bool cancel = false;
+    int requests = 0;
+};
+
+// Everything a window needs, from fakes.
+struct TablesUiTest : ::testing::Test {
+    DataStore store;
+    FakeUiServices ui;
+    FakeClock clock;
+    FakeMainShell shell;
+    FakeWindowHost host{store};
+    PortTable ports;
+    FakePortProber prober;
+    FakeTransferRunner transfer;
+    AppContext ctx{store, ui, clock, shell, host, ports, prober, transfer};
+    QTemporaryDir dir;
+    PdfPrinterSource printer;
+
+    void SetUp() override {
+        printer.path = dir.filePath(QStringLiteral("print.pdf"));
+        setPrinterSource(&printer);
+    }
+    void TearDown() override { setPrinterSource(nullptr); }
+};
+} // namespace
