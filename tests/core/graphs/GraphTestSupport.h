@@ -8,6 +8,12 @@
 #include <cmath>
 #include <gtest/gtest.h>
 
+// Readable failures for template steps.
+inline void PrintTo(const TemplateStep& s, std::ostream* os) {
+    *os << s.day << "/" << s.month << "/" << s.year << " " << s.hour << ":" << s.minute << " " << s.before
+        << "->" << s.after;
+}
+
 namespace graphtest {
 
 using Prim = RecordingCanvas::Primitive;
