@@ -1,6 +1,7 @@
 #include "core/graphs/Curves.h"
 #include "GraphTestSupport.h"
 #include "core/graphs/Axes.h"
+#include "core/graphs/Markers.h"
 
 #include <random>
 
@@ -227,6 +228,12 @@ TEST(GraphDrawing, SafeForAnyCellValue) {
                 store.Leq1_Records(row, col) = value;
                 store.Leq10_Records(row, col) = value;
             }
+        for (int row = 1; row <= EventTable::rowCount; ++row)
+            for (int col = 1; col <= 8; ++col)
+                store.Event_Records(row, col) = static_cast<int16_t>(small(random));
+        if (round % 4 == 3) store.Graph_Days = static_cast<int16_t>(any(random));
+        if (round % 5 == 4) store.End_Day = QStringLiteral("x");
+        store.Mouse_Zoom_Active = static_cast<int16_t>(round % 2 ? kTrue : kFalse);
         store.Period_First = any(random);
         store.Period_Last = any(random);
         store.Leq1_Count = static_cast<int16_t>(any(random));
@@ -243,6 +250,9 @@ TEST(GraphDrawing, SafeForAnyCellValue) {
         DrawTemplateLine(box, store, kTemplateGreen);
         MarkSelectedLeq10(box, store, any(random), kBlue);
         MarkSelectedLeq1(box, store, any(random), kBlue);
+        DrawRecordingLimit(box, store, kBlue);
+        DrawGeneralCuts(box, store, kRed);
+        DrawTenSecondCuts(box, store, kBlack);
         for (const Prim& p : box.primitives()) {
             EXPECT_TRUE(std::isfinite(p.x1) && std::isfinite(p.y1) && std::isfinite(p.x2) &&
                         std::isfinite(p.y2));
