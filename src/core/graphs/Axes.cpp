@@ -2,6 +2,9 @@
 
 #include "core/store/Labels.h"
 
+#include <cmath>
+#include <limits>
+
 namespace {
 constexpr double kScaleLeft = 9;
 
@@ -140,6 +143,37 @@ void DrawAxesEnlarged(Canvas& box, const DataStore& store, RgbColor color) {
 
 QString DayLabelText(const DataStore& store, int k) {
     return calendarText(store, k - 1, false);
+}
+
+void PrintZoomDayLabels(Canvas& box, const DataStore& store, int x1, int x2, RgbColor color) {
+    box.setForeColor(color);
+    const double y = box.scaleTop() + box.scaleHeight() - 0.075 * box.scaleHeight();
+    // Positions are kept to one decimal.
+    auto place = [&](int k, double x) { box.printAt(std::round(x * 10) / 10, y, DayLabelText(store, k)); };
+
+    if (store.Graph_Days != 3 && store.Graph_Days != 7) {
+        if (x2 > 24 || x1 > 24) {
+            if (x1 < 24 || x2 < 24) {
+                place(1, (x1 + 24) / 2.0);
+                place(2, (x2 + 24) / 2.0);
+            } else {
+                place(2, (x1 + x2) / 2.0);
+            }
+        } else {
+            place(1, (x1 + x2) / 2.0);
+        }
+        return;
+    }
+    // The midnights between the calendar days; the window's own ends do not clip the range.
+    static const std::vector<double> threeDays = {16, 24, 32};
+    static const std::vector<double> sevenDays = {14, 18, 22, 26, 30, 34, 38};
+    const std::vector<double>& midnights = store.Graph_Days == 3 ? threeDays : sevenDays;
+    const double infinity = std::numeric_limits<double>::infinity();
+    for (size_t k = 0; k <= midnights.size(); ++k) {
+        const double low = std::max<double>(x1, k == 0 ? -infinity : midnights[k - 1]);
+        const double high = std::min<double>(x2, k == midnights.size() ? infinity : midnights[k]);
+        if (low < high) place(static_cast<int>(k) + 1, (low + high) / 2);
+    }
 }
 
 QString ZoomGridHourLabel(int graphDays, int j) {

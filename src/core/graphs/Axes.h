@@ -14,6 +14,10 @@ void DrawAxesEnlarged(Canvas& box, const DataStore& store, RgbColor color);
 // The date of calendar day k (1..8) of the window: "05 / 03 / 2007".
 QString DayLabelText(const DataStore& store, int k);
 
+// The dates of the calendar days a mouse-selected range x1..x2 reaches, each centred on its part of
+// the range, 7.5 % of the box height above its bottom edge, in the box's current font.
+void PrintZoomDayLabels(Canvas& box, const DataStore& store, int x1, int x2, RgbColor color);
+
 // The grid of a mouse-selected range: hour lines at every unit of the time axis and level lines
 // every 5 dB, placed in the box's current scale. The window shows its line objects from it.
 struct ZoomGridLine {

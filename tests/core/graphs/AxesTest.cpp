@@ -225,3 +225,36 @@ TEST(DayLabelText, LeadingZeros) {
     EXPECT_EQ(DayLabelText(store, 1), "05 / 03 / 2007");
     EXPECT_EQ(DayLabelText(store, 4), "08 / 03 / 2007");
 }
+
+TEST(PrintZoomDayLabels, EachReachedDayAtTheMiddleOfItsPart) {
+    struct Case {
+        int days, x1, x2;
+        std::vector<std::pair<int, double>> labels; // calendar day k, x
+    } cases[] = {
+        {1, 20, 30, {{1, 22}, {2, 27}}},
+        {1, 14, 24, {{1, 19}}},
+        {1, 24, 31, {{2, 27.5}}},
+        {1, 5, 13, {{1, 9}}},
+        {3, 26, 34, {{3, 29}, {4, 33}}},
+        {3, 14, 34, {{1, 15}, {2, 20}, {3, 28}, {4, 33}}},
+        {3, 16, 24, {{2, 20}}},
+        {3, 9, 15, {{1, 12}}},
+        {7, 13, 19, {{1, 13.5}, {2, 16}, {3, 18.5}}},
+        {7, 37, 45, {{7, 37.5}, {8, 41.5}}},
+    };
+    for (const Case& c : cases) {
+        DataStore store;
+        setWindow(store, 9, 3, 2007, c.days);
+        RecordingCanvas box(QStringLiteral("Graphique_Leq1"), kEnlargedBoxWidth, kEnlargedBoxHeight);
+        box.setScale(c.x1, -110, c.x2 - c.x1, 40);
+        PrintZoomDayLabels(box, store, c.x1, c.x2, kBlack);
+        const auto texts = box.texts();
+        SCOPED_TRACE(testing::Message() << c.days << " days, " << c.x1 << ".." << c.x2);
+        ASSERT_EQ(texts.size(), c.labels.size());
+        for (size_t i = 0; i < texts.size(); ++i) {
+            EXPECT_EQ(texts[i].text, DayLabelText(store, c.labels[i].first));
+            EXPECT_DOUBLE_EQ(texts[i].x1, c.labels[i].second);
+            EXPECT_DOUBLE_EQ(texts[i].y1, -110 + 40 - 3);
+        }
+    }
+}
