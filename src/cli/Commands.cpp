@@ -1,6 +1,7 @@
 #include "cli/Commands.h"
 
 #include "cli/FileCommands.h"
+#include "cli/GraphCommands.h"
 #include "cli/PortCommands.h"
 #include "cli/TableCommands.h"
 
@@ -14,6 +15,7 @@ std::vector<CliCommand> allCliCommands() {
     std::vector<CliCommand> commands;
     append(commands, fileCliCommands());
     append(commands, tableCommands());
+    append(commands, graphCommands());
     append(commands, portCommands());
     return commands;
 }

@@ -5,6 +5,7 @@
 #include <QString>
 #include <array>
 #include <cstdint>
+#include <vector>
 
 // Booleans of the store follow the device software's convention: -1 is true, 0 is false.
 constexpr int16_t kTrue = -1;
@@ -15,6 +16,18 @@ using EventTable = RecordTable<4096, 8>;
 using ParamChangeTable = RecordTable<682, 48>;
 using ParamZone = CellBlock<2560>;
 using ParamZoneV3 = CellBlock<514>;
+
+// One step of the threshold template: the threshold changes at that minute from one level to another.
+struct TemplateStep {
+    int16_t day = 0;
+    int16_t month = 0;
+    int16_t year = 0; // within the century
+    int16_t hour = 0;
+    int16_t minute = 0;
+    int16_t before = 0; // dB in force just before the step
+    int16_t after = 0;  // dB in force from the step on
+    bool operator==(const TemplateStep&) const = default;
+};
 
 // The records and parameters of one device: what a transfer or a save file brings. Kept apart from
 // the run state so that a reader can fill a scratch copy and commit it only when it is complete.
@@ -80,6 +93,22 @@ struct DataStore : DeviceData {
     int16_t Open_frmParametres_v4 = kFalse;
     int16_t Open_frmInGraphique_v5 = kFalse;
 
+    // ---- Graph window state (graph dialogs, drawing, threshold template) ----
+    // Values typed in the generation-3 graph dialog: day / night thresholds (dB) and switch hours.
+    int16_t Graph_Day_Level = 0;
+    int16_t Graph_Night_Level = 0;
+    int16_t Graph_Day_Night_Hour = 0;
+    int16_t Graph_Night_Day_Hour = 0;
+    // The threshold template of the window, in chronological order (Template_Drawn says it exists).
+    std::vector<TemplateStep> Template_Steps;
+    int16_t Template_Params_Constant = kFalse;
+    int32_t Template_Param_First = 0; // parameter-history row in force at the start; 0 = current parameters
+    int32_t Template_Param_Last = 0;
+    int16_t Mouse_Zoom_Active = kFalse; // the enlarged graph shows a mouse-selected range
+    int32_t Selected_Leq1_Record = 0;   // record picked in the Leq1 list; 0 = none
+    int32_t Selected_Leq10_Record = 0;
+    // ---- end of graph window state ----
+
     DataStore();
 
     QString& graphDate(int row, int col) { return Graph_Dates.at(row - 1).at(col - 1); }
@@ -93,4 +122,6 @@ struct DataStore : DeviceData {
     const DeviceData& deviceData() const { return *this; }
 };
 
-inline bool isTrue(int16_t flag) { return flag != kFalse; }
+inline bool isTrue(int16_t flag) {
+    return flag != kFalse;
+}
