@@ -33,7 +33,8 @@ public:
             arriveAt(start + n * interval, data.mid(offset, blockSize));
     }
     // Sends data as the given chunk sizes, one chunk every interval ms from start.
-    void streamChunksAt(qint64 start, const QByteArray& data, const std::vector<int>& sizes, qint64 interval) {
+    void streamChunksAt(qint64 start, const QByteArray& data, const std::vector<int>& sizes,
+                        qint64 interval) {
         int offset = 0;
         for (std::size_t n = 0; n < sizes.size(); ++n) {
             arriveAt(start + static_cast<qint64>(n) * interval, data.mid(offset, sizes[n]));

@@ -32,11 +32,21 @@ bool QtSerialLink::open(const QString& devicePath, const QString& settings) {
     m_port.setBaudRate(parsed->baudRate);
     m_port.setDataBits(static_cast<QSerialPort::DataBits>(parsed->dataBits));
     switch (parsed->parity) {
-    case 'E': m_port.setParity(QSerialPort::EvenParity); break;
-    case 'O': m_port.setParity(QSerialPort::OddParity); break;
-    case 'M': m_port.setParity(QSerialPort::MarkParity); break;
-    case 'S': m_port.setParity(QSerialPort::SpaceParity); break;
-    default: m_port.setParity(QSerialPort::NoParity); break;
+    case 'E':
+        m_port.setParity(QSerialPort::EvenParity);
+        break;
+    case 'O':
+        m_port.setParity(QSerialPort::OddParity);
+        break;
+    case 'M':
+        m_port.setParity(QSerialPort::MarkParity);
+        break;
+    case 'S':
+        m_port.setParity(QSerialPort::SpaceParity);
+        break;
+    default:
+        m_port.setParity(QSerialPort::NoParity);
+        break;
     }
     m_port.setStopBits(parsed->stopBits == 2     ? QSerialPort::TwoStop
                        : parsed->stopBits == 1.5 ? QSerialPort::OneAndHalfStop
@@ -60,7 +70,9 @@ void QtSerialLink::close() {
     if (m_port.isOpen()) m_port.close();
 }
 
-bool QtSerialLink::isOpen() const { return m_port.isOpen(); }
+bool QtSerialLink::isOpen() const {
+    return m_port.isOpen();
+}
 
 void QtSerialLink::setDataTerminalReady(bool on) {
     if (!m_port.isOpen()) return;
@@ -68,7 +80,9 @@ void QtSerialLink::setDataTerminalReady(bool on) {
     if (!m_port.setDataTerminalReady(on)) m_port.clearError();
 }
 
-void QtSerialLink::setInputBufferSize(int bytes) { m_port.setReadBufferSize(bytes); }
+void QtSerialLink::setInputBufferSize(int bytes) {
+    m_port.setReadBufferSize(bytes);
+}
 
 void QtSerialLink::write(const QByteArray& bytes) {
     if (!m_port.isOpen()) return;
@@ -81,7 +95,9 @@ int QtSerialLink::bytesWaiting() const {
     return m_port.isOpen() ? static_cast<int>(m_port.bytesAvailable()) : 0;
 }
 
-QByteArray QtSerialLink::readAll() { return m_port.isOpen() ? m_port.readAll() : QByteArray(); }
+QByteArray QtSerialLink::readAll() {
+    return m_port.isOpen() ? m_port.readAll() : QByteArray();
+}
 
 void QtSerialLink::clearInput() {
     if (m_port.isOpen())
