@@ -1,8 +1,7 @@
 #include "core/link/PortTable.h"
 
 PortTable::PortTable(QStringList devicePaths) : m_paths(std::move(devicePaths)) {
-    while (m_paths.size() > kPortCount)
-        m_paths.removeLast();
+    while (m_paths.size() > kPortCount) m_paths.removeLast();
 }
 
 QString PortTable::devicePath(int port) const {
@@ -10,6 +9,4 @@ QString PortTable::devicePath(int port) const {
     return m_paths.at(port - 1);
 }
 
-PortTable PortTable::detect() {
-    return PortTable();
-}
+PortTable PortTable::detect() { return PortTable(); }
