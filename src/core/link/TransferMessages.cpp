@@ -8,7 +8,9 @@ QString errorText(int number) {
         .arg(number, 2, 10, QLatin1Char('0'));
 }
 
+// "COM 3 (/dev/ttyUSB0)"; a line named by its device path alone (command line) shows the path.
 QString portName(int comPort, const QString& devicePath) {
+    if (comPort < 1) return devicePath;
     QString name = QStringLiteral("COM %1").arg(comPort);
     if (!devicePath.isEmpty()) name += QStringLiteral(" (%1)").arg(devicePath);
     return name;
