@@ -2,6 +2,8 @@
 
 #include "core/platform/Clock.h"
 
+#include <termios.h>
+
 QtSerialLink::QtSerialLink(Clock* clock) : m_clock(clock) {
     QObject::connect(&m_port, &QSerialPort::readyRead, [this] {
         if (m_clock) m_clock->wake();
@@ -67,7 +69,12 @@ bool QtSerialLink::open(const QString& devicePath, const QString& settings) {
 
 void QtSerialLink::close() {
     m_clearOnOpen = false;
-    if (m_port.isOpen()) m_port.close();
+    if (!m_port.isOpen()) return;
+    // A command byte still leaving at 4800 baud must be out before the port is closed and reopened at
+    // another rate: the wait is one character long at most.
+    m_port.flush();
+    ::tcdrain(m_port.handle());
+    m_port.close();
 }
 
 bool QtSerialLink::isOpen() const {

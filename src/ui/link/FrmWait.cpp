@@ -80,10 +80,9 @@ FrmWait::FrmWait(AppContext& context, QWidget* parent)
     refresh();
 }
 
-FrmWait::~FrmWait() {
-    // A window removed without a close event still ends its transfer.
-    unload();
-}
+// The store and the clock may already be gone when the main window deletes its children: the
+// unload logic runs on close only, as the window housekeeping closes windows.
+FrmWait::~FrmWait() = default;
 
 void FrmWait::progressTick() {
     m_progress.tick();
