@@ -2,12 +2,14 @@
 
 #include "cli/FileCommands.h"
 #include "cli/GraphCommands.h"
+#include "cli/LinkCommands.h"
 #include "cli/PortCommands.h"
 #include "cli/TableCommands.h"
 
 namespace {
 void append(std::vector<CliCommand>& commands, std::vector<CliCommand> group) {
-    for (CliCommand& command : group) commands.push_back(std::move(command));
+    for (CliCommand& command : group)
+        commands.push_back(std::move(command));
 }
 } // namespace
 
@@ -16,6 +18,7 @@ std::vector<CliCommand> allCliCommands() {
     append(commands, fileCliCommands());
     append(commands, tableCommands());
     append(commands, graphCommands());
+    append(commands, linkCliCommands());
     append(commands, portCommands());
     return commands;
 }

@@ -3,11 +3,11 @@
 #include "core/link/PortTable.h"
 #include "core/link/SerialPortProber.h"
 #include "core/platform/QtClock.h"
+#include "ui/files/SaveCommandUi.h"
+#include "ui/link/UiTransferRunner.h"
 #include "ui/shell/FrmMain.h"
 #include "ui/shell/FrmStart.h"
 #include "ui/shell/QtUiServices.h"
-#include "ui/files/SaveCommandUi.h"
-#include "ui/shell/StandIns.h"
 
 #include <QApplication>
 #include <QPointer>
@@ -38,10 +38,11 @@ int runVorlAnalyser(QApplication& app) {
     QtUiServices ui;
     PortTable ports = PortTable::detect();
     SerialPortProber prober(ports);
-    StandInTransferRunner transfer;
+    UiTransferRunner transfer;
 
     FrmMain main(ShellServices{store, ui, clock, ports, prober, transfer});
     ui.setParentWindow(&main);
+    transfer.setContext(main.context());
     QObject::connect(&main, &FrmMain::saveAsRequested, &main, [&main] { runSaveCommand(main.context()); });
 
     // The program ends with its main window, whatever other window is still on screen; until the

@@ -1,9 +1,10 @@
 #include "ui/shell/WindowFactory.h"
 
-#include "ui/shell/AppContext.h"
 #include "ui/app/FrmDataType.h"
 #include "ui/files/FrmWaitSave.h"
 #include "ui/link/FrmPort.h"
+#include "ui/link/FrmWait.h"
+#include "ui/shell/AppContext.h"
 #include "ui/shell/PlaceholderWindow.h"
 #include "ui/tables/FrmInTableau.h"
 #include "ui/tables/FrmParametresV4.h"
@@ -30,9 +31,10 @@ QWidget* createWindow(WindowId id, AppContext& context) {
         return createFrmTableauLeqV5(context);
     case WindowId::frmParametres_v4:
         return createFrmParametresV4(context);
+    case WindowId::frmWait:
+        return new FrmWait(context);
     case WindowId::frmGraphique_Leq:
     case WindowId::frmInGraphique:
-    case WindowId::frmWait:
     case WindowId::frmInGraphique_v5:
         return new PlaceholderWindow(id, context);
     }

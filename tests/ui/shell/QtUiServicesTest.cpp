@@ -1,5 +1,4 @@
 #include "ui/shell/QtUiServices.h"
-#include "ui/shell/StandIns.h"
 #include "ui/widgets/Pictures.h"
 
 #include <QApplication>
@@ -59,16 +58,6 @@ TEST(QtUiServices, AMessageStaysAnswerableWhenItsWindowIsDisabled) {
     EXPECT_TRUE(seen);
     ASSERT_NE(QApplication::overrideCursor(), nullptr); // and comes back after it
     ui.setBusyCursor(false);
-}
-
-TEST(StandIns, TransferReportsErrorOneAndKeepsTheData) {
-    DataStore store;
-    store.Data_Loaded = kTrue;
-    StandInTransferRunner transfer;
-    transfer.runTransfer(store);
-    EXPECT_EQ(store.Abort_Flag, kTrue);
-    EXPECT_EQ(store.Transfer_Step, 3);
-    EXPECT_EQ(store.Data_Loaded, kTrue); // the data in memory stays usable
 }
 
 TEST(Pictures, AMissingPictureGivesAnEmptyPictureAndEveryNamedPictureIsInstalled) {

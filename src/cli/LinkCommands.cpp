@@ -1,0 +1,233 @@
+#include "cli/LinkCommands.h"
+
+#include "cli/ConsoleUiServices.h"
+#include "core/files/SaveFile.h"
+#include "core/link/Decoding.h"
+#include "core/link/QtSerialLink.h"
+#include "core/link/Transfer.h"
+#include "core/link/TransferMessages.h"
+#include "core/link/WaitProgress.h"
+#include "core/platform/MainShell.h"
+#include "core/platform/QtClock.h"
+#include "sim/DeviceEmulator.h"
+
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <map>
+
+namespace {
+
+// The main window of a command-line run: nothing to show.
+class ConsoleShell : public MainShell {
+public:
+    void setCaption(const QString& caption) override { m_caption = caption; }
+    QString caption() const override { return m_caption; }
+    void setMenuEnabled(MenuEntry, bool) override {}
+    bool isMenuEnabled(MenuEntry) const override { return true; }
+    void setMainEnabled(bool) override {}
+    bool isMainEnabled() const override { return true; }
+
+private:
+    QString m_caption;
+};
+
+// The progress window of a command-line run: its texts on standard error, each time they change.
+class ConsoleProgress : public ProgressSink {
+public:
+    ConsoleProgress(QTextStream& err, int generation) : m_err(err), m_progress(generation) {
+        m_err << m_progress.transmissionLabel() << '\n';
+        m_err.flush();
+    }
+    void progressTick() override {
+        const QString transmission = m_progress.transmissionLabel();
+        const QString classement = m_progress.classementLabel();
+        const QString percentage = m_progress.percentageLabel();
+        m_progress.tick();
+        if (m_progress.transmissionLabel() != transmission) m_err << m_progress.transmissionLabel() << '\n';
+        if (m_progress.classementLabel() != classement) m_err << m_progress.classementLabel() << '\n';
+        if (m_progress.percentageLabel() != percentage) m_err << m_progress.percentageLabel() << '\n';
+        m_err.flush();
+    }
+    void transmissionNearlyDone() override { m_progress.setTransmissionNearlyDone(); }
+
+private:
+    QTextStream& m_err;
+    WaitProgress m_progress;
+};
+
+// "--name value" and "--flag" options after the positional arguments.
+struct Options {
+    QStringList positional;
+    std::map<QString, QString> values;
+    QStringList flags;
+    QString error;
+};
+
+Options parseOptions(const QStringList& args, const QStringList& withValue, const QStringList& bare) {
+    Options options;
+    for (int i = 0; i < args.size(); ++i) {
+        const QString& arg = args[i];
+        if (withValue.contains(arg)) {
+            if (i + 1 >= args.size()) {
+                options.error = QStringLiteral("%1 needs a value").arg(arg);
+                return options;
+            }
+            options.values[arg] = args[++i];
+        } else if (bare.contains(arg)) {
+            options.flags << arg;
+        } else if (arg.startsWith(QLatin1String("--"))) {
+            options.error = QStringLiteral("unknown option %1").arg(arg);
+            return options;
+        } else {
+            options.positional << arg;
+        }
+    }
+    return options;
+}
+
+bool numberOption(const Options& options, const QString& name, qint64& value, QString& error) {
+    const auto it = options.values.find(name);
+    if (it == options.values.end()) return true;
+    bool ok = false;
+    value = it->second.toLongLong(&ok);
+    if (!ok || value < 0) {
+        error = QStringLiteral("%1 needs a number, not \"%2\"").arg(name, it->second);
+        return false;
+    }
+    return true;
+}
+
+bool generationOption(const Options& options, int& generation, QString& error) {
+    const auto it = options.values.find(QStringLiteral("--generation"));
+    if (it == options.values.end()) return true;
+    if (it->second == QLatin1String("3") || it->second == QLatin1String("5")) {
+        generation = it->second.toInt();
+        return true;
+    }
+    error = QStringLiteral("--generation is 3 or 5, not \"%1\"").arg(it->second);
+    return false;
+}
+
+int runSimulate(const QStringList& args, CliStreams& io) {
+    const Options options = parseOptions(args,
+                                         {QStringLiteral("--answer-from"), QStringLiteral("--stall-after"),
+                                          QStringLiteral("--extra-final"), QStringLiteral("--hangup-after"),
+                                          QStringLiteral("--generation")},
+                                         {QStringLiteral("--fast"), QStringLiteral("--no-param-reply")});
+    QString error = options.error;
+    if (error.isEmpty() && options.positional.size() != 1) error = QStringLiteral("one save file is needed");
+    EmulatorOptions emulation;
+    qint64 answerFrom = 1, extraFinal = 0;
+    int generation = 0;
+    const bool valid =
+        error.isEmpty() && numberOption(options, QStringLiteral("--answer-from"), answerFrom, error) &&
+        numberOption(options, QStringLiteral("--stall-after"), emulation.stallAfter, error) &&
+        numberOption(options, QStringLiteral("--extra-final"), extraFinal, error) &&
+        numberOption(options, QStringLiteral("--hangup-after"), emulation.hangupAfter, error) &&
+        generationOption(options, generation, error);
+    if (!valid) {
+        io.err << "vorl-cli simulate: " << error << '\n';
+        return 2;
+    }
+    emulation.answerFrom = static_cast<int>(qMax<qint64>(1, answerFrom));
+    emulation.extraFinal = static_cast<int>(qMin<qint64>(extraFinal, 1 << 20));
+    emulation.fast = options.flags.contains(QStringLiteral("--fast"));
+    emulation.paramReply = !options.flags.contains(QStringLiteral("--no-param-reply"));
+
+    DataStore store;
+    ConsoleUiServices ui(io.out);
+    ConsoleShell shell;
+    if (!LoadSaveFile(store, options.positional.first(), ui, shell)) {
+        if (ui.messageCount() == 0)
+            io.err << "vorl-cli simulate: cannot read " << options.positional.first() << '\n';
+        return 1;
+    }
+    emulation.generation = generation != 0 ? generation : store.Device_Version;
+
+    DeviceEmulator emulator(store.deviceData(), emulation);
+    if (!emulator.start(&error)) {
+        io.err << "vorl-cli simulate: no pseudo-terminal: " << error << '\n';
+        return 1;
+    }
+    io.out << emulator.devicePath() << '\n';
+    io.out.flush();
+    io.err << "QLV 40 generation " << emulation.generation << " on " << emulator.devicePath()
+           << (emulation.fast ? " (fast)" : " (line rate)") << "; stop with Ctrl+C\n";
+    io.err.flush();
+    QObject::connect(&emulator, &DeviceEmulator::message, [&io](const QString& line) {
+        io.err << line << '\n';
+        io.err.flush();
+    });
+    QEventLoop loop;
+    QObject::connect(&emulator, &DeviceEmulator::hungUp, &loop, &QEventLoop::quit);
+    loop.exec();
+    return 0;
+}
+
+int runTransfer(const QStringList& args, CliStreams& io) {
+    QtClock clock;
+    return runTransferCommand(args, io, clock);
+}
+
+} // namespace
+
+int runTransferCommand(const QStringList& args, CliStreams& io, Clock& clock) {
+    const Options options = parseOptions(
+        args, {QStringLiteral("--port"), QStringLiteral("--generation"), QStringLiteral("--out")}, {});
+    QString error = options.error;
+    int generation = 0;
+    if (error.isEmpty()) generationOption(options, generation, error);
+    const QString port = options.values.count(QStringLiteral("--port"))
+                             ? options.values.at(QStringLiteral("--port"))
+                             : QString();
+    const QString out = options.values.count(QStringLiteral("--out"))
+                            ? options.values.at(QStringLiteral("--out"))
+                            : QString();
+    if (error.isEmpty() &&
+        (port.isEmpty() || out.isEmpty() || generation == 0 || !options.positional.isEmpty()))
+        error = QStringLiteral("usage: transfer --port PATH --generation 3|5 --out FILE.qlv");
+    if (!error.isEmpty()) {
+        io.err << "vorl-cli transfer: " << error << '\n';
+        return 2;
+    }
+
+    DataStore store;
+    store.Device_Version = static_cast<int16_t>(generation);
+    store.Com_Port = 0; // the device is named by its path
+    ConsoleUiServices ui(io.out);
+    QtSerialLink link(&clock);
+    ConsoleProgress progress(io.err, generation);
+    const TransferEnvironment env{link, clock, port, &progress, nullptr, {}};
+    const TransferResult result = TransferDeviceMemory(store, env);
+    if (!result.succeeded()) {
+        if (!result.title.isEmpty()) {
+            ui.message(MessageIcon::Critical, result.title, result.text);
+        } else if (const auto message = TransferFailureMessage(store.Transfer_Step)) {
+            ui.message(message->icon, message->title, message->text);
+        }
+        return 1;
+    }
+
+    if (!WriteSaveFile(store, out, generation, LeqRecordCount(generation), {}, &error)) {
+        ui.message(MessageIcon::Critical, QStringLiteral("Erreur d'enregistrement"),
+                   QStringLiteral("Le fichier %1 n'a pas pu être enregistré : %2").arg(out, error));
+        return 1;
+    }
+    io.out << out << '\n';
+    return 0;
+}
+
+std::vector<CliCommand> linkCliCommands() {
+    return {
+        {QStringLiteral("simulate"),
+         QStringLiteral(
+             "FILE.qlv [--fast] [--answer-from N] [--stall-after N] [--extra-final N] [--hangup-after N] "
+             "[--no-param-reply] [--generation 3|5]"),
+         QStringLiteral(
+             "act as a QLV 40 holding the file's data on a new pseudo-terminal (its path on the first "
+             "line)"),
+         runSimulate},
+        {QStringLiteral("transfer"), QStringLiteral("--port PATH --generation 3|5 --out FILE.qlv"),
+         QStringLiteral("download the memory of a QLV 40 and write it as a save file"), runTransfer},
+    };
+}

@@ -1,0 +1,57 @@
+#pragma once
+
+#include "core/link/SerialLink.h"
+#include "core/store/DataStore.h"
+
+#include <QDateTime>
+#include <QString>
+#include <functional>
+
+class Clock;
+class MainShell;
+
+// What a download tells the progress window.
+class ProgressSink {
+public:
+    virtual ~ProgressSink() = default;
+    // One progress tick (Progress_Step has already been counted in the store).
+    virtual void progressTick() = 0;
+    // The transmission is over: its bar goes to its maximum minus one, the next tick fills it.
+    virtual void transmissionNearlyDone() = 0;
+};
+
+enum class TransferOutcome {
+    Succeeded,
+    Cancelled,            // the progress window was closed (Transfer_Step 0)
+    NoAnswer,             // "Erreur 01": no answer to the wake-up (Transfer_Step 3)
+    FinalBlockIncomplete, // "Erreur 02" (Transfer_Step 4)
+    NoParamAnswer,        // "Erreur 03": generation 3, no answer to 0x03 (Transfer_Step 2)
+    ParamZoneIncomplete,  // "Erreur 04": generation 3 (Transfer_Step 1)
+    PortUnavailable,      // the port could not be opened
+    LinkLost,             // the port failed during the transfer
+};
+
+struct TransferResult {
+    TransferOutcome outcome = TransferOutcome::Succeeded;
+    // For PortUnavailable and LinkLost: the message to show (the store then reads as a cancel).
+    QString title;
+    QString text;
+    bool succeeded() const { return outcome == TransferOutcome::Succeeded; }
+};
+
+struct TransferEnvironment {
+    SerialLink& link;
+    Clock& clock;
+    QString devicePath;               // device of the port Com_Port
+    ProgressSink* progress = nullptr; // the progress window, if any
+    MainShell* shell = nullptr;       // for the "&Enregistrer Sous ..." entry, if any
+    std::function<QDateTime()> now;   // system date and time (current time when empty)
+};
+
+// Reads the whole memory of the device of the store's generation, then decodes and sorts it. The
+// data goes into a scratch copy that replaces the store's data only when everything succeeded: a
+// cancelled or failed transfer leaves the previous data and Data_Loaded as they were. The outcome
+// is also left in the store as the data-source dialog reads it (Abort_Flag, Transfer_Step).
+TransferResult TransferGeneration3(DataStore& store, const TransferEnvironment& env);
+TransferResult TransferGeneration5(DataStore& store, const TransferEnvironment& env);
+TransferResult TransferDeviceMemory(DataStore& store, const TransferEnvironment& env); // by Device_Version

@@ -1,0 +1,128 @@
+#include "cli/LinkCommands.h"
+#include "cli/CliApp.h"
+#include "sim/DeviceEmulator.h"
+#include "sim/SampleDevice.h"
+#include "support/ScaledClock.h"
+
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+
+struct Captured {
+    QString out, err;
+    QTextStream outStream{&out}, errStream{&err};
+    CliStreams io{outStream, errStream};
+    QStringList outLines() {
+        outStream.flush();
+        return out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    }
+};
+
+TEST(LinkCommands, ArgumentErrors) {
+    const QStringList cases[] = {
+        {"transfer", "--port", "/dev/null"},
+        {"transfer", "--port", "/dev/null", "--generation", "4", "--out", "x.qlv"},
+        {"transfer", "--port", "/dev/null", "--generation", "5", "--out"},
+        {"transfer", "--port", "/dev/null", "--generation", "5", "--out", "x.qlv", "--speed", "2"},
+        {"simulate"},
+        {"simulate", "a.qlv", "--answer-from", "two"},
+        {"simulate", "a.qlv", "--generation", "7"},
+        {"simulate", "a.qlv", "b.qlv"},
+    };
+    for (const QStringList& args : cases) {
+        Captured c;
+        EXPECT_EQ(runCli(QStringList{"vorl-cli"} + args, c.io), 2) << args.join(' ').toStdString();
+        c.errStream.flush();
+        EXPECT_TRUE(c.err.startsWith(QStringLiteral("vorl-cli ") + args.first())) << c.err.toStdString();
+        EXPECT_TRUE(c.out.isEmpty());
+    }
+}
+
+TEST(LinkCommands, SimulateNeedsAReadableSaveFile) {
+    Captured c;
+    EXPECT_EQ(runCli({"vorl-cli", "simulate", "/nonexistent/none.qlv", "--fast"}, c.io), 1);
+}
+
+TEST(LinkCommands, TransferFromAMissingPortIsReportedAsAMessage) {
+    Captured c;
+    EXPECT_EQ(runCli({"vorl-cli", "transfer", "--port", "/dev/does-not-exist", "--generation", "3", "--out",
+                      "x.qlv"},
+                     c.io),
+              1);
+    const QStringList lines = c.outLines();
+    ASSERT_EQ(lines.size(), 2);
+    EXPECT_EQ(lines[0], QStringLiteral("Port de communication indisponible"));
+    EXPECT_TRUE(
+        lines[1].startsWith(QStringLiteral("Le port de communication /dev/does-not-exist ne peut pas")));
+}
+
+TEST(LinkCommands, TransferErrorsFromTheDevice) {
+    struct Case {
+        const char* what;
+        int generation;
+        EmulatorOptions options;
+        const char* title;
+    };
+    EmulatorOptions silent, noParams;
+    silent.answerFrom = 99;
+    noParams.paramReply = false;
+    const Case cases[] = {
+        {"silent device", 5, silent, "Erreur de transmission (Erreur 01)"},
+        {"no parameter zone", 3, noParams, "Erreur de transmission (Erreur 03)"},
+    };
+    for (const Case& k : cases) {
+        SCOPED_TRACE(k.what);
+        EmulatorOptions options = k.options;
+        options.generation = k.generation;
+        options.fast = true;
+        options.replyDelayMs = 10;
+        DeviceEmulator emulator(MakeSampleDevice({k.generation, 3, 0.5, false}), options);
+        ASSERT_TRUE(emulator.start());
+        ScaledClock clock(5);
+        Captured c;
+        EXPECT_EQ(runTransferCommand({"--port", emulator.devicePath(), "--generation",
+                                      QString::number(k.generation), "--out", "unused.qlv"},
+                                     c.io, clock),
+                  1);
+        const QStringList lines = c.outLines();
+        ASSERT_EQ(lines.size(), 2);
+        EXPECT_EQ(lines[0], QString::fromUtf8(k.title));
+        EXPECT_TRUE(
+            lines[1].endsWith(QStringLiteral("cahier de maintenace du logiciel pour résoudre le problème.")));
+    }
+}
+
+// A complete download: the progress texts on standard error, then the save file. Writing the file
+// is the save-file writer's own business; a refusal is reported as a message and a failure.
+TEST(LinkCommands, TransferShowsItsProgressThenSaves) {
+    EmulatorOptions options;
+    options.generation = 5;
+    options.fast = true;
+    options.replyDelayMs = 10;
+    DeviceEmulator emulator(MakeSampleDevice({5, 8, 0.5, false}), options);
+    ASSERT_TRUE(emulator.start());
+    QTemporaryDir dir;
+    const QString out = dir.filePath(QStringLiteral("device.qlv"));
+    ScaledClock clock(5);
+    Captured c;
+    const int status =
+        runTransferCommand({"--port", emulator.devicePath(), "--generation", "5", "--out", out}, c.io, clock);
+    c.errStream.flush();
+    for (const char* text :
+         {"Transmission en cours ...", "Transmission effectuée avec succès !!!",
+          "Classement effectué avec succès !!!", "Traitement des données effectué à 100 %."})
+        EXPECT_TRUE(c.err.contains(QString::fromUtf8(text))) << text;
+    const QStringList lines = c.outLines();
+    if (status == 0) {
+        EXPECT_EQ(lines, QStringList{out});
+        EXPECT_TRUE(QFileInfo::exists(out));
+    } else {
+        EXPECT_EQ(status, 1);
+        ASSERT_EQ(lines.size(), 2);
+        EXPECT_EQ(lines[0], QStringLiteral("Erreur d'enregistrement"));
+    }
+}
+
+} // namespace
