@@ -46,9 +46,11 @@ public:
 private:
     static std::optional<QString> next(std::deque<std::optional<QString>>& answers) {
         if (answers.empty()) return std::nullopt;
-        auto answer = answers.front();
+        const bool answered = answers.front().has_value();
+        QString name = answered ? *answers.front() : QString();
         answers.pop_front();
-        return answer;
+        if (!answered) return std::nullopt;
+        return name;
     }
 };
 
