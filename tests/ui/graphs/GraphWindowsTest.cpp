@@ -188,7 +188,7 @@ TEST(FrmGraphiqueLeq, LoadFillsListsLabelsAndBoxes) {
             EXPECT_EQ(child<QLabel>(window, "Label_Niveau_Leq_Jour")->text(),
                       QStringLiteral("Niveau Leq Jour = 105 dB."));
         } else {
-            EXPECT_EQ(list1->count(), 4 + 1); // a blank line closes the day
+            EXPECT_EQ(list1->count(), 4);
             EXPECT_FALSE(child<QPushButton>(window, "Cmd_Zoom_Leq1")->isHidden());
             EXPECT_EQ(child<QLabel>(window, "Label_Maxi_Leq1")->text(),
                       QStringLiteral("Niveau Leq1 Maximum = 93 dB."));
