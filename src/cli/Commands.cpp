@@ -2,6 +2,7 @@
 
 #include "cli/FileCommands.h"
 #include "cli/GraphCommands.h"
+#include "cli/GraphRenderCommand.h"
 #include "cli/LinkCommands.h"
 #include "cli/PortCommands.h"
 #include "cli/TableCommands.h"
@@ -18,6 +19,7 @@ std::vector<CliCommand> allCliCommands() {
     append(commands, fileCliCommands());
     append(commands, tableCommands());
     append(commands, graphCommands());
+    append(commands, graphRenderCommands());
     append(commands, linkCliCommands());
     append(commands, portCommands());
     return commands;

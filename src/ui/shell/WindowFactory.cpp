@@ -2,10 +2,11 @@
 
 #include "ui/app/FrmDataType.h"
 #include "ui/files/FrmWaitSave.h"
+#include "ui/graphs/FrmGraphiqueLeq.h"
+#include "ui/graphs/FrmInGraphique.h"
 #include "ui/link/FrmPort.h"
 #include "ui/link/FrmWait.h"
 #include "ui/shell/AppContext.h"
-#include "ui/shell/PlaceholderWindow.h"
 #include "ui/tables/FrmInTableau.h"
 #include "ui/tables/FrmParametresV4.h"
 #include "ui/tables/FrmTableauEvenements.h"
@@ -34,9 +35,11 @@ QWidget* createWindow(WindowId id, AppContext& context) {
     case WindowId::frmWait:
         return new FrmWait(context);
     case WindowId::frmGraphique_Leq:
+        return createFrmGraphiqueLeq(context);
     case WindowId::frmInGraphique:
+        return createFrmInGraphique(context);
     case WindowId::frmInGraphique_v5:
-        return new PlaceholderWindow(id, context);
+        return createFrmInGraphiqueV5(context);
     }
     return nullptr;
 }

@@ -1,6 +1,6 @@
-#include "ui/widgets/PainterCanvas.h"
+#include "paint/PainterCanvas.h"
 
-#include "ui/widgets/Twips.h"
+#include "paint/Twips.h"
 
 #include <QFont>
 #include <QPaintDevice>
@@ -106,6 +106,9 @@ void PainterCanvas::drawText(double x, double y, const QString& text) {
     if (pixels <= 0) return;
     QFont font(QStringLiteral("Sans Serif"));
     font.setStyleHint(QFont::SansSerif);
+    // The boxes were laid out for a narrow Windows face: the semi-condensed width keeps the labels
+    // inside the room the routines leave them (the recording-limit label between its hatchings).
+    font.setStretch(QFont::SemiCondensed);
     font.setPointSizeF(pixels * 72.0 / dpi);
     font.setBold(fontBold());
     p->setFont(font);

@@ -1,0 +1,71 @@
+#pragma once
+
+#include "core/graphs/Canvas.h"
+
+#include <QColor>
+#include <QImage>
+#include <QPainter>
+#include <QRectF>
+#include <memory>
+
+// Draws the graph routines onto any QPainter (a window picture, a printer page, a PDF, an image):
+// the user scale is mapped onto the target rectangle, and pen widths and font sizes are scaled
+// with the box, so a page shows exactly what the screen shows at any resolution.
+class PainterCanvas : public Canvas {
+public:
+    PainterCanvas() = default;
+    PainterCanvas(QPainter* painter, const QRectF& target) { setTarget(painter, target); }
+
+    void setTarget(QPainter* painter, const QRectF& target) {
+        m_painter = painter;
+        m_target = target;
+    }
+    const QRectF& target() const { return m_target; }
+    void setBackground(const QColor& color) { m_background = color; }
+    QColor background() const { return m_background; }
+
+    // Device position of a user point under the current scale.
+    QPointF toDevice(double x, double y) const;
+
+protected:
+    void drawLine(double x1, double y1, double x2, double y2, RgbColor color) override;
+    void drawPoint(double x, double y, RgbColor color) override;
+    void drawCircle(double x, double y, double radius, RgbColor color) override;
+    void drawText(double x, double y, const QString& text) override;
+    void clearBox() override;
+
+    // Lets a subclass open its painter on demand.
+    virtual QPainter* painter() { return m_painter; }
+
+private:
+    double devicePerTwip() const;
+    QPen penFor(RgbColor color) const;
+    bool nearTarget(const QPointF& point, double margin) const;
+
+    QPainter* m_painter = nullptr;
+    QRectF m_target;
+    QColor m_background = Qt::white;
+};
+
+// A box picture that keeps what was drawn between paints (the boxes retain no scene): a white
+// image of the box size at the screen's pixel ratio, drawn into as the routines run.
+class ImageCanvas : public PainterCanvas {
+public:
+    ImageCanvas(int widthTwips, int heightTwips, qreal devicePixelRatio = 1.0);
+    ~ImageCanvas() override;
+
+    // Resizes the picture (the box was enlarged or restored); the picture is wiped.
+    void resizeBox(int widthTwips, int heightTwips);
+    // The picture so far, for painting or saving.
+    const QImage& image();
+
+protected:
+    QPainter* painter() override;
+
+private:
+    void endPainting();
+
+    QImage m_image;
+    qreal m_ratio = 1.0;
+    std::unique_ptr<QPainter> m_activePainter;
+};
