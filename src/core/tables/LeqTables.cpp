@@ -24,13 +24,57 @@ QString LevelTextV5(int column7, int column8) {
 namespace {
 using LevelText = QString (*)(int, int);
 
+// Two digits for 0..99 ("05"), the plain number otherwise, as TwoDigits writes it.
+void appendTwoDigits(QString& line, int value) {
+    if (value >= 0 && value < 100) {
+        line += QChar(static_cast<char16_t>(u'0' + value / 10));
+        line += QChar(static_cast<char16_t>(u'0' + value % 10));
+    } else {
+        line += TwoDigits(value);
+    }
+}
+
+void appendNumber(QString& line, int value) {
+    if (value < 0 || value > 9999) {
+        line += QString::number(value);
+        return;
+    }
+    char16_t digits[4];
+    int count = 0;
+    do {
+        digits[count++] = static_cast<char16_t>(u'0' + value % 10);
+        value /= 10;
+    } while (value > 0);
+    while (count > 0)
+        line += QChar(digits[--count]);
+}
+
+// A week of full memory makes thousands of lines: each is written into one buffer instead of being
+// joined from a score of temporary strings.
 QString tableLine(const RecordStamp& start, const RecordStamp& end, const QString& levelIntro,
                   const QString& level) {
-    return QStringLiteral("        Le  ") + weekdayOf(start) + QStringLiteral("  ") + TwoDigits(start.day) +
-           QStringLiteral("  ") + MonthLabel(start.month) + QStringLiteral("  ") +
-           QString::number(start.year) + QStringLiteral("  de  ") + TwoDigits(start.hour) +
-           QStringLiteral(" h. ") + TwoDigits(start.minute) + QStringLiteral("  à  ") + TwoDigits(end.hour) +
-           QStringLiteral(" h. ") + TwoDigits(end.minute) + levelIntro + level + QStringLiteral(" dB.");
+    QString line;
+    line.reserve(128);
+    line += u"        Le  ";
+    line += weekdayOf(start);
+    line += u"  ";
+    appendTwoDigits(line, start.day);
+    line += u"  ";
+    line += MonthLabel(start.month);
+    line += u"  ";
+    appendNumber(line, start.year);
+    line += u"  de  ";
+    appendTwoDigits(line, start.hour);
+    line += u" h. ";
+    appendTwoDigits(line, start.minute);
+    line += u"  à  ";
+    appendTwoDigits(line, end.hour);
+    line += u" h. ";
+    appendTwoDigits(line, end.minute);
+    line += levelIntro;
+    line += level;
+    line += u" dB.";
+    return line;
 }
 
 // Adds a line with the day separators of the tables: an empty line before it when the previous row
