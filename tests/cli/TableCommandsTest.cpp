@@ -256,8 +256,8 @@ QList<PdfWord> pdfWords(const QString& pdf) {
     QList<PdfWord> words;
     const QString html =
         runTool(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), pdf, QStringLiteral("-")});
-    static const QRegularExpression tag(QString::fromLatin1(
-        R"(<page |<word xMin="([\d.]+)" yMin="([\d.]+)"[^>]*>([^<]*)</word>)"));
+    static const QRegularExpression tag(
+        QString::fromLatin1(R"re(<page |<word xMin="([\d.]+)" yMin="([\d.]+)"[^>]*>([^<]*)</word>)re"));
     int page = 0;
     for (auto it = tag.globalMatch(html); it.hasNext();) {
         const QRegularExpressionMatch m = it.next();
