@@ -175,7 +175,8 @@ int runTransferCommand(const QStringList& args, CliStreams& io, Clock& clock) {
     const Options options = parseOptions(
         args, {QStringLiteral("--port"), QStringLiteral("--generation"), QStringLiteral("--out")}, {});
     QString error = options.error;
-    int generation = 0;
+    // Like the program at start: a firmware 5.X device unless told otherwise.
+    int generation = 5;
     if (error.isEmpty()) generationOption(options, generation, error);
     const QString port = options.values.count(QStringLiteral("--port"))
                              ? options.values.at(QStringLiteral("--port"))
@@ -183,9 +184,8 @@ int runTransferCommand(const QStringList& args, CliStreams& io, Clock& clock) {
     const QString out = options.values.count(QStringLiteral("--out"))
                             ? options.values.at(QStringLiteral("--out"))
                             : QString();
-    if (error.isEmpty() &&
-        (port.isEmpty() || out.isEmpty() || generation == 0 || !options.positional.isEmpty()))
-        error = QStringLiteral("usage: transfer --port PATH --generation 3|5 --out FILE.qlv");
+    if (error.isEmpty() && (port.isEmpty() || out.isEmpty() || !options.positional.isEmpty()))
+        error = QStringLiteral("usage: transfer --port PATH [--generation 3|5] --out FILE.qlv");
     if (!error.isEmpty()) {
         io.err << "vorl-cli transfer: " << error << '\n';
         return 2;
@@ -227,7 +227,7 @@ std::vector<CliCommand> linkCliCommands() {
              "act as a QLV 40 holding the file's data on a new pseudo-terminal (its path on the first "
              "line)"),
          runSimulate},
-        {QStringLiteral("transfer"), QStringLiteral("--port PATH --generation 3|5 --out FILE.qlv"),
+        {QStringLiteral("transfer"), QStringLiteral("--port PATH [--generation 3|5] --out FILE.qlv"),
          QStringLiteral("download the memory of a QLV 40 and write it as a save file"), runTransfer},
     };
 }

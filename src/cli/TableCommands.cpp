@@ -55,6 +55,21 @@ int usage(CliStreams& io, const QString& command, const QString& text) {
     return 2;
 }
 
+const QMap<QString, TableKind>& tableKinds() {
+    static const QMap<QString, TableKind> kinds = {{QStringLiteral("leq"), TableKind::Leq},
+                                                   {QStringLiteral("leq1"), TableKind::Leq1},
+                                                   {QStringLiteral("leq10"), TableKind::Leq10},
+                                                   {QStringLiteral("events"), TableKind::Events}};
+    return kinds;
+}
+
+bool changeOption(const QString& text, std::optional<int>& change) {
+    if (text.isEmpty()) return true;
+    bool ok = false;
+    change = text.toInt(&ok);
+    return ok;
+}
+
 int runTable(const QStringList& arguments, CliStreams& io) {
     QStringList args = arguments;
     QString fromText, toText;
@@ -64,10 +79,7 @@ int runTable(const QStringList& arguments, CliStreams& io) {
         return usage(io, QStringLiteral("table"),
                      QStringLiteral("usage: table leq|leq1|leq10|events FILE "
                                     "--from DD/MM/YYYY --to DD/MM/YYYY"));
-    static const QMap<QString, TableKind> kinds = {{QStringLiteral("leq"), TableKind::Leq},
-                                                   {QStringLiteral("leq1"), TableKind::Leq1},
-                                                   {QStringLiteral("leq10"), TableKind::Leq10},
-                                                   {QStringLiteral("events"), TableKind::Events}};
+    const QMap<QString, TableKind>& kinds = tableKinds();
     if (!kinds.contains(args[0]))
         return usage(io, QStringLiteral("table"), QStringLiteral("unknown table ") + args[0]);
     const QDate from = ParseDateText(fromText);
@@ -80,24 +92,44 @@ int runTable(const QStringList& arguments, CliStreams& io) {
     return printTable(store, kinds.value(args[0]), from, to, io);
 }
 
+int printUsage(CliStreams& io) {
+    return usage(
+        io, QStringLiteral("print"),
+        QStringLiteral("usage: print table leq|leq1|leq10|events FILE --from DD/MM/YYYY --to DD/MM/YYYY "
+                       "[--pdf OUT.pdf], or print params FILE [--change K] [--pdf OUT.pdf]"));
+}
+
+// "print table KIND FILE ..." and "print params FILE ..."; "print KIND FILE ..." is the older form of
+// the first and stays accepted.
 int runPrint(const QStringList& arguments, CliStreams& io) {
     QStringList args = arguments;
-    QString fromText, toText, pdfPath;
+    QString fromText, toText, pdfPath, changeText;
     if (!takeOption(args, QStringLiteral("--from"), fromText) ||
         !takeOption(args, QStringLiteral("--to"), toText) ||
-        !takeOption(args, QStringLiteral("--pdf"), pdfPath) || args.size() != 2 || fromText.isEmpty() ||
-        toText.isEmpty() || (args[0] != QLatin1String("leq") && args[0] != QLatin1String("events")))
-        return usage(
-            io, QStringLiteral("print"),
-            QStringLiteral("usage: print leq|events FILE --from DD/MM/YYYY --to DD/MM/YYYY [--pdf OUT.pdf]"));
+        !takeOption(args, QStringLiteral("--pdf"), pdfPath) ||
+        !takeOption(args, QStringLiteral("--change"), changeText) || args.isEmpty())
+        return printUsage(io);
+
+    if (args[0] == QLatin1String("params")) {
+        std::optional<int> change;
+        if (args.size() != 2 || !fromText.isEmpty() || !toText.isEmpty() || !changeOption(changeText, change))
+            return printUsage(io);
+        DataStore store;
+        if (!loadFile(store, args[1], io)) return 1;
+        return printParametersPrintout(store, change, pdfPath, io);
+    }
+
+    if (args[0] == QLatin1String("table")) args.removeFirst();
+    if (args.size() != 2 || fromText.isEmpty() || toText.isEmpty() || !changeText.isEmpty() ||
+        !tableKinds().contains(args[0]))
+        return printUsage(io);
     const QDate from = ParseDateText(fromText);
     const QDate to = ParseDateText(toText);
     if (!from.isValid() || !to.isValid())
         return usage(io, QStringLiteral("print"), QStringLiteral("dates are written DD/MM/YYYY"));
     DataStore store;
     if (!loadFile(store, args[1], io)) return 1;
-    const TableKind kind = args[0] == QLatin1String("leq") ? TableKind::Leq : TableKind::Events;
-    return printTablePrintout(store, kind, from, to, pdfPath, io);
+    return printTablePrintout(store, tableKinds().value(args[0]), from, to, pdfPath, io);
 }
 
 int runParams(const QStringList& arguments, CliStreams& io) {
@@ -106,12 +138,8 @@ int runParams(const QStringList& arguments, CliStreams& io) {
     if (!takeOption(args, QStringLiteral("--change"), changeText) || args.size() != 1)
         return usage(io, QStringLiteral("params"), QStringLiteral("usage: params FILE [--change K]"));
     std::optional<int> change;
-    if (!changeText.isEmpty()) {
-        bool ok = false;
-        change = changeText.toInt(&ok);
-        if (!ok)
-            return usage(io, QStringLiteral("params"), QStringLiteral("K is a number (0 = newest change)"));
-    }
+    if (!changeOption(changeText, change))
+        return usage(io, QStringLiteral("params"), QStringLiteral("K is a number (0 = newest change)"));
     DataStore store;
     if (!loadFile(store, args[0], io)) return 1;
     return printParameters(store, change, io);
@@ -163,17 +191,9 @@ int printTable(DataStore& store, TableKind kind, const QDate& from, const QDate&
     return 0;
 }
 
-int printTablePrintout(DataStore& store, TableKind kind, const QDate& from, const QDate& to,
-                       const QString& pdfPath, CliStreams& io) {
-    if (!setPeriod(store, from, to, io)) return 1;
-    QList<PrintPage> pages;
-    if (kind == TableKind::Events)
-        pages = EventTablePages(PrepareEventTable(store));
-    else if (store.Device_Version == 3)
-        pages = LeqTablePages(PrepareLeqTable(store));
-    else
-        pages = LeqTableV5Pages(PrepareLeqTableV5(store));
-
+namespace {
+// The pages as a PDF file, or as their texts with positions when no file is named.
+int writePrintout(const QList<PrintPage>& pages, const QString& pdfPath, CliStreams& io) {
     if (pdfPath.isEmpty()) {
         for (const QString& line : DescribePages(pages))
             io.out << line << '\n';
@@ -191,20 +211,57 @@ int printTablePrintout(DataStore& store, TableKind kind, const QDate& from, cons
     return 0;
 }
 
-int printParameters(DataStore& store, std::optional<int> change, CliStreams& io) {
-    ParametersView view = LoadParameters(store);
-    if (change) {
-        if (!view.generation5) {
-            io.err << "vorl-cli params: a firmware 3.2 device keeps no history of parameter changes\n";
-            return 2;
-        }
-        if (*change < 0 || *change >= view.history.size()) {
-            io.err << "vorl-cli params: no change " << *change << " (the history holds "
-                   << view.history.size() << ", 0 = newest)\n";
-            return 2;
-        }
-        view = ChooseParameterChange(store, view, *change);
+// The parameters view of the store, or of history entry change; 0 when it exists, else 2.
+int parametersView(DataStore& store, std::optional<int> change, const char* command, CliStreams& io,
+                   ParametersView& view) {
+    view = LoadParameters(store);
+    if (!change) return 0;
+    if (!view.generation5) {
+        io.err << "vorl-cli " << command << ": a firmware 3.2 device keeps no history of parameter changes\n";
+        return 2;
     }
+    if (*change < 0 || *change >= view.history.size()) {
+        io.err << "vorl-cli " << command << ": no change " << *change << " (the history holds "
+               << view.history.size() << ", 0 = newest)\n";
+        return 2;
+    }
+    view = ChooseParameterChange(store, view, *change);
+    return 0;
+}
+} // namespace
+
+int printTablePrintout(DataStore& store, TableKind kind, const QDate& from, const QDate& to,
+                       const QString& pdfPath, CliStreams& io) {
+    if (!setPeriod(store, from, to, io)) return 1;
+    QList<PrintPage> pages;
+    if (kind == TableKind::Events) {
+        pages = EventTablePages(PrepareEventTable(store));
+    } else if (store.Device_Version == 3) {
+        if (kind == TableKind::Leq1) {
+            io.err
+                << "vorl-cli print: the data comes from a firmware 3.2 device, which keeps no Leq1 values\n";
+            return 2;
+        }
+        pages = LeqTablePages(PrepareLeqTable(store));
+    } else {
+        const LeqTableV5View view = PrepareLeqTableV5(store);
+        pages = kind == TableKind::Leq1    ? Leq1TablePages(view)
+                : kind == TableKind::Leq10 ? Leq10TablePages(view)
+                                           : LeqTableV5Pages(view);
+    }
+    return writePrintout(pages, pdfPath, io);
+}
+
+int printParametersPrintout(DataStore& store, std::optional<int> change, const QString& pdfPath,
+                            CliStreams& io) {
+    ParametersView view;
+    if (const int status = parametersView(store, change, "print", io, view)) return status;
+    return writePrintout(ParametersPages(view, TableSerialLabel(store)), pdfPath, io);
+}
+
+int printParameters(DataStore& store, std::optional<int> change, CliStreams& io) {
+    ParametersView view;
+    if (const int status = parametersView(store, change, "params", io, view)) return status;
     if (view.dateLabelVisible) io.out << view.dateLabel << '\n';
     for (const ParameterRow& row : view.rows)
         if (row.visible) io.out << row.caption << '\t' << row.value << '\n';
@@ -217,8 +274,12 @@ std::vector<CliCommand> tableCommands() {
          QStringLiteral("leq|leq1|leq10|events FILE --from DD/MM/YYYY --to DD/MM/YYYY"),
          QStringLiteral("print a table of a save file for a period, as the table windows show it"), runTable},
         {QStringLiteral("print"),
-         QStringLiteral("leq|events FILE --from DD/MM/YYYY --to DD/MM/YYYY [--pdf OUT.pdf]"),
-         QStringLiteral("the printout of a table: its texts and positions (twips), or a PDF file"), runPrint},
+         QStringLiteral(
+             "table leq|leq1|leq10|events FILE --from DD/MM/YYYY --to DD/MM/YYYY [--pdf OUT.pdf] | "
+             "params FILE [--change K] [--pdf OUT.pdf]"),
+         QStringLiteral("the printout of a table or of the parameters: its texts and positions (twips), or a "
+                        "PDF file"),
+         runPrint},
         {QStringLiteral("params"), QStringLiteral("FILE [--change K]"),
          QStringLiteral("print the device parameters of a save file (K: history entry, 0 = newest change)"),
          runParams},

@@ -1,6 +1,11 @@
 #include "cli/TableCommands.h"
 #include "core/files/SaveFile.h"
 
+#include "sim/Generator.h"
+
+#include <QProcess>
+#include <QRegularExpression>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -230,4 +235,146 @@ TEST(PrintCommand, DescribesThePagesOrWritesAPdf) {
         printTablePrintout(store, TableKind::Events, QDate(2009, 3, 6), QDate(2009, 3, 5), pdf, reversed.io),
         1);
     EXPECT_EQ(reversed.outLines().size(), 2);
+}
+
+namespace {
+struct PdfWord {
+    int page;
+    double x, y;
+    QString text;
+};
+
+QString runTool(const QString& program, const QStringList& args) {
+    QProcess process;
+    process.start(program, args);
+    if (!process.waitForFinished(30000) || process.exitCode() != 0) return {};
+    return QString::fromUtf8(process.readAllStandardOutput());
+}
+
+// The words of a PDF with their top-left corners in points, from pdftotext -bbox.
+QList<PdfWord> pdfWords(const QString& pdf) {
+    QList<PdfWord> words;
+    const QString html =
+        runTool(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), pdf, QStringLiteral("-")});
+    static const QRegularExpression tag(
+        QString::fromLatin1(R"re(<page |<word xMin="([\d.]+)" yMin="([\d.]+)"[^>]*>([^<]*)</word>)re"));
+    int page = 0;
+    for (auto it = tag.globalMatch(html); it.hasNext();) {
+        const QRegularExpressionMatch m = it.next();
+        if (m.captured(0).startsWith(QLatin1String("<page"))) {
+            ++page;
+            continue;
+        }
+        QString text = m.captured(3);
+        text.replace(QLatin1String("&lt;"), QLatin1String("<"))
+            .replace(QLatin1String("&gt;"), QLatin1String(">"));
+        text.replace(QLatin1String("&quot;"), QLatin1String("\""))
+            .replace(QLatin1String("&#39;"), QLatin1String("'"));
+        text.replace(QLatin1String("&apos;"), QLatin1String("'"))
+            .replace(QLatin1String("&amp;"), QLatin1String("&"));
+        words.append({page, m.captured(1).toDouble(), m.captured(2).toDouble(), text});
+    }
+    return words;
+}
+
+// Every text of the laid-out printout ("page<TAB>left<TAB>top<TAB>text") is found in the PDF on its
+// page, at its place: the words whose tops lie at its top, joined, are the text.
+void expectPdfMatchesLayout(const QString& pdf, const QStringList& layout) {
+    const QList<PdfWord> words = pdfWords(pdf);
+    ASSERT_FALSE(words.isEmpty());
+    int pages = 0;
+    for (const QString& entry : layout) {
+        const QStringList f = entry.split(QLatin1Char('\t'));
+        ASSERT_EQ(f.size(), 4) << entry.toStdString();
+        const int page = f[0].toInt();
+        pages = qMax(pages, page);
+        const double left = f[1].toInt() / 20.0, top = f[2].toInt() / 20.0; // twips to points
+        if (f[3].trimmed().isEmpty()) continue;                             // an empty line shows nothing
+        QStringList found;
+        double firstX = 1e9;
+        for (const PdfWord& w : words)
+            if (w.page == page && qAbs(w.y - top) < 2.5) {
+                found << w.text;
+                firstX = qMin(firstX, w.x);
+            }
+        EXPECT_EQ(found.join(QLatin1Char(' ')), f[3].simplified()) << entry.toStdString();
+        EXPECT_GE(firstX, left - 1.0) << entry.toStdString();
+    }
+    const QString info = runTool(QStringLiteral("pdfinfo"), {pdf});
+    EXPECT_TRUE(info.contains(QRegularExpression(QStringLiteral("Pages:\\s+%1\\n").arg(pages))))
+        << info.toStdString();
+}
+} // namespace
+
+// The command-line forms of the printouts, read back from the PDF files they write.
+TEST(PrintCommand, PdfPagesHoldTheLaidOutTexts) {
+    if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty() ||
+        QStandardPaths::findExecutable(QStringLiteral("pdfinfo")).isEmpty())
+        GTEST_SKIP() << "poppler-utils not installed";
+    QTemporaryDir dir;
+    const QString gen5 = dir.filePath(QStringLiteral("gen5.qlv"));
+    const QString gen3 = dir.filePath(QStringLiteral("gen3.qlv"));
+    DataStore store;
+    GenerateIntoStore(store, {5, QDate(2023, 11, 20), 3, 3});
+    ASSERT_TRUE(WriteSaveFile(store, gen5, 5, 8192));
+    GenerateIntoStore(store, {3, QDate(2023, 11, 20), 3, 3});
+    ASSERT_TRUE(WriteSaveFile(store, gen3, 3, 4096));
+
+    const QString period[] = {QStringLiteral("--from"), QStringLiteral("20/11/2023"), QStringLiteral("--to"),
+                              QStringLiteral("23/11/2023")};
+    const QStringList forms[] = {
+        {"print", "table", "leq1", gen5, period[0], period[1], period[2], period[3]},
+        {"print", "table", "leq10", gen5, period[0], period[1], period[2], period[3]},
+        {"print", "table", "leq", gen5, period[0], period[1], period[2], period[3]},
+        {"print", "table", "events", gen5, period[0], period[1], period[2], period[3]},
+        {"print", "table", "leq", gen3, period[0], period[1], period[2], period[3]},
+        {"print", "table", "leq10", gen3, "--from", "01/01/2020", "--to", "01/01/2020"}, // no value
+        {"print", "params", gen5},
+        {"print", "params", gen3},
+    };
+    int multiPage = 0;
+    for (const QStringList& form : forms) {
+        SCOPED_TRACE(form.join(' ').toStdString());
+        Captured layout;
+        ASSERT_EQ(runCli(QStringList{"vorl-cli"} + form, layout.io), 0);
+        const QStringList lines = layout.outLines();
+        ASSERT_FALSE(lines.isEmpty());
+        if (lines.last().startsWith(QLatin1String("2\t"))) ++multiPage;
+        // 69 lines to a page, the line tops 1000 + 200 n twips, the page number at the bottom.
+        for (const QString& line : lines) {
+            const QStringList f = line.split(QLatin1Char('\t'));
+            const int top = f[2].toInt();
+            if (f[1] == QLatin1String("2350") && top >= 1200 && top < 15500)
+                EXPECT_LE((top - 1000) / 200, 69) << line.toStdString();
+            if (top == 15500)
+                EXPECT_EQ(f[3], QStringLiteral(" Page   ") + QString::number(f[3].mid(8).toInt()));
+        }
+
+        const QString pdf = dir.filePath(QStringLiteral("out.pdf"));
+        Captured written;
+        ASSERT_EQ(runCli(QStringList{"vorl-cli"} + form + QStringList{"--pdf", pdf}, written.io), 0);
+        expectPdfMatchesLayout(pdf, lines);
+    }
+    EXPECT_GE(multiPage, 2); // the Leq1 and the whole Leq printouts run over several pages
+}
+
+TEST(PrintCommand, CommandLineFormsAndTheirErrors) {
+    struct Case {
+        QStringList args;
+        int status;
+    } cases[] = {
+        {{"print", "table"}, 2},
+        {{"print", "table", "daily", "f.qlv", "--from", "01/01/2009", "--to", "02/01/2009"}, 2},
+        {{"print", "table", "leq", "f.qlv"}, 2},
+        {{"print", "params"}, 2},
+        {{"print", "params", "f.qlv", "--from", "01/01/2009"}, 2},
+        {{"print", "params", "f.qlv", "--change", "x"}, 2},
+        {{"print", "params", "missing.qlv", "--pdf", "x.pdf"}, 1},
+        {{"print", "table", "leq", "missing.qlv", "--from", "01/01/2009", "--to", "02/01/2009"}, 1},
+    };
+    for (const Case& c : cases) {
+        Captured out;
+        EXPECT_EQ(runCli(QStringList{"vorl-cli"} + c.args, out.io), c.status)
+            << c.args.join(' ').toStdString();
+    }
 }

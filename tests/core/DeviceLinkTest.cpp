@@ -1,5 +1,6 @@
 #include "core/link/QtSerialLink.h"
 #include "core/link/Transfer.h"
+#include "core/link/TransferRunner.h"
 #include "sim/DeviceEmulator.h"
 #include "sim/SampleDevice.h"
 #include "support/ScaledClock.h"
@@ -84,7 +85,7 @@ TEST(DeviceLink, FailuresOnARealLine) {
     noParams.paramReply = false;
     const Case cases[] = {
         {"final block too long", 5, extra, TransferOutcome::FinalBlockIncomplete, 4},
-        {"line cut", 5, hangup, TransferOutcome::LinkLost, 0},
+        {"line cut", 5, hangup, TransferOutcome::LinkLost, kTransferStepReported},
         {"no parameter reply", 3, noParams, TransferOutcome::NoParamAnswer, 2},
     };
     for (const Case& c : cases) {

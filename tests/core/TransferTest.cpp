@@ -1,6 +1,7 @@
 #include "core/link/Transfer.h"
 #include "core/link/Decoding.h"
 #include "core/link/TransferMessages.h"
+#include "core/link/TransferRunner.h"
 #include "sim/MemoryImage.h"
 #include "sim/SampleDevice.h"
 #include "support/FakeSerialLink.h"
@@ -282,7 +283,8 @@ TEST_F(TransferTest, PortFailuresEndWithTheirOwnMessage) {
     EXPECT_TRUE(result.text.contains(QStringLiteral("COM 2 (/dev/ttyFAKE)")));
     EXPECT_EQ(clock.now, 0);
     EXPECT_TRUE(isTrue(store.Abort_Flag));
-    EXPECT_EQ(store.Transfer_Step, 0);
+    EXPECT_EQ(store.Transfer_Step, kTransferStepReported);
+    EXPECT_FALSE(TransferFailureMessage(store.Transfer_Step).has_value()); // shown once, by the runner
     expectPreviousDataKept();
 
     link.refuseOpen = false;
@@ -291,8 +293,19 @@ TEST_F(TransferTest, PortFailuresEndWithTheirOwnMessage) {
     EXPECT_EQ(result.outcome, TransferOutcome::LinkLost);
     EXPECT_EQ(result.title, QStringLiteral("Liaison avec le QLV 40 interrompue"));
     EXPECT_EQ(clock.now, 2500);
-    EXPECT_EQ(store.Transfer_Step, 0);
+    EXPECT_EQ(store.Transfer_Step, kTransferStepReported);
     expectPreviousDataKept();
+}
+
+TEST_F(TransferTest, FailedTransferKeepsAFileDataSetUnsaveable) {
+    // Data read from a save file cannot be saved again; a failed transfer must not unlock that.
+    setDevice(5, 1, repeat(16000, 3));
+    shell.setMenuEnabled(MenuEntry::mnuSave_As, false);
+    clock.at(5000, [this] { cancel(); });
+    EXPECT_EQ(run().outcome, TransferOutcome::Cancelled);
+    EXPECT_TRUE(store.deviceData() == previous);
+    EXPECT_TRUE(isTrue(store.Data_Loaded));
+    EXPECT_FALSE(shell.isMenuEnabled(MenuEntry::mnuSave_As));
 }
 
 } // namespace

@@ -193,7 +193,7 @@ TEST_F(LinkWindowsTest, PortThatCannotBeOpenedIsReported) {
     EXPECT_EQ(ui.messages[0].title, QStringLiteral("Port de communication indisponible"));
     EXPECT_TRUE(ui.messages[0].text.startsWith(QStringLiteral("Le port de communication COM 5 ne peut pas")));
     EXPECT_TRUE(isTrue(store.Abort_Flag));
-    EXPECT_EQ(store.Transfer_Step, 0);
+    EXPECT_EQ(store.Transfer_Step, kTransferStepReported); // the data-source dialog adds nothing
     EXPECT_FALSE(isTrue(store.Data_Loaded));
     if (FrmWait* window = shownWaitWindow()) window->close();
 }

@@ -1,6 +1,7 @@
 #include "core/app/DataSourceLogic.h"
 
 #include "core/files/SaveFile.h"
+#include "core/link/TransferMessages.h"
 #include "core/store/Labels.h"
 
 #include <QFileInfo>
@@ -11,16 +12,6 @@ const QString kGraphView = QStringLiteral("Graphique Leq");
 
 QString levelText(const ParamZone& block, int hundreds) {
     return QString::number(block[hundreds] * 100 + block[hundreds + 1]);
-}
-
-UserMessage transmissionError(const char* number) {
-    const QString code = QString::fromLatin1(number);
-    // The texts are the ones users already know, "maintenace" included: do not correct them.
-    return {
-        MessageIcon::Critical, QStringLiteral("Erreur de transmission (Erreur %1)").arg(code),
-        QStringLiteral("Erreur %1 - Veuillez consulter le cahier de maintenace du logiciel pour résoudre le "
-                       "problème.")
-            .arg(code)};
 }
 
 void prepareView(DataStore& store) {
@@ -41,20 +32,18 @@ DataSourceResult runTransfer(DataSourceEnv& env) {
     env.windows.setDialogVisible(false);
     env.transfer.runTransfer(store);
 
+    // A stopped transfer has already put back the data set it found, with its Data_Loaded and its
+    // "&Enregistrer Sous ..." entry: the previous data stays usable, so only the message is shown here.
     if (isTrue(store.Abort_Flag)) {
-        if (const auto message = TransferStopMessage(store.Transfer_Step)) {
+        if (const auto message = TransferFailureMessage(store.Transfer_Step)) {
             env.ui.message(message->icon, message->title, message->text);
-            if (store.Transfer_Step == 0) {
-                env.shell.setMenuEnabled(MenuEntry::mnuSave_As, false);
-                store.Data_Loaded = kFalse;
-            }
             env.windows.closeWindow(WindowId::frmWait);
             env.windows.closeDialog();
             return DataSourceResult::DialogClosed;
         }
     }
-    // A transfer that stopped for a reason of its own (it reports it itself) brought no data: showing
-    // the previous data as if it had just been read would be wrong, so no view opens.
+    // A transfer that stopped for a reason it reported itself (kTransferStepReported) brought no new
+    // data: showing the previous data as if it had just been read would be wrong, so no view opens.
     if (isTrue(store.Abort_Flag) || !isTrue(store.Data_Loaded)) {
         env.windows.closeWindow(WindowId::frmWait);
         env.windows.closeDialog();
@@ -125,26 +114,6 @@ std::optional<WindowId> FollowUpWindow(const QString& requestedView, int generat
         return WindowId::frmInTableau;
     if (requestedView == QStringLiteral("Tableau Paramètres")) return WindowId::frmParametres_v4;
     return std::nullopt;
-}
-
-std::optional<UserMessage> TransferStopMessage(int transferStep) {
-    switch (transferStep) {
-    case 0:
-        return UserMessage{
-            MessageIcon::Critical, QStringLiteral("Téléchargement des données interrompu !!!"),
-            QStringLiteral(
-                "Téléchargement des données interrompu !!! Traitement des données impossible !!!")};
-    case 3:
-        return transmissionError("01");
-    case 4:
-        return transmissionError("02");
-    case 2:
-        return transmissionError("03");
-    case 1:
-        return transmissionError("04");
-    default:
-        return std::nullopt;
-    }
 }
 
 DataSourceResult DataSourceOk(DataSourceEnv& env, DataSourceOption option, const QString& shownFile) {

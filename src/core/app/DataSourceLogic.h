@@ -37,15 +37,6 @@ void SetGraphTemplateTexts(DataStore& store);
 // The window that follows the dialog for a view and a generation; none for an unknown view.
 std::optional<WindowId> FollowUpWindow(const QString& requestedView, int generation);
 
-struct UserMessage {
-    MessageIcon icon;
-    QString title;
-    QString text;
-};
-// How a transfer stopped by Abort_Flag is reported: 0 = cancelled by the user, 1..4 = the
-// transmission errors; none for any other step.
-std::optional<UserMessage> TransferStopMessage(int transferStep);
-
 // What Cmd_Ok does to windows: the dialog itself and the other windows of the main window.
 class DataSourceWindows {
 public:

@@ -2,6 +2,7 @@
 
 #include "core/link/Decoding.h"
 #include "core/link/TransferMessages.h"
+#include "core/link/TransferRunner.h"
 #include "core/platform/Clock.h"
 #include "core/platform/MainShell.h"
 
@@ -53,13 +54,15 @@ public:
     TransferResult run() {
         m_store.Abort_Flag = kFalse;
         const int16_t wasLoaded = m_store.Data_Loaded;
+        // A data set read from a file cannot be saved again: a failed transfer must not change that.
+        const bool couldSave = m_env.shell && m_env.shell->isMenuEnabled(MenuEntry::mnuSave_As);
         m_store.Data_Loaded = kFalse;
         m_store.Progress_Step = 0;
         setSaveAsEnabled(false);
 
         if (!transmit()) {
             m_link.close();
-            return failed(wasLoaded);
+            return failed(wasLoaded, couldSave);
         }
 
         if (m_env.progress) m_env.progress->transmissionNearlyDone();
@@ -68,7 +71,7 @@ public:
         DeviceData scratch = m_store.deviceData();
         if (!DecodeAndClassify(m_profile.generation, m_dump, m_params, scratch, *this)) {
             m_result.outcome = TransferOutcome::Cancelled;
-            return failed(wasLoaded);
+            return failed(wasLoaded, couldSave);
         }
         const QDateTime now = m_env.now ? m_env.now() : QDateTime::currentDateTime();
         if (m_profile.generation == 5) {
@@ -108,10 +111,10 @@ private:
         if (m_env.shell) m_env.shell->setMenuEnabled(MenuEntry::mnuSave_As, enabled);
     }
 
-    TransferResult failed(int16_t wasLoaded) {
+    TransferResult failed(int16_t wasLoaded, bool couldSave) {
         // Nothing of this transfer reached the store: the previous data set is still whole.
         m_store.Data_Loaded = wasLoaded;
-        if (isTrue(wasLoaded)) setSaveAsEnabled(true);
+        if (couldSave) setSaveAsEnabled(true);
         return m_result;
     }
 
@@ -123,10 +126,10 @@ private:
         return false;
     }
 
-    // A port failure reads as an interruption for the caller; the result carries its own message.
+    // A port failure carries its own message; the step value tells the caller it was shown already.
     bool stopOnPort(TransferOutcome outcome) {
         m_store.Abort_Flag = kTrue;
-        m_store.Transfer_Step = 0;
+        m_store.Transfer_Step = kTransferStepReported;
         m_result.outcome = outcome;
         const TransferMessage message = outcome == TransferOutcome::PortUnavailable
                                             ? PortUnavailableMessage(m_store.Com_Port, m_env.devicePath)

@@ -33,7 +33,8 @@ enum class TransferOutcome {
 
 struct TransferResult {
     TransferOutcome outcome = TransferOutcome::Succeeded;
-    // For PortUnavailable and LinkLost: the message to show (the store then reads as a cancel).
+    // For PortUnavailable and LinkLost: the message to show (Transfer_Step is then
+    // kTransferStepReported: whoever runs the transfer shows this message).
     QString title;
     QString text;
     bool succeeded() const { return outcome == TransferOutcome::Succeeded; }

@@ -7,9 +7,12 @@
 // Data_Loaded true on success; otherwise Abort_Flag true and Transfer_Step telling why
 // (0 = cancelled by the user, 1..4 = the four transmission errors).
 // A port that cannot be opened or fails during the download is reported by the runner itself in a
-// message box; the store then reads as a cancel (Abort_Flag true, Transfer_Step 0).
+// message box; the store then holds Abort_Flag true and Transfer_Step kTransferStepReported, which
+// the data-source dialog takes as "told the user already" and closes without a message of its own.
 // A failed or cancelled download changes no data: the previous data set, and its Data_Loaded, stay
 // as they were, so tell the outcome from Abort_Flag, not from Data_Loaded.
+constexpr int16_t kTransferStepReported = -2;
+
 class TransferRunner {
 public:
     virtual ~TransferRunner() = default;

@@ -16,6 +16,18 @@ QString LevelTextV3(int column7, int column8) {
 }
 
 QString LevelTextV5(int column7, int column8) {
+    // The usual cells (two decimal digits each) are written without temporaries: a week's table
+    // writes eight thousand of them.
+    if (column7 >= 0 && column7 <= 99 && column8 >= 0 && column8 <= 99) {
+        char16_t text[5];
+        int size = 0;
+        if (column8 * 100 + column7 < 100) text[size++] = u' ';
+        if (column8 >= 10) text[size++] = static_cast<char16_t>(u'0' + column8 / 10);
+        if (column8 != 0) text[size++] = static_cast<char16_t>(u'0' + column8 % 10);
+        text[size++] = static_cast<char16_t>(u'0' + column7 / 10);
+        text[size++] = static_cast<char16_t>(u'0' + column7 % 10);
+        return QString(reinterpret_cast<const QChar*>(text), size);
+    }
     QString text = (column8 == 0 ? QString() : QString::number(column8)) + TwoDigits(column7);
     if (column8 * 100 + column7 < 100) text.prepend(QLatin1Char(' '));
     return text;
@@ -24,13 +36,64 @@ QString LevelTextV5(int column7, int column8) {
 namespace {
 using LevelText = QString (*)(int, int);
 
+// A week of full memory makes thousands of lines: each is written into one fixed buffer and becomes
+// a string once, instead of being joined from a score of temporary strings.
+class LineBuffer {
+public:
+    void add(QStringView text) {
+        const qsizetype n = std::min<qsizetype>(text.size(), kSize - m_size);
+        std::copy_n(text.utf16(), n, m_buffer + m_size);
+        m_size += n;
+    }
+    void add(const char16_t* text) { add(QStringView(text)); }
+    // Two digits for 0..99 ("05"), the plain number otherwise, as TwoDigits writes it.
+    void twoDigits(int value) {
+        if (value < 0 || value > 99 || m_size + 2 > kSize) return add(TwoDigits(value));
+        m_buffer[m_size++] = static_cast<char16_t>(u'0' + value / 10);
+        m_buffer[m_size++] = static_cast<char16_t>(u'0' + value % 10);
+    }
+    void number(int value) {
+        if (value < 0 || value > 9999) return add(QString::number(value));
+        char16_t digits[4];
+        int count = 0;
+        do {
+            digits[count++] = static_cast<char16_t>(u'0' + value % 10);
+            value /= 10;
+        } while (value > 0);
+        while (count > 0 && m_size < kSize)
+            m_buffer[m_size++] = digits[--count];
+    }
+    QString text() const { return QString(reinterpret_cast<const QChar*>(m_buffer), m_size); }
+
+private:
+    static constexpr qsizetype kSize = 256;
+    char16_t m_buffer[kSize];
+    qsizetype m_size = 0;
+};
+
 QString tableLine(const RecordStamp& start, const RecordStamp& end, const QString& levelIntro,
                   const QString& level) {
-    return QStringLiteral("        Le  ") + weekdayOf(start) + QStringLiteral("  ") + TwoDigits(start.day) +
-           QStringLiteral("  ") + MonthLabel(start.month) + QStringLiteral("  ") +
-           QString::number(start.year) + QStringLiteral("  de  ") + TwoDigits(start.hour) +
-           QStringLiteral(" h. ") + TwoDigits(start.minute) + QStringLiteral("  à  ") + TwoDigits(end.hour) +
-           QStringLiteral(" h. ") + TwoDigits(end.minute) + levelIntro + level + QStringLiteral(" dB.");
+    LineBuffer line;
+    line.add(u"        Le  ");
+    line.add(weekdayOf(start));
+    line.add(u"  ");
+    line.twoDigits(start.day);
+    line.add(u"  ");
+    line.add(MonthLabel(start.month));
+    line.add(u"  ");
+    line.number(start.year);
+    line.add(u"  de  ");
+    line.twoDigits(start.hour);
+    line.add(u" h. ");
+    line.twoDigits(start.minute);
+    line.add(u"  à  ");
+    line.twoDigits(end.hour);
+    line.add(u" h. ");
+    line.twoDigits(end.minute);
+    line.add(levelIntro);
+    line.add(level);
+    line.add(u" dB.");
+    return line.text();
 }
 
 // Adds a line with the day separators of the tables: an empty line before it when the previous row

@@ -46,13 +46,30 @@ QList<PrintPage> LeqTablePages(const LeqTableView& view) {
     return LayoutPrintBlock({view.serialLabel, view.heading, view.list.lines, view.printable, kNoLeqValue});
 }
 
-QList<PrintPage> LeqTableV5Pages(const LeqTableV5View& view) {
-    QList<PrintPage> pages =
-        LayoutPrintBlock({view.serialLabel, view.heading10, view.list10.lines, view.hasLeq10, kNoLeq10Value});
+QList<PrintPage> Leq10TablePages(const LeqTableV5View& view) {
+    return LayoutPrintBlock(
+        {view.serialLabel, view.heading10, view.list10.lines, view.hasLeq10, kNoLeq10Value});
+}
+
+QList<PrintPage> Leq1TablePages(const LeqTableV5View& view) {
     // The printed Leq1 message has its own wording, "valeurs".
-    pages += LayoutPrintBlock({view.serialLabel, view.heading1, view.list1.lines, view.hasLeq1,
-                               QStringLiteral("Aucune valeurs Leq1 relevée pour cette période !!!")});
-    return pages;
+    return LayoutPrintBlock({view.serialLabel, view.heading1, view.list1.lines, view.hasLeq1,
+                             QStringLiteral("Aucune valeurs Leq1 relevée pour cette période !!!")});
+}
+
+QList<PrintPage> LeqTableV5Pages(const LeqTableV5View& view) {
+    return Leq10TablePages(view) + Leq1TablePages(view);
+}
+
+QList<PrintPage> ParametersPages(const ParametersView& view, const QString& serialLabel) {
+    qsizetype width = 0;
+    for (const ParameterRow& row : view.rows)
+        if (row.visible) width = qMax(width, row.caption.size());
+    QStringList lines;
+    if (view.dateLabelVisible) lines << view.dateLabel << QString();
+    for (const ParameterRow& row : view.rows)
+        if (row.visible) lines << row.caption.leftJustified(width + 2) + row.value;
+    return LayoutPrintBlock({serialLabel, kParametersHeading, lines});
 }
 
 QList<PrintPage> EventTablePages(const EventTableView& view) {

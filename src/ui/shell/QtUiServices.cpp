@@ -67,11 +67,28 @@ std::optional<QString> QtUiServices::openFileName(const QString& fileName, const
     return chosen;
 }
 
+QString QtUiServices::defaultSuffix(const QString& filter) {
+    const QStringList parts = filter.split(QLatin1Char('|'));
+    if (parts.size() < 2) return {};
+    const QString pattern = parts.at(1).split(QLatin1Char(';')).first().trimmed();
+    if (!pattern.startsWith(QLatin1String("*.")) || pattern.size() < 3 ||
+        pattern.indexOf(QLatin1Char('*'), 2) >= 0)
+        return {};
+    return pattern.mid(2);
+}
+
 std::optional<QString> QtUiServices::saveFileName(const QString& fileName, const QString& filter) {
-    const QString chosen =
-        QFileDialog::getSaveFileName(dialogParent(), QString(), fileName, qtFileFilter(filter));
-    if (chosen.isEmpty()) return std::nullopt;
-    return chosen;
+    // The name typed without extension gets the filter's one in the dialog itself, so that the dialog
+    // asks before replacing the file that will really be written ("x" is saved as "x.qlv").
+    QFileDialog dialog(dialogParent(), QString(), QString(), qtFileFilter(filter));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setDefaultSuffix(defaultSuffix(filter));
+    if (!fileName.isEmpty()) dialog.selectFile(fileName);
+    if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+    const QStringList chosen = dialog.selectedFiles();
+    if (chosen.isEmpty() || chosen.first().isEmpty()) return std::nullopt;
+    return chosen.first();
 }
 
 void QtUiServices::setBusyCursor(bool busy) {

@@ -19,6 +19,8 @@ public:
     // "Description (*.a)|*.a|Other|*.b;*.c" as the program writes its filters, in the form Qt's
     // file dialog reads: "Description (*.a);;Other (*.b *.c)".
     static QString qtFileFilter(const QString& filter);
+    // The extension of the filter's first single pattern ("qlv" for "...|*.qlv"), else empty.
+    static QString defaultSuffix(const QString& filter);
 
 private:
     QWidget* dialogParent() const;

@@ -1,5 +1,6 @@
 #include "core/app/DataSourceLogic.h"
 #include "core/files/SaveFile.h"
+#include "core/link/TransferRunner.h"
 #include "support/FakeTransferRunner.h"
 #include "support/Fakes.h"
 
@@ -151,137 +152,103 @@ TEST(DataSourceTemplate, TextsFromTheParameterZone) {
 }
 
 TEST_F(DataSourceFixture, TransferOutcomes) {
+    const QString interrupted = QStringLiteral("Téléchargement des données interrompu !!!");
+    const QString interruptedText =
+        QStringLiteral("Téléchargement des données interrompu !!! Traitement des données impossible !!!");
+    const std::vector<std::string> failed = {"hide", "close frmWait", "close frmData_Type"};
+    // loadedAfter: the Data_Loaded the transfer leaves (a stopped transfer puts back the earlier one);
+    // the dialog must keep it, and the "&Enregistrer Sous ..." entry the transfer set, unchanged.
     struct Case {
         const char* name;
         int16_t abort, step, loadedAfter;
         bool waitStillOpen;
-        const char* title; // nullptr: no message
+        std::optional<QString> title;
         QString text;
         std::vector<std::string> events;
-        bool saveMenuDisabled;
-        int16_t dataLoaded;
+        bool followUp;
     } cases[] = {
-        {"cancel",
+        {"cancel, nothing loaded before",
          kTrue,
          0,
          kFalse,
          false,
-         "Téléchargement des données interrompu !!!",
-         QStringLiteral("Téléchargement des données interrompu !!! Traitement des données impossible !!!"),
+         interrupted,
+         interruptedText,
          {"hide", "close frmData_Type"},
-         true,
-         kFalse},
-        {"cancel during the closing pause",
+         false},
+        {"cancel, earlier data kept",
          kTrue,
          0,
          kTrue,
-         true,
-         "Téléchargement des données interrompu !!!",
-         QStringLiteral("Téléchargement des données interrompu !!! Traitement des données impossible !!!"),
-         {"hide", "close frmWait", "close frmData_Type"},
-         true,
-         kFalse},
-        {"no answer",
-         kTrue,
-         3,
-         kFalse,
-         true,
-         "Erreur de transmission (Erreur 01)",
-         "Erreur 01" + kMaintenance,
-         {"hide", "close frmWait", "close frmData_Type"},
          false,
-         kFalse},
-        {"final block",
-         kTrue,
-         4,
-         kFalse,
-         true,
-         "Erreur de transmission (Erreur 02)",
-         "Erreur 02" + kMaintenance,
-         {"hide", "close frmWait", "close frmData_Type"},
-         false,
-         kFalse},
-        {"parameter wake-up",
-         kTrue,
-         2,
-         kFalse,
-         true,
-         "Erreur de transmission (Erreur 03)",
-         "Erreur 03" + kMaintenance,
-         {"hide", "close frmWait", "close frmData_Type"},
-         false,
-         kFalse},
-        {"parameter zone",
-         kTrue,
-         1,
-         kFalse,
-         true,
-         "Erreur de transmission (Erreur 04)",
-         "Erreur 04" + kMaintenance,
-         {"hide", "close frmWait", "close frmData_Type"},
-         false,
-         kFalse},
+         interrupted,
+         interruptedText,
+         {"hide", "close frmData_Type"},
+         false},
+        {"cancel during the closing pause", kTrue, 0, kTrue, true, interrupted, interruptedText, failed,
+         false},
+        {"no answer", kTrue, 3, kTrue, true, QStringLiteral("Erreur de transmission (Erreur 01)"),
+         "Erreur 01" + kMaintenance, failed, false},
+        {"final block", kTrue, 4, kFalse, true, QStringLiteral("Erreur de transmission (Erreur 02)"),
+         "Erreur 02" + kMaintenance, failed, false},
+        {"parameter wake-up", kTrue, 2, kFalse, true, QStringLiteral("Erreur de transmission (Erreur 03)"),
+         "Erreur 03" + kMaintenance, failed, false},
+        {"parameter zone", kTrue, 1, kFalse, true, QStringLiteral("Erreur de transmission (Erreur 04)"),
+         "Erreur 04" + kMaintenance, failed, false},
         {"success",
          kFalse,
          -1,
          kTrue,
          true,
-         nullptr,
+         std::nullopt,
          {},
          {"hide", "open frmInTableau", "close frmData_Type"},
-         false,
-         kTrue},
-        // A transfer that stopped on its own (a port that cannot be opened) brought nothing to show.
-        {"stopped otherwise",
-         kTrue,
-         -1,
-         kFalse,
-         true,
-         nullptr,
-         {},
-         {"hide", "close frmWait", "close frmData_Type"},
-         false,
-         kFalse},
+         true},
+        // A port that cannot be opened or is lost: the transfer told the user already.
+        {"port reported", kTrue, kTransferStepReported, kTrue, true, std::nullopt, {}, failed, false},
+        {"stopped otherwise", kTrue, -1, kFalse, true, std::nullopt, {}, failed, false},
     };
-    for (const Case& c : cases) {
-        DataStore& s = store;
-        s = DataStore();
-        s.Open_frmData_Type = kTrue;
-        s.Requested_View = QStringLiteral("Tableau Leq");
-        s.Com_Port = 2;
-        s.Param_Block[2360] = 12;
-        s.Param_Block[2361] = 5;
-        ui.messages.clear();
-        windows.events.clear();
-        windows.opened.clear();
-        windows.dialogVisible = true;
-        shell.setMenuEnabled(MenuEntry::mnuSave_As, true);
-        bool hiddenDuringTransfer = false;
-        transfer.action = [&](DataStore& st) {
-            hiddenDuringTransfer = !windows.dialogVisible;
-            st.Open_frmWait = c.waitStillOpen ? kTrue : kFalse;
-            st.Abort_Flag = c.abort;
-            st.Transfer_Step = c.step;
-            st.Data_Loaded = c.loadedAfter;
-        };
+    for (const bool saveEnabled : {true, false}) {
+        for (const Case& c : cases) {
+            DataStore& s = store;
+            s = DataStore();
+            s.Open_frmData_Type = kTrue;
+            s.Requested_View = QStringLiteral("Tableau Leq");
+            s.Com_Port = 2;
+            s.Param_Block[2360] = 12;
+            s.Param_Block[2361] = 5;
+            ui.messages.clear();
+            windows.events.clear();
+            windows.opened.clear();
+            windows.dialogVisible = true;
+            bool hiddenDuringTransfer = false;
+            transfer.action = [&](DataStore& st) {
+                hiddenDuringTransfer = !windows.dialogVisible;
+                st.Open_frmWait = c.waitStillOpen ? kTrue : kFalse;
+                st.Abort_Flag = c.abort;
+                st.Transfer_Step = c.step;
+                st.Data_Loaded = c.loadedAfter;
+                shell.setMenuEnabled(MenuEntry::mnuSave_As, saveEnabled);
+            };
 
-        const DataSourceResult result = ok(DataSourceOption::Transfer);
+            const DataSourceResult result = ok(DataSourceOption::Transfer);
 
-        SCOPED_TRACE(c.name);
-        EXPECT_TRUE(hiddenDuringTransfer);
-        if (c.title) {
-            ASSERT_EQ(ui.messages.size(), 1u);
-            EXPECT_EQ(ui.messages[0].icon, MessageIcon::Critical);
-            EXPECT_EQ(ui.messages[0].title, QString::fromUtf8(c.title));
-            EXPECT_EQ(ui.messages[0].text, c.text);
-        } else {
-            EXPECT_TRUE(ui.messages.empty());
+            SCOPED_TRACE(std::string(c.name) + (saveEnabled ? ", saving allowed" : ", saving locked"));
+            EXPECT_TRUE(hiddenDuringTransfer);
+            if (c.title) {
+                ASSERT_EQ(ui.messages.size(), 1u);
+                EXPECT_EQ(ui.messages[0].icon, MessageIcon::Critical);
+                EXPECT_EQ(ui.messages[0].title, *c.title);
+                EXPECT_EQ(ui.messages[0].text, c.text);
+            } else {
+                EXPECT_TRUE(ui.messages.empty());
+            }
+            EXPECT_EQ(windows.events, c.events);
+            EXPECT_EQ(shell.isMenuEnabled(MenuEntry::mnuSave_As), saveEnabled);
+            EXPECT_EQ(s.Data_Loaded, c.loadedAfter);
+            EXPECT_EQ(result, c.followUp ? DataSourceResult::FollowUpOpened : DataSourceResult::DialogClosed);
+            EXPECT_EQ(s.Serial_Number, c.followUp ? QStringLiteral("125000000") : QString());
         }
-        EXPECT_EQ(windows.events, c.events);
-        EXPECT_EQ(shell.isMenuEnabled(MenuEntry::mnuSave_As), !c.saveMenuDisabled);
-        EXPECT_EQ(s.Data_Loaded, c.dataLoaded);
-        EXPECT_EQ(result, c.dataLoaded ? DataSourceResult::FollowUpOpened : DataSourceResult::DialogClosed);
-        EXPECT_EQ(s.Serial_Number, c.dataLoaded ? QStringLiteral("125000000") : QString());
     }
 }
 

@@ -1,5 +1,6 @@
 #include "ui/app/FrmDataType.h"
 #include "core/files/SaveFile.h"
+#include "core/link/TransferRunner.h"
 #include "support/FakeWindowHost.h"
 
 #include <QGroupBox>
@@ -142,19 +143,26 @@ TEST_F(FrmDataTypeFixture, DoubleClickOnAnOptionActsAsOk) {
 }
 
 TEST_F(FrmDataTypeFixture, TransferHidesTheDialogThenOpensTheViewOrReports) {
+    // Each case starts with an earlier transferred data set in memory; a stopped transfer puts it back
+    // (Data_Loaded and the save entry as they were) and the dialog must leave it so.
     struct Case {
         const char* name;
         int16_t abort, step;
         std::optional<WindowId> next;
-        const char* title;
+        const char* title;  // the one message the user sees
+        bool runnerReports; // the transfer itself showed it (a port problem)
     } cases[] = {
-        {"success", kFalse, -1, WindowId::frmInGraphique_v5, nullptr},
-        {"cancel", kTrue, 0, std::nullopt, "Téléchargement des données interrompu !!!"},
-        {"Erreur 02", kTrue, 4, std::nullopt, "Erreur de transmission (Erreur 02)"},
+        {"success", kFalse, -1, WindowId::frmInGraphique_v5, nullptr, false},
+        {"cancel", kTrue, 0, std::nullopt, "Téléchargement des données interrompu !!!", false},
+        {"Erreur 02", kTrue, 4, std::nullopt, "Erreur de transmission (Erreur 02)", false},
+        {"port unavailable", kTrue, kTransferStepReported, std::nullopt, "Port de communication indisponible",
+         true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         app.store.Com_Port = 1;
+        app.store.Data_Loaded = kTrue;
+        app.shell.setMenuEnabled(MenuEntry::mnuSave_As, true);
         app.store.Requested_View = QStringLiteral("Graphique Leq");
         app.ui.messages.clear();
         app.windows.opened.clear();
@@ -167,7 +175,8 @@ TEST_F(FrmDataTypeFixture, TransferHidesTheDialogThenOpensTheViewOrReports) {
             app.windows.open(WindowId::frmWait);
             store.Abort_Flag = c.abort;
             store.Transfer_Step = c.step;
-            store.Data_Loaded = c.abort ? kFalse : kTrue;
+            if (c.runnerReports)
+                app.ui.message(MessageIcon::Critical, QString::fromUtf8(c.title), QStringLiteral("..."));
             if (c.step == 0) app.windows.unloadWindow(WindowId::frmWait); // the user closed it
         };
         QTest::mouseDClick(control<QRadioButton>(dialog, "Option_New_Transfert"), Qt::LeftButton);
@@ -179,7 +188,11 @@ TEST_F(FrmDataTypeFixture, TransferHidesTheDialogThenOpensTheViewOrReports) {
         EXPECT_TRUE(watched.isNull()); // unloaded and gone
         EXPECT_EQ(app.windows.opened.back(), c.next.value_or(WindowId::frmWait));
         ASSERT_EQ(app.ui.messages.size(), c.title ? 1u : 0u);
-        if (c.title) EXPECT_EQ(app.ui.messages[0].title, QString::fromUtf8(c.title));
+        if (c.title) {
+            EXPECT_EQ(app.ui.messages[0].title, QString::fromUtf8(c.title));
+        }
+        EXPECT_TRUE(isTrue(app.store.Data_Loaded));
+        EXPECT_TRUE(app.shell.isMenuEnabled(MenuEntry::mnuSave_As));
         app.windows.closeOpenWindows();
     }
 }

@@ -86,3 +86,21 @@ TEST(SaveCommandUiTest, SavesWithTheProgressWindowAndClosesIt) {
     EXPECT_TRUE(app.shell.isMenuEnabled(MenuEntry::mnuSave_As));
     EXPECT_TRUE(app.ui.messages.empty());
 }
+
+// The completed save shows longer texts than the window opens with: none of them may be cut.
+TEST(FrmWaitSaveTest, CompletedTextsFitTheWindow) {
+    FakeAppContext app;
+    app.store.Device_Version = 5;
+    auto* window = new FrmWaitSave(app.ctx);
+    app.windows.adopt(WindowId::frmWait_Save, window);
+    SaveProgress progress(5);
+    progress.complete();
+    window->showProgress(progress.view());
+    window->show();
+    QCoreApplication::processEvents();
+    for (const char* name : {"Label_Patientez", "Label_Progression"}) {
+        auto* label = window->findChild<QLabel*>(QString::fromLatin1(name));
+        EXPECT_LE(label->sizeHint().width(), label->width()) << name << " " << label->text().toStdString();
+    }
+    window->close();
+}

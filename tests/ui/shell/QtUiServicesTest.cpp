@@ -2,7 +2,9 @@
 #include "ui/widgets/Pictures.h"
 
 #include <QApplication>
+#include <QFileDialog>
 #include <QMessageBox>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <gtest/gtest.h>
 
@@ -66,4 +68,43 @@ TEST(Pictures, AMissingPictureGivesAnEmptyPictureAndEveryNamedPictureIsInstalled
                              "Zoom Leq 1.bmp", "Zoom Leq 10.bmp", "No Zoom Leq 1.bmp", "No Zoom Leq 10.bmp",
                              "Print.bmp", "New Tableau.bmp", "Exit.jpg"})
         EXPECT_FALSE(loadPicture(QString::fromLatin1(name)).isNull()) << name;
+}
+
+namespace {
+// Answers the next file dialog with a typed name, as a user would, once it is shown.
+void answerFileDialog(const QString& typed) {
+    QTimer::singleShot(0, [typed] {
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        if (!dialog) return answerFileDialog(typed); // not shown yet
+        if (typed.isNull()) return dialog->reject();
+        dialog->selectFile(typed);
+        static_cast<QDialog*>(dialog)->accept(); // QFileDialog hides it; the dialog still checks the name
+    });
+}
+} // namespace
+
+TEST(QtUiServices, SaveDialogGivesTheNameTheWriterWillUse) {
+    EXPECT_EQ(QtUiServices::defaultSuffix(QStringLiteral("Sauvegarde QLV 40 (*.qlv)|*.qlv")),
+              QStringLiteral("qlv"));
+    EXPECT_EQ(QtUiServices::defaultSuffix(QStringLiteral("Tous|*")), QString());
+    EXPECT_EQ(QtUiServices::defaultSuffix(QStringLiteral("Tous")), QString());
+
+    QTemporaryDir dir;
+    const QString filter = QStringLiteral("Sauvegarde QLV 40 (*.qlv)|*.qlv");
+    QtUiServices ui;
+    struct Case {
+        QString typed;
+        std::optional<QString> chosen;
+    } cases[] = {
+        {dir.filePath(QStringLiteral("Données QLV 40 du 05 Mars 2009 au 12 Mars 2009")),
+         dir.filePath(QStringLiteral("Données QLV 40 du 05 Mars 2009 au 12 Mars 2009.qlv"))},
+        {dir.filePath(QStringLiteral("chantier.qlv")), dir.filePath(QStringLiteral("chantier.qlv"))},
+        {QString(), std::nullopt}, // cancelled
+    };
+    for (const Case& c : cases) {
+        answerFileDialog(c.typed);
+        EXPECT_EQ(ui.saveFileName(QStringLiteral("Données QLV 40 du 05 Mars 2009 au 12 Mars 2009"), filter),
+                  c.chosen)
+            << c.typed.toStdString();
+    }
 }
