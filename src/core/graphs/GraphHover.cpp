@@ -38,12 +38,21 @@ GraphHoverIndex::GraphHoverIndex(const DataStore& store, GraphId graph) {
         const auto minutes = minutesSinceStart(span, (*table)(row, 3), (*table)(row, 5), (*table)(row, 6),
                                                (*table)(row, 2), (*table)(row, 1));
         if (!x || !minutes) continue;
-        m_records.push_back({*x, *minutes, row, recordLevel(*table, row, generation3), (*table)(row, 3),
+        m_records.push_back({*x, 0, *minutes, row, recordLevel(*table, row, generation3), (*table)(row, 3),
                              (*table)(row, 5), 2000 + (*table)(row, 6), (*table)(row, 2), (*table)(row, 1)});
     }
     // The tables are sorted already; sorting again keeps the search right on a damaged one.
     std::stable_sort(m_records.begin(), m_records.end(),
                      [](const Entry& a, const Entry& b) { return a.x < b.x; });
+    // A step starts one interval before its record, or where the previous step ends when the curve
+    // joins them: the cut minute leaves a hair between two consecutive intervals that the curve
+    // bridges, and the cursor must not fall into it.
+    const double join = (m_intervalMinutes == 1 ? 2.0 : 11.0) / minutesPerUnit(span.days);
+    for (size_t i = 0; i < m_records.size(); ++i) {
+        Entry& e = m_records[i];
+        e.start = e.x - m_stepWidth;
+        if (i > 0 && e.x - m_records[i - 1].x < join) e.start = std::min(e.start, m_records[i - 1].x);
+    }
 
     if (store.Template_Drawn == kTrue) {
         for (const TemplateStep& s : store.Template_Steps) {
@@ -57,7 +66,7 @@ const GraphHoverIndex::Entry* GraphHoverIndex::entryAt(double x) const {
     // The first record ending at or after x; its step reaches back one interval.
     const auto it = std::lower_bound(m_records.begin(), m_records.end(), x,
                                      [](const Entry& e, double value) { return e.x < value; });
-    if (it == m_records.end() || it->x - m_stepWidth > x) return nullptr;
+    if (it == m_records.end() || it->start > x) return nullptr;
     return &*it;
 }
 

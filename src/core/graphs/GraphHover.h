@@ -33,7 +33,8 @@ public:
 
 private:
     struct Entry {
-        double x = 0;
+        double x = 0;     // end of the record's step
+        double start = 0; // start of its step
         qint64 minutes = 0;
         int record = 0;
         int level = 0;
