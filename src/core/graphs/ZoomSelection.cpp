@@ -2,6 +2,8 @@
 
 #include "core/graphs/GraphContent.h"
 
+#include <QStringList>
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -23,6 +25,22 @@ std::optional<ZoomRange> selectedZoomRange(double startX, double startY, double 
     if (std::abs(y2) < std::abs(y1)) std::swap(y1, y2);
     ZoomRange range{oneDecimal(x1), oneDecimal(x2), oneDecimal(std::abs(y1)), oneDecimal(std::abs(y2))};
     // A range that rounds to nothing would give the box a zero scale.
+    if (!(range.x2 > range.x1) || !(range.y2 > range.y1)) return std::nullopt;
+    return range;
+}
+
+std::optional<ZoomRange> zoomRangeFromText(const QString& text) {
+    const QStringList parts = text.split(QLatin1Char(','));
+    if (parts.size() != 4) return std::nullopt;
+    double v[4];
+    for (int i = 0; i < 4; ++i) {
+        bool ok = false;
+        v[i] = parts.at(i).trimmed().toDouble(&ok);
+        if (!ok || !std::isfinite(v[i])) return std::nullopt;
+    }
+    ZoomRange range{oneDecimal(std::min(v[0], v[1])), oneDecimal(std::max(v[0], v[1])),
+                    oneDecimal(std::min(std::abs(v[2]), std::abs(v[3]))),
+                    oneDecimal(std::max(std::abs(v[2]), std::abs(v[3])))};
     if (!(range.x2 > range.x1) || !(range.y2 > range.y1)) return std::nullopt;
     return range;
 }

@@ -69,6 +69,10 @@ private:
     ZoomRange m_last;
 };
 
+// "X1,X2,Y1,Y2" (time units, then levels in dB) as the range a drag over those corners would give,
+// ordered and rounded; nullopt for a text that is not four numbers or a range that rounds to nothing.
+std::optional<ZoomRange> zoomRangeFromText(const QString& text);
+
 // Draws the enlarged graph zoomed onto a range as a release would, without a mouse: for the
 // command line and the tests. Sets the mouse-zoom flag.
 ZoomGrid DrawZoomedGraph(GraphId graph, Canvas& box, DataStore& store, const ZoomRange& range,

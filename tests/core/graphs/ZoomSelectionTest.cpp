@@ -211,3 +211,20 @@ TEST(ZoomSelection, ZoomAgainInsideAZoomAndLeaveWithTheZoomButton) {
     EXPECT_DOUBLE_EQ(box.scaleWidth(), 30);
     EXPECT_EQ(ZoomButtonClick(GraphId::Leq1, box, w.store).newState, GraphState::Normal);
 }
+
+TEST(ZoomSelection, RangeFromText) {
+    struct Case {
+        const char* text;
+        std::optional<ZoomRange> range;
+    } cases[] = {
+        {"20,30,70,105", ZoomRange{20, 30, 70, 105}},
+        {"30, 20.04, 104.96, 70.26", ZoomRange{20, 30, 70.3, 105}},
+        {"20,30,-70,-105", ZoomRange{20, 30, 70, 105}},
+        {"20,20.04,70,105", std::nullopt},
+        {"20,30,70", std::nullopt},
+        {"20,30,70,abc", std::nullopt},
+        {"20,30,70,inf", std::nullopt},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(zoomRangeFromText(QString::fromLatin1(c.text)), c.range) << c.text;
+}
