@@ -4,6 +4,7 @@
 #include "cli/GraphCommands.h"
 #include "cli/LinkCommands.h"
 #include "cli/PortCommands.h"
+#include "cli/StatsCommands.h"
 #include "cli/TableCommands.h"
 
 namespace {
@@ -20,5 +21,6 @@ std::vector<CliCommand> allCliCommands() {
     append(commands, graphCommands());
     append(commands, linkCliCommands());
     append(commands, portCommands());
+    append(commands, statsCommands());
     return commands;
 }
