@@ -72,7 +72,7 @@ TEST_F(StatsWindowTest, NewStatisticsGoBackToThePeriodDialog) {
     EXPECT_EQ(TableWindowFor(store), WindowId::frmStatistiques);
 }
 
-TEST(StatsMenus, SpecifiedAnalyseEntriesKeepTheirPlacesAndTheNewOnesFollow) {
+TEST(StatsMenus, OriginalAnalyseEntriesKeepTheirPlacesAndTheNewOnesFollow) {
     ShellHarness h;
     struct Entry {
         const char* name;
