@@ -5,6 +5,7 @@
 #include "cli/GraphRenderCommand.h"
 #include "cli/LinkCommands.h"
 #include "cli/PortCommands.h"
+#include "cli/StatsCommands.h"
 #include "cli/TableCommands.h"
 
 namespace {
@@ -22,5 +23,6 @@ std::vector<CliCommand> allCliCommands() {
     append(commands, graphRenderCommands());
     append(commands, linkCliCommands());
     append(commands, portCommands());
+    append(commands, statsCommands());
     return commands;
 }

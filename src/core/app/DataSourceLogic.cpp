@@ -110,7 +110,8 @@ std::optional<WindowId> FollowUpWindow(const QString& requestedView, int generat
     if (requestedView == kGraphView)
         return generation == 3 ? WindowId::frmInGraphique : WindowId::frmInGraphique_v5;
     if (requestedView == QStringLiteral("Tableau Leq") ||
-        requestedView == QStringLiteral("Tableau Evénements"))
+        requestedView == QStringLiteral("Tableau Evénements") ||
+        requestedView == QStringLiteral("Statistiques"))
         return WindowId::frmInTableau;
     if (requestedView == QStringLiteral("Tableau Paramètres")) return WindowId::frmParametres_v4;
     return std::nullopt;

@@ -10,6 +10,8 @@ QString RequestedViewOf(AnalysisCommand command) {
         return QStringLiteral("Tableau Evénements");
     case AnalysisCommand::mnuParametres:
         return QStringLiteral("Tableau Paramètres");
+    case AnalysisCommand::mnuStatistiques:
+        return QStringLiteral("Statistiques");
     }
     return {};
 }

@@ -5,8 +5,8 @@
 
 #include <QString>
 
-// The four commands of the "&Analyse" menu.
-enum class AnalysisCommand { mnuGraphique, mnuTab_Leq, mnuEvenements, mnuParametres };
+// The commands of the "&Analyse" menu: the four of the original program, then the statistics.
+enum class AnalysisCommand { mnuGraphique, mnuTab_Leq, mnuEvenements, mnuParametres, mnuStatistiques };
 
 // The view name an analysis command stores in Requested_View; the data-source dialog reads it to
 // choose the window that follows.

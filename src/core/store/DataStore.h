@@ -92,6 +92,7 @@ struct DataStore : DeviceData {
     int16_t Open_frmWait_Save = kFalse;
     int16_t Open_frmParametres_v4 = kFalse;
     int16_t Open_frmInGraphique_v5 = kFalse;
+    int16_t Open_frmStatistiques = kFalse;
 
     // ---- Graph window state (graph dialogs, drawing, threshold template) ----
     // Values typed in the generation-3 graph dialog: day / night thresholds (dB) and switch hours.

@@ -14,6 +14,7 @@ const char* windowName(WindowId id) {
     case WindowId::frmTableau_Leq_V5: return "frmTableau_Leq_V5";
     case WindowId::frmParametres_v4: return "frmParametres_v4";
     case WindowId::frmInGraphique_v5: return "frmInGraphique_v5";
+    case WindowId::frmStatistiques: return "frmStatistiques";
     }
     return "";
 }
@@ -32,6 +33,7 @@ int16_t& openFlag(DataStore& store, WindowId id) {
     case WindowId::frmTableau_Leq_V5: return store.Open_frmTableau_Leq_V5;
     case WindowId::frmParametres_v4: return store.Open_frmParametres_v4;
     case WindowId::frmInGraphique_v5: return store.Open_frmInGraphique_v5;
+    case WindowId::frmStatistiques: return store.Open_frmStatistiques;
     }
     return store.Open_frmPort;
 }

@@ -19,13 +19,16 @@ enum class WindowId {
     frmTableau_Leq_V5,
     frmParametres_v4,
     frmInGraphique_v5,
+    // Added windows come after the twelve of the original program, which keep their order.
+    frmStatistiques,
 };
 
-inline constexpr std::array<WindowId, 12> kClosableWindows = {
+inline constexpr std::array<WindowId, 13> kClosableWindows = {
     WindowId::frmPort,           WindowId::frmData_Type,   WindowId::frmGraphique_Leq,
     WindowId::frmInTableau,      WindowId::frmTableau_Evenements, WindowId::frmTableau_Leq,
     WindowId::frmWait_Save,      WindowId::frmInGraphique, WindowId::frmWait,
     WindowId::frmTableau_Leq_V5, WindowId::frmParametres_v4, WindowId::frmInGraphique_v5,
+    WindowId::frmStatistiques,
 };
 
 const char* windowName(WindowId id);

@@ -5,6 +5,7 @@
 QString PeriodDialogCaption(const QString& requestedView) {
     if (requestedView == kViewLeqTable) return QStringLiteral("Paramètres du tableau Leq");
     if (requestedView == kViewEventTable) return QStringLiteral("Paramètres du tableau d'événements");
+    if (requestedView == kViewStatistics) return QStringLiteral("Paramètres des statistiques");
     return {};
 }
 
@@ -53,6 +54,7 @@ bool CheckPeriod(const QDate& start, const QDate& end, UiServices& ui) {
 
 std::optional<WindowId> TableWindowFor(const DataStore& store) {
     if (store.Requested_View == kViewEventTable) return WindowId::frmTableau_Evenements;
+    if (store.Requested_View == kViewStatistics) return WindowId::frmStatistiques;
     if (store.Requested_View == kViewLeqTable)
         return store.Device_Version == 3 ? WindowId::frmTableau_Leq : WindowId::frmTableau_Leq_V5;
     return std::nullopt;

@@ -15,6 +15,7 @@ inline const QString kIncoherentPeriodText = QStringLiteral("Veuillez entrer des
 
 inline const QString kViewLeqTable = QStringLiteral("Tableau Leq");
 inline const QString kViewEventTable = QStringLiteral("Tableau Evénements");
+inline const QString kViewStatistics = QStringLiteral("Statistiques");
 
 // The dialog's caption for the requested view ("" for a view that has no period dialog).
 QString PeriodDialogCaption(const QString& requestedView);

@@ -1,6 +1,7 @@
 #include "ui/shell/FrmMain.h"
 
 #include "core/shell/ShellTexts.h"
+#include "core/stats/ExportFiles.h"
 #include "ui/shell/FrmAbout.h"
 #include "ui/shell/WindowFactory.h"
 #include "ui/widgets/Pictures.h"
@@ -87,6 +88,10 @@ void FrmMain::buildMenus() {
     QAction* events = addMenuEntry("mnuEvenements", QStringLiteral("Tableau Evénements"));
     addMenuSeparator("sep2");
     QAction* params = addMenuEntry("mnuParametres", QStringLiteral("Tableau Paramètres"));
+    // Added after the entries of the original program, which keep their places and captions.
+    addMenuSeparator("sepStatistiques");
+    QAction* stats = addMenuEntry("mnuStatistiques", QStringLiteral("Statistiques"));
+    QAction* exportData = addMenuEntry("mnuExporter", QStringLiteral("Exporter ..."));
 
     addBarEntry("sep5", kBarSeparator);
     m_mnuAbout = addBarEntry("mnuAbout", QStringLiteral("A Propos de ..."));
@@ -101,6 +106,10 @@ void FrmMain::buildMenus() {
             [this] { runAnalysisCommand(AnalysisCommand::mnuEvenements); });
     connect(params, &QAction::triggered, this,
             [this] { runAnalysisCommand(AnalysisCommand::mnuParametres); });
+    connect(stats, &QAction::triggered, this,
+            [this] { runAnalysisCommand(AnalysisCommand::mnuStatistiques); });
+    connect(exportData, &QAction::triggered, this,
+            [this] { RunExportCommand(m_context.store, m_context.ui); });
     connect(m_mnuAbout, &QAction::triggered, this, &FrmMain::showAbout);
     connect(m_mnuQuitter, &QAction::triggered, this, &FrmMain::quit);
 }

@@ -7,6 +7,7 @@
 #include "ui/link/FrmPort.h"
 #include "ui/link/FrmWait.h"
 #include "ui/shell/AppContext.h"
+#include "ui/stats/FrmStatistiques.h"
 #include "ui/tables/FrmInTableau.h"
 #include "ui/tables/FrmParametresV4.h"
 #include "ui/tables/FrmTableauEvenements.h"
@@ -34,6 +35,8 @@ QWidget* createWindow(WindowId id, AppContext& context) {
         return createFrmParametresV4(context);
     case WindowId::frmWait:
         return new FrmWait(context);
+    case WindowId::frmStatistiques:
+        return createFrmStatistiques(context);
     case WindowId::frmGraphique_Leq:
         return createFrmGraphiqueLeq(context);
     case WindowId::frmInGraphique:

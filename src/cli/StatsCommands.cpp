@@ -1,0 +1,202 @@
+#include "cli/StatsCommands.h"
+
+#include "cli/ConsoleUiServices.h"
+#include "core/files/SaveFile.h"
+#include "core/stats/StatsReport.h"
+#include "core/store/Labels.h"
+#include "core/tables/FirmwareVersion.h"
+#include "core/tables/PeriodDialog.h"
+
+#include <QMap>
+#include <memory>
+
+namespace {
+constexpr int kUsageError = 2;
+
+class StatsConsoleShell : public MainShell {
+public:
+    void setCaption(const QString& caption) override { m_caption = caption; }
+    QString caption() const override { return m_caption; }
+    void setMenuEnabled(MenuEntry, bool) override {}
+    bool isMenuEnabled(MenuEntry) const override { return true; }
+    void setMainEnabled(bool) override {}
+    bool isMainEnabled() const override { return true; }
+
+private:
+    QString m_caption;
+};
+
+// "--name value" options after one positional FILE.
+bool parseArgs(const QStringList& args, const QStringList& known, QString& file,
+               QMap<QString, QString>& options, const QString& command, CliStreams& io) {
+    for (qsizetype i = 0; i < args.size(); ++i) {
+        const QString& arg = args[i];
+        if (!arg.startsWith(QStringLiteral("--"))) {
+            if (!file.isEmpty()) {
+                io.err << "vorl-cli " << command << ": give one save file\n";
+                return false;
+            }
+            file = arg;
+            continue;
+        }
+        if (!known.contains(arg.mid(2))) {
+            io.err << "vorl-cli " << command << ": unknown option " << arg << '\n';
+            return false;
+        }
+        if (i + 1 >= args.size()) {
+            io.err << "vorl-cli " << command << ": option " << arg << " needs a value\n";
+            return false;
+        }
+        options[arg.mid(2)] = args[++i];
+    }
+    if (file.isEmpty()) {
+        io.err << "vorl-cli " << command << ": give one save file\n";
+        return false;
+    }
+    return true;
+}
+
+std::unique_ptr<DataStore> loadStore(const QString& path, CliStreams& io) {
+    auto store = std::make_unique<DataStore>();
+    ConsoleUiServices ui(io.out);
+    StatsConsoleShell shell;
+    if (LoadSaveFile(*store, path, ui, shell)) return store;
+    if (ui.messageCount() == 0) io.err << "vorl-cli: cannot read " << path << '\n';
+    return nullptr;
+}
+
+std::optional<OutputFormat> formatOf(const QString& text, bool textAllowed) {
+    if (text == QStringLiteral("csv")) return OutputFormat::Csv;
+    if (text == QStringLiteral("json")) return OutputFormat::Json;
+    if (textAllowed && text == QStringLiteral("text")) return OutputFormat::Text;
+    return std::nullopt;
+}
+
+QString serialLine(const DataStore& store) {
+    const QString version =
+        store.Device_Version == 3 ? QStringLiteral("3.2") : FirmwareVersionText(store.Param_Block);
+    return QStringLiteral("QLV 40 - FirmWare Version : ") + version +
+           QStringLiteral(" - Numéro de Série : ") + SerialNumberOf(store.Param_Block);
+}
+
+int runStats(const QStringList& args, CliStreams& io) {
+    const QString usage = QStringLiteral("usage: stats FILE --from DD/MM/YYYY --to DD/MM/YYYY "
+                                         "[--thresholds DAY,NIGHT,JN,NJ] [--format text|csv|json]");
+    QString file;
+    QMap<QString, QString> options;
+    if (!parseArgs(args, {"from", "to", "thresholds", "format"}, file, options, QStringLiteral("stats"),
+                   io) ||
+        !options.contains(QStringLiteral("from")) || !options.contains(QStringLiteral("to"))) {
+        io.err << "vorl-cli stats: " << usage << '\n';
+        return kUsageError;
+    }
+    const QDate from = ParseDateText(options.value(QStringLiteral("from")));
+    const QDate to = ParseDateText(options.value(QStringLiteral("to")));
+    if (!from.isValid() || !to.isValid()) {
+        io.err << "vorl-cli stats: dates are written DD/MM/YYYY\n";
+        return kUsageError;
+    }
+    std::optional<TypedThresholds> thresholds;
+    if (options.contains(QStringLiteral("thresholds"))) {
+        thresholds = ParseThresholds(options.value(QStringLiteral("thresholds")));
+        if (!thresholds) {
+            io.err << "vorl-cli stats: --thresholds takes DAY,NIGHT,JN,NJ (dB, dB, hours 0..23)\n";
+            return kUsageError;
+        }
+    }
+    const auto format = formatOf(options.value(QStringLiteral("format"), QStringLiteral("text")), true);
+    if (!format) {
+        io.err << "vorl-cli stats: --format is text, csv or json\n";
+        return kUsageError;
+    }
+    const auto store = loadStore(file, io);
+    if (!store) return 1;
+    return printStats(*store, from, to, thresholds, *format, io);
+}
+
+int runExport(const QStringList& args, CliStreams& io) {
+    const QString usage = QStringLiteral("usage: export FILE --what levels|events|params "
+                                         "[--from DD/MM/YYYY --to DD/MM/YYYY] --format csv|json");
+    QString file;
+    QMap<QString, QString> options;
+    if (!parseArgs(args, {"what", "from", "to", "format"}, file, options, QStringLiteral("export"), io) ||
+        !options.contains(QStringLiteral("what")) || !options.contains(QStringLiteral("format"))) {
+        io.err << "vorl-cli export: " << usage << '\n';
+        return kUsageError;
+    }
+    static const QMap<QString, ExportWhat> whats = {{QStringLiteral("levels"), ExportWhat::Levels},
+                                                    {QStringLiteral("events"), ExportWhat::Events},
+                                                    {QStringLiteral("params"), ExportWhat::Parameters}};
+    const QString what = options.value(QStringLiteral("what"));
+    const auto format = formatOf(options.value(QStringLiteral("format")), false);
+    if (!whats.contains(what) || !format) {
+        io.err << "vorl-cli export: " << usage << '\n';
+        return kUsageError;
+    }
+    ExportPeriod period;
+    for (const char* name : {"from", "to"}) {
+        if (!options.contains(QLatin1String(name))) continue;
+        const QDate day = ParseDateText(options.value(QLatin1String(name)));
+        if (!day.isValid()) {
+            io.err << "vorl-cli export: dates are written DD/MM/YYYY\n";
+            return kUsageError;
+        }
+        (QLatin1String(name) == QLatin1String("from") ? period.from : period.to) = day;
+    }
+    const auto store = loadStore(file, io);
+    if (!store) return 1;
+    const ExportTable table = BuildExport(*store, whats.value(what), period);
+    io.out.flush();
+    io.out << QString::fromUtf8(*format == OutputFormat::Csv ? ToCsv(table) : ToJson(table).toJson());
+    io.err << table.rows.size() << " row(s)\n";
+    return 0;
+}
+} // namespace
+
+std::optional<TypedThresholds> ParseThresholds(const QString& text) {
+    const QStringList parts = text.split(QLatin1Char(','));
+    if (parts.size() != 4) return std::nullopt;
+    int values[4];
+    for (int i = 0; i < 4; ++i) {
+        bool ok = false;
+        values[i] = parts[i].trimmed().toInt(&ok);
+        if (!ok || values[i] < 0) return std::nullopt;
+    }
+    if (values[2] > 23 || values[3] > 23 || values[0] > 250 || values[1] > 250) return std::nullopt;
+    return TypedThresholds{values[0], values[1], values[2], values[3]};
+}
+
+int printStats(const DataStore& store, const QDate& from, const QDate& to,
+               const std::optional<TypedThresholds>& thresholds, OutputFormat format, CliStreams& io) {
+    ConsoleUiServices ui(io.out);
+    if (!CheckPeriod(from, to, ui)) return 1;
+    const PeriodStats stats = ComputePeriodStats(store, from, to, thresholds);
+    switch (format) {
+    case OutputFormat::Text:
+        for (const QString& line : StatsTextLines(stats, serialLine(store)))
+            io.out << line << '\n';
+        break;
+    case OutputFormat::Csv:
+        io.out << QString::fromUtf8(ToCsv(StatsExport(stats)));
+        break;
+    case OutputFormat::Json:
+        io.out << QString::fromUtf8(StatsJson(stats).toJson());
+        break;
+    }
+    return 0;
+}
+
+std::vector<CliCommand> statsCommands() {
+    return {
+        {QStringLiteral("stats"),
+         QStringLiteral("FILE --from DD/MM/YYYY --to DD/MM/YYYY [--thresholds DAY,NIGHT,JN,NJ] "
+                        "[--format text|csv|json]"),
+         QStringLiteral("level statistics of a period: averages, extremes, L10/L50/L90, minutes above "
+                        "the threshold, per day and night"),
+         runStats},
+        {QStringLiteral("export"),
+         QStringLiteral(
+             "FILE --what levels|events|params [--from DD/MM/YYYY --to DD/MM/YYYY] --format csv|json"),
+         QStringLiteral("the levels, events or parameters of a save file as CSV or JSON"), runExport},
+    };
+}

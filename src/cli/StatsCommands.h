@@ -1,0 +1,23 @@
+#pragma once
+
+#include "cli/CliApp.h"
+#include "core/stats/Export.h"
+#include "core/stats/PeriodStats.h"
+#include "core/store/DataStore.h"
+
+#include <QDate>
+#include <optional>
+#include <vector>
+
+// vorl-cli stats / export: the statistics of a period and the export files, for a save file.
+std::vector<CliCommand> statsCommands();
+
+enum class OutputFormat { Text, Csv, Json };
+
+// Prints the statistics of the period for data already in the store. Returns 1 (with the period
+// dialog's message) for a start after the end.
+int printStats(const DataStore& store, const QDate& from, const QDate& to,
+               const std::optional<TypedThresholds>& thresholds, OutputFormat format, CliStreams& io);
+
+// Reads "DAY,NIGHT,JN,NJ" (dB, dB, hour, hour); nothing when the text is not four such numbers.
+std::optional<TypedThresholds> ParseThresholds(const QString& text);

@@ -1,0 +1,54 @@
+#include "core/stats/ExportFiles.h"
+
+#include <QDir>
+#include <QSaveFile>
+
+namespace {
+constexpr ExportWhat kAll[] = {ExportWhat::Levels, ExportWhat::Events, ExportWhat::Parameters};
+}
+
+QStringList ExportFilePaths(const QString& chosenPath) {
+    QString base = chosenPath;
+    if (base.endsWith(QStringLiteral(".csv"), Qt::CaseInsensitive)) base.chop(4);
+    QStringList paths;
+    for (ExportWhat what : kAll)
+        paths << base + QLatin1Char('-') + ExportFileSuffix(what) + QStringLiteral(".csv");
+    return paths;
+}
+
+bool WriteExportFiles(const DataStore& store, const QString& chosenPath, QString* failedPath) {
+    const QStringList paths = ExportFilePaths(chosenPath);
+    for (int i = 0; i < 3; ++i) {
+        QSaveFile file(paths[i]);
+        const bool written = file.open(QIODevice::WriteOnly) &&
+                             file.write(ToCsv(BuildExport(store, kAll[i]))) >= 0 && file.commit();
+        if (!written) {
+            if (failedPath) *failedPath = paths[i];
+            return false;
+        }
+    }
+    return true;
+}
+
+bool RunExportCommand(const DataStore& store, UiServices& ui) {
+    if (!isTrue(store.Data_Loaded)) {
+        ui.message(MessageIcon::Information, kExportTitle, kExportNoData);
+        return false;
+    }
+    const std::optional<QString> chosen = ui.saveFileName(QStringLiteral("QLV40.csv"), kExportFilter);
+    if (!chosen || chosen->isEmpty()) return false;
+    QString failed;
+    ui.setBusyCursor(true);
+    const bool written = WriteExportFiles(store, *chosen, &failed);
+    ui.setBusyCursor(false);
+    if (!written) {
+        ui.message(MessageIcon::Critical, kExportTitle,
+                   kExportFailed + QDir::toNativeSeparators(failed) + QStringLiteral(" !!!"));
+        return false;
+    }
+    QString text = kExportDone;
+    for (const QString& path : ExportFilePaths(*chosen))
+        text += QLatin1Char('\n') + QDir::toNativeSeparators(path);
+    ui.message(MessageIcon::Information, kExportTitle, text);
+    return true;
+}

@@ -1,0 +1,132 @@
+#include "cli/StatsCommands.h"
+#include "cli/CliApp.h"
+#include "core/stats/Export.h"
+#include "core/stats/StatsReport.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+struct StatsCliRun {
+    int status;
+    QString out, err;
+};
+
+StatsCliRun runStatsCli(const QStringList& args) {
+    QString out, err;
+    QTextStream outStream(&out), errStream(&err);
+    CliStreams io{outStream, errStream};
+    const int status = runCli(QStringList{QStringLiteral("vorl-cli")} + args, io);
+    outStream.flush();
+    errStream.flush();
+    return {status, out, err};
+}
+
+// Two generated evenings of a generation-5 device starting on 2 March 2009.
+class StatsCli : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(dir.isValid());
+        file = dir.filePath(QStringLiteral("bar.qlv"));
+        ASSERT_EQ(runStatsCli({"generate", "--generation", "5", "--start", "02/03/2009", "--days", "2",
+                               "--out", file})
+                      .status,
+                  0);
+    }
+    QTemporaryDir dir;
+    QString file;
+};
+} // namespace
+
+TEST_F(StatsCli, TextCsvAndJsonAgree) {
+    const StatsCliRun text = runStatsCli({"stats", file, "--from", "02/03/2009", "--to", "04/03/2009"});
+    ASSERT_EQ(text.status, 0) << text.err.toStdString();
+    EXPECT_TRUE(text.out.contains(kStatsNoteLines.join(QLatin1Char('\n'))));
+    EXPECT_TRUE(text.out.contains(QStringLiteral("Niveaux des valeurs Leq1 enregistrées : L10 = ")));
+
+    const StatsCliRun csv =
+        runStatsCli({"stats", file, "--from", "02/03/2009", "--to", "04/03/2009", "--format", "csv"});
+    ASSERT_EQ(csv.status, 0);
+    const QList<QStringList> rows = ParseCsv(csv.out.toUtf8());
+    ASSERT_GE(rows.size(), 3);
+    const int columns = int(rows[0].size());
+    for (const QStringList& row : rows)
+        EXPECT_EQ(row.size(), columns);
+    EXPECT_EQ(rows[3][3], "leq1");
+
+    const StatsCliRun json =
+        runStatsCli({"stats", file, "--from", "02/03/2009", "--to", "04/03/2009", "--format", "json"});
+    const QJsonObject root = QJsonDocument::fromJson(json.out.toUtf8()).object();
+    const QJsonObject leq1 = root.value("period").toArray().at(1).toObject();
+    EXPECT_EQ(QString::number(leq1.value("count").toInt()), rows[3][4]);
+    EXPECT_GT(leq1.value("count").toInt(), 0);
+    EXPECT_EQ(root.value("days").toArray().size(), 3 * 2 * 2);
+}
+
+TEST_F(StatsCli, TypedThresholdsCountMoreMinutesWhenLower) {
+    auto minutes = [&](const char* thresholds) {
+        const StatsCliRun run = runStatsCli({"stats", file, "--from", "02/03/2009", "--to", "04/03/2009",
+                                             "--thresholds", thresholds, "--format", "json"});
+        int total = 0;
+        for (const QJsonValue& row :
+             QJsonDocument::fromJson(run.out.toUtf8()).object().value("days").toArray())
+            if (row.toObject().value("kind").toString() == "leq1")
+                total += row.toObject().value("minutes_above").toInt();
+        return total;
+    };
+    EXPECT_GT(minutes("0,0,22,6"), minutes("120,120,22,6"));
+    EXPECT_EQ(minutes("250,250,22,6"), 0);
+}
+
+TEST_F(StatsCli, ExportRoundTrips) {
+    for (const char* what : {"levels", "events", "params"}) {
+        const StatsCliRun csv = runStatsCli({"export", file, "--what", what, "--format", "csv"});
+        ASSERT_EQ(csv.status, 0) << what << csv.err.toStdString();
+        const StatsCliRun json = runStatsCli({"export", file, "--what", what, "--format", "json"});
+        const QJsonArray array = QJsonDocument::fromJson(json.out.toUtf8()).array();
+        const QList<QStringList> rows = ParseCsv(csv.out.toUtf8());
+        ASSERT_EQ(rows.size() - 1, array.size()) << what;
+        ASSERT_GT(array.size(), 0) << what;
+        const QJsonObject first = array.first().toObject();
+        for (qsizetype c = 0; c < rows[0].size(); ++c) {
+            const QJsonValue value = first.value(rows[0][c]);
+            const QString asText = value.isDouble() ? QString::number(value.toDouble()) : value.toString();
+            EXPECT_EQ(asText, rows[1][c]) << what << " " << rows[0][c].toStdString();
+        }
+    }
+    const StatsCliRun oneDay = runStatsCli({"export", file, "--what", "levels", "--from", "03/03/2009",
+                                            "--to", "03/03/2009", "--format", "csv"});
+    const QList<QStringList> rows = ParseCsv(oneDay.out.toUtf8());
+    ASSERT_GT(rows.size(), 1);
+    for (qsizetype r = 1; r < rows.size(); ++r)
+        EXPECT_TRUE(rows[r][0].startsWith("2009-03-03T")) << rows[r][0].toStdString();
+}
+
+TEST_F(StatsCli, RefusesBadArguments) {
+    const QList<QStringList> bad = {
+        {"stats", file, "--from", "02/03/2009"},
+        {"stats", file, "--from", "02/03/2009", "--to", "xx"},
+        {"stats", file, "--from", "02/03/2009", "--to", "04/03/2009", "--thresholds", "70,60,25,6"},
+        {"stats", file, "--from", "02/03/2009", "--to", "04/03/2009", "--format", "xml"},
+        {"export", file, "--what", "cuts", "--format", "csv"},
+        {"export", file, "--what", "levels", "--format", "text"},
+        {"export", file, "--what", "levels"},
+    };
+    for (const QStringList& args : bad)
+        EXPECT_EQ(runStatsCli(args).status, 2) << args.join(' ').toStdString();
+    const StatsCliRun reversed = runStatsCli({"stats", file, "--from", "04/03/2009", "--to", "02/03/2009"});
+    EXPECT_EQ(reversed.status, 1);
+    EXPECT_TRUE(reversed.out.contains(QStringLiteral("Veuillez entrer des dates cohérentes SVP !!!")));
+}
+
+TEST(ParseThresholds, AcceptsFourNumbers) {
+    const auto t = ParseThresholds(QStringLiteral("70, 60,22,6"));
+    ASSERT_TRUE(t.has_value());
+    EXPECT_EQ(t->day, 70);
+    EXPECT_EQ(t->nightDayHour, 6);
+    for (const char* bad : {"70,60,22", "a,b,c,d", "70,60,22,6,1", "-1,60,22,6"})
+        EXPECT_FALSE(ParseThresholds(QString::fromLatin1(bad)).has_value()) << bad;
+}

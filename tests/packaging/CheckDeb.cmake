@@ -1,0 +1,35 @@
+# Builds the Debian package and checks its contents and dependencies.
+# cmake -DBUILD_DIR=... -DWORK_DIR=... -P CheckDeb.cmake
+file(REMOVE_RECURSE ${WORK_DIR})
+file(MAKE_DIRECTORY ${WORK_DIR})
+execute_process(COMMAND cpack -G DEB -B ${WORK_DIR} --config ${BUILD_DIR}/CPackConfig.cmake
+                RESULT_VARIABLE status OUTPUT_VARIABLE out ERROR_VARIABLE out)
+if(NOT status EQUAL 0)
+    message(FATAL_ERROR "cpack failed: ${out}")
+endif()
+file(GLOB debs ${WORK_DIR}/*.deb)
+list(LENGTH debs count)
+if(NOT count EQUAL 1)
+    message(FATAL_ERROR "expected one .deb, found: ${debs}")
+endif()
+
+execute_process(COMMAND dpkg-deb -c ${debs} OUTPUT_VARIABLE listing RESULT_VARIABLE status)
+foreach(path "./usr/bin/vorl-analyser -> ../lib/vorl-analyser/vorl-analyser" "./usr/bin/vorl-cli"
+             "./usr/lib/vorl-analyser/vorl-analyser" "./usr/lib/vorl-analyser/Images/Logo Vorl.bmp"
+             "./usr/share/applications/vorl-analyser.desktop"
+             "./usr/share/icons/hicolor/128x128/apps/vorl-analyser.png")
+    string(FIND "${listing}" "${path}" at)
+    if(at LESS 0)
+        message(FATAL_ERROR "the package lacks ${path}:\n${listing}")
+    endif()
+endforeach()
+
+execute_process(COMMAND dpkg-deb -f ${debs} Depends OUTPUT_VARIABLE depends)
+foreach(dependency libqt6widgets6 libqt6serialport6 libqt6printsupport6 qt6-qpa-plugins libc6)
+    string(FIND "${depends}" "${dependency}" at)
+    if(at LESS 0)
+        message(FATAL_ERROR "the package does not depend on ${dependency}: ${depends}")
+    endif()
+endforeach()
+file(REMOVE_RECURSE ${WORK_DIR})
+message(STATUS "package ok")

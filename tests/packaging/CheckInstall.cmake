@@ -1,0 +1,51 @@
+# Installs the built program into a scratch prefix and checks what lands where.
+# cmake -DBUILD_DIR=... -DWORK_DIR=... -P CheckInstall.cmake
+file(REMOVE_RECURSE ${WORK_DIR})
+execute_process(COMMAND ${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix ${WORK_DIR}/usr
+                RESULT_VARIABLE status OUTPUT_QUIET)
+if(NOT status EQUAL 0)
+    message(FATAL_ERROR "cmake --install failed: ${status}")
+endif()
+
+set(expected
+    usr/bin/vorl-analyser
+    usr/bin/vorl-cli
+    usr/lib/vorl-analyser/vorl-analyser
+    "usr/lib/vorl-analyser/Images/Logo Vorl.bmp"
+    "usr/lib/vorl-analyser/Images/QLV 30-2 Back.bmp"
+    usr/lib/vorl-analyser/Images/Print.bmp
+    usr/lib/vorl-analyser/Images/Exit.jpg
+    usr/share/applications/vorl-analyser.desktop
+    usr/share/icons/hicolor/128x128/apps/vorl-analyser.png)
+foreach(path IN LISTS expected)
+    if(NOT EXISTS "${WORK_DIR}/${path}")
+        message(FATAL_ERROR "missing after install: ${path}")
+    endif()
+endforeach()
+
+# The program finds its pictures beside the file the link points to.
+if(NOT IS_SYMLINK ${WORK_DIR}/usr/bin/vorl-analyser)
+    message(FATAL_ERROR "bin/vorl-analyser is not a link to the program's folder")
+endif()
+file(REAL_PATH ${WORK_DIR}/usr/bin/vorl-analyser target)
+file(REAL_PATH ${WORK_DIR}/usr/lib/vorl-analyser/vorl-analyser program)
+if(NOT target STREQUAL program)
+    message(FATAL_ERROR "bin/vorl-analyser points to ${target}")
+endif()
+
+file(READ ${WORK_DIR}/usr/share/applications/vorl-analyser.desktop desktop)
+foreach(key "Exec=vorl-analyser" "Icon=vorl-analyser" "Type=Application")
+    string(FIND "${desktop}" "${key}" at)
+    if(at LESS 0)
+        message(FATAL_ERROR "the desktop file lacks ${key}")
+    endif()
+endforeach()
+
+execute_process(COMMAND ${WORK_DIR}/usr/bin/vorl-cli --help RESULT_VARIABLE status OUTPUT_VARIABLE help
+                ERROR_VARIABLE help)
+string(FIND "${help}" "stats" at)
+if(NOT status EQUAL 0 OR at LESS 0)
+    message(FATAL_ERROR "the installed vorl-cli does not run: ${status} ${help}")
+endif()
+file(REMOVE_RECURSE ${WORK_DIR})
+message(STATUS "install layout ok")
