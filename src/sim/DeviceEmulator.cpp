@@ -32,7 +32,8 @@ DeviceEmulator::DeviceEmulator(const DeviceData& data, const EmulatorOptions& op
     // Noise on a badly shielded line: bytes no memory cell gave, ahead of the real ones.
     if (m_options.noiseBefore > 0) {
         QByteArray noise(m_options.noiseBefore, '\0');
-        for (int i = 0; i < noise.size(); ++i) noise[i] = static_cast<char>((i * 37 + 11) & 0xFF);
+        for (int i = 0; i < noise.size(); ++i)
+            noise[i] = static_cast<char>((i * 37 + 11) & 0xFF);
         m_memory.prepend(noise);
     }
     m_tick.setInterval(kTickMs);
@@ -125,8 +126,8 @@ void DeviceEmulator::command(quint8 byte) {
             return;
         }
         if (m_streaming || m_pending) return;
-        const qint64 limit = m_options.paramLimit >= 0 ? qMin<qint64>(m_options.paramLimit, m_params.size())
-                                                       : m_params.size();
+        const qint64 limit =
+            m_options.paramLimit >= 0 ? qMin<qint64>(m_options.paramLimit, m_params.size()) : m_params.size();
         Q_EMIT message(QStringLiteral("parameter command: sending %1 bytes").arg(limit));
         schedule(m_params, limit, -1);
     } else {
