@@ -29,6 +29,13 @@ DeviceEmulator::DeviceEmulator(const DeviceData& data, const EmulatorOptions& op
         m_memory = EncodeGeneration5Dump(data);
     }
     if (m_options.extraFinal > 0) m_memory.append(QByteArray(m_options.extraFinal, static_cast<char>(0xFF)));
+    // Noise on a badly shielded line: bytes no memory cell gave, ahead of the real ones.
+    if (m_options.noiseBefore > 0) {
+        QByteArray noise(m_options.noiseBefore, '\0');
+        for (int i = 0; i < noise.size(); ++i)
+            noise[i] = static_cast<char>((i * 37 + 11) & 0xFF);
+        m_memory.prepend(noise);
+    }
     m_tick.setInterval(kTickMs);
     m_tick.setTimerType(Qt::PreciseTimer);
     connect(&m_tick, &QTimer::timeout, this, &DeviceEmulator::onTick);
@@ -119,8 +126,10 @@ void DeviceEmulator::command(quint8 byte) {
             return;
         }
         if (m_streaming || m_pending) return;
-        Q_EMIT message(QStringLiteral("parameter command: sending %1 bytes").arg(m_params.size()));
-        schedule(m_params, m_params.size(), -1);
+        const qint64 limit =
+            m_options.paramLimit >= 0 ? qMin<qint64>(m_options.paramLimit, m_params.size()) : m_params.size();
+        Q_EMIT message(QStringLiteral("parameter command: sending %1 bytes").arg(limit));
+        schedule(m_params, limit, -1);
     } else {
         Q_EMIT message(QStringLiteral("byte 0x%1 ignored").arg(byte, 2, 16, QLatin1Char('0')));
     }

@@ -18,6 +18,8 @@ struct EmulatorOptions {
     int extraFinal = 0;      // bytes the memory dump carries beyond its size
     qint64 hangupAfter = -1; // the line is cut after this many bytes of the dump (-1: never)
     bool paramReply = true;  // generation 3: the parameter command is answered
+    int paramLimit = -1;     // generation 3: the parameter reply stops after this many bytes (-1: never)
+    int noiseBefore = 0;     // bytes of line noise that come ahead of the memory dump
     int replyDelayMs = 50;   // from a command to the first byte of its reply
 };
 

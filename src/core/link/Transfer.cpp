@@ -240,6 +240,14 @@ private:
                 m_clock.waitForEvent(kIdleWaitMs);
             }
         }
+        // Whole blocks can fill the dump exactly (four full buffers are a generation-3 memory) while
+        // bytes still wait behind it: noise on the line has shifted the image, and decoding it would
+        // put every value in the wrong cell. It is refused as a final block that did not match.
+        m_clock.processEvents(); // the last full buffer held back what the line had already brought
+        if (m_link.bytesWaiting() > 0) {
+            m_store.Transfer_Step = 4;
+            return stopWith(TransferOutcome::FinalBlockIncomplete);
+        }
         return true;
     }
 

@@ -20,6 +20,7 @@ bool runStartUp(FrmMain& main) {
     main.show();
 
     QPointer<FrmStart> splash = new FrmStart(&main);
+    // cppcheck-suppress nullPointerRedundantCheck ; the load sequence runs events that may delete the splash
     splash->runLoadSequence(context.shell, context.clock);
     if (splash) splash->close();
     if (main.wasClosed()) return false;

@@ -64,6 +64,7 @@ public:
     void quit();
 
     // The about box while it is open, or nullptr.
+    // cppcheck-suppress CastIntegerToAddressAtReturn ; a QPointer, not an integer
     QWidget* aboutBox() const { return m_aboutBox; }
     // Closes the about box if it is open (its close enables the main window again).
     void closeAbout();

@@ -24,6 +24,7 @@ PrinterSource* g_source = nullptr;
 
 PrinterSource& printerSource() {
     static DialogPrinterSource dialog;
+    // cppcheck-suppress returnTempReference ; both branches are lvalues of the base class, no temporary
     return g_source ? *g_source : dialog;
 }
 
