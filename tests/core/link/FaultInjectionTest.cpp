@@ -1,4 +1,4 @@
-#include "core/app/DataSourceLogic.h"
+#include "core/link/TransferMessages.h"
 #include "core/link/QtSerialLink.h"
 #include "core/link/Transfer.h"
 #include "sim/DeviceEmulator.h"
@@ -33,7 +33,7 @@ EmulatorOptions withOptions(std::function<void(EmulatorOptions&)> set) {
 QString shownTitle(const TransferResult& result, const DataStore& store) {
     if (!result.title.isEmpty()) return result.title;
     if (!isTrue(store.Abort_Flag)) return {};
-    const auto message = TransferStopMessage(store.Transfer_Step);
+    const auto message = TransferFailureMessage(store.Transfer_Step);
     return message ? message->title : QStringLiteral("<no message>");
 }
 
