@@ -10,7 +10,7 @@ PACKAGES=(
     build-essential cmake ninja-build pkg-config
     qt6-base-dev qt6-base-dev-tools qt6-serialport-dev libgl-dev
     libgtest-dev libgmock-dev libbenchmark-dev
-    fonts-dejavu-core poppler-utils
+    fonts-dejavu-core poppler-utils dpkg-dev file
 )
 
 ensure_packages() {
