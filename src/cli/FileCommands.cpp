@@ -1,4 +1,5 @@
 #include "cli/FileCommands.h"
+#include "cli/ConsoleShell.h"
 
 #include "cli/ConsoleUiServices.h"
 #include "core/files/SaveFile.h"
@@ -11,20 +12,6 @@
 #include <memory>
 
 namespace {
-
-// A console has no main window: the caption and menus a load would change go nowhere.
-class ConsoleMainShell : public MainShell {
-public:
-    void setCaption(const QString& caption) override { m_caption = caption; }
-    QString caption() const override { return m_caption; }
-    void setMenuEnabled(MenuEntry, bool) override {}
-    bool isMenuEnabled(MenuEntry) const override { return false; }
-    void setMainEnabled(bool) override {}
-    bool isMainEnabled() const override { return true; }
-
-private:
-    QString m_caption;
-};
 
 constexpr int kUsageError = 2;
 
@@ -96,7 +83,7 @@ std::unique_ptr<DataStore> loadFile(const QStringList& args, CliStreams& io, con
     }
     auto store = std::make_unique<DataStore>();
     ConsoleUiServices ui(io.out);
-    ConsoleMainShell shell;
+    ConsoleShell shell;
     if (!LoadSaveFile(*store, args.first(), ui, shell)) {
         status = 1;
         return nullptr;

@@ -1,4 +1,5 @@
 #include "cli/GraphCommands.h"
+#include "cli/ConsoleShell.h"
 
 #include "cli/ConsoleUiServices.h"
 #include "core/files/SaveFile.h"
@@ -7,20 +8,6 @@
 #include "core/store/Labels.h"
 
 namespace {
-// The command line has no main window: its caption and menus go nowhere.
-class ConsoleShell : public MainShell {
-public:
-    void setCaption(const QString& caption) override { m_caption = caption; }
-    QString caption() const override { return m_caption; }
-    void setMenuEnabled(MenuEntry, bool) override {}
-    bool isMenuEnabled(MenuEntry) const override { return true; }
-    void setMainEnabled(bool) override {}
-    bool isMainEnabled() const override { return true; }
-
-private:
-    QString m_caption;
-};
-
 QString stepLine(const TemplateStep& step) {
     return TwoDigits(step.day) + QLatin1Char('/') + TwoDigits(step.month) + QLatin1Char('/') +
            QString::number(2000 + step.year) + QLatin1Char(' ') + TwoDigits(step.hour) + QLatin1Char(':') +

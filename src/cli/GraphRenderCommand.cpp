@@ -1,4 +1,5 @@
 #include "cli/GraphRenderCommand.h"
+#include "cli/ConsoleShell.h"
 
 #include "cli/ConsoleUiServices.h"
 #include "cli/GraphCommands.h"
@@ -8,20 +9,6 @@
 #include "paint/GraphRender.h"
 
 namespace {
-// The command line has no main window: its caption and menus go nowhere.
-class ConsoleShell : public MainShell {
-public:
-    void setCaption(const QString& caption) override { m_caption = caption; }
-    QString caption() const override { return m_caption; }
-    void setMenuEnabled(MenuEntry, bool) override {}
-    bool isMenuEnabled(MenuEntry) const override { return true; }
-    void setMainEnabled(bool) override {}
-    bool isMainEnabled() const override { return true; }
-
-private:
-    QString m_caption;
-};
-
 int runGraph(const QStringList& args, CliStreams& io) {
     if (args.isEmpty() || args.first().startsWith(QLatin1String("--"))) {
         io.err << "vorl-cli graph: a save file is needed\n";

@@ -1,4 +1,5 @@
 #include "cli/LinkCommands.h"
+#include "cli/ConsoleShell.h"
 
 #include "cli/ConsoleUiServices.h"
 #include "core/files/SaveFile.h"
@@ -16,20 +17,6 @@
 #include <map>
 
 namespace {
-
-// The main window of a command-line run: nothing to show.
-class ConsoleShell : public MainShell {
-public:
-    void setCaption(const QString& caption) override { m_caption = caption; }
-    QString caption() const override { return m_caption; }
-    void setMenuEnabled(MenuEntry, bool) override {}
-    bool isMenuEnabled(MenuEntry) const override { return true; }
-    void setMainEnabled(bool) override {}
-    bool isMainEnabled() const override { return true; }
-
-private:
-    QString m_caption;
-};
 
 // The progress window of a command-line run: its texts on standard error, each time they change.
 class ConsoleProgress : public ProgressSink {

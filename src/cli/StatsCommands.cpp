@@ -1,4 +1,5 @@
 #include "cli/StatsCommands.h"
+#include "cli/ConsoleShell.h"
 
 #include "cli/ConsoleUiServices.h"
 #include "core/files/SaveFile.h"
@@ -12,19 +13,6 @@
 
 namespace {
 constexpr int kUsageError = 2;
-
-class StatsConsoleShell : public MainShell {
-public:
-    void setCaption(const QString& caption) override { m_caption = caption; }
-    QString caption() const override { return m_caption; }
-    void setMenuEnabled(MenuEntry, bool) override {}
-    bool isMenuEnabled(MenuEntry) const override { return true; }
-    void setMainEnabled(bool) override {}
-    bool isMainEnabled() const override { return true; }
-
-private:
-    QString m_caption;
-};
 
 // "--name value" options after one positional FILE.
 bool parseArgs(const QStringList& args, const QStringList& known, QString& file,
@@ -59,7 +47,7 @@ bool parseArgs(const QStringList& args, const QStringList& known, QString& file,
 std::unique_ptr<DataStore> loadStore(const QString& path, CliStreams& io) {
     auto store = std::make_unique<DataStore>();
     ConsoleUiServices ui(io.out);
-    StatsConsoleShell shell;
+    ConsoleShell shell;
     if (LoadSaveFile(*store, path, ui, shell)) return store;
     if (ui.messageCount() == 0) io.err << "vorl-cli: cannot read " << path << '\n';
     return nullptr;

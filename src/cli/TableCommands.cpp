@@ -1,4 +1,5 @@
 #include "cli/TableCommands.h"
+#include "cli/ConsoleShell.h"
 
 #include "cli/ConsoleUiServices.h"
 #include "core/files/SaveFile.h"
@@ -12,20 +13,6 @@
 #include <QPdfWriter>
 
 namespace {
-// The command line has no main window: its caption and menus go nowhere.
-class ConsoleShell : public MainShell {
-public:
-    void setCaption(const QString& caption) override { m_caption = caption; }
-    QString caption() const override { return m_caption; }
-    void setMenuEnabled(MenuEntry, bool) override {}
-    bool isMenuEnabled(MenuEntry) const override { return true; }
-    void setMainEnabled(bool) override {}
-    bool isMainEnabled() const override { return true; }
-
-private:
-    QString m_caption;
-};
-
 void printLines(const QStringList& lines, CliStreams& io) {
     for (const QString& line : lines)
         io.out << line << '\n';
