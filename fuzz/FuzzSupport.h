@@ -1,5 +1,7 @@
 #pragma once
 
+#include "cli/ConsoleShell.h"
+
 #include "core/platform/MainShell.h"
 #include "core/platform/UiServices.h"
 
@@ -23,18 +25,8 @@ private:
     int m_messages = 0;
 };
 
-class SilentMainShell : public MainShell {
-public:
-    void setCaption(const QString& caption) override { m_caption = caption; }
-    QString caption() const override { return m_caption; }
-    void setMenuEnabled(MenuEntry, bool) override {}
-    bool isMenuEnabled(MenuEntry) const override { return true; }
-    void setMainEnabled(bool) override {}
-    bool isMainEnabled() const override { return true; }
-
-private:
-    QString m_caption;
-};
+// The main window of a fuzzing run keeps its caption and nothing else.
+using SilentMainShell = ConsoleShell;
 
 // Reads the fuzzer's bytes as a stream of values; past the end every value is 0.
 class ByteStream {
