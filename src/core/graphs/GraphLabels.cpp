@@ -3,6 +3,7 @@
 #include "core/graphs/Curves.h"
 #include "core/store/Labels.h"
 #include "core/tables/FirmwareVersion.h"
+#include "core/tables/Parameters.h"
 
 #include <algorithm>
 
@@ -47,14 +48,8 @@ QString GraphHeaderLabel(DataStore& store) {
 }
 
 QString AnalyseLabel(const ParamZone& zone) {
-    switch (zone[6] & 12) {
-    case 8:
-        return QStringLiteral("Analyse : Pondérée Type M.");
-    case 12:
-        return QStringLiteral("Analyse : Pondérée Type A.");
-    default:
-        return QStringLiteral("Analyse : Linéaire.");
-    }
+    // The weighting bits of option byte A, read the same way as the parameters window does.
+    return AnalysisText(zone[6]);
 }
 
 LevelRange Leq10LevelRange(const DataStore& store) {
