@@ -1,3 +1,4 @@
+#include "CliRun.h"
 #include "cli/CliApp.h"
 
 #include <QDir>
@@ -7,21 +8,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-struct CliRun {
-    int status;
-    QString out, err;
-};
-
-CliRun vorlCli(const QStringList& args) {
-    QString out, err;
-    QTextStream outStream(&out), errStream(&err);
-    CliStreams io{outStream, errStream};
-    const int status = runCli(QStringList{QStringLiteral("vorl-cli")} + args, io);
-    outStream.flush();
-    errStream.flush();
-    return {status, out, err};
-}
 
 QByteArray contents(const QString& path) {
     QFile file(path);
@@ -42,12 +28,12 @@ TEST(FileCommands, GenerateThenInfo) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.generation.toStdString());
         const QString file = dir.filePath(QStringLiteral("gen%1.qlv").arg(c.generation));
-        const CliRun gen = vorlCli({"generate", "--generation", c.generation, "--start", "28/02/2008",
-                                    "--days", "3", "--seed", "5", "--out", file});
+        const CliRun gen = runVorlCli({"generate", "--generation", c.generation, "--start", "28/02/2008",
+                                       "--days", "3", "--seed", "5", "--out", file});
         ASSERT_EQ(gen.status, 0) << gen.err.toStdString();
         EXPECT_EQ(gen.out, file + '\n');
 
-        const CliRun info = vorlCli({"info", file});
+        const CliRun info = runVorlCli({"info", file});
         ASSERT_EQ(info.status, 0);
         const QStringList lines = info.out.trimmed().split('\n');
         ASSERT_EQ(lines.size(), c.keys.size()) << info.out.toStdString();
@@ -80,9 +66,9 @@ TEST(FileCommands, GenerateThenInfo) {
 TEST(FileCommands, GenerateIsDeterministic) {
     QTemporaryDir dir;
     const QStringList args{"generate", "--generation", "5", "--start", "01/06/2010", "--days", "2", "--out"};
-    ASSERT_EQ(vorlCli(args + QStringList{dir.filePath("a.qlv")}).status, 0);
-    ASSERT_EQ(vorlCli(args + QStringList{dir.filePath("b.qlv")}).status, 0);
-    ASSERT_EQ(vorlCli(args + QStringList{dir.filePath("c.qlv"), "--seed", "2"}).status, 0);
+    ASSERT_EQ(runVorlCli(args + QStringList{dir.filePath("a.qlv")}).status, 0);
+    ASSERT_EQ(runVorlCli(args + QStringList{dir.filePath("b.qlv")}).status, 0);
+    ASSERT_EQ(runVorlCli(args + QStringList{dir.filePath("c.qlv"), "--seed", "2"}).status, 0);
     EXPECT_EQ(contents(dir.filePath("a.qlv")), contents(dir.filePath("b.qlv")));
     EXPECT_NE(contents(dir.filePath("a.qlv")), contents(dir.filePath("c.qlv")));
 }
@@ -92,7 +78,7 @@ TEST(FileCommands, Check) {
     const QString good = dir.filePath("good.qlv"), bad = dir.filePath("bad.qlv"),
                   missing = dir.filePath("no.qlv");
     ASSERT_EQ(
-        vorlCli({"generate", "--generation", "3", "--start", "05/03/2009", "--days", "1", "--out", good})
+        runVorlCli({"generate", "--generation", "3", "--start", "05/03/2009", "--days", "1", "--out", good})
             .status,
         0);
     QFile file(bad);
@@ -110,11 +96,11 @@ TEST(FileCommands, Check) {
         {missing, 1, "Problème de fichier\nImpossible d'ouvrir le fichier : " + missing + '\n'},
     };
     for (const Case& c : cases) {
-        const CliRun run = vorlCli({"check", c.path});
+        const CliRun run = runVorlCli({"check", c.path});
         EXPECT_EQ(run.status, c.status) << c.path.toStdString();
         EXPECT_EQ(run.out, c.out);
     }
-    EXPECT_EQ(vorlCli({"info", bad}).status, 1);
+    EXPECT_EQ(runVorlCli({"info", bad}).status, 1);
 }
 
 TEST(FileCommands, BadArgumentsAreUsageErrors) {
@@ -128,7 +114,7 @@ TEST(FileCommands, BadArgumentsAreUsageErrors) {
         {"check", "a.qlv", "b.qlv"},
     };
     for (const QStringList& args : cases) {
-        const CliRun run = vorlCli(args);
+        const CliRun run = runVorlCli(args);
         EXPECT_EQ(run.status, 2) << args.join(' ').toStdString();
         EXPECT_FALSE(run.err.isEmpty());
     }
@@ -140,7 +126,7 @@ TEST(FileCommands, SamplesLoad) {
     const QStringList files = samples.entryList({QStringLiteral("*.qlv")}, QDir::Files);
     EXPECT_GE(files.size(), 3);
     for (const QString& name : files)
-        EXPECT_EQ(vorlCli({"check", samples.filePath(name)}).out, "OK\n") << name.toStdString();
+        EXPECT_EQ(runVorlCli({"check", samples.filePath(name)}).out, "OK\n") << name.toStdString();
 }
 
 } // namespace

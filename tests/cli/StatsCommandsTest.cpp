@@ -1,4 +1,5 @@
 #include "cli/StatsCommands.h"
+#include "CliRun.h"
 #include "cli/CliApp.h"
 #include "core/stats/Export.h"
 #include "core/stats/StatsReport.h"
@@ -10,20 +11,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-struct StatsCliRun {
-    int status;
-    QString out, err;
-};
-
-StatsCliRun runStatsCli(const QStringList& args) {
-    QString out, err;
-    QTextStream outStream(&out), errStream(&err);
-    CliStreams io{outStream, errStream};
-    const int status = runCli(QStringList{QStringLiteral("vorl-cli")} + args, io);
-    outStream.flush();
-    errStream.flush();
-    return {status, out, err};
-}
 
 // Two generated evenings of a generation-5 device starting on 2 March 2009.
 class StatsCli : public ::testing::Test {
@@ -31,8 +18,8 @@ protected:
     void SetUp() override {
         ASSERT_TRUE(dir.isValid());
         file = dir.filePath(QStringLiteral("bar.qlv"));
-        ASSERT_EQ(runStatsCli({"generate", "--generation", "5", "--start", "02/03/2009", "--days", "2",
-                               "--out", file})
+        ASSERT_EQ(runVorlCli({"generate", "--generation", "5", "--start", "02/03/2009", "--days", "2",
+                              "--out", file})
                       .status,
                   0);
     }
@@ -42,13 +29,13 @@ protected:
 } // namespace
 
 TEST_F(StatsCli, TextCsvAndJsonAgree) {
-    const StatsCliRun text = runStatsCli({"stats", file, "--from", "02/03/2009", "--to", "04/03/2009"});
+    const CliRun text = runVorlCli({"stats", file, "--from", "02/03/2009", "--to", "04/03/2009"});
     ASSERT_EQ(text.status, 0) << text.err.toStdString();
     EXPECT_TRUE(text.out.contains(kStatsNoteLines.join(QLatin1Char('\n'))));
     EXPECT_TRUE(text.out.contains(QStringLiteral("Niveaux des valeurs Leq1 enregistrées : L10 = ")));
 
-    const StatsCliRun csv =
-        runStatsCli({"stats", file, "--from", "02/03/2009", "--to", "04/03/2009", "--format", "csv"});
+    const CliRun csv =
+        runVorlCli({"stats", file, "--from", "02/03/2009", "--to", "04/03/2009", "--format", "csv"});
     ASSERT_EQ(csv.status, 0);
     const QList<QStringList> rows = ParseCsv(csv.out.toUtf8());
     ASSERT_GE(rows.size(), 3);
@@ -57,8 +44,8 @@ TEST_F(StatsCli, TextCsvAndJsonAgree) {
         EXPECT_EQ(row.size(), columns);
     EXPECT_EQ(rows[3][3], "leq1");
 
-    const StatsCliRun json =
-        runStatsCli({"stats", file, "--from", "02/03/2009", "--to", "04/03/2009", "--format", "json"});
+    const CliRun json =
+        runVorlCli({"stats", file, "--from", "02/03/2009", "--to", "04/03/2009", "--format", "json"});
     const QJsonObject root = QJsonDocument::fromJson(json.out.toUtf8()).object();
     const QJsonObject leq1 = root.value("period").toArray().at(1).toObject();
     EXPECT_EQ(QString::number(leq1.value("count").toInt()), rows[3][4]);
@@ -68,8 +55,8 @@ TEST_F(StatsCli, TextCsvAndJsonAgree) {
 
 TEST_F(StatsCli, TypedThresholdsCountMoreMinutesWhenLower) {
     auto minutes = [&](const char* thresholds) {
-        const StatsCliRun run = runStatsCli({"stats", file, "--from", "02/03/2009", "--to", "04/03/2009",
-                                             "--thresholds", thresholds, "--format", "json"});
+        const CliRun run = runVorlCli({"stats", file, "--from", "02/03/2009", "--to", "04/03/2009",
+                                       "--thresholds", thresholds, "--format", "json"});
         int total = 0;
         for (const QJsonValue& row :
              QJsonDocument::fromJson(run.out.toUtf8()).object().value("days").toArray())
@@ -83,9 +70,9 @@ TEST_F(StatsCli, TypedThresholdsCountMoreMinutesWhenLower) {
 
 TEST_F(StatsCli, ExportRoundTrips) {
     for (const char* what : {"levels", "events", "params"}) {
-        const StatsCliRun csv = runStatsCli({"export", file, "--what", what, "--format", "csv"});
+        const CliRun csv = runVorlCli({"export", file, "--what", what, "--format", "csv"});
         ASSERT_EQ(csv.status, 0) << what << csv.err.toStdString();
-        const StatsCliRun json = runStatsCli({"export", file, "--what", what, "--format", "json"});
+        const CliRun json = runVorlCli({"export", file, "--what", what, "--format", "json"});
         const QJsonArray array = QJsonDocument::fromJson(json.out.toUtf8()).array();
         const QList<QStringList> rows = ParseCsv(csv.out.toUtf8());
         ASSERT_EQ(rows.size() - 1, array.size()) << what;
@@ -97,8 +84,8 @@ TEST_F(StatsCli, ExportRoundTrips) {
             EXPECT_EQ(asText, rows[1][c]) << what << " " << rows[0][c].toStdString();
         }
     }
-    const StatsCliRun oneDay = runStatsCli({"export", file, "--what", "levels", "--from", "03/03/2009",
-                                            "--to", "03/03/2009", "--format", "csv"});
+    const CliRun oneDay = runVorlCli({"export", file, "--what", "levels", "--from", "03/03/2009", "--to",
+                                      "03/03/2009", "--format", "csv"});
     const QList<QStringList> rows = ParseCsv(oneDay.out.toUtf8());
     ASSERT_GT(rows.size(), 1);
     for (qsizetype r = 1; r < rows.size(); ++r)
@@ -116,8 +103,8 @@ TEST_F(StatsCli, RefusesBadArguments) {
         {"export", file, "--what", "levels"},
     };
     for (const QStringList& args : bad)
-        EXPECT_EQ(runStatsCli(args).status, 2) << args.join(' ').toStdString();
-    const StatsCliRun reversed = runStatsCli({"stats", file, "--from", "04/03/2009", "--to", "02/03/2009"});
+        EXPECT_EQ(runVorlCli(args).status, 2) << args.join(' ').toStdString();
+    const CliRun reversed = runVorlCli({"stats", file, "--from", "04/03/2009", "--to", "02/03/2009"});
     EXPECT_EQ(reversed.status, 1);
     EXPECT_TRUE(reversed.out.contains(QStringLiteral("Veuillez entrer des dates cohérentes SVP !!!")));
 }

@@ -1,3 +1,4 @@
+#include "../CliRun.h"
 #include "cli/CliApp.h"
 #include "core/link/PortTable.h"
 
@@ -8,23 +9,6 @@
 
 #include <QTemporaryDir>
 
-namespace {
-struct CliRun {
-    int status;
-    QString out;
-    QString err;
-};
-
-CliRun runCliCommand(const QStringList& args) {
-    QString out, err;
-    QTextStream outStream(&out), errStream(&err);
-    CliStreams io{outStream, errStream};
-    const int status = runCli(QStringList{QStringLiteral("vorl-cli")} + args, io);
-    outStream.flush();
-    errStream.flush();
-    return {status, out, err};
-}
-} // namespace
 
 TEST(PortsCommand, ListsTheNumberedDevicesAndWhetherTheyOpen) {
     PseudoTerminal pty;
@@ -35,7 +19,7 @@ TEST(PortsCommand, ListsTheNumberedDevicesAndWhetherTheyOpen) {
     env.set("VORL_PORTS", (pty.slavePath() + QLatin1Char(':') + missing).toLocal8Bit());
     env.set("VORL_PORTS_ONLY", "1");
 
-    const CliRun run = runCliCommand({QStringLiteral("ports")});
+    const CliRun run = runVorlCli({QStringLiteral("ports")});
     EXPECT_EQ(run.status, 0);
     EXPECT_EQ(
         run.out,
@@ -46,12 +30,11 @@ TEST(PortsCommand, NoDeviceAndTheRule) {
     EnvironmentGuard env;
     env.unset("VORL_PORTS");
     env.set("VORL_PORTS_ONLY", "1");
-    const CliRun none = runCliCommand({QStringLiteral("ports")});
+    const CliRun none = runVorlCli({QStringLiteral("ports")});
     EXPECT_EQ(none.status, 0);
     EXPECT_TRUE(none.out.isEmpty());
     EXPECT_FALSE(none.err.isEmpty());
 
-    EXPECT_EQ(runCliCommand({QStringLiteral("ports"), QStringLiteral("--rule")}).out,
-              PortTable::rule() + '\n');
-    EXPECT_EQ(runCliCommand({QStringLiteral("ports"), QStringLiteral("extra")}).status, 2);
+    EXPECT_EQ(runVorlCli({QStringLiteral("ports"), QStringLiteral("--rule")}).out, PortTable::rule() + '\n');
+    EXPECT_EQ(runVorlCli({QStringLiteral("ports"), QStringLiteral("extra")}).status, 2);
 }
