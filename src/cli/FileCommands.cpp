@@ -19,7 +19,7 @@ constexpr int kUsageError = 2;
 bool parseOptions(const QStringList& args, const QStringList& known, QMap<QString, QString>& options,
                   CliStreams& io) {
     for (int i = 0; i < args.size(); i += 2) {
-        const QString name = args[i];
+        const QString& name = args[i];
         if (!name.startsWith(QLatin1String("--")) || !known.contains(name.mid(2))) {
             io.err << "vorl-cli: unknown option '" << name << "'\n";
             return false;

@@ -14,6 +14,7 @@
 
 #include <QCoreApplication>
 #include <QEventLoop>
+#include <algorithm>
 #include <map>
 
 namespace {
@@ -99,18 +100,19 @@ int runSimulate(const QStringList& args, CliStreams& io) {
     const Options options = parseOptions(args,
                                          {QStringLiteral("--answer-from"), QStringLiteral("--stall-after"),
                                           QStringLiteral("--extra-final"), QStringLiteral("--hangup-after"),
-                                          QStringLiteral("--generation")},
+                                          QStringLiteral("--generation"), QStringLiteral("--speed")},
                                          {QStringLiteral("--fast"), QStringLiteral("--no-param-reply")});
     QString error = options.error;
     if (error.isEmpty() && options.positional.size() != 1) error = QStringLiteral("one save file is needed");
     EmulatorOptions emulation;
-    qint64 answerFrom = 1, extraFinal = 0;
+    qint64 answerFrom = 1, extraFinal = 0, speed = 1;
     int generation = 0;
     const bool valid =
         error.isEmpty() && numberOption(options, QStringLiteral("--answer-from"), answerFrom, error) &&
         numberOption(options, QStringLiteral("--stall-after"), emulation.stallAfter, error) &&
         numberOption(options, QStringLiteral("--extra-final"), extraFinal, error) &&
         numberOption(options, QStringLiteral("--hangup-after"), emulation.hangupAfter, error) &&
+        numberOption(options, QStringLiteral("--speed"), speed, error) &&
         generationOption(options, generation, error);
     if (!valid) {
         io.err << "vorl-cli simulate: " << error << '\n';
@@ -118,6 +120,7 @@ int runSimulate(const QStringList& args, CliStreams& io) {
     }
     emulation.answerFrom = static_cast<int>(qMax<qint64>(1, answerFrom));
     emulation.extraFinal = static_cast<int>(qMin<qint64>(extraFinal, 1 << 20));
+    emulation.speed = static_cast<int>(std::clamp<qint64>(speed, 1, 1000));
     emulation.fast = options.flags.contains(QStringLiteral("--fast"));
     emulation.paramReply = !options.flags.contains(QStringLiteral("--no-param-reply"));
 
@@ -139,7 +142,10 @@ int runSimulate(const QStringList& args, CliStreams& io) {
     io.out << emulator.devicePath() << '\n';
     io.out.flush();
     io.err << "QLV 40 generation " << emulation.generation << " on " << emulator.devicePath()
-           << (emulation.fast ? " (fast)" : " (line rate)") << "; stop with Ctrl+C\n";
+           << (emulation.fast        ? QStringLiteral(" (fast)")
+               : emulation.speed > 1 ? QStringLiteral(" (%1x the line rate)").arg(emulation.speed)
+                                     : QStringLiteral(" (line rate)"))
+           << "; stop with Ctrl+C\n";
     io.err.flush();
     QObject::connect(&emulator, &DeviceEmulator::message, [&io](const QString& line) {
         io.err << line << '\n';
@@ -207,9 +213,9 @@ int runTransferCommand(const QStringList& args, CliStreams& io, Clock& clock) {
 std::vector<CliCommand> linkCliCommands() {
     return {
         {QStringLiteral("simulate"),
-         QStringLiteral(
-             "FILE.qlv [--fast] [--answer-from N] [--stall-after N] [--extra-final N] [--hangup-after N] "
-             "[--no-param-reply] [--generation 3|5]"),
+         QStringLiteral("FILE.qlv [--fast] [--speed N] [--answer-from N] [--stall-after N] [--extra-final N] "
+                        "[--hangup-after N] "
+                        "[--no-param-reply] [--generation 3|5]"),
          QStringLiteral(
              "act as a QLV 40 holding the file's data on a new pseudo-terminal (its path on the first "
              "line)"),

@@ -13,6 +13,7 @@ class QSocketNotifier;
 struct EmulatorOptions {
     int generation = 5;
     bool fast = false;       // send as fast as the line takes it instead of at the line rate
+    int speed = 1;           // paced at this many times the line rate (a shortened run for tests)
     int answerFrom = 1;      // the memory command is answered from its n-th occurrence on
     qint64 stallAfter = -1;  // the memory dump stops after this many bytes (-1: never)
     int extraFinal = 0;      // bytes the memory dump carries beyond its size

@@ -46,12 +46,16 @@ std::optional<QDate> calendarDate(const DataStore& store, int k) {
     return date;
 }
 
+qint64 minutesFromNoon(const QDate& start, const QDate& date, int hour, int minute) {
+    return (date.toJulianDay() - start.toJulianDay()) * 1440 + qint64{hour - 12} * 60 + minute;
+}
+
 std::optional<qint64> minutesSinceStart(const GraphSpan& span, int day, int month, int year, int hour,
                                         int minute) {
     if (!span.start.isValid() || hour < 0 || hour > 23 || minute < 0 || minute > 59) return std::nullopt;
     const QDate date = recordDate(day, month, year);
     if (!date.isValid()) return std::nullopt;
-    return (date.toJulianDay() - span.start.toJulianDay()) * 1440 + (hour - 12) * 60 + minute;
+    return minutesFromNoon(span.start, date, hour, minute);
 }
 
 std::optional<double> timeX(const GraphSpan& span, int day, int month, int year, int hour, int minute) {

@@ -27,6 +27,9 @@ GraphSpan graphSpanOf(const DataStore& store);
 // Calendar day k (0..7) of the window calendar, as numbers; nullopt when its texts make no date.
 std::optional<QDate> calendarDate(const DataStore& store, int k);
 
+// Minutes from noon of `start` to `hour`:`minute` of `date`.
+qint64 minutesFromNoon(const QDate& start, const QDate& date, int hour, int minute);
+
 // Minutes from noon of the start day to the given date-time (year within the century); nullopt when
 // the cells do not make a date and time.
 std::optional<qint64> minutesSinceStart(const GraphSpan& span, int day, int month, int year, int hour,

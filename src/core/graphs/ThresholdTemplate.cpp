@@ -79,7 +79,7 @@ qint64 offsetOf(const QDate& start, int day, int month, int year, int hour, int 
         throw TemplateFault{};
     const QDate date(2000 + year, month, day);
     if (!date.isValid()) throw TemplateFault{};
-    return (date.toJulianDay() - start.toJulianDay()) * 1440 + (hour - 12) * 60 + minute;
+    return minutesFromNoon(start, date, hour, minute);
 }
 
 template <class Table> qint64 rowOffset(const QDate& start, const Table& table, int row) {

@@ -8,6 +8,7 @@
 #include "support/EnvironmentGuard.h"
 #include "support/ScaledClock.h"
 
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
@@ -68,6 +69,43 @@ TEST(SimulateTransfer, CommandsCarryASaveFileThroughThePseudoTerminal) {
         for (qsizetype line = 0; line < before.size(); ++line)
             if (generation == 3 || line != 5) EXPECT_TRUE(before[line] == after[line]) << "line " << line + 1;
     }
+}
+
+// A generation-3 device paced at ten times its 19200-baud line, the transfer's clock run ten times
+// faster too: the dump arrives in the same slices relative to the protocol's waits as on a real
+// line (blocks read as they fill, the final block checked while it is still arriving).
+TEST(SimulateTransfer, PacedGenerationThreeRunIsALineRunTenTimesShorter) {
+    const QString cli = QStringLiteral(VORL_BINARY_DIR "/bin/vorl-cli");
+    if (!QFileInfo(cli).isExecutable()) GTEST_SKIP() << "vorl-cli not built";
+    QTemporaryDir dir;
+    const QString original = dir.filePath(QStringLiteral("device.qlv"));
+    const QString copy = dir.filePath(QStringLiteral("downloaded.qlv"));
+    DataStore generated;
+    GenerateIntoStore(generated, {3, QDate(2023, 11, 20), 3, 7});
+    ASSERT_TRUE(WriteSaveFile(generated, original, 3, LeqRecordCount(3)));
+
+    QProcess simulate;
+    simulate.start(cli,
+                   {QStringLiteral("simulate"), original, QStringLiteral("--speed"), QStringLiteral("10")});
+    ASSERT_TRUE(simulate.waitForReadyRead(5000));
+    const QString port = QString::fromLocal8Bit(simulate.readLine()).trimmed();
+
+    ScaledClock clock(10);
+    QElapsedTimer elapsed;
+    elapsed.start();
+    Streams c;
+    const int status = runTransferCommand({QStringLiteral("--port"), port, QStringLiteral("--generation"),
+                                           QStringLiteral("3"), QStringLiteral("--out"), copy},
+                                          c.io, clock);
+    const qint64 ms = elapsed.elapsed();
+    simulate.terminate();
+    simulate.waitForFinished(5000);
+    c.outStream.flush();
+    ASSERT_EQ(status, 0) << c.out.toStdString();
+    // 65536 + 514 bytes at 1920 bytes a second, ten times faster: 3.4 s of line time.
+    EXPECT_GE(ms, 3300);
+    EXPECT_LT(ms, 3440 + 10000);
+    EXPECT_EQ(fileLines(original), fileLines(copy));
 }
 
 // What scripts/run sets up: the emulator on the sample file, its terminal listed in VORL_PORTS, so
