@@ -41,12 +41,12 @@ QList<Word> pdfWords(const QString& pdf) {
     return words;
 }
 
-struct Run {
+struct CliResult {
     int status;
     QString out;
 };
 
-Run cli(const QStringList& args) {
+CliResult cli(const QStringList& args) {
     QString out, err;
     QTextStream o(&out), e(&err);
     CliStreams io{o, e};
@@ -105,7 +105,8 @@ TEST(ParamsPrintout, OnePageHoldingTheWindowTexts) {
     QString previousDate;
     for (const Case& c : cases) {
         SCOPED_TRACE(c.args.join(' ').toStdString());
-        const Run described = cli(QStringList{QStringLiteral("print"), QStringLiteral("params")} + c.args);
+        const CliResult described =
+            cli(QStringList{QStringLiteral("print"), QStringLiteral("params")} + c.args);
         ASSERT_EQ(described.status, 0);
         QStringList lines = described.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
         for (const QString& text : c.expected)
