@@ -5,9 +5,11 @@
 #include "core/files/SaveFile.h"
 #include "core/store/Labels.h"
 #include "core/tables/Parameters.h"
+#include "core/tables/ParametersForm.h"
 #include "core/tables/PeriodDialog.h"
 #include "core/tables/TablePrintLayout.h"
 #include "core/tables/TableViews.h"
+#include "paint/FormPainter.h"
 #include "ui/tables/TablePagePainter.h"
 
 #include <QPdfWriter>
@@ -243,7 +245,23 @@ int printParametersPrintout(DataStore& store, std::optional<int> change, const Q
                             CliStreams& io) {
     ParametersView view;
     if (const int status = parametersView(store, change, "print", io, view)) return status;
-    return writePrintout(ParametersPages(view, TableSerialLabel(store)), pdfPath, io);
+    const ParametersForm form = BuildParametersForm(view);
+    if (pdfPath.isEmpty()) {
+        for (const QString& line : DescribeForm(form))
+            io.out << line << '\n';
+        return 0;
+    }
+    // The window's printout: its form on one page, painted as Cmd_Print paints it.
+    QPdfWriter pdf(pdfPath);
+    pdf.setPageSize(QPageSize(QPageSize::A4));
+    pdf.setPageMargins(QMarginsF(0, 0, 0, 0));
+    pdf.setCreator(QStringLiteral("VORL Analyser"));
+    if (!printForm(pdf, form)) {
+        io.err << "vorl-cli print: cannot write " << pdfPath << '\n';
+        return 1;
+    }
+    io.err << "1 page(s) written to " << pdfPath << '\n';
+    return 0;
 }
 
 int printParameters(DataStore& store, std::optional<int> change, CliStreams& io) {

@@ -329,8 +329,6 @@ TEST(PrintCommand, PdfPagesHoldTheLaidOutTexts) {
         {"print", "table", "events", gen5, period[0], period[1], period[2], period[3]},
         {"print", "table", "leq", gen3, period[0], period[1], period[2], period[3]},
         {"print", "table", "leq10", gen3, "--from", "01/01/2020", "--to", "01/01/2020"}, // no value
-        {"print", "params", gen5},
-        {"print", "params", gen3},
     };
     int multiPage = 0;
     for (const QStringList& form : forms) {

@@ -61,17 +61,6 @@ QList<PrintPage> LeqTableV5Pages(const LeqTableV5View& view) {
     return Leq10TablePages(view) + Leq1TablePages(view);
 }
 
-QList<PrintPage> ParametersPages(const ParametersView& view, const QString& serialLabel) {
-    qsizetype width = 0;
-    for (const ParameterRow& row : view.rows)
-        if (row.visible) width = qMax(width, row.caption.size());
-    QStringList lines;
-    if (view.dateLabelVisible) lines << view.dateLabel << QString();
-    for (const ParameterRow& row : view.rows)
-        if (row.visible) lines << row.caption.leftJustified(width + 2) + row.value;
-    return LayoutPrintBlock({serialLabel, kParametersHeading, lines});
-}
-
 QList<PrintPage> EventTablePages(const EventTableView& view) {
     return LayoutPrintBlock(
         {view.serialLabel, view.heading, view.list.lines, view.printable,

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "core/tables/Parameters.h"
 #include "core/tables/TableViews.h"
 
 #include <QList>
@@ -55,10 +54,6 @@ QList<PrintPage> EventTablePages(const EventTableView& view);
 // The two parts of the generation-5 printout on their own, each numbered from 1.
 QList<PrintPage> Leq10TablePages(const LeqTableV5View& view);
 QList<PrintPage> Leq1TablePages(const LeqTableV5View& view);
-
-// The parameters as printed text: Label_Date when shown, then one line per shown value, its caption
-// padded so that the values line up.
-QList<PrintPage> ParametersPages(const ParametersView& view, const QString& serialLabel);
 
 // The printout's texts, one "page<TAB>left<TAB>top<TAB>text" line each (the command line shows it).
 QStringList DescribePages(const QList<PrintPage>& pages);

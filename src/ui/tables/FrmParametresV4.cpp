@@ -1,5 +1,6 @@
 #include "ui/tables/FrmParametresV4.h"
 
+#include "paint/FormPainter.h"
 #include "ui/shell/AppContext.h"
 #include "ui/tables/TablePrinting.h"
 #include "ui/tables/TableWidgets.h"
@@ -13,38 +14,9 @@
 #include <QPushButton>
 
 namespace {
-const QColor kBackground(197, 207, 237);
-
-// Where each caption and value stands (twips): four columns, general, levels, hours and curve,
-// management. A level has its unit beside it, an hour its "Hrs.".
-struct Place {
-    int captionLeft, captionTop, captionWidth;
-    int valueLeft, valueTop, valueWidth;
-    const char* unit;
-};
-
-const QHash<QString, Place>& places() {
-    static const QHash<QString, Place> table = {
-        {QStringLiteral("Label_Version_FirmWare"), {120, 1320, 1800, 1920, 1320, 1680, nullptr}},
-        {QStringLiteral("Label_Numero_Serie"), {120, 1680, 1800, 1920, 1680, 1680, nullptr}},
-        {QStringLiteral("Label_Niveau_Leq_Jour"), {3840, 1320, 2280, 6120, 1320, 600, "dB"}},
-        {QStringLiteral("Label_Niveau_Leq_Jour_Fenetre"), {3840, 1620, 2280, 6120, 1620, 600, "dB"}},
-        {QStringLiteral("Label_Niveau_Leq_Nuit"), {3840, 1920, 2280, 6120, 1920, 600, "dB"}},
-        {QStringLiteral("Label_Niveau_Leq_Nuit_Fenetre"), {3840, 2220, 2280, 6120, 2220, 600, "dB"}},
-        {QStringLiteral("Label_Niveau_Public"), {3840, 2520, 2280, 6120, 2520, 600, "dB"}},
-        {QStringLiteral("Label_Niveau_Capteur"), {3840, 2820, 2280, 6120, 2820, 600, "dB"}},
-        {QStringLiteral("Label_Heure_Jour_Nuit"), {7560, 1320, 2160, 9720, 1320, 420, "Hrs."}},
-        {QStringLiteral("Label_Heure_Nuit_Jour"), {7560, 1620, 2160, 9720, 1620, 420, "Hrs."}},
-        {QStringLiteral("Label_Analyse"), {0, 0, 0, 7560, 2520, 3480, nullptr}},
-        {QStringLiteral("Label_Relais"), {11280, 1320, 3600, 11520, 1620, 3360, nullptr}},
-        {QStringLiteral("Label_Cut_Capteur"), {11280, 1920, 3600, 11520, 2220, 3360, nullptr}},
-        {QStringLiteral("Label_Cut_G"), {11280, 2520, 3600, 11520, 2820, 3360, nullptr}},
-    };
-    return table;
+QColor colour(const FormColour& c) {
+    return QColor(c.red, c.green, c.blue);
 }
-
-// The generation-5 design; generation 3 shortens it (the layout of the view says by how much).
-constexpr int kFrameBottom = 3900, kButtonsTop = 3300, kWindowHeight = 4500, kWindowWidth = 15000;
 } // namespace
 
 frmParametres_v4::frmParametres_v4(AppContext& context, QWidget* parent) : QWidget(parent), m_ctx(context) {
@@ -53,83 +25,57 @@ frmParametres_v4::frmParametres_v4(AppContext& context, QWidget* parent) : QWidg
     m_ctx.windows.closeOpenWindows();
     m_ctx.store.Open_frmParametres_v4 = kTrue;
     move(0, 0);
-    setWindowTitle(kParametersCaption);
     setAutoFillBackground(true);
-    setBackground(kBackground);
 
     m_loaded = LoadParameters(m_ctx.store);
-    const ParametersLayout& layout = m_loaded.layout;
+    m_shown = m_loaded;
+    const ParametersForm form = BuildParametersForm(m_loaded);
+    setWindowTitle(form.caption);
+    setBackground(colour(form.background));
 
-    auto* heading = makeLabel(this, QStringLiteral("Label_Entete"), kParametersHeading, 120,
-                              layout.headingTop, 14760, 285);
-    heading->setAlignment(Qt::AlignCenter);
-    QFont headingFont = heading->font();
-    headingFont.setBold(true);
-    heading->setFont(headingFont);
-    m_date = makeLabel(this, QStringLiteral("Label_Date"), QString(), 120, 360, 9000, 285);
-    m_combo = new QComboBox(this);
-    m_combo->setObjectName(QStringLiteral("Combo_Jour"));
-    m_combo->setEditable(true);
-    m_combo->setInsertPolicy(QComboBox::NoInsert);
-    m_combo->setGeometry(twipsRect(9240, 330, 5640, 315));
-
-    struct Section {
-        const char* name;
-        const char* text;
-        int left, top;
-    };
-    for (const Section& s : {Section{"Label9", "Paramètres Généraux", 120, 900},
-                             Section{"Label8", "Paramètres de Niveaux", 3840, 900},
-                             Section{"Label1", "Paramètres d'Heures", 7560, 900},
-                             Section{"Label4", "Paramètres de Courbe", 7560, 2160},
-                             Section{"Label2", "Utilitaires de Gestion", 11280, 900}}) {
-        QLabel* label =
-            makeLabel(this, QString::fromLatin1(s.name), QString::fromUtf8(s.text), s.left, s.top, 3360, 285);
-        QFont font = label->font();
-        font.setUnderline(true);
-        label->setFont(font);
-        if (qstrcmp(s.name, "Label2") == 0) label->setVisible(layout.showManagement);
-    }
-    const int frameBottom = layout.compact ? layout.frameBottom : kFrameBottom;
-    for (int i = 0; i < 3; ++i) {
-        auto* line = new QFrame(this);
-        line->setObjectName(QStringLiteral("Line%1").arg(i + 1));
-        line->setFrameShape(QFrame::VLine);
-        line->setGeometry(twipsRect(3720 + i * 3720, 840, 30, frameBottom - 840));
-    }
-
-    for (const ParameterRow& row : m_loaded.rows) {
-        const Place place = places().value(row.valueControl);
-        if (!row.captionControl.isEmpty()) {
-            QLabel* caption = makeLabel(this, row.captionControl, row.caption, place.captionLeft,
-                                        place.captionTop, place.captionWidth, 285);
-            caption->setVisible(row.visible);
+    // Every control comes from the form the printout paints.
+    for (const FormItem& item : form.items) {
+        QWidget* widget = nullptr;
+        switch (item.kind) {
+        case FormItemKind::Label: {
+            QLabel* label =
+                makeLabel(this, item.name, item.text, item.left, item.top, item.width, item.height);
+            label->setFont(formFont(item.font));
+            if (item.centred) label->setAlignment(Qt::AlignCenter);
+            m_labels.insert(item.name, label);
+            widget = label;
+            break;
         }
-        QLabel* value = makeLabel(this, row.valueControl, QString(), place.valueLeft, place.valueTop,
-                                  place.valueWidth, 285);
-        value->setVisible(row.visible);
-        m_values.insert(row.valueControl, value);
-        if (place.unit) {
-            const bool hour = qstrcmp(place.unit, "Hrs.") == 0;
-            QLabel* unit = makeLabel(this, hour ? QStringLiteral("Label_H") : QStringLiteral("Label3"),
-                                     QString::fromLatin1(place.unit), place.valueLeft + place.valueWidth,
-                                     place.valueTop, 600, 285);
-            unit->setVisible(row.visible);
+        case FormItemKind::Line: {
+            auto* line = new QFrame(this);
+            line->setObjectName(item.name);
+            line->setFrameShape(QFrame::VLine);
+            line->setFrameShadow(QFrame::Sunken);
+            line->setGeometry(twipsRect(item.left, item.top, item.width, item.height));
+            widget = line;
+            break;
         }
+        case FormItemKind::ComboBox:
+            m_combo = new QComboBox(this);
+            m_combo->setObjectName(item.name);
+            m_combo->setEditable(true);
+            m_combo->setInsertPolicy(QComboBox::NoInsert);
+            m_combo->setFont(formFont(item.font));
+            m_combo->setGeometry(twipsRect(item.left, item.top, item.width, item.height));
+            m_combo->addItems(m_loaded.history);
+            m_combo->setEditText(item.text);
+            widget = m_combo;
+            break;
+        case FormItemKind::Button: {
+            QPushButton* button = makePictureButton(this, item.name, item.text, item.left, item.top);
+            (item.name == QLatin1String("Cmd_Print") ? m_print : m_exit) = button;
+            widget = button;
+            break;
+        }
+        }
+        widget->setVisible(item.visible);
     }
-
-    const int buttonsTop = layout.compact ? layout.buttonsTop : kButtonsTop;
-    m_print =
-        makePictureButton(this, QStringLiteral("Cmd_Print"), QStringLiteral("Print.bmp"), 6480, buttonsTop);
-    m_exit =
-        makePictureButton(this, QStringLiteral("Cmd_Exit"), QStringLiteral("Exit.jpg"), 7350, buttonsTop);
-    resize(twips(kWindowWidth), twips(layout.compact ? layout.windowHeight : kWindowHeight));
-
-    m_combo->addItems(m_loaded.history);
-    m_combo->setEditText(m_loaded.newestChange);
-    m_combo->setVisible(m_loaded.comboVisible);
-    m_date->setVisible(m_loaded.dateLabelVisible);
-    showValues(m_loaded);
+    resize(twips(form.width), twips(form.height));
 
     connect(m_combo, &QComboBox::activated, this, &frmParametres_v4::chooseChange);
     // Typing in the box is not a choice: the newest change stays written there.
@@ -140,14 +86,15 @@ frmParametres_v4::frmParametres_v4(AppContext& context, QWidget* parent) : QWidg
     connect(m_exit, &QPushButton::clicked, this, [this] { unloadSelf(this); });
 }
 
-void frmParametres_v4::showValues(const ParametersView& view) {
-    for (const ParameterRow& row : view.rows)
-        if (QLabel* label = m_values.value(row.valueControl)) label->setText(row.value);
-    m_date->setText(view.dateLabel);
+ParametersForm frmParametres_v4::form() const {
+    return BuildParametersForm(m_shown);
 }
 
 void frmParametres_v4::chooseChange(int k) {
-    showValues(ChooseParameterChange(m_ctx.store, m_loaded, k));
+    m_shown = ChooseParameterChange(m_ctx.store, m_loaded, k);
+    for (const ParameterRow& row : m_shown.rows)
+        if (QLabel* label = m_labels.value(row.valueControl)) label->setText(row.value);
+    m_labels.value(QStringLiteral("Label_Date"))->setText(m_shown.dateLabel);
 }
 
 void frmParametres_v4::setBackground(const QColor& colour) {
@@ -156,19 +103,12 @@ void frmParametres_v4::setBackground(const QColor& colour) {
     setPalette(p);
 }
 
-// The window is printed as it shows, without its controls and on white.
+// The window is printed as it shows, on white and without its list and buttons: the same form the
+// window was built from, painted at the printer's resolution.
 void frmParametres_v4::cmdPrint() {
     std::unique_ptr<QPagedPaintDevice> printer = printerSource().choosePrinter(this);
     if (!printer) return;
-    m_combo->hide();
-    m_print->hide();
-    m_exit->hide();
-    setBackground(Qt::white);
-    paintWindowImage(*printer, this);
-    m_combo->setVisible(!m_combo->currentText().isEmpty() && m_loaded.generation5);
-    m_print->show();
-    m_exit->show();
-    setBackground(kBackground);
+    printForm(*printer, form());
 }
 
 void frmParametres_v4::closeEvent(QCloseEvent* event) {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/tables/Parameters.h"
+#include "core/tables/ParametersForm.h"
 
 #include <QHash>
 #include <QWidget>
@@ -19,18 +19,20 @@ public:
     // Combo_Jour click: shows the parameters of history entry k (0 = newest).
     void chooseChange(int k);
 
+    // The form of what the window shows now (the chosen change's values): what Cmd_Print prints.
+    ParametersForm form() const;
+
 protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    void showValues(const ParametersView& view);
     void cmdPrint();
     void setBackground(const QColor& colour);
 
     AppContext& m_ctx;
     ParametersView m_loaded;
-    QHash<QString, QLabel*> m_values;
-    QLabel* m_date = nullptr;
+    ParametersView m_shown;
+    QHash<QString, QLabel*> m_labels; // by name; the unit labels keep their last one
     QComboBox* m_combo = nullptr;
     QPushButton* m_print = nullptr;
     QPushButton* m_exit = nullptr;

@@ -1,7 +1,6 @@
 #include "ui/tables/TablePrinting.h"
 
 #include "ui/tables/TablePagePainter.h"
-#include "ui/widgets/Twips.h"
 
 #include <QPrintDialog>
 #include <QPrinter>
@@ -36,15 +35,4 @@ void printTablePages(QWidget* parent, const QList<PrintPage>& pages) {
     std::unique_ptr<QPagedPaintDevice> printer = printerSource().choosePrinter(parent);
     if (!printer) return;
     paintTablePages(*printer, pages);
-}
-
-bool paintWindowImage(QPagedPaintDevice& printer, QWidget* window) {
-    const QPixmap image = window->grab();
-    QPainter painter;
-    if (!painter.begin(&printer)) return false;
-    const double scale = kTwipsPerPixel / 1440.0;
-    const QSizeF size(window->width() * scale * printer.logicalDpiX(),
-                      window->height() * scale * printer.logicalDpiY());
-    painter.drawPixmap(QRectF(QPointF(0, 0), size), image, QRectF(image.rect()));
-    return painter.end();
 }

@@ -22,6 +22,3 @@ void setPrinterSource(PrinterSource* source);
 // Cmd_Print of the table windows: the print dialog, then the pages. A cancelled dialog or a printer
 // failure ends the command without a message.
 void printTablePages(QWidget* parent, const QList<PrintPage>& pages);
-
-// Prints a window as it shows on screen, at its screen size (one pixel = 15 twips).
-bool paintWindowImage(QPagedPaintDevice& printer, QWidget* window);

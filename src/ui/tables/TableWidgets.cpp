@@ -1,5 +1,6 @@
 #include "ui/tables/TableWidgets.h"
 
+#include "core/tables/TableViews.h"
 #include "ui/shell/AppContext.h"
 #include "ui/widgets/Pictures.h"
 #include "ui/widgets/Twips.h"
@@ -88,6 +89,23 @@ void TableWindow::createButtons(int left, int top, const QString& newToolTip, co
 void TableWindow::placeButtons(bool printable, int newTableauLeft) {
     m_newTableau->move(twips(newTableauLeft), twips(m_buttonsTop));
     m_print->setVisible(printable);
+}
+
+TableWindow::OneListControls TableWindow::buildOneListLayout(const QString& listName,
+                                                             const QString& newToolTip,
+                                                             const QString& printToolTip,
+                                                             const QString& exitToolTip) {
+    resize(twips(14040), twips(9030));
+    OneListControls c{};
+    c.serial = makeLabel(this, QStringLiteral("Label_Serial_Number"), QString(), 120, 120, 13800, 285);
+    c.heading = makeLabel(this, QStringLiteral("Label_Entete"), QString(), 120, 450, 13800, 285);
+    c.serial->setAlignment(Qt::AlignCenter);
+    c.heading->setAlignment(Qt::AlignCenter);
+    c.list = new QListWidget(this);
+    c.list->setObjectName(listName);
+    c.list->setGeometry(twipsRect(120, 780, 13800, 7200));
+    createButtons(NewTableauPosition::kEventsWithRows, 8100, newToolTip, printToolTip, exitToolTip);
+    return c;
 }
 
 void TableWindow::newTableau() {

@@ -42,6 +42,16 @@ protected:
     void createButtons(int left, int top, const QString& newToolTip = {}, const QString& printToolTip = {},
                        const QString& exitToolTip = {});
     void placeButtons(bool printable, int newTableauLeft);
+
+    // The one-list window of the event table and of the statistics: the serial label and the heading
+    // centred above one list, the three buttons below it.
+    struct OneListControls {
+        QLabel* serial;
+        QLabel* heading;
+        QListWidget* list;
+    };
+    OneListControls buildOneListLayout(const QString& listName, const QString& newToolTip,
+                                       const QString& printToolTip, const QString& exitToolTip);
     virtual void printTable() = 0;
     void closeEvent(QCloseEvent* event) override;
 

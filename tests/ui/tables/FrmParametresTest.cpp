@@ -159,6 +159,58 @@ TEST_F(FrmParametresTest, PrintsTheWindowImageOnWhiteAndRestoresIt) {
         }
     EXPECT_EQ(blue, 0);
     EXPECT_GT(dark, 0); // the texts are there
+
+    // The printout shows the chosen change, as the window does.
+    auto* combo = window->findChild<QComboBox*>(QStringLiteral("Combo_Jour"));
+    Q_EMIT combo->activated(1);
+    QFile::remove(printer.path);
+    QTest::mouseClick(window->findChild<QPushButton*>(QStringLiteral("Cmd_Print")), Qt::LeftButton);
+    QProcess text;
+    text.start(QStringLiteral("pdftotext"), {printer.path, QStringLiteral("-")});
+    ASSERT_TRUE(text.waitForFinished(30000));
+    const QString printed = QString::fromUtf8(text.readAllStandardOutput());
+    EXPECT_TRUE(printed.contains(QStringLiteral("Info Non Disponible"))) << printed.toStdString();
+    EXPECT_TRUE(printed.contains(QStringLiteral("Tableaux des Paramètres du QLV 40 :")));
+}
+
+// The window is built from the form its printout paints: every control of the form stands in the
+// window at its place, with its text and visibility, for both generations and after a choice.
+TEST_F(FrmParametresTest, WindowControlsAreTheFormsItems) {
+    struct Case {
+        const char* name;
+        int generation;
+        int change; // -1: as loaded
+    } cases[] = {{"generation 5", 5, -1}, {"generation 5, older change", 5, 1}, {"generation 3", 3, -1}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        store.Device_Version = static_cast<int16_t>(c.generation);
+        std::unique_ptr<frmParametres_v4> window(new frmParametres_v4(ctx));
+        if (c.change >= 0) window->chooseChange(c.change);
+        const ParametersForm form = window->form();
+        EXPECT_EQ(window->windowTitle(), form.caption);
+        EXPECT_EQ(window->size(), QSize(twips(form.width), twips(form.height)));
+        int labels = 0;
+        for (const FormItem& item : form.items) {
+            const QRect place = twipsRect(item.left, item.top, item.width, item.height);
+            bool found = false;
+            for (QWidget* widget : window->findChildren<QWidget*>(item.name, Qt::FindDirectChildrenOnly)) {
+                if (widget->geometry() != place) continue;
+                if (auto* label = qobject_cast<QLabel*>(widget)) {
+                    if (label->text() != item.text) continue;
+                    EXPECT_EQ(label->font().bold(), item.font.bold) << item.name.toStdString();
+                    EXPECT_EQ(label->font().underline(), item.font.underline) << item.name.toStdString();
+                    ++labels;
+                }
+                if (auto* combo = qobject_cast<QComboBox*>(widget)) {
+                    EXPECT_EQ(combo->currentText(), item.text);
+                }
+                EXPECT_EQ(!widget->isHidden(), item.visible) << item.name.toStdString();
+                found = true;
+            }
+            EXPECT_TRUE(found) << item.name.toStdString() << " " << item.text.toStdString();
+        }
+        EXPECT_EQ(labels, window->findChildren<QLabel*>(QString(), Qt::FindDirectChildrenOnly).size());
+    }
 }
 
 TEST_F(FrmParametresTest, ExitClearsTheFlag) {

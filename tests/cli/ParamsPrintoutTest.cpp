@@ -1,0 +1,136 @@
+#include "cli/TableCommands.h"
+#include "core/files/SaveFile.h"
+#include "core/tables/ParametersForm.h"
+
+#include "sim/Generator.h"
+
+#include <QProcess>
+#include <QRegularExpression>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+QString runTool(const QString& program, const QStringList& args) {
+    QProcess process;
+    process.start(program, args);
+    if (!process.waitForFinished(30000) || process.exitCode() != 0) return {};
+    return QString::fromUtf8(process.readAllStandardOutput());
+}
+
+struct Word {
+    double x, y;
+    QString text;
+};
+
+// The words of a one-page PDF with their top-left corners in points (pdftotext -bbox).
+QList<Word> pdfWords(const QString& pdf) {
+    QList<Word> words;
+    const QString html =
+        runTool(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), pdf, QStringLiteral("-")});
+    static const QRegularExpression tag(
+        QString::fromLatin1(R"re(<word xMin="([\d.]+)" yMin="([\d.]+)"[^>]*>([^<]*)</word>)re"));
+    for (auto it = tag.globalMatch(html); it.hasNext();) {
+        const QRegularExpressionMatch m = it.next();
+        QString text = m.captured(3);
+        text.replace(QLatin1String("&apos;"), QLatin1String("'"))
+            .replace(QLatin1String("&#39;"), QLatin1String("'"));
+        text.replace(QLatin1String("&amp;"), QLatin1String("&"));
+        words.append({m.captured(1).toDouble(), m.captured(2).toDouble(), text});
+    }
+    return words;
+}
+
+struct CliResult {
+    int status;
+    QString out;
+};
+
+CliResult cli(const QStringList& args) {
+    QString out, err;
+    QTextStream o(&out), e(&err);
+    CliStreams io{o, e};
+    const int status = runCli(QStringList{QStringLiteral("vorl-cli")} + args, io);
+    o.flush();
+    return {status, out};
+}
+
+// Every described text ("left<TAB>top<TAB>text", twips) is on the page in its label's band: the
+// words from its left edge on, read left to right, begin with it.
+void expectTextsOnPage(const QList<Word>& words, const QStringList& described) {
+    for (const QString& line : described) {
+        const QStringList f = line.split(QLatin1Char('\t'));
+        ASSERT_EQ(f.size(), 3) << line.toStdString();
+        const double left = f[0].toInt() / 20.0, top = f[1].toInt() / 20.0;
+        QList<Word> row;
+        for (const Word& w : words)
+            if (w.y >= top - 1 && w.y < top + 285 / 20.0 && w.x >= left - 1) row.append(w);
+        std::sort(row.begin(), row.end(), [](const Word& a, const Word& b) { return a.x < b.x; });
+        QStringList texts;
+        for (const Word& w : row)
+            texts << w.text;
+        EXPECT_TRUE(texts.join(QLatin1Char(' ')).startsWith(f[2].simplified())) << line.toStdString();
+    }
+}
+} // namespace
+
+// The parameters printout of the command line is the window's form on one page: every text the
+// window shows (not the list, not the buttons), at its place.
+TEST(ParamsPrintout, OnePageHoldingTheWindowTexts) {
+    if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty() ||
+        QStandardPaths::findExecutable(QStringLiteral("pdfinfo")).isEmpty())
+        GTEST_SKIP() << "poppler-utils not installed";
+    QTemporaryDir dir;
+    const QString gen5 = dir.filePath(QStringLiteral("gen5.qlv"));
+    const QString gen3 = dir.filePath(QStringLiteral("gen3.qlv"));
+    DataStore store;
+    GenerateIntoStore(store, {5, QDate(2023, 11, 20), 3, 3});
+    ASSERT_TRUE(WriteSaveFile(store, gen5, 5, 8192));
+    GenerateIntoStore(store, {3, QDate(2023, 11, 20), 3, 3});
+    ASSERT_TRUE(WriteSaveFile(store, gen3, 3, 4096));
+
+    struct Case {
+        QStringList args;
+        QStringList expected; // texts the page must hold
+        QStringList absent;   // texts it must not
+    } cases[] = {
+        {{gen5},
+         {"Tableaux des Paramètres du QLV 40 :", "Utilitaires de Gestion", "Niveau Public :", "Version 5.5"},
+         {}},
+        {{gen5, "--change", "1"}, {"Paramètres  du", "Fonctionnement du Relais :"}, {}},
+        {{gen3},
+         {"Version 3.2", "Niveau Leq Nuit Fenêtre :", "Heure Nuit vers Jour :", "07"},
+         {"Niveau Public :", "Utilitaires de Gestion", "Paramètres  du"}},
+    };
+    QString previousDate;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.args.join(' ').toStdString());
+        const CliResult described =
+            cli(QStringList{QStringLiteral("print"), QStringLiteral("params")} + c.args);
+        ASSERT_EQ(described.status, 0);
+        QStringList lines = described.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        for (const QString& text : c.expected)
+            EXPECT_TRUE(lines.filter(QLatin1Char('\t') + text).size() > 0 || lines.filter(text).size() > 0)
+                << text.toStdString();
+        for (const QString& text : c.absent)
+            EXPECT_TRUE(lines.filter(text).isEmpty()) << text.toStdString();
+
+        const QString pdf = dir.filePath(QStringLiteral("params.pdf"));
+        QFile::remove(pdf);
+        ASSERT_EQ(cli(QStringList{QStringLiteral("print"), QStringLiteral("params")} + c.args +
+                      QStringList{QStringLiteral("--pdf"), pdf})
+                      .status,
+                  0);
+        const QString info = runTool(QStringLiteral("pdfinfo"), {pdf});
+        EXPECT_TRUE(info.contains(QRegularExpression(QStringLiteral("Pages:\\s+1\\n"))))
+            << info.toStdString();
+        expectTextsOnPage(pdfWords(pdf), lines);
+
+        // A chosen entry shows its own period, not the one of the newest change.
+        const QStringList dates = lines.filter(QStringLiteral("Paramètres  du  "));
+        if (!dates.isEmpty()) {
+            EXPECT_NE(dates.first(), previousDate);
+            previousDate = dates.first();
+        }
+    }
+}
