@@ -8,6 +8,9 @@ constexpr double kDotRadius = 0.05;
 struct CutKind {
     int code7;
     int code8;
+    // Firmware 5 sets bit 7 for a ten-second cut and may keep the highest level of the cut in the
+    // bits below it (level + 68): every code8 from 128 up is then the same cut.
+    bool code8OrAbove;
     double legendX;
     const QString& legend;
     RgbColor dotColor;
@@ -31,7 +34,9 @@ void drawCuts(Canvas& box, const DataStore& store, const CutKind& kind) {
     const RowRange rows = FindWindowRows(store.Event_Records, EventTable::rowCount, span);
     if (rows.isEmpty()) return;
     for (int row = rows.first; row <= rows.last; ++row) {
-        if (store.Event_Records(row, 7) != kind.code7 || store.Event_Records(row, 8) != kind.code8) continue;
+        const int code8 = store.Event_Records(row, 8);
+        if (store.Event_Records(row, 7) != kind.code7) continue;
+        if (kind.code8OrAbove ? (code8 < kind.code8 || code8 > 255) : code8 != kind.code8) continue;
         const auto x = recordX(span, store.Event_Records, row);
         if (!x) continue;
         box.setDrawWidth(kind.width);
@@ -42,13 +47,14 @@ void drawCuts(Canvas& box, const DataStore& store, const CutKind& kind) {
 } // namespace
 
 void DrawGeneralCuts(Canvas& box, const DataStore& store, RgbColor) {
-    drawCuts(box, store, {16, 0, 24, kGeneralCutLegend, kRed, kRed, 3});
+    drawCuts(box, store, {16, 0, false, 24, kGeneralCutLegend, kRed, kRed, 3});
 }
 
 void DrawTenSecondCuts(Canvas& box, const DataStore& store, RgbColor color) {
     const bool generation3 = store.Device_Version == 3;
     drawCuts(box, store,
-             {generation3 ? 8 : 0, generation3 ? 0 : 128, 14, kTenSecondCutLegend, color, kBlack, 2});
+             {generation3 ? 8 : 0, generation3 ? 0 : 128, !generation3, 14, kTenSecondCutLegend, color,
+              kBlack, 2});
 }
 
 std::vector<HatchStroke> RecordingLimitHatching(int graphDays) {

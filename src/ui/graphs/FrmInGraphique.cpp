@@ -20,6 +20,13 @@
 namespace {
 using namespace GraphDialogTexts;
 
+// Inner width of the dialog's frames, in twips: wide enough for the longest caption of the two
+// threshold frames ("Heures de passages des seuils :") and their "Heure Jour vers Nuit :" labels.
+constexpr int kFrameWidth = 7080;
+constexpr int kHalfFrameWidth = 3480;
+constexpr int kBoxLabelWidth = 2100;
+constexpr int kBoxLeft = 2280;
+
 QRadioButton* makeOption(QWidget* parent, const QString& name, const QString& text, int left) {
     auto* option = new QRadioButton(text, parent);
     option->setObjectName(name);
@@ -30,7 +37,7 @@ QRadioButton* makeOption(QWidget* parent, const QString& name, const QString& te
 QLineEdit* makeBox(QWidget* parent, const QString& name, int top) {
     auto* box = new QLineEdit(parent);
     box->setObjectName(name);
-    box->setGeometry(twipsRect(1500, top, 600, 315));
+    box->setGeometry(twipsRect(kBoxLeft, top, 600, 315));
     box->setAlignment(Qt::AlignRight);
     return box;
 }
@@ -48,8 +55,8 @@ frmInGraphique::frmInGraphique(AppContext& context, WindowId id, QWidget* parent
     setWindowTitle(kCaption);
     const bool v3 = withThresholds();
 
-    auto* header =
-        makeLabel(this, QStringLiteral("Label_Entete"), v3 ? kHeaderV3 : kHeaderV5, 120, 120, 5400, 285);
+    auto* header = makeLabel(this, QStringLiteral("Label_Entete"), v3 ? kHeaderV3 : kHeaderV5, 120, 120,
+                             kFrameWidth, 285);
     header->setAlignment(Qt::AlignCenter);
     QFont bold = header->font();
     bold.setBold(true);
@@ -57,11 +64,11 @@ frmInGraphique::frmInGraphique(AppContext& context, WindowId id, QWidget* parent
 
     auto* dateFrame = new QGroupBox(v3 ? kStartFrameV3 : kStartFrameV5, this);
     dateFrame->setObjectName(QStringLiteral("Frame1"));
-    dateFrame->setGeometry(twipsRect(120, 480, 5400, 840));
+    dateFrame->setGeometry(twipsRect(120, 480, kFrameWidth, 840));
     const QLocale french(QLocale::French, QLocale::France);
     m_date = new QDateEdit(dateFrame);
     m_date->setObjectName(QStringLiteral("DTPicker1"));
-    m_date->setGeometry(twipsRect(1440, 360, 2520, 330));
+    m_date->setGeometry(twipsRect((kFrameWidth - 3000) / 2, 360, 3000, 330));
     m_date->setLocale(french);
     m_date->setDisplayFormat(QStringLiteral("dddd dd MMMM yyyy"));
     m_date->setCalendarPopup(true);
@@ -72,10 +79,10 @@ frmInGraphique::frmInGraphique(AppContext& context, WindowId id, QWidget* parent
 
     auto* lengthFrame = new QGroupBox(kLengthFrame, this);
     lengthFrame->setObjectName(QStringLiteral("Frame2"));
-    lengthFrame->setGeometry(twipsRect(120, 1440, 5400, 780));
-    m_one = makeOption(lengthFrame, QStringLiteral("Option_1_Jour"), kOneDay, 360);
-    m_three = makeOption(lengthFrame, QStringLiteral("Option_3_Jours"), kThreeDays, 2040);
-    m_seven = makeOption(lengthFrame, QStringLiteral("Option_7_Jours"), kSevenDays, 3720);
+    lengthFrame->setGeometry(twipsRect(120, 1440, kFrameWidth, 780));
+    m_one = makeOption(lengthFrame, QStringLiteral("Option_1_Jour"), kOneDay, 600);
+    m_three = makeOption(lengthFrame, QStringLiteral("Option_3_Jours"), kThreeDays, 2940);
+    m_seven = makeOption(lengthFrame, QStringLiteral("Option_7_Jours"), kSevenDays, 5280);
     auto* group = new QButtonGroup(this);
     for (QRadioButton* option : {m_one, m_three, m_seven})
         group->addButton(option);
@@ -85,17 +92,17 @@ frmInGraphique::frmInGraphique(AppContext& context, WindowId id, QWidget* parent
         buildThresholdBoxes(top);
         top += 1860;
     }
-    auto* note = makeLabel(this, QStringLiteral("Label_Note"), kNote, 120, top, 5400, 480);
+    auto* note = makeLabel(this, QStringLiteral("Label_Note"), kNote, 120, top, kFrameWidth, 480);
     note->setWordWrap(true);
     note->setAlignment(Qt::AlignCenter);
     auto* ok = new QPushButton(kOk, this);
     ok->setObjectName(QStringLiteral("Cmd_Ok"));
-    ok->setGeometry(twipsRect(1080, top + 600, 1335, 435));
+    ok->setGeometry(twipsRect(kFrameWidth / 2 - 1815, top + 600, 1335, 435));
     ok->setDefault(true);
     auto* cancel = new QPushButton(kCancel, this);
     cancel->setObjectName(QStringLiteral("Cmd_Annuler"));
-    cancel->setGeometry(twipsRect(3240, top + 600, 1335, 435));
-    resize(twips(5640), twips(top + 1200));
+    cancel->setGeometry(twipsRect(kFrameWidth / 2 + 600, top + 600, 1335, 435));
+    resize(twips(kFrameWidth + 240), twips(top + 1200));
 
     m_date->setDate(RememberedGraphStart(store).value_or(QDate::currentDate()));
     switch (RememberedGraphDays(store)) {
@@ -127,27 +134,27 @@ frmInGraphique::frmInGraphique(AppContext& context, WindowId id, QWidget* parent
 void frmInGraphique::buildThresholdBoxes(int top) {
     auto* levels = new QGroupBox(kThresholdFrame, this);
     levels->setObjectName(QStringLiteral("Frame3"));
-    levels->setGeometry(twipsRect(120, top, 2640, 1200));
-    makeLabel(levels, QStringLiteral("Label_Leq_Jour"), kDayLevel, 120, 360, 1380, 285);
-    makeLabel(levels, QStringLiteral("Label_Leq_Nuit"), kNightLevel, 120, 780, 1380, 285);
+    levels->setGeometry(twipsRect(120, top, kHalfFrameWidth, 1200));
+    makeLabel(levels, QStringLiteral("Label_Leq_Jour"), kDayLevel, 120, 360, kBoxLabelWidth, 285);
+    makeLabel(levels, QStringLiteral("Label_Leq_Nuit"), kNightLevel, 120, 780, kBoxLabelWidth, 285);
     m_boxes[0] = makeBox(levels, QStringLiteral("txt_Leq_Jour"), 345);
     m_boxes[1] = makeBox(levels, QStringLiteral("txt_Leq_Nuit"), 765);
-    makeLabel(levels, QStringLiteral("Label_dB_Jour"), QStringLiteral("dB."), 2160, 360, 420, 285);
-    makeLabel(levels, QStringLiteral("Label_dB_Nuit"), QStringLiteral("dB."), 2160, 780, 420, 285);
+    makeLabel(levels, QStringLiteral("Label_dB_Jour"), QStringLiteral("dB."), kBoxLeft + 720, 360, 480, 285);
+    makeLabel(levels, QStringLiteral("Label_dB_Nuit"), QStringLiteral("dB."), kBoxLeft + 720, 780, 480, 285);
 
     auto* hours = new QGroupBox(kHourFrame, this);
     hours->setObjectName(QStringLiteral("Frame4"));
-    hours->setGeometry(twipsRect(2880, top, 2640, 1200));
-    makeLabel(hours, QStringLiteral("Label_Heure_Jour_Nuit"), kDayNightHour, 120, 360, 1380, 285);
-    makeLabel(hours, QStringLiteral("Label_Heure_Nuit_Jour"), kNightDayHour, 120, 780, 1380, 285);
+    hours->setGeometry(twipsRect(120 + kFrameWidth - kHalfFrameWidth, top, kHalfFrameWidth, 1200));
+    makeLabel(hours, QStringLiteral("Label_Heure_Jour_Nuit"), kDayNightHour, 120, 360, kBoxLabelWidth, 285);
+    makeLabel(hours, QStringLiteral("Label_Heure_Nuit_Jour"), kNightDayHour, 120, 780, kBoxLabelWidth, 285);
     m_boxes[2] = makeBox(hours, QStringLiteral("txt_Heure_Jour_Nuit"), 345);
     m_boxes[3] = makeBox(hours, QStringLiteral("txt_Heure_Nuit_Jour"), 765);
-    makeLabel(hours, QStringLiteral("Label_Hrs1"), kHours, 2160, 360, 420, 285);
-    makeLabel(hours, QStringLiteral("Label_Hrs2"), kHours, 2160, 780, 420, 285);
+    makeLabel(hours, QStringLiteral("Label_Hrs1"), kHours, kBoxLeft + 720, 360, 480, 285);
+    makeLabel(hours, QStringLiteral("Label_Hrs2"), kHours, kBoxLeft + 720, 780, 480, 285);
 
     m_change = new QPushButton(kChangeDesign, this);
     m_change->setObjectName(QStringLiteral("Cmd_Change_Parametres"));
-    m_change->setGeometry(twipsRect(120, top + 1320, 5400, 435));
+    m_change->setGeometry(twipsRect(120, top + 1320, kFrameWidth, 435));
     connect(m_change, &QPushButton::clicked, this, &frmInGraphique::cmdChangeParametres);
 }
 

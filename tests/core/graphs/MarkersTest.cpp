@@ -64,11 +64,14 @@ TEST(DrawCuts, LegendsUnlessMouseZoomed) {
 }
 
 TEST(DrawTenSecondCuts, CodeByGeneration) {
+    // A firmware-5 cut that kept its highest level (level + 68 above bit 7) is a cut all the same.
     struct Case {
         int generation, code7, code8;
         bool drawn;
     } cases[] = {
-        {3, 8, 0, true}, {3, 0, 128, false}, {5, 0, 128, true}, {5, 8, 0, false}, {5, 16, 0, false},
+        {3, 8, 0, true},   {3, 0, 128, false}, {3, 0, 163, false}, {5, 0, 128, true},
+        {5, 0, 163, true}, {5, 0, 255, true},  {5, 0, 64, false},  {5, 0, 32, false},
+        {5, 8, 0, false},  {5, 16, 0, false},  {5, 8, 128, false}, {5, 0, 256, false},
     };
     for (const Case& c : cases) {
         DataStore store;

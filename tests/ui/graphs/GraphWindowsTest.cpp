@@ -6,6 +6,8 @@
 #include "ui/widgets/Twips.h"
 
 #include <QDateEdit>
+#include <QFontMetrics>
+#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -115,6 +117,36 @@ TEST(FrmInGraphique, OffersTheRememberedDayAndLength) {
     EXPECT_EQ(child<QDateEdit>(dialog, "DTPicker1")->date(), QDate::currentDate());
     for (const char* option : {"Option_1_Jour", "Option_3_Jours", "Option_7_Jours"})
         EXPECT_FALSE(child<QRadioButton>(dialog, option)->isChecked());
+}
+
+// Every caption of both dialogs is readable whole: no label runs under the box beside it or past
+// its frame, no frame title past its frame.
+TEST(FrmInGraphique, CaptionsFitTheirControls) {
+    for (WindowId id : {WindowId::frmInGraphique, WindowId::frmInGraphique_v5}) {
+        FakeAppContext app;
+        auto* dialog = new frmInGraphique(app.ctx, id);
+        app.windows.adopt(id, dialog);
+        for (QLabel* label : dialog->findChildren<QLabel*>()) {
+            if (label->wordWrap()) continue;
+            const int needed = QFontMetrics(label->font()).horizontalAdvance(label->text());
+            EXPECT_LE(needed, label->width()) << label->objectName().toStdString();
+            if (auto* frame = qobject_cast<QGroupBox*>(label->parentWidget()))
+                EXPECT_LE(label->geometry().right(), frame->width()) << label->objectName().toStdString();
+        }
+        for (QGroupBox* frame : dialog->findChildren<QGroupBox*>()) {
+            const int needed = QFontMetrics(frame->font()).horizontalAdvance(frame->title());
+            EXPECT_LT(needed, frame->width()) << frame->objectName().toStdString();
+            for (QLineEdit* box : frame->findChildren<QLineEdit*>())
+                for (QLabel* label : frame->findChildren<QLabel*>()) {
+                    const QRect a = label->geometry(), b = box->geometry();
+                    const bool sameRow = a.top() < b.bottom() && b.top() < a.bottom();
+                    if (sameRow && a.left() < b.left())
+                        EXPECT_LE(label->x() + QFontMetrics(label->font()).horizontalAdvance(label->text()),
+                                  b.left())
+                            << label->objectName().toStdString();
+                }
+        }
+    }
 }
 
 TEST(FrmInGraphique, BadThresholdBoxKeepsTheDialogOpen) {
