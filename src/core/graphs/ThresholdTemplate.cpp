@@ -236,6 +236,15 @@ void buildRecorded(DataStore& store) {
 
     std::vector<TemplateStep> steps;
     int switches = 0;
+    // The level in force just before a change is the one the previous step left (before the first
+    // step, the one of the start at noon). Worked out from the change's own hour instead, a window or
+    // parameter change logged in the very minute of a day/night switch and sorted ahead of it (the
+    // device logs the window state at 07:00 and 22:00) would read the coming half of the day, and the
+    // line would show the night threshold all evening and the day threshold all night.
+    constexpr int kStartHour = 12;
+    auto beforeHour = [&steps](const Change& change) {
+        return steps.empty() ? kStartHour : int(change.hour);
+    };
     for (size_t r = 2; r < changes.size(); ++r) {
         const Change& change = changes[r];
         TemplateStep step;
@@ -247,7 +256,8 @@ void buildRecorded(DataStore& store) {
         if (change.kind == Change::ParameterSet) {
             step.hour = change.hour;
             step.minute = change.minute;
-            step.before = set.threshold(state, isNightHour(change.hour, set.dayNightHour, set.nightDayHour));
+            step.before =
+                set.threshold(state, isNightHour(beforeHour(change), set.dayNightHour, set.nightDayHour));
             currentParam = r;
             const ParameterSet next = setOf(currentParam);
             step.after =
@@ -256,7 +266,8 @@ void buildRecorded(DataStore& store) {
             step.hour = change.hour;
             step.minute = change.minute;
             const bool night = isNightHour(change.hour, set.dayNightHour, set.nightDayHour);
-            step.before = set.threshold(state, night);
+            step.before =
+                set.threshold(state, isNightHour(beforeHour(change), set.dayNightHour, set.nightDayHour));
             currentWindow = r;
             step.after = set.threshold(stateOf(currentWindow), night);
         } else {
@@ -267,6 +278,7 @@ void buildRecorded(DataStore& store) {
             step.before = set.threshold(state, !toNight);
             step.after = set.threshold(state, toNight);
         }
+        if (!steps.empty()) step.before = steps.back().after;
         steps.push_back(step);
     }
 

@@ -112,6 +112,36 @@ TEST(BuildRecordedTemplate, WindowOpenedAtNightUsesTheNightWindowThreshold) {
                                          step(10, 3, 2007, 6, 0, 75, 85), step(10, 3, 2007, 8, 0, 85, 80)}));
 }
 
+// The device logs the window state at the switch hours themselves; whichever way the sort leaves such
+// a change and its switch, the line keeps the day threshold all evening and the night one all night.
+TEST(BuildRecordedTemplate, WindowStatesLoggedAtTheSwitchMinuteKeepTheLineContinuous) {
+    struct Case {
+        const char* name;
+        int firstCode, eveningCode, morningCode;
+    };
+    const Levels hours{80, 85, 70, 75, 22, 7};
+    const std::vector<Case> cases = {
+        {"closed all along, logged again at 22:00 and 07:00", kClosed, kClosed, kClosed},
+        {"opened at 22:00, closed at 07:00", kClosed, kOpen, kClosed},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Gen5 g(9, 3, 2007, 1);
+        g.change(at(1, 3, 2007, 10, 0), hours);
+        g.state(at(2, 3, 2007, 8, 30), c.firstCode);
+        g.state(at(9, 3, 2007, 22, 0), c.eveningCode);
+        g.state(at(10, 3, 2007, 7, 0), c.morningCode);
+        ASSERT_TRUE(g.recorded());
+        const std::vector<TemplateStep>& steps = g.store.Template_Steps;
+        ASSERT_EQ(steps.size(), 4u);
+        EXPECT_EQ(steps.front().before, 80); // the day threshold from noon on
+        for (size_t s = 1; s < steps.size(); ++s)
+            EXPECT_EQ(steps[s].before, steps[s - 1].after) << "step " << s + 1;
+        EXPECT_EQ(steps[1].after, c.eveningCode == kOpen ? 75 : 70); // the night
+        EXPECT_EQ(steps.back().after, 80);                           // the next day
+    }
+}
+
 TEST(BuildRecordedTemplate, ChangesAtExactlyNoon) {
     Gen5 g(9, 3, 2007, 1);
     g.change(at(1, 3, 2007, 10, 0), kUsual);
