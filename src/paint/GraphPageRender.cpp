@@ -41,8 +41,10 @@ bool PaintEnlargedGraph(QPainter& painter, const QRectF& area, GraphId graph, Da
         const int16_t zoomFlag = store.Mouse_Zoom_Active;
         const ZoomGrid grid = DrawZoomedGraph(graph, box, store, *zoom);
         store.Mouse_Zoom_Active = zoomFlag;
+        box.flush();
         paintOverlayLines(painter, box, overlayLines(grid), OverlayStyle::ZoomGrid);
     }
+    box.flush();
     drawBoxBorder(painter, area);
     painter.restore();
     return drawn;
@@ -103,6 +105,8 @@ void PaintGraphPage(QPainter& painter, const QRectF& area, GraphId graph, DataSt
     PainterCanvas box(&painter, boxRect);
     box.setName(boxName(graph));
     DrawGraphPage(page, box, graph, store, layout);
+    page.flush();
+    box.flush();
     drawBoxBorder(painter, boxRect);
     painter.restore();
 }
