@@ -113,8 +113,6 @@ void PaintGraphPage(QPainter& painter, const QRectF& area, GraphId graph, DataSt
 
 bool PrintGraphPage(QPagedPaintDevice& printer, GraphId graph, DataStore& store, const QString& header,
                     const QString& date) {
-    // The page is wider than high: landscape gives it the most room on any sheet.
-    printer.setPageOrientation(QPageLayout::Landscape);
     QPainter painter;
     if (!painter.begin(&printer)) return false;
     const GraphPage layout = graphPage(graph, header, date);
@@ -138,6 +136,8 @@ bool WriteGraphPage(GraphId graph, DataStore& store, const QString& header, cons
     }
     QPdfWriter writer(fileName);
     writer.setPageSize(QPageSize(QPageSize::A4));
+    // The page is wider than high: landscape gives it the most room on the sheet.
+    writer.setPageOrientation(QPageLayout::Landscape);
     writer.setPageMargins(QMarginsF(10, 10, 10, 10), QPageLayout::Millimeter);
     writer.setTitle(GraphWindowTexts::kCaption);
     if (!PrintGraphPage(writer, graph, store, header, date)) {

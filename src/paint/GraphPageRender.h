@@ -33,11 +33,11 @@ bool WriteEnlargedGraph(GraphId graph, DataStore& store, const std::optional<Zoo
 void PaintGraphPage(QPainter& painter, const QRectF& area, GraphId graph, DataStore& store,
                     const QString& header, const QString& date);
 
-// Prints the page on one sheet of the printer, landscape, as large as the sheet allows without
-// enlarging it past its real size. False when the printer cannot be painted on.
+// Prints the page on one sheet of the printer in the orientation the user chose, as large as the
+// sheet allows without enlarging it past its real size. False when the printer cannot be painted on.
 bool PrintGraphPage(QPagedPaintDevice& printer, GraphId graph, DataStore& store, const QString& header,
                     const QString& date);
 
-// The page as a one-page PDF file.
+// The page as a one-page landscape A4 PDF file.
 bool WriteGraphPage(GraphId graph, DataStore& store, const QString& header, const QString& date,
                     const QString& fileName, QString& error);
