@@ -6,9 +6,60 @@
 #include "core/files/SaveFile.h"
 #include "core/graphs/GraphPeriod.h"
 #include "core/graphs/GraphWindow.h"
+#include "core/graphs/ZoomSelection.h"
+#include "paint/GraphPageRender.h"
 #include "paint/GraphRender.h"
 
+#include <cmath>
+
 namespace {
+// What the window would show besides its two normal graphs: one graph enlarged, optionally zoomed
+// onto a range, or the page its print button prints.
+struct EnlargedRequest {
+    std::optional<GraphId> graph;
+    QString zoomText;
+    bool printLayout = false;
+};
+
+// The range of --zoom X1,X2,Y1,Y2 taken as a drag from (X1, Y1 dB) to (X2, Y2 dB): the window
+// refuses the same drags (too short leftwards, a level drop under 5 dB, nothing left after rounding).
+std::optional<ZoomRange> zoomFromText(const QString& text) {
+    if (!zoomRangeFromText(text)) return std::nullopt;
+    const QStringList parts = text.split(QLatin1Char(','));
+    double v[4];
+    for (int i = 0; i < 4; ++i)
+        v[i] = parts.at(i).trimmed().toDouble();
+    return selectedZoomRange(v[0], -std::abs(v[2]), v[1], -std::abs(v[3]), v[1], -std::abs(v[3]));
+}
+
+int writeEnlarged(DataStore& store, const GraphWindowView& view, const EnlargedRequest& request,
+                  const QString& out, CliStreams& io) {
+    const GraphId graph = *request.graph;
+    if (graph == GraphId::Leq1 && store.Device_Version == 3) {
+        io.err << "vorl-cli graph: firmware 3.2 data has no Leq1 graph\n";
+        return 2;
+    }
+    if (!view.hasRecords) {
+        io.err << "vorl-cli graph: no record in this window, nothing to enlarge\n";
+        return 1;
+    }
+    QString error;
+    bool written = false;
+    if (request.printLayout) {
+        written = WriteGraphPage(graph, store, view.header, view.dateLabel, out, error);
+    } else {
+        std::optional<ZoomRange> zoom;
+        if (!request.zoomText.isEmpty()) zoom = zoomFromText(request.zoomText);
+        written = WriteEnlargedGraph(graph, store, zoom, out, error);
+    }
+    if (!written) {
+        io.err << "vorl-cli graph: " << error << '\n';
+        return 1;
+    }
+    io.err << "Graphique écrit dans " << out << '\n';
+    return 0;
+}
+
 int runGraph(const QStringList& args, CliStreams& io) {
     if (args.isEmpty() || args.first().startsWith(QLatin1String("--"))) {
         io.err << "vorl-cli graph: a save file is needed\n";
@@ -17,13 +68,30 @@ int runGraph(const QStringList& args, CliStreams& io) {
     // --out is this command's own; the window options are the template command's.
     QStringList windowArgs;
     QString out;
+    EnlargedRequest enlarged;
     for (qsizetype i = 1; i < args.size(); ++i) {
+        const bool takesValue = args[i] == QLatin1String("--out") || args[i] == QLatin1String("--enlarged") ||
+                                args[i] == QLatin1String("--zoom");
+        if (takesValue && i + 1 >= args.size()) {
+            io.err << "vorl-cli graph: " << args[i] << " needs a value\n";
+            return 2;
+        }
         if (args[i] == QLatin1String("--out")) {
-            if (i + 1 >= args.size()) {
-                io.err << "vorl-cli graph: --out needs a file name\n";
+            out = args[++i];
+        } else if (args[i] == QLatin1String("--enlarged")) {
+            const QString which = args[++i].toLower();
+            if (which == QLatin1String("leq1"))
+                enlarged.graph = GraphId::Leq1;
+            else if (which == QLatin1String("leq10"))
+                enlarged.graph = GraphId::Leq10;
+            else {
+                io.err << "vorl-cli graph: --enlarged is leq1 or leq10\n";
                 return 2;
             }
-            out = args[++i];
+        } else if (args[i] == QLatin1String("--zoom")) {
+            enlarged.zoomText = args[++i];
+        } else if (args[i] == QLatin1String("--print-layout")) {
+            enlarged.printLayout = true;
         } else {
             windowArgs.append(args[i]);
         }
@@ -36,6 +104,29 @@ int runGraph(const QStringList& args, CliStreams& io) {
         !out.endsWith(QLatin1String(".pdf"), Qt::CaseInsensitive)) {
         io.err << "vorl-cli graph: the output must end in .png or .pdf\n";
         return 2;
+    }
+    if (!enlarged.zoomText.isEmpty() && !enlarged.graph) {
+        io.err << "vorl-cli graph: --zoom needs --enlarged leq1|leq10\n";
+        return 2;
+    }
+    if (!enlarged.zoomText.isEmpty() && !zoomFromText(enlarged.zoomText)) {
+        io.err
+            << "vorl-cli graph: --zoom wants X1,X2,Y1,Y2 (hours on the axis, then levels in dB) as a "
+               "drag the graph accepts: rightwards or at least one unit leftwards, upwards or at least 5 dB "
+               "down, not '"
+            << enlarged.zoomText << "'\n";
+        return 2;
+    }
+    if (enlarged.printLayout) {
+        if (!enlarged.zoomText.isEmpty()) {
+            io.err << "vorl-cli graph: only an unzoomed graph prints; drop --zoom with --print-layout\n";
+            return 2;
+        }
+        if (!out.endsWith(QLatin1String(".pdf"), Qt::CaseInsensitive)) {
+            io.err << "vorl-cli graph: the printed page is written as OUT.pdf\n";
+            return 2;
+        }
+        if (!enlarged.graph) enlarged.graph = GraphId::Leq10;
     }
     const auto request = parseTemplateRequest(windowArgs, io.err);
     if (!request) return 2;
@@ -68,6 +159,7 @@ int runGraph(const QStringList& args, CliStreams& io) {
     if (!AcceptGraphDialog(store, input, generation3, ui)) return 1;
 
     const GraphWindowView view = LoadGraphWindow(store, ui);
+    if (enlarged.graph) return writeEnlarged(store, view, enlarged, out, io);
     QString error;
     if (!WriteGraphBoxes(store, view.hasRecords, out, error)) {
         io.err << "vorl-cli graph: " << error << '\n';
@@ -83,7 +175,10 @@ std::vector<CliCommand> graphRenderCommands() {
     return {
         {QStringLiteral("graph"),
          QStringLiteral(
-             "FILE --start DD/MM/YYYY --days 1|3|7 [--thresholds DAY,NIGHT,JN,NJ] --out OUT.png|OUT.pdf"),
-         QStringLiteral("the Leq10 and Leq1 graphs of a window as the graph window draws them"), runGraph},
+             "FILE --start DD/MM/YYYY --days 1|3|7 [--thresholds DAY,NIGHT,JN,NJ] [--enlarged leq1|leq10 "
+             "[--zoom X1,X2,Y1,Y2 | --print-layout]] --out OUT.png|OUT.pdf"),
+         QStringLiteral("the graphs of a window as the graph window draws them: both, one enlarged (and "
+                        "zoomed), or the printed page"),
+         runGraph},
     };
 }

@@ -42,6 +42,7 @@ void paintBox(QPainter& painter, const QRectF& rect, const QString& name, bool l
         DrawLeq1GraphNormal(canvas, store, hasRecords);
     else
         DrawLeq10GraphNormal(canvas, store, hasRecords);
+    canvas.flush();
     // The picture box's sunken border.
     painter.setPen(QPen(Qt::darkGray, 0));
     painter.setBrush(Qt::NoBrush);

@@ -8,10 +8,8 @@
 #include <cmath>
 
 namespace {
-// A record level of 32767 dB maps thousands of boxes away; such points are skipped and lines are
-// cut to a margin around the box, so the rasteriser never sees absurd coordinates.
-constexpr double kMarginBoxes = 4.0;
-
+// A record level of 32767 dB maps thousands of boxes away: such points are skipped and lines are
+// cut near the box, so the rasteriser never sees absurd coordinates.
 QColor toQColor(RgbColor c) {
     return QColor(std::clamp(c.red, 0, 255), std::clamp(c.green, 0, 255), std::clamp(c.blue, 0, 255));
 }
@@ -65,27 +63,68 @@ bool PainterCanvas::nearTarget(const QPointF& point, double margin) const {
            m_target.adjusted(-margin, -margin, margin, margin).contains(point);
 }
 
+PainterCanvas::~PainterCanvas() {
+    // A painter that was already ended has nothing to receive.
+    if (m_painter && m_painter->isActive()) flush();
+}
+
+void PainterCanvas::flush() {
+    if (m_pendingLines.isEmpty() && m_pendingPoints.isEmpty()) return;
+    if (QPainter* p = painter()) {
+        p->setPen(m_pendingPen);
+        if (!m_pendingLines.isEmpty()) p->drawLines(m_pendingLines);
+        if (!m_pendingPoints.isEmpty()) p->drawPoints(m_pendingPoints.constData(), m_pendingPoints.size());
+    }
+    m_pendingLines.clear();
+    m_pendingPoints.clear();
+}
+
+bool PainterCanvas::samePendingPen(const QPen& pen) {
+    // Within one opaque pen the order of the marks does not show: only a new pen sends them.
+    if (m_pendingLines.isEmpty() && m_pendingPoints.isEmpty()) {
+        m_pendingPen = pen;
+        return true;
+    }
+    if (m_pendingPen == pen) return true;
+    flush();
+    m_pendingPen = pen;
+    return false;
+}
+
+const QPen& PainterCanvas::linePen(RgbColor color) {
+    const double width = std::max(0.5, drawWidth() * kTwipsPerPixel * devicePerTwip());
+    if (!(color == m_linePenColor) || width != m_linePenWidth) {
+        m_linePen = penFor(color);
+        m_linePenColor = color;
+        m_linePenWidth = width;
+    }
+    return m_linePen;
+}
+
 void PainterCanvas::drawLine(double x1, double y1, double x2, double y2, RgbColor color) {
-    QPainter* p = painter();
-    if (!p) return;
+    if (!painter()) return;
     QPointF a = toDevice(x1, y1), b = toDevice(x2, y2);
     if (!std::isfinite(a.x()) || !std::isfinite(a.y()) || !std::isfinite(b.x()) || !std::isfinite(b.y()))
         return;
-    const double margin = kMarginBoxes * std::max(m_target.width(), m_target.height());
+    // A zoomed curve runs far outside the box on both sides: a segment that cannot touch the box
+    // (its pen included) shows nothing, and a long one is cut a little beyond the edge.
+    const QPen& pen = linePen(color);
+    const double margin = pen.widthF() + 2;
     if (!clipSegment(a, b, m_target.adjusted(-margin, -margin, margin, margin))) return;
-    p->setPen(penFor(color));
-    p->drawLine(a, b);
+    samePendingPen(pen);
+    m_pendingLines.append(QLineF(a, b));
 }
 
 void PainterCanvas::drawPoint(double x, double y, RgbColor color) {
     QPainter* p = painter();
     const QPointF at = toDevice(x, y);
     if (!p || !nearTarget(at, 10)) return;
-    p->setPen(penFor(color));
-    p->drawPoint(at);
+    samePendingPen(linePen(color));
+    m_pendingPoints.append(at);
 }
 
 void PainterCanvas::drawCircle(double x, double y, double radius, RgbColor color) {
+    flush();
     QPainter* p = painter();
     const QPointF at = toDevice(x, y);
     const double w = scaleWidth() == 0 ? 1 : scaleWidth();
@@ -97,6 +136,7 @@ void PainterCanvas::drawCircle(double x, double y, double radius, RgbColor color
 }
 
 void PainterCanvas::drawText(double x, double y, const QString& text) {
+    flush();
     QPainter* p = painter();
     const QPointF at = toDevice(x, y);
     if (!p || !nearTarget(at, m_target.width()) || !p->device()) return;
@@ -104,20 +144,27 @@ void PainterCanvas::drawText(double x, double y, const QString& text) {
     const double pixels = fontSize() * 20.0 * devicePerTwip();
     const int dpi = p->device()->logicalDpiY() > 0 ? p->device()->logicalDpiY() : 96;
     if (pixels <= 0) return;
-    QFont font(QStringLiteral("Sans Serif"));
-    font.setStyleHint(QFont::SansSerif);
-    // The boxes were laid out for a narrow Windows face: the semi-condensed width keeps the labels
-    // inside the room the routines leave them (the recording-limit label between its hatchings).
-    font.setStretch(QFont::SemiCondensed);
-    font.setPointSizeF(pixels * 72.0 / dpi);
-    font.setBold(fontBold());
-    p->setFont(font);
+    const double points = pixels * 72.0 / dpi;
+    // A zoom prints some eighty labels: the font is looked up again only when it changes.
+    if (points != m_fontPoints || fontBold() != m_fontBold) {
+        m_font = QFont(QStringLiteral("Sans Serif"));
+        m_font.setStyleHint(QFont::SansSerif);
+        // The boxes were laid out for a narrow Windows face: the semi-condensed width keeps the labels
+        // inside the room the routines leave them (the recording-limit label between its hatchings).
+        m_font.setStretch(QFont::SemiCondensed);
+        m_font.setPointSizeF(points);
+        m_font.setBold(fontBold());
+        m_fontPoints = points;
+        m_fontBold = fontBold();
+    }
+    p->setFont(m_font);
     p->setPen(toQColor(foreColor()));
     p->drawText(QRectF(at, QSizeF(m_target.width() * 4, m_target.height() * 4)),
                 Qt::AlignLeft | Qt::AlignTop | Qt::TextDontClip, text);
 }
 
 void PainterCanvas::clearBox() {
+    flush();
     QPainter* p = painter();
     if (!p) return;
     p->fillRect(m_target, m_background);
@@ -133,6 +180,7 @@ ImageCanvas::~ImageCanvas() {
 }
 
 void ImageCanvas::resizeBox(int widthTwips, int heightTwips) {
+    flush();
     endPainting();
     setBoxSize(widthTwips, heightTwips);
     const QSize logical(std::max(1, twips(widthTwips)), std::max(1, twips(heightTwips)));
@@ -159,6 +207,7 @@ void ImageCanvas::endPainting() {
 }
 
 const QImage& ImageCanvas::image() {
+    flush();
     endPainting();
     return m_image;
 }

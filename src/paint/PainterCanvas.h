@@ -3,6 +3,7 @@
 #include "core/graphs/Canvas.h"
 
 #include <QColor>
+#include <QFont>
 #include <QImage>
 #include <QPainter>
 #include <QRectF>
@@ -11,12 +12,21 @@
 // Draws the graph routines onto any QPainter (a window picture, a printer page, a PDF, an image):
 // the user scale is mapped onto the target rectangle, and pen widths and font sizes are scaled
 // with the box, so a page shows exactly what the screen shows at any resolution.
+//
+// Lines are sent to the painter in batches (a curve is thousands of short segments, and one call per
+// segment, each with its own pen, costs more than the drawing): anything else drawn, and flush(),
+// sends the waiting lines first, so the order of the drawing is kept.
 class PainterCanvas : public Canvas {
 public:
     PainterCanvas() = default;
     PainterCanvas(QPainter* painter, const QRectF& target) { setTarget(painter, target); }
+    ~PainterCanvas() override;
+
+    // Draws the lines still waiting. Call it before painting on the same painter directly.
+    void flush();
 
     void setTarget(QPainter* painter, const QRectF& target) {
+        flush();
         m_painter = painter;
         m_target = target;
     }
@@ -40,11 +50,25 @@ protected:
 private:
     double devicePerTwip() const;
     QPen penFor(RgbColor color) const;
+    // The pen of a line, rebuilt only when its colour or width changes.
+    const QPen& linePen(RgbColor color);
+    // Makes `pen` the pen of the waiting marks, sending those of another pen first.
+    bool samePendingPen(const QPen& pen);
     bool nearTarget(const QPointF& point, double margin) const;
 
     QPainter* m_painter = nullptr;
     QRectF m_target;
     QColor m_background = Qt::white;
+
+    QVector<QLineF> m_pendingLines; // drawn with m_pendingPen, then the points
+    QVector<QPointF> m_pendingPoints;
+    QPen m_pendingPen;
+    QPen m_linePen;
+    RgbColor m_linePenColor;
+    double m_linePenWidth = -1;
+    QFont m_font;
+    double m_fontPoints = -1;
+    bool m_fontBold = false;
 };
 
 // A box picture that keeps what was drawn between paints (the boxes retain no scene): a white

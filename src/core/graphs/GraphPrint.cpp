@@ -75,7 +75,7 @@ void DrawGraphPage(Canvas& page, Canvas& box, GraphId graph, DataStore& store, c
 }
 
 GraphPrintOutcome PrintGraph(GraphId graph, const Canvas& box, const DataStore& store,
-                             GraphPrintTarget& target) {
+                             GraphPrintTarget& target, UiServices& ui) {
     if (!canPrintGraph(box, store)) return GraphPrintOutcome::NotPrintable;
     try {
         if (!target.choosePrinter()) return GraphPrintOutcome::Cancelled;
@@ -108,5 +108,8 @@ GraphPrintOutcome PrintGraph(GraphId graph, const Canvas& box, const DataStore& 
     } catch (...) {
         printed = false;
     }
+    // The screen is back by now: the message stands over the window as the user knows it.
+    if (!printed)
+        ui.message(MessageIcon::Critical, GraphPrintTexts::kFailedTitle, GraphPrintTexts::kFailedText);
     return printed ? GraphPrintOutcome::Printed : GraphPrintOutcome::Failed;
 }

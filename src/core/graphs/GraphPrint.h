@@ -2,6 +2,7 @@
 
 #include "core/graphs/Canvas.h"
 #include "core/graphs/GraphControls.h"
+#include "core/platform/UiServices.h"
 #include "core/store/DataStore.h"
 
 #include <QString>
@@ -59,8 +60,14 @@ public:
 
 enum class GraphPrintOutcome { NotPrintable, Cancelled, Printed, Failed };
 
-// Cmd_Print_Leq1 / Cmd_Print_Leq10. A cancelled dialog changes nothing; a printing error ends the
-// command without a message. Whatever happens once the page layout is applied, the screen layout,
-// the window colour and the main window come back.
+// Cmd_Print_Leq1 / Cmd_Print_Leq10. A cancelled dialog changes nothing. Whatever happens once the
+// page layout is applied, the screen layout, the window colour and the main window come back; a
+// printing error is then told to the user, since a page that silently never comes out looks like
+// a printer that is merely slow.
 GraphPrintOutcome PrintGraph(GraphId graph, const Canvas& box, const DataStore& store,
-                             GraphPrintTarget& target);
+                             GraphPrintTarget& target, UiServices& ui);
+
+namespace GraphPrintTexts {
+inline const QString kFailedTitle = QStringLiteral("Impression");
+inline const QString kFailedText = QStringLiteral("L'impression du graphique a échoué.");
+} // namespace GraphPrintTexts

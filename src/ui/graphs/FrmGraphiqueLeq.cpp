@@ -60,10 +60,18 @@ frmGraphique_Leq::frmGraphique_Leq(AppContext& context, QWidget* parent) : QWidg
     showView();
     redrawGraph(GraphBoxId::Leq10);
     redrawGraph(GraphBoxId::Leq1);
+    m_hover10 = GraphHoverIndex(m_ctx.store, GraphId::Leq10);
+    m_hover1 = GraphHoverIndex(m_ctx.store, GraphId::Leq1);
+    connectCommands();
 }
 
 void frmGraphique_Leq::createControls() {
     resize(twips(15240), twips(9720));
+    QPalette background = palette();
+    background.setColor(QPalette::Window,
+                        QColor(kWindowBackground.red, kWindowBackground.green, kWindowBackground.blue));
+    setPalette(background);
+    setAutoFillBackground(true);
     m_header = makeLabel(this, QStringLiteral("Label_Entete"), QString(), 30, 60, 15060, 285);
     m_date = makeLabel(this, QStringLiteral("Label_Date"), QString(), 30, 420, 15060, 285);
     QFont bold = m_header->font();

@@ -1,7 +1,10 @@
 #pragma once
 
+#include "core/graphs/GraphControls.h"
+#include "core/graphs/GraphHover.h"
 #include "core/graphs/GraphLayout.h"
 #include "core/graphs/GraphWindow.h"
+#include "core/graphs/ZoomSelection.h"
 
 #include <QWidget>
 
@@ -15,11 +18,16 @@ struct AppContext;
 // events and the summary labels. The constructor is the window's load; closing it is its unload.
 class frmGraphique_Leq : public QWidget {
     Q_OBJECT
+    friend class GraphWindowPrintTarget;
+
 public:
     explicit frmGraphique_Leq(AppContext& context, QWidget* parent = nullptr);
 
     // What the load worked out (lists, labels, which buttons show).
     const GraphWindowView& view() const { return m_view; }
+
+    // The hover text of a graph for the mouse at user x (what its tool tip shows).
+    std::optional<QString> hoverTextAt(GraphId graph, double x) const;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -29,6 +37,22 @@ protected:
     // Puts the box's zoom and print buttons at their place in its current scale.
     void placeBoxButtons(GraphBoxId id);
     void cmdNewGraph();
+
+    // The commands after the load (FrmGraphiqueLeqCommands.cpp).
+    void connectCommands();
+    void cmdZoom(GraphId graph);
+    void cmdPrint(GraphId graph);
+    void listClick(GraphId graph, int row);
+    void boxPressed(GraphId graph, Qt::MouseButton button, QPointF at);
+    void boxMoved(GraphId graph, Qt::MouseButtons buttons, QPointF at);
+    void boxReleased(GraphId graph, Qt::MouseButton button, QPointF at);
+    // Puts a list of control changes worked out by the rules into the real controls.
+    void applyControls(const std::vector<ControlChange>& changes);
+    void setBackgrounds(const std::vector<QString>& controls, RgbColor color);
+    QWidget* control(const QString& name);
+    GraphPicture* picture(GraphId graph) const { return graph == GraphId::Leq10 ? m_leq10 : m_leq1; }
+    QPushButton* zoomButton(GraphId graph) const { return graph == GraphId::Leq10 ? m_zoom10 : m_zoom1; }
+    QPushButton* printButton(GraphId graph) const { return graph == GraphId::Leq10 ? m_print10 : m_print1; }
 
     GraphPicture* box(GraphBoxId id) const { return id == GraphBoxId::Leq10 ? m_leq10 : m_leq1; }
 
@@ -63,6 +87,10 @@ protected:
     QPushButton* m_zoom1 = nullptr;    // Cmd_Zoom_Leq1
     QPushButton* m_print10 = nullptr;  // Cmd_Print_Leq10
     QPushButton* m_print1 = nullptr;   // Cmd_Print_Leq1
+
+    ZoomSelection m_selection; // the mouse selection, shared by both graphs
+    GraphHoverIndex m_hover10;
+    GraphHoverIndex m_hover1;
 
 private:
     void createControls();

@@ -1,5 +1,6 @@
 #include "core/graphs/GraphPrint.h"
 #include "GraphWindowFixture.h"
+#include "support/Fakes.h"
 
 #include <stdexcept>
 
@@ -53,8 +54,10 @@ TEST(GraphPrint, OnlyAnEnlargedUnzoomedGraphPrints) {
     w.store.Mouse_Zoom_Active = kTrue;
     EXPECT_FALSE(canPrintGraph(enlarged, w.store));
     RecordingPrintTarget target;
-    EXPECT_EQ(PrintGraph(GraphId::Leq1, enlarged, w.store, target), GraphPrintOutcome::NotPrintable);
+    FakeUiServices ui;
+    EXPECT_EQ(PrintGraph(GraphId::Leq1, enlarged, w.store, target, ui), GraphPrintOutcome::NotPrintable);
     EXPECT_TRUE(target.calls.empty());
+    EXPECT_TRUE(ui.messages.empty());
 }
 
 TEST(GraphPrint, EveryWayOutPutsTheScreenBack) {
@@ -76,7 +79,17 @@ TEST(GraphPrint, EveryWayOutPutsTheScreenBack) {
         RecordingCanvas box(QStringLiteral("Graphique_Leq10"), kEnlargedBoxWidth, kEnlargedBoxHeight);
         RecordingPrintTarget target;
         target.failure = c.failure;
-        EXPECT_EQ(PrintGraph(GraphId::Leq10, box, w.store, target), c.outcome);
+        FakeUiServices ui;
+        EXPECT_EQ(PrintGraph(GraphId::Leq10, box, w.store, target, ui), c.outcome);
+        // Only a failure after the dialog speaks, once the screen is back.
+        if (c.outcome == GraphPrintOutcome::Failed) {
+            ASSERT_EQ(ui.messages.size(), 1u);
+            EXPECT_EQ(ui.messages[0].icon, MessageIcon::Critical);
+            EXPECT_EQ(ui.messages[0].title, QStringLiteral("Impression"));
+            EXPECT_EQ(ui.messages[0].text, QStringLiteral("L'impression du graphique a échoué."));
+        } else {
+            EXPECT_TRUE(ui.messages.empty());
+        }
         EXPECT_TRUE(target.mainEnabled);
         EXPECT_EQ(target.background, kWindowBackground);
         EXPECT_EQ(target.pages, c.outcome == GraphPrintOutcome::Printed ? 1 : 0);
