@@ -23,7 +23,7 @@ frmStatistiques::frmStatistiques(AppContext& context, QWidget* parent)
 }
 
 void frmStatistiques::printTable() {
-    printTablePages(this, StatsPages(m_view));
+    printTablePages(this, m_ctx.ui, StatsPages(m_view));
 }
 
 QWidget* createFrmStatistiques(AppContext& context) {

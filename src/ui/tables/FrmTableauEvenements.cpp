@@ -23,7 +23,7 @@ frmTableau_Evenements::frmTableau_Evenements(AppContext& context, QWidget* paren
 }
 
 void frmTableau_Evenements::printTable() {
-    printTablePages(this, EventTablePages(m_view));
+    printTablePages(this, m_ctx.ui, EventTablePages(m_view));
 }
 
 QWidget* createFrmTableauEvenements(AppContext& context) {

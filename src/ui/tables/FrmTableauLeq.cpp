@@ -35,7 +35,7 @@ frmTableau_Leq::frmTableau_Leq(AppContext& context, QWidget* parent)
 }
 
 void frmTableau_Leq::printTable() {
-    printTablePages(this, LeqTablePages(m_view));
+    printTablePages(this, m_ctx.ui, LeqTablePages(m_view));
 }
 
 QWidget* createFrmTableauLeq(AppContext& context) {

@@ -46,7 +46,7 @@ frmTableau_Leq_V5::frmTableau_Leq_V5(AppContext& context, QWidget* parent)
 }
 
 void frmTableau_Leq_V5::printTable() {
-    printTablePages(this, LeqTableV5Pages(m_view));
+    printTablePages(this, m_ctx.ui, LeqTableV5Pages(m_view));
 }
 
 QWidget* createFrmTableauLeqV5(AppContext& context) {

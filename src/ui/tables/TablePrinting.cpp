@@ -31,8 +31,12 @@ void setPrinterSource(PrinterSource* source) {
     g_source = source;
 }
 
-void printTablePages(QWidget* parent, const QList<PrintPage>& pages) {
+void reportPrintFailure(UiServices& ui) {
+    ui.message(MessageIcon::Critical, PrintFailureTexts::kTitle, PrintFailureTexts::kText);
+}
+
+void printTablePages(QWidget* parent, UiServices& ui, const QList<PrintPage>& pages) {
     std::unique_ptr<QPagedPaintDevice> printer = printerSource().choosePrinter(parent);
     if (!printer) return;
-    paintTablePages(*printer, pages);
+    if (!paintTablePages(*printer, pages)) reportPrintFailure(ui);
 }

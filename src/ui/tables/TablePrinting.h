@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/platform/UiServices.h"
 #include "core/tables/TablePrintLayout.h"
 
 #include <QPagedPaintDevice>
@@ -19,6 +20,9 @@ public:
 PrinterSource& printerSource();
 void setPrinterSource(PrinterSource* source);
 
-// Cmd_Print of the table windows: the print dialog, then the pages. A cancelled dialog or a printer
-// failure ends the command without a message.
-void printTablePages(QWidget* parent, const QList<PrintPage>& pages);
+// Cmd_Print of the table windows: the print dialog, then the pages. A cancelled dialog ends the
+// command without a message; a printer that cannot take the pages is reported.
+void printTablePages(QWidget* parent, UiServices& ui, const QList<PrintPage>& pages);
+
+// Tells the user that the printer (or the PDF file) could not take the pages.
+void reportPrintFailure(UiServices& ui);

@@ -136,6 +136,12 @@ TEST_F(FrmParametresTest, PrintsTheWindowImageOnWhiteAndRestoresIt) {
     EXPECT_FALSE(QFile::exists(printer.path));
 
     printer.cancel = false;
+    const QString writable = printer.path;
+    printer.path = dir.filePath(QStringLiteral("missing/print.pdf"));
+    QTest::mouseClick(window->findChild<QPushButton*>(QStringLiteral("Cmd_Print")), Qt::LeftButton);
+    ASSERT_EQ(ui.messages.size(), 1u); // the failed printout is reported, the cancel was not
+    EXPECT_EQ(ui.messages[0].text, QStringLiteral("L'impression a échoué."));
+    printer.path = writable;
     QTest::mouseClick(window->findChild<QPushButton*>(QStringLiteral("Cmd_Print")), Qt::LeftButton);
     ASSERT_TRUE(QFile::exists(printer.path));
     EXPECT_TRUE(shown(window.get(), "Combo_Jour"));

@@ -205,6 +205,14 @@ TEST_F(TableWindowsTest, PrintWritesThePagesAndACancelPrintsNothing) {
     EXPECT_TRUE(text.contains(QStringLiteral("Numéro de Série : 00000000"))) << text.toStdString();
     EXPECT_TRUE(text.contains(QStringLiteral("Niveau Leq = 103 dB."))) << text.toStdString();
     EXPECT_TRUE(text.contains(QStringLiteral("Page 1"))) << text.toStdString();
+    EXPECT_TRUE(ui.messages.empty()); // neither the cancel nor the printout said anything
+
+    // A printer that cannot take the pages (here a PDF file in a missing folder) is reported.
+    printer.path = dir.filePath(QStringLiteral("missing/print.pdf"));
+    QTest::mouseClick(button(window.get(), "Cmd_Print"), Qt::LeftButton);
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0].title, QStringLiteral("Impression"));
+    EXPECT_EQ(ui.messages[0].text, QStringLiteral("L'impression a échoué."));
 }
 
 TEST_F(TableWindowsTest, Generation5PrintoutNumbersEachPartFromOne) {
