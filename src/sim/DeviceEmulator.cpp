@@ -176,7 +176,8 @@ void DeviceEmulator::pump() {
     qint64 due = m_limit;
     if (!m_options.fast) {
         // 10 bits a byte at the reply rate of the generation.
-        const qint64 bytesPerSecond = (m_options.generation == 3 ? 1920 : 5600) * qMax(1, m_options.speed);
+        const qint64 bytesPerSecond =
+            qint64{m_options.generation == 3 ? 1920 : 5600} * qMax(1, m_options.speed);
         due = qMin(m_limit, m_streamTime.elapsed() * bytesPerSecond / 1000 + 1);
     }
     if (m_hangupAt >= 0) due = qMin(due, m_hangupAt);
