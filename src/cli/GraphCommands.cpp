@@ -43,7 +43,7 @@ std::optional<TemplateRequest> parseTemplateRequest(const QStringList& args, QTe
             err << "vorl-cli template: " << option << " needs a value\n";
             return std::nullopt;
         }
-        const QString value = args[++i];
+        const QString& value = args[++i];
         if (option == QLatin1String("--start")) {
             request.start = QDate::fromString(value, QStringLiteral("dd/MM/yyyy"));
             if (!request.start.isValid()) {

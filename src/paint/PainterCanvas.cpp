@@ -65,12 +65,17 @@ bool PainterCanvas::nearTarget(const QPointF& point, double margin) const {
 
 PainterCanvas::~PainterCanvas() {
     // A painter that was already ended has nothing to receive.
-    if (m_painter && m_painter->isActive()) flush();
+    if (m_painter && m_painter->isActive()) sendPending(m_painter);
 }
 
 void PainterCanvas::flush() {
     if (m_pendingLines.isEmpty() && m_pendingPoints.isEmpty()) return;
-    if (QPainter* p = painter()) {
+    sendPending(painter());
+}
+
+void PainterCanvas::sendPending(QPainter* p) {
+    if (m_pendingLines.isEmpty() && m_pendingPoints.isEmpty()) return;
+    if (p) {
         p->setPen(m_pendingPen);
         if (!m_pendingLines.isEmpty()) p->drawLines(m_pendingLines);
         if (!m_pendingPoints.isEmpty()) p->drawPoints(m_pendingPoints.constData(), m_pendingPoints.size());

@@ -19,7 +19,7 @@
 class PainterCanvas : public Canvas {
 public:
     PainterCanvas() = default;
-    PainterCanvas(QPainter* painter, const QRectF& target) { setTarget(painter, target); }
+    PainterCanvas(QPainter* painter, const QRectF& target) : m_painter(painter), m_target(target) {}
     ~PainterCanvas() override;
 
     // Draws the lines still waiting. Call it before painting on the same painter directly.
@@ -48,6 +48,8 @@ protected:
     virtual QPainter* painter() { return m_painter; }
 
 private:
+    // Draws the waiting lines and points with `p` (none when null) and forgets them.
+    void sendPending(QPainter* p);
     double devicePerTwip() const;
     QPen penFor(RgbColor color) const;
     // The pen of a line, rebuilt only when its colour or width changes.

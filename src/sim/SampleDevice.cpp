@@ -67,7 +67,7 @@ DeviceData MakeSampleDevice(const SampleOptions& options) {
             data.Event_Records.fillRow(row, 255);
             continue;
         }
-        when = when.addSecs(60 * (1 + static_cast<int>(rng.bounded(240))));
+        when = when.addSecs(qint64{60} * (1 + static_cast<int>(rng.bounded(240))));
         setDate(data.Event_Records, row, when);
         data.Event_Records(row, 4) = static_cast<int16_t>(rng.bounded(8));
         const int code = 1 + static_cast<int>(rng.bounded(20));
@@ -100,7 +100,7 @@ DeviceData MakeSampleDevice(const SampleOptions& options) {
                 data.Param_Change_Records.fillRow(row, 255);
                 continue;
             }
-            when = when.addSecs(3600 * (1 + static_cast<int>(rng.bounded(48))));
+            when = when.addSecs(qint64{3600} * (1 + static_cast<int>(rng.bounded(48))));
             setDate(data.Param_Change_Records, row, when);
             data.Param_Change_Records(row, 4) = static_cast<int16_t>(rng.bounded(100));
             data.Param_Change_Records(row, 7) = static_cast<int16_t>(rng.bounded(256));

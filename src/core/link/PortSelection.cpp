@@ -22,7 +22,7 @@ QString noPortClosedTitle() {
 }
 
 QString portToolTip(const PortTable& table, int port) {
-    const QString path = table.devicePath(port);
+    QString path = table.devicePath(port);
     if (path.isEmpty()) return QStringLiteral("Aucun périphérique série pour ce numéro");
     return path;
 }

@@ -108,6 +108,7 @@ PeriodStats ComputePeriodStats(const DataStore& store, const QDate& from, const 
     stats.tenMinute = Summarise(allTen);
     stats.oneMinute = Summarise(allOne);
     std::vector<int> oneMinuteLevels;
+    oneMinuteLevels.reserve(allOne.size());
     for (const LevelSample& sample : allOne)
         oneMinuteLevels.push_back(sample.level);
     stats.oneMinutePercentiles = PercentilesOf(std::move(oneMinuteLevels));

@@ -11,6 +11,7 @@ struct DayKey {
     int year = 0;
     int month = 0;
     int day = 0;
+    // NOLINTNEXTLINE(modernize-use-nullptr): the defaulted comparison holds no pointer
     auto operator<=>(const DayKey&) const = default;
 };
 

@@ -130,8 +130,9 @@ TEST(FrmInGraphique, CaptionsFitTheirControls) {
             if (label->wordWrap()) continue;
             const int needed = QFontMetrics(label->font()).horizontalAdvance(label->text());
             EXPECT_LE(needed, label->width()) << label->objectName().toStdString();
-            if (auto* frame = qobject_cast<QGroupBox*>(label->parentWidget()))
+            if (auto* frame = qobject_cast<QGroupBox*>(label->parentWidget())) {
                 EXPECT_LE(label->geometry().right(), frame->width()) << label->objectName().toStdString();
+            }
         }
         for (QGroupBox* frame : dialog->findChildren<QGroupBox*>()) {
             const int needed = QFontMetrics(frame->font()).horizontalAdvance(frame->title());
@@ -140,10 +141,11 @@ TEST(FrmInGraphique, CaptionsFitTheirControls) {
                 for (QLabel* label : frame->findChildren<QLabel*>()) {
                     const QRect a = label->geometry(), b = box->geometry();
                     const bool sameRow = a.top() < b.bottom() && b.top() < a.bottom();
-                    if (sameRow && a.left() < b.left())
+                    if (sameRow && a.left() < b.left()) {
                         EXPECT_LE(label->x() + QFontMetrics(label->font()).horizontalAdvance(label->text()),
                                   b.left())
                             << label->objectName().toStdString();
+                    }
                 }
         }
     }
