@@ -3,6 +3,7 @@
 #include "paint/Twips.h"
 
 #include <QFont>
+#include <QFontMetricsF>
 #include <QPaintDevice>
 #include <algorithm>
 #include <cmath>
@@ -140,15 +141,11 @@ void PainterCanvas::drawCircle(double x, double y, double radius, RgbColor color
     p->drawEllipse(at, r, r);
 }
 
-void PainterCanvas::drawText(double x, double y, const QString& text) {
-    flush();
-    QPainter* p = painter();
-    const QPointF at = toDevice(x, y);
-    if (!p || !nearTarget(at, m_target.width()) || !p->device()) return;
+const QFont* PainterCanvas::currentFont(const QPaintDevice* device) {
     // A point is 20 twips of the box; turn that into the device's own point size.
     const double pixels = fontSize() * 20.0 * devicePerTwip();
-    const int dpi = p->device()->logicalDpiY() > 0 ? p->device()->logicalDpiY() : 96;
-    if (pixels <= 0) return;
+    if (!device || pixels <= 0) return nullptr;
+    const int dpi = device->logicalDpiY() > 0 ? device->logicalDpiY() : 96;
     const double points = pixels * 72.0 / dpi;
     // A zoom prints some eighty labels: the font is looked up again only when it changes.
     if (points != m_fontPoints || fontBold() != m_fontBold) {
@@ -162,7 +159,26 @@ void PainterCanvas::drawText(double x, double y, const QString& text) {
         m_fontPoints = points;
         m_fontBold = fontBold();
     }
-    p->setFont(m_font);
+    return &m_font;
+}
+
+double PainterCanvas::measureText(const QString& text) {
+    QPainter* p = painter();
+    if (!p || !p->device() || m_target.width() <= 0) return 0;
+    const QFont* font = currentFont(p->device());
+    if (!font) return 0;
+    const double pixels = QFontMetricsF(*font, p->device()).horizontalAdvance(text);
+    return pixels / m_target.width() * scaleWidth();
+}
+
+void PainterCanvas::drawText(double x, double y, const QString& text) {
+    flush();
+    QPainter* p = painter();
+    const QPointF at = toDevice(x, y);
+    if (!p || !nearTarget(at, m_target.width())) return;
+    const QFont* font = currentFont(p->device());
+    if (!font) return;
+    p->setFont(*font);
     p->setPen(toQColor(foreColor()));
     p->drawText(QRectF(at, QSizeF(m_target.width() * 4, m_target.height() * 4)),
                 Qt::AlignLeft | Qt::AlignTop | Qt::TextDontClip, text);

@@ -43,6 +43,7 @@ protected:
     void drawCircle(double x, double y, double radius, RgbColor color) override;
     void drawText(double x, double y, const QString& text) override;
     void clearBox() override;
+    double measureText(const QString& text) override;
 
     // Lets a subclass open its painter on demand.
     virtual QPainter* painter() { return m_painter; }
@@ -50,6 +51,8 @@ protected:
 private:
     // Draws the waiting lines and points with `p` (none when null) and forgets them.
     void sendPending(QPainter* p);
+    // The font of the current size and weight on `device` (null when there is nothing to print).
+    const QFont* currentFont(const QPaintDevice* device);
     double devicePerTwip() const;
     QPen penFor(RgbColor color) const;
     // The pen of a line, rebuilt only when its colour or width changes.

@@ -2,9 +2,13 @@
 
 #include <QFile>
 #include <QImage>
+#include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
+#include <cmath>
 #include <gtest/gtest.h>
+#include <map>
+#include <vector>
 
 namespace {
 QStringList windowArgs(const char* days = "1") {
@@ -70,4 +74,44 @@ TEST(GraphEnlargedCommand, RefusesWhatTheWindowRefuses) {
         EXPECT_FALSE(run.err.isEmpty());
         EXPECT_FALSE(QFile::exists(png));
     }
+}
+
+// The printed page shows the window's three labels under the box as the window does: each text
+// centred on the box, so the three lines share one middle whatever their lengths.
+TEST(GraphEnlargedCommand, PrintedPageCentresTheLabels) {
+    QTemporaryDir dir;
+    const QString pdf = dir.filePath(QStringLiteral("page.pdf"));
+    ASSERT_EQ(runVorlCli(QStringList{QStringLiteral("graph")} + windowArgs("7") +
+                         QStringList{QStringLiteral("--enlarged"), QStringLiteral("leq10"),
+                                     QStringLiteral("--print-layout"), QStringLiteral("--out"), pdf})
+                  .status,
+              0);
+    QProcess words;
+    words.start(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), pdf, QStringLiteral("-")});
+    if (!words.waitForFinished(30000) || words.exitCode() != 0) GTEST_SKIP() << "pdftotext not available";
+    const QString xml = QString::fromUtf8(words.readAllStandardOutput());
+    // Each line's extent, keyed by its first word.
+    struct Extent {
+        double left = 1e9, right = -1e9;
+    };
+    std::map<double, Extent> lines;
+    std::map<double, QString> firstWord;
+    static const char* const kWord =
+        R"re(<word xMin="([\d.]+)" yMin="([\d.]+)" xMax="([\d.]+)" yMax="[\d.]+">([^<]*)</word>)re";
+    static const QRegularExpression word(QString::fromLatin1(kWord));
+    for (auto m = word.globalMatch(xml); m.hasNext();) {
+        const auto w = m.next();
+        const double top = std::round(w.captured(2).toDouble());
+        Extent& e = lines[top];
+        e.left = std::min(e.left, w.captured(1).toDouble());
+        e.right = std::max(e.right, w.captured(3).toDouble());
+        if (!firstWord.count(top)) firstWord[top] = w.captured(4);
+    }
+    std::vector<double> middles;
+    for (const auto& [top, extent] : lines)
+        if (firstWord[top] == QLatin1String("QLV") || firstWord[top] == QLatin1String("Graphique"))
+            middles.push_back((extent.left + extent.right) / 2);
+    ASSERT_EQ(middles.size(), 3u) << xml.toStdString();
+    for (double middle : middles)
+        EXPECT_NEAR(middle, middles.front(), 3.0);
 }

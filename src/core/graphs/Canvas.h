@@ -82,6 +82,9 @@ public:
     void setName(const QString& name) { m_name = name; }
     const QString& name() const { return m_name; }
 
+    // Width of a text in the current font, in x units of the scale (0 where nothing is measured).
+    double textWidth(const QString& text) { return measureText(text); }
+
 protected:
     virtual void drawLine(double x1, double y1, double x2, double y2, RgbColor color) = 0;
     virtual void drawPoint(double x, double y, RgbColor color) = 0;
@@ -89,6 +92,7 @@ protected:
     virtual void drawText(double x, double y, const QString& text) = 0;
     virtual void clearBox() = 0;
     virtual void scaleChanged() {}
+    virtual double measureText(const QString&) { return 0; }
 
 private:
     double m_left = 0;

@@ -3,6 +3,8 @@
 #include "core/graphs/Axes.h"
 #include "core/graphs/GraphContent.h"
 
+#include <algorithm>
+
 bool canPrintGraph(const Canvas& box, const DataStore& store) {
     return box.isEnlargedSize() && store.Mouse_Zoom_Active == kFalse;
 }
@@ -25,6 +27,8 @@ const QString kHeader = QStringLiteral("Label_Entete");
 const QString kDate = QStringLiteral("Label_Date");
 constexpr int kLabelHeight = 300;
 constexpr int kMargin = 30;
+// The window's labels use the desktop's usual 9-point face.
+constexpr double kPageLabelPoints = 9;
 } // namespace
 
 GraphPrintLayout graphPrintLayout(GraphId graph) {
@@ -68,9 +72,14 @@ void DrawGraphPage(Canvas& page, Canvas& box, GraphId graph, DataStore& store, c
     page.setScale(0, 0, layout.width, layout.height);
     page.clear();
     page.setForeColor(kBlack);
-    page.setFontSize(8);
-    for (const PrintedLabel& label : layout.labels)
-        page.printAt(label.left, label.top, label.text);
+    // As the window's labels: the header bold, each text centred on its label.
+    page.setFontSize(kPageLabelPoints);
+    for (const PrintedLabel& label : layout.labels) {
+        page.setFontBold(label.name == kHeader);
+        const double width = page.textWidth(label.text);
+        page.printAt(label.left + std::max(0.0, (label.width - width) / 2), label.top, label.text);
+    }
+    page.setFontBold(false);
     DrawEnlargedGraph(box, graph, store);
 }
 

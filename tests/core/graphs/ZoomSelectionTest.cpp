@@ -55,7 +55,9 @@ TEST(ZoomSelection, RefusalsAndAcceptances) {
         EXPECT_EQ(r.hidePrintButton, c.accepted) << c.what;
         EXPECT_EQ(w.store.Mouse_Zoom_Active, c.accepted ? kTrue : kFalse) << c.what;
         // A refused selection draws nothing.
-        if (!c.accepted) EXPECT_TRUE(box.primitives().empty()) << c.what;
+        if (!c.accepted) {
+            EXPECT_TRUE(box.primitives().empty()) << c.what;
+        }
         EXPECT_FALSE(zoom.selecting());
         EXPECT_EQ(zoom.startX(), 0);
     }
