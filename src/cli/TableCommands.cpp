@@ -181,6 +181,21 @@ int printTable(DataStore& store, TableKind kind, const QDate& from, const QDate&
 }
 
 namespace {
+// A printout painted by `paint` into a PDF file of A4 pages without margins, as the print buttons
+// send it to a printer.
+template <class Paint> int writePdf(const QString& pdfPath, qsizetype pages, CliStreams& io, Paint paint) {
+    QPdfWriter pdf(pdfPath);
+    pdf.setPageSize(QPageSize(QPageSize::A4));
+    pdf.setPageMargins(QMarginsF(0, 0, 0, 0));
+    pdf.setCreator(QStringLiteral("VORL Analyser"));
+    if (!paint(pdf)) {
+        io.err << "vorl-cli print: cannot write " << pdfPath << '\n';
+        return 1;
+    }
+    io.err << pages << " page(s) written to " << pdfPath << '\n';
+    return 0;
+}
+
 // The pages as a PDF file, or as their texts with positions when no file is named.
 int writePrintout(const QList<PrintPage>& pages, const QString& pdfPath, CliStreams& io) {
     if (pdfPath.isEmpty()) {
@@ -188,16 +203,8 @@ int writePrintout(const QList<PrintPage>& pages, const QString& pdfPath, CliStre
             io.out << line << '\n';
         return 0;
     }
-    QPdfWriter pdf(pdfPath);
-    pdf.setPageSize(QPageSize(QPageSize::A4));
-    pdf.setPageMargins(QMarginsF(0, 0, 0, 0));
-    pdf.setCreator(QStringLiteral("VORL Analyser"));
-    if (!paintTablePages(pdf, pages)) {
-        io.err << "vorl-cli print: cannot write " << pdfPath << '\n';
-        return 1;
-    }
-    io.err << pages.size() << " page(s) written to " << pdfPath << '\n';
-    return 0;
+    return writePdf(pdfPath, pages.size(), io,
+                    [&pages](QPagedPaintDevice& pdf) { return paintTablePages(pdf, pages); });
 }
 
 // The parameters view of the store, or of history entry change; 0 when it exists, else 2.
@@ -252,16 +259,7 @@ int printParametersPrintout(DataStore& store, std::optional<int> change, const Q
         return 0;
     }
     // The window's printout: its form on one page, painted as Cmd_Print paints it.
-    QPdfWriter pdf(pdfPath);
-    pdf.setPageSize(QPageSize(QPageSize::A4));
-    pdf.setPageMargins(QMarginsF(0, 0, 0, 0));
-    pdf.setCreator(QStringLiteral("VORL Analyser"));
-    if (!printForm(pdf, form)) {
-        io.err << "vorl-cli print: cannot write " << pdfPath << '\n';
-        return 1;
-    }
-    io.err << "1 page(s) written to " << pdfPath << '\n';
-    return 0;
+    return writePdf(pdfPath, 1, io, [&form](QPagedPaintDevice& pdf) { return printForm(pdf, form); });
 }
 
 int printParameters(DataStore& store, std::optional<int> change, CliStreams& io) {

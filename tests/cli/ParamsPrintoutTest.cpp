@@ -10,36 +10,9 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include "PdfWords.h"
+
 namespace {
-QString runTool(const QString& program, const QStringList& args) {
-    QProcess process;
-    process.start(program, args);
-    if (!process.waitForFinished(30000) || process.exitCode() != 0) return {};
-    return QString::fromUtf8(process.readAllStandardOutput());
-}
-
-struct Word {
-    double x, y;
-    QString text;
-};
-
-// The words of a one-page PDF with their top-left corners in points (pdftotext -bbox).
-QList<Word> pdfWords(const QString& pdf) {
-    QList<Word> words;
-    const QString html =
-        runTool(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), pdf, QStringLiteral("-")});
-    static const QRegularExpression tag(
-        QString::fromLatin1(R"re(<word xMin="([\d.]+)" yMin="([\d.]+)"[^>]*>([^<]*)</word>)re"));
-    for (auto it = tag.globalMatch(html); it.hasNext();) {
-        const QRegularExpressionMatch m = it.next();
-        QString text = m.captured(3);
-        text.replace(QLatin1String("&apos;"), QLatin1String("'"))
-            .replace(QLatin1String("&#39;"), QLatin1String("'"));
-        text.replace(QLatin1String("&amp;"), QLatin1String("&"));
-        words.append({m.captured(1).toDouble(), m.captured(2).toDouble(), text});
-    }
-    return words;
-}
 
 struct CliResult {
     int status;
@@ -57,17 +30,17 @@ CliResult cli(const QStringList& args) {
 
 // Every described text ("left<TAB>top<TAB>text", twips) is on the page in its label's band: the
 // words from its left edge on, read left to right, begin with it.
-void expectTextsOnPage(const QList<Word>& words, const QStringList& described) {
+void expectTextsOnPage(const QList<PdfWord>& words, const QStringList& described) {
     for (const QString& line : described) {
         const QStringList f = line.split(QLatin1Char('\t'));
         ASSERT_EQ(f.size(), 3) << line.toStdString();
         const double left = f[0].toInt() / 20.0, top = f[1].toInt() / 20.0;
-        QList<Word> row;
-        for (const Word& w : words)
+        QList<PdfWord> row;
+        for (const PdfWord& w : words)
             if (w.y >= top - 1 && w.y < top + 285 / 20.0 && w.x >= left - 1) row.append(w);
-        std::sort(row.begin(), row.end(), [](const Word& a, const Word& b) { return a.x < b.x; });
+        std::sort(row.begin(), row.end(), [](const PdfWord& a, const PdfWord& b) { return a.x < b.x; });
         QStringList texts;
-        for (const Word& w : row)
+        for (const PdfWord& w : row)
             texts << w.text;
         EXPECT_TRUE(texts.join(QLatin1Char(' ')).startsWith(f[2].simplified())) << line.toStdString();
     }

@@ -9,6 +9,8 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include "PdfWords.h"
+
 namespace {
 struct Captured {
     QString outText, errText;
@@ -238,44 +240,6 @@ TEST(PrintCommand, DescribesThePagesOrWritesAPdf) {
 }
 
 namespace {
-struct PdfWord {
-    int page;
-    double x, y;
-    QString text;
-};
-
-QString runTool(const QString& program, const QStringList& args) {
-    QProcess process;
-    process.start(program, args);
-    if (!process.waitForFinished(30000) || process.exitCode() != 0) return {};
-    return QString::fromUtf8(process.readAllStandardOutput());
-}
-
-// The words of a PDF with their top-left corners in points, from pdftotext -bbox.
-QList<PdfWord> pdfWords(const QString& pdf) {
-    QList<PdfWord> words;
-    const QString html =
-        runTool(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), pdf, QStringLiteral("-")});
-    static const QRegularExpression tag(
-        QString::fromLatin1(R"re(<page |<word xMin="([\d.]+)" yMin="([\d.]+)"[^>]*>([^<]*)</word>)re"));
-    int page = 0;
-    for (auto it = tag.globalMatch(html); it.hasNext();) {
-        const QRegularExpressionMatch m = it.next();
-        if (m.captured(0).startsWith(QLatin1String("<page"))) {
-            ++page;
-            continue;
-        }
-        QString text = m.captured(3);
-        text.replace(QLatin1String("&lt;"), QLatin1String("<"))
-            .replace(QLatin1String("&gt;"), QLatin1String(">"));
-        text.replace(QLatin1String("&quot;"), QLatin1String("\""))
-            .replace(QLatin1String("&#39;"), QLatin1String("'"));
-        text.replace(QLatin1String("&apos;"), QLatin1String("'"))
-            .replace(QLatin1String("&amp;"), QLatin1String("&"));
-        words.append({page, m.captured(1).toDouble(), m.captured(2).toDouble(), text});
-    }
-    return words;
-}
 
 // Every text of the laid-out printout ("page<TAB>left<TAB>top<TAB>text") is found in the PDF on its
 // page, at its place: the words whose tops lie at its top, joined, are the text.
@@ -342,10 +306,12 @@ TEST(PrintCommand, PdfPagesHoldTheLaidOutTexts) {
         for (const QString& line : lines) {
             const QStringList f = line.split(QLatin1Char('\t'));
             const int top = f[2].toInt();
-            if (f[1] == QLatin1String("2350") && top >= 1200 && top < 15500)
+            if (f[1] == QLatin1String("2350") && top >= 1200 && top < 15500) {
                 EXPECT_LE((top - 1000) / 200, 69) << line.toStdString();
-            if (top == 15500)
+            }
+            if (top == 15500) {
                 EXPECT_EQ(f[3], QStringLiteral(" Page   ") + QString::number(f[3].mid(8).toInt()));
+            }
         }
 
         const QString pdf = dir.filePath(QStringLiteral("out.pdf"));
