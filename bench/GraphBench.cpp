@@ -6,24 +6,12 @@
 #include <QGuiApplication>
 #include <benchmark/benchmark.h>
 
-namespace {
-// Text drawing needs a GUI application; the benchmarks run without a display.
-void ensureGuiApplication() {
-    if (QGuiApplication::instance()) return;
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    static int argc = 1;
-    static char name[] = "vorl-bench";
-    static char* argv[] = {name, nullptr};
-    static QGuiApplication app(argc, argv);
-}
+#include "BenchSupport.h"
 
-class SilentUi : public UiServices {
-public:
-    void message(MessageIcon, const QString&, const QString&) override {}
-    std::optional<QString> openFileName(const QString&, const QString&) override { return std::nullopt; }
-    std::optional<QString> saveFileName(const QString&, const QString&) override { return std::nullopt; }
-    void setBusyCursor(bool) override {}
-};
+using bench::ensureGuiApplication;
+using bench::SilentUi;
+
+namespace {
 
 // A full generation-5 level memory: in each ten minutes seven Leq1 records and one Leq10 record,
 // 8192 rows from 1 March 2009 00:00 on, the week from noon of 1 March as the graph window.

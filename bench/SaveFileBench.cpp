@@ -5,25 +5,12 @@
 #include <benchmark/benchmark.h>
 #include <memory>
 
+#include "BenchSupport.h"
+
+using bench::SilentShell;
+using bench::SilentUi;
+
 namespace {
-
-class SilentUi : public UiServices {
-public:
-    void message(MessageIcon, const QString&, const QString&) override {}
-    std::optional<QString> openFileName(const QString&, const QString&) override { return std::nullopt; }
-    std::optional<QString> saveFileName(const QString&, const QString&) override { return std::nullopt; }
-    void setBusyCursor(bool) override {}
-};
-
-class SilentShell : public MainShell {
-public:
-    void setCaption(const QString&) override {}
-    QString caption() const override { return {}; }
-    void setMenuEnabled(MenuEntry, bool) override {}
-    bool isMenuEnabled(MenuEntry) const override { return false; }
-    void setMainEnabled(bool) override {}
-    bool isMainEnabled() const override { return true; }
-};
 
 // A week of generation-5 data; the file holds every row whatever the data, so its size is fixed.
 std::unique_ptr<DataStore> weekOfData() {

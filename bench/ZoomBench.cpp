@@ -8,6 +8,10 @@
 #include <QGuiApplication>
 #include <benchmark/benchmark.h>
 
+#include "BenchSupport.h"
+
+using bench::ensureGuiApplication;
+
 namespace {
 // A 7-day generation-5 window from noon of 2 March 2009 with the fullest Leq1 copy the store holds
 // (8191 one-minute levels) and a Leq10 level every ten minutes of the week.
@@ -40,15 +44,6 @@ DataStore fullWeekWindow() {
 
 const ZoomRange kRange{14, 34, 60, 120};
 
-// Text on a picture needs the fonts of a GUI application; off screen, so the bench runs anywhere.
-void ensureGuiApplication() {
-    if (QCoreApplication::instance()) return;
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    static int argc = 1;
-    static char name[] = "vorl-bench";
-    static char* argv[] = {name, nullptr};
-    static QGuiApplication app(argc, argv);
-}
 } // namespace
 
 // A mouse-selected range redrawn on the enlarged Leq1 graph of a full week: grid, template, curve,

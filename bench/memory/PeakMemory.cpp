@@ -5,12 +5,7 @@
 
 #include "core/files/SaveFile.h"
 #include "core/graphs/GraphPeriod.h"
-#include "core/link/PortTable.h"
-#include "core/link/SerialPortProber.h"
-#include "core/platform/QtClock.h"
-#include "ui/link/UiTransferRunner.h"
-#include "ui/shell/FrmMain.h"
-#include "ui/shell/QtUiServices.h"
+#include "ui/shell/Application.h"
 
 #include <QApplication>
 #include <QDate>
@@ -43,18 +38,12 @@ int main(int argc, char** argv) {
     }
     const qint64 atStart = statusKilobytes("VmHWM");
 
-    DataStore store;
-    QtClock clock;
-    QtUiServices ui;
-    PortTable ports = PortTable::detect();
-    SerialPortProber prober(ports);
-    UiTransferRunner transfer;
-    FrmMain main(ShellServices{store, ui, clock, ports, prober, transfer});
-    ui.setParentWindow(&main);
-    transfer.setContext(main.context());
+    AnalyserWindows windows;
+    FrmMain& main = windows.main();
+    DataStore& store = windows.store();
     main.resize(1600, 1000);
     main.show();
-    if (!LoadSaveFile(store, file, ui, main.context().shell)) return 1;
+    if (!LoadSaveFile(store, file, windows.ui(), main.context().shell)) return 1;
 
     StoreGraphWindow(store, {start.day(), start.month(), start.year()}, 7);
     main.open(WindowId::frmGraphique_Leq);

@@ -1,5 +1,6 @@
 #include "CliRun.h"
 #include "PdfWords.h"
+#include "support/PdfPages.h"
 
 #include <QFile>
 #include <QImage>
@@ -16,12 +17,6 @@ QStringList windowArgs(const char* days = "1") {
             QStringLiteral("24/03/2009"), QStringLiteral("--days"), QString::fromLatin1(days)};
 }
 
-int pdfPages(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) return -1;
-    return static_cast<int>(
-        QString::fromLatin1(file.readAll()).count(QRegularExpression(QStringLiteral("/Type\\s*/Page(?!s)"))));
-}
 } // namespace
 
 TEST(GraphEnlargedCommand, WritesTheEnlargedZoomedAndPrintedGraphs) {

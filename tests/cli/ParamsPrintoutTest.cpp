@@ -10,6 +10,7 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include "GeneratedFiles.h"
 #include "PdfWords.h"
 
 namespace {
@@ -50,17 +51,12 @@ void expectTextsOnPage(const QList<PdfWord>& words, const QStringList& described
 // The parameters printout of the command line is the window's form on one page: every text the
 // window shows (not the list, not the buttons), at its place.
 TEST(ParamsPrintout, OnePageHoldingTheWindowTexts) {
-    if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty() ||
-        QStandardPaths::findExecutable(QStringLiteral("pdfinfo")).isEmpty())
-        GTEST_SKIP() << "poppler-utils not installed";
-    QTemporaryDir dir;
-    const QString gen5 = dir.filePath(QStringLiteral("gen5.qlv"));
-    const QString gen3 = dir.filePath(QStringLiteral("gen3.qlv"));
-    DataStore store;
-    GenerateIntoStore(store, {5, QDate(2023, 11, 20), 3, 3});
-    ASSERT_TRUE(WriteSaveFile(store, gen5, 5, 8192));
-    GenerateIntoStore(store, {3, QDate(2023, 11, 20), 3, 3});
-    ASSERT_TRUE(WriteSaveFile(store, gen3, 3, 4096));
+    if (!havePoppler()) GTEST_SKIP() << "poppler-utils not installed";
+    GeneratedFiles files;
+    ASSERT_TRUE(files.write());
+    QTemporaryDir& dir = files.dir;
+    const QString& gen5 = files.gen5;
+    const QString& gen3 = files.gen3;
 
     struct Case {
         QStringList args;

@@ -6,10 +6,17 @@
 #include <QList>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QStandardPaths>
 #include <QString>
 #include <QStringList>
 
 namespace {
+
+// Whether the poppler tools the PDF checks read with are installed.
+inline bool havePoppler() {
+    return !QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty() &&
+           !QStandardPaths::findExecutable(QStringLiteral("pdfinfo")).isEmpty();
+}
 
 // The standard output of a tool, empty when it fails or is missing.
 QString runTool(const QString& program, const QStringList& args) {

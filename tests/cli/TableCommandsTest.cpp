@@ -9,6 +9,7 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include "GeneratedFiles.h"
 #include "PdfWords.h"
 
 namespace {
@@ -272,17 +273,12 @@ void expectPdfMatchesLayout(const QString& pdf, const QStringList& layout) {
 
 // The command-line forms of the printouts, read back from the PDF files they write.
 TEST(PrintCommand, PdfPagesHoldTheLaidOutTexts) {
-    if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty() ||
-        QStandardPaths::findExecutable(QStringLiteral("pdfinfo")).isEmpty())
-        GTEST_SKIP() << "poppler-utils not installed";
-    QTemporaryDir dir;
-    const QString gen5 = dir.filePath(QStringLiteral("gen5.qlv"));
-    const QString gen3 = dir.filePath(QStringLiteral("gen3.qlv"));
-    DataStore store;
-    GenerateIntoStore(store, {5, QDate(2023, 11, 20), 3, 3});
-    ASSERT_TRUE(WriteSaveFile(store, gen5, 5, 8192));
-    GenerateIntoStore(store, {3, QDate(2023, 11, 20), 3, 3});
-    ASSERT_TRUE(WriteSaveFile(store, gen3, 3, 4096));
+    if (!havePoppler()) GTEST_SKIP() << "poppler-utils not installed";
+    GeneratedFiles files;
+    ASSERT_TRUE(files.write());
+    QTemporaryDir& dir = files.dir;
+    const QString& gen5 = files.gen5;
+    const QString& gen3 = files.gen3;
 
     const QString period[] = {QStringLiteral("--from"), QStringLiteral("20/11/2023"), QStringLiteral("--to"),
                               QStringLiteral("23/11/2023")};

@@ -34,6 +34,20 @@ struct ControlChange {
     bool operator==(const ControlChange&) const = default;
 };
 
+// A change that only shows or hides a control, and one that only moves its top.
+inline ControlChange visibilityChange(const QString& name, bool visible) {
+    ControlChange change;
+    change.name = name;
+    change.visible = visible;
+    return change;
+}
+inline ControlChange topChange(const QString& name, int top) {
+    ControlChange change;
+    change.name = name;
+    change.top = top;
+    return change;
+}
+
 // The last change of that control in the list, or nullopt: the tests and the window read it the same way.
 std::optional<ControlChange> findControl(const std::vector<ControlChange>& changes, const QString& name);
 

@@ -10,19 +10,6 @@ bool canPrintGraph(const Canvas& box, const DataStore& store) {
 }
 
 namespace {
-ControlChange topOf(const QString& name, int top) {
-    ControlChange change;
-    change.name = name;
-    change.top = top;
-    return change;
-}
-ControlChange visibility(const QString& name, bool visible) {
-    ControlChange change;
-    change.name = name;
-    change.visible = visible;
-    return change;
-}
-
 const QString kHeader = QStringLiteral("Label_Entete");
 const QString kDate = QStringLiteral("Label_Date");
 constexpr int kLabelHeight = 300;
@@ -34,10 +21,18 @@ constexpr double kPageLabelPoints = 9;
 GraphPrintLayout graphPrintLayout(GraphId graph) {
     const GraphControlNames n = graphControlNames(graph);
     GraphPrintLayout layout;
-    layout.page = {topOf(n.box, 30),   topOf(n.caption, 8430),           topOf(kHeader, 8880),
-                   topOf(kDate, 9240), visibility(n.printButton, false), visibility(n.zoomButton, false)};
-    layout.screen = {topOf(n.box, 840), topOf(n.caption, 9240),          topOf(kHeader, 60),
-                     topOf(kDate, 420), visibility(n.printButton, true), visibility(n.zoomButton, true)};
+    layout.page = {topChange(n.box, 30),
+                   topChange(n.caption, 8430),
+                   topChange(kHeader, 8880),
+                   topChange(kDate, 9240),
+                   visibilityChange(n.printButton, false),
+                   visibilityChange(n.zoomButton, false)};
+    layout.screen = {topChange(n.box, 840),
+                     topChange(n.caption, 9240),
+                     topChange(kHeader, 60),
+                     topChange(kDate, 420),
+                     visibilityChange(n.printButton, true),
+                     visibilityChange(n.zoomButton, true)};
     layout.backgrounds = {QStringLiteral("frmGraphique_Leq"), kHeader, kDate, n.caption};
     return layout;
 }

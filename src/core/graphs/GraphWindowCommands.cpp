@@ -23,13 +23,6 @@ ButtonPlaces graphButtonPlaces(const Canvas& box, bool enlarged, int graphDays) 
 }
 
 namespace {
-ControlChange shown(const QString& name, bool visible) {
-    ControlChange change;
-    change.name = name;
-    change.visible = visible;
-    return change;
-}
-
 ControlChange boxChange(const QString& name, const BoxGeometry& g) {
     ControlChange change;
     change.name = name;
@@ -65,17 +58,17 @@ void addRestoredLabels(std::vector<ControlChange>& controls, const DataStore& st
     const bool leq1 = generation5 && hasWindow && store.Leq1_Count > 1;
     const bool leq10 = hasWindow && (generation5 ? store.Leq10_Count > 1 : true);
     const ThresholdLabels thresholds = GraphThresholdLabels(store);
-    controls.push_back(shown(C::kAnalyse, true));
-    controls.push_back(shown(C::kMinLeq1, leq1));
-    controls.push_back(shown(C::kMaxLeq1, leq1));
-    controls.push_back(shown(C::kMinLeq10, leq10));
-    controls.push_back(shown(C::kMaxLeq10, leq10));
-    controls.push_back(shown(C::kDayNightHour, thresholds.shown));
-    controls.push_back(shown(C::kNightDayHour, thresholds.shown));
-    controls.push_back(shown(C::kDayLevel, thresholds.shown));
-    controls.push_back(shown(C::kNightLevel, thresholds.shown));
-    controls.push_back(shown(C::kDayWindowLevel, thresholds.shown && thresholds.windowShown));
-    controls.push_back(shown(C::kNightWindowLevel, thresholds.shown && thresholds.windowShown));
+    controls.push_back(visibilityChange(C::kAnalyse, true));
+    controls.push_back(visibilityChange(C::kMinLeq1, leq1));
+    controls.push_back(visibilityChange(C::kMaxLeq1, leq1));
+    controls.push_back(visibilityChange(C::kMinLeq10, leq10));
+    controls.push_back(visibilityChange(C::kMaxLeq10, leq10));
+    controls.push_back(visibilityChange(C::kDayNightHour, thresholds.shown));
+    controls.push_back(visibilityChange(C::kNightDayHour, thresholds.shown));
+    controls.push_back(visibilityChange(C::kDayLevel, thresholds.shown));
+    controls.push_back(visibilityChange(C::kNightLevel, thresholds.shown));
+    controls.push_back(visibilityChange(C::kDayWindowLevel, thresholds.shown && thresholds.windowShown));
+    controls.push_back(visibilityChange(C::kNightWindowLevel, thresholds.shown && thresholds.windowShown));
 }
 
 void resizeBox(Canvas& box, const BoxGeometry& g, const BoxResizer& resize) {
@@ -110,8 +103,8 @@ ZoomButtonResult ZoomButtonClick(GraphId graph, Canvas& box, DataStore& store, c
         result.controls.push_back(captionChange(names.caption, 9240, 15195));
         result.controls.push_back(boxChange(names.box, kEnlargedBoxGeometry));
         for (const QString& name : coveredControls(graph))
-            result.controls.push_back(shown(name, false));
-        result.controls.push_back(shown(names.printButton, true));
+            result.controls.push_back(visibilityChange(name, false));
+        result.controls.push_back(visibilityChange(names.printButton, true));
         result.zoomPicture = leq1 ? T::kNoZoomPictureLeq1 : T::kNoZoomPictureLeq10;
         resizeBox(box, kEnlargedBoxGeometry, resize);
         DrawAxesEnlarged(box, store, kBlack);
@@ -134,7 +127,7 @@ ZoomButtonResult ZoomButtonClick(GraphId graph, Canvas& box, DataStore& store, c
         DrawAxesEnlarged(box, store, kBlack);
         result.zoomToolTip = leq1 ? T::kRestoreLeq1 : T::kRestoreLeq10FromZoom;
         placeButtons(result, box, true, store.Graph_Days);
-        result.controls.push_back(shown(names.printButton, true));
+        result.controls.push_back(visibilityChange(names.printButton, true));
         result.curveDrawn = DrawGraphContent(box, store, graph, ContentOrder::LeaveZoom);
         return result;
     }
@@ -143,13 +136,13 @@ ZoomButtonResult ZoomButtonClick(GraphId graph, Canvas& box, DataStore& store, c
     const BoxGeometry normal = normalBoxGeometry(graph);
     result.controls.push_back(captionChange(names.caption, leq1 ? 9240 : 4890, 7485));
     result.controls.push_back(boxChange(names.box, normal));
-    result.controls.push_back(shown(graphControlNames(otherGraph(graph)).caption, true));
+    result.controls.push_back(visibilityChange(graphControlNames(otherGraph(graph)).caption, true));
     addRestoredLabels(result.controls, store);
     for (const QString& name :
          {C::kListCaption3, C::kListCaption4, C::kListLeq1Caption, graphControlNames(otherGraph(graph)).box,
           C::kListLeq10, C::kListLeq1, C::kListEvents, C::kNewGraph})
-        result.controls.push_back(shown(name, true));
-    result.controls.push_back(shown(names.printButton, false));
+        result.controls.push_back(visibilityChange(name, true));
+    result.controls.push_back(visibilityChange(names.printButton, false));
     result.zoomPicture = leq1 ? T::kZoomPictureLeq1 : T::kZoomPictureLeq10;
     result.zoomToolTip = leq1 ? T::kEnlargeLeq1 : T::kEnlargeLeq10;
     resizeBox(box, normal, resize);

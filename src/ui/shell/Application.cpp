@@ -1,13 +1,7 @@
 #include "ui/shell/Application.h"
 
-#include "core/link/PortTable.h"
-#include "core/link/SerialPortProber.h"
-#include "core/platform/QtClock.h"
 #include "ui/files/SaveCommandUi.h"
-#include "ui/link/UiTransferRunner.h"
-#include "ui/shell/FrmMain.h"
 #include "ui/shell/FrmStart.h"
-#include "ui/shell/QtUiServices.h"
 
 #include <QApplication>
 #include <QPointer>
@@ -30,21 +24,21 @@ bool runStartUp(FrmMain& main) {
     return true;
 }
 
+AnalyserWindows::AnalyserWindows()
+    : m_ports(PortTable::detect()), m_prober(m_ports),
+      m_main(ShellServices{m_store, m_ui, m_clock, m_ports, m_prober, m_transfer}) {
+    m_ui.setParentWindow(&m_main);
+    m_transfer.setContext(m_main.context());
+    QObject::connect(&m_main, &FrmMain::saveAsRequested, &m_main,
+                     [this] { runSaveCommand(m_main.context()); });
+}
+
 int runVorlAnalyser(QApplication& app) {
     QApplication::setApplicationName(QStringLiteral("VORL Analyser"));
     QApplication::setApplicationVersion(QStringLiteral(VORL_VERSION));
 
-    DataStore store;
-    QtClock clock;
-    QtUiServices ui;
-    PortTable ports = PortTable::detect();
-    SerialPortProber prober(ports);
-    UiTransferRunner transfer;
-
-    FrmMain main(ShellServices{store, ui, clock, ports, prober, transfer});
-    ui.setParentWindow(&main);
-    transfer.setContext(main.context());
-    QObject::connect(&main, &FrmMain::saveAsRequested, &main, [&main] { runSaveCommand(main.context()); });
+    AnalyserWindows windows;
+    FrmMain& main = windows.main();
 
     // The program ends with its main window, whatever other window is still on screen; until the
     // start-up is over, closing it only ends the start-up.

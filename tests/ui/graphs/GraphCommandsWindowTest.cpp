@@ -1,5 +1,7 @@
 #include "core/graphs/GraphTestSupport.h"
 #include "support/FakeWindowHost.h"
+#include "support/PdfPages.h"
+#include "support/PdfPrinterSource.h"
 #include "ui/graphs/FrmGraphiqueLeq.h"
 #include "ui/tables/TablePrinting.h"
 #include "ui/widgets/GraphPicture.h"
@@ -47,19 +49,6 @@ void fillWindow(DataStore& store) {
     setWindow(store, 9, 3, 2007, 1);
 }
 
-// Prints into a PDF file instead of showing the print dialog.
-class PdfPrinterSource : public PrinterSource {
-public:
-    std::unique_ptr<QPagedPaintDevice> choosePrinter(QWidget*) override {
-        if (cancel) return nullptr;
-        auto writer = std::make_unique<QPdfWriter>(path);
-        writer->setPageSize(QPageSize(QPageSize::A4));
-        return writer;
-    }
-    QString path;
-    bool cancel = false;
-};
-
 struct GraphCommandsTest : ::testing::Test {
     FakeAppContext app;
     frmGraphique_Leq* window = nullptr;
@@ -102,12 +91,6 @@ bool hasArrow(GraphPicture* box, double x, double level) {
     return false;
 }
 
-int pdfPages(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) return -1;
-    return static_cast<int>(
-        QString::fromLatin1(file.readAll()).count(QRegularExpression(QStringLiteral("/Type\\s*/Page(?!s)"))));
-}
 } // namespace
 
 TEST_F(GraphCommandsTest, EnlargeThenRestoreEachGraph) {

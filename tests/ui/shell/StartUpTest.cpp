@@ -96,7 +96,9 @@ TEST(StartUp, SplashShowsItsNamesAndPictures) {
 TEST(StartUp, ClosingTheMainWindowDuringTheSplashEndsTheStartUp) {
     ShellHarness h;
     h.clock.onWait = [&] {
-        if (!h.main->wasClosed()) EXPECT_TRUE(h.main->close()); // a close request is never refused
+        if (!h.main->wasClosed()) {
+            EXPECT_TRUE(h.main->close()); // a close request is never refused
+        }
     };
     EXPECT_FALSE(runStartUp(*h.main));
     EXPECT_TRUE(h.log.isEmpty()); // no port dialog for a program that is ending

@@ -94,7 +94,9 @@ TEST(StatsMenus, OriginalAnalyseEntriesKeepTheirPlacesAndTheNewOnesFollow) {
     for (int i = 0; i < items.size(); ++i) {
         EXPECT_EQ(items[i]->objectName(), QString::fromLatin1(expected[i].name)) << i;
         EXPECT_EQ(items[i]->isSeparator(), expected[i].caption == nullptr) << i;
-        if (expected[i].caption) EXPECT_EQ(items[i]->text(), QString::fromUtf8(expected[i].caption)) << i;
+        if (expected[i].caption) {
+            EXPECT_EQ(items[i]->text(), QString::fromUtf8(expected[i].caption)) << i;
+        }
     }
 }
 

@@ -1,5 +1,6 @@
 #include "TablesUiFixture.h"
 #include "core/tables/TableTestData.h"
+#include "support/PdfPages.h"
 #include "ui/tables/FrmInTableau.h"
 #include "ui/tables/FrmTableauEvenements.h"
 #include "ui/tables/FrmTableauLeq.h"
@@ -43,14 +44,6 @@ QString pdfText(const QString& path) {
     return QString::fromUtf8(process.readAllStandardOutput()).simplified();
 }
 
-int pdfPages(const QString& path) {
-    QProcess process;
-    process.start(QStringLiteral("pdfinfo"), {path});
-    process.waitForFinished(20000);
-    for (const QString& line : QString::fromUtf8(process.readAllStandardOutput()).split(QLatin1Char('\n')))
-        if (line.startsWith(QStringLiteral("Pages:"))) return line.mid(6).trimmed().toInt();
-    return 0;
-}
 } // namespace
 
 struct TableWindowsTest : TablesUiTest {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "support/Fakes.h"
+#include "support/PdfPrinterSource.h"
 #include "ui/shell/AppContext.h"
 #include "ui/tables/TablePrinting.h"
 
@@ -67,22 +68,6 @@ public:
 class FakeTransferRunner : public TransferRunner {
 public:
     void runTransfer(DataStore&) override {}
-};
-
-// Prints into a PDF file instead of showing the print dialog; `cancel` answers as a cancelled dialog.
-class PdfPrinterSource : public PrinterSource {
-public:
-    std::unique_ptr<QPagedPaintDevice> choosePrinter(QWidget*) override {
-        ++requests;
-        if (cancel) return nullptr;
-        auto writer = std::make_unique<QPdfWriter>(path);
-        writer->setPageSize(QPageSize(QPageSize::A4));
-        writer->setPageMargins(QMarginsF(0, 0, 0, 0));
-        return writer;
-    }
-    QString path;
-    bool cancel = false;
-    int requests = 0;
 };
 
 // Everything a window needs, from fakes.
