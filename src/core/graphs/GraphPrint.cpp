@@ -114,6 +114,6 @@ GraphPrintOutcome PrintGraph(GraphId graph, const Canvas& box, const DataStore& 
     }
     // The screen is back by now: the message stands over the window as the user knows it.
     if (!printed)
-        ui.message(MessageIcon::Critical, GraphPrintTexts::kFailedTitle, GraphPrintTexts::kFailedText);
+        ui.message(MessageIcon::Critical, PrintFailureTexts::kTitle, PrintFailureTexts::kGraphText);
     return printed ? GraphPrintOutcome::Printed : GraphPrintOutcome::Failed;
 }

@@ -2,6 +2,7 @@
 
 #include "core/graphs/Canvas.h"
 #include "core/graphs/GraphControls.h"
+#include "core/platform/PrintFailureTexts.h"
 #include "core/platform/UiServices.h"
 #include "core/store/DataStore.h"
 
@@ -66,8 +67,3 @@ enum class GraphPrintOutcome { NotPrintable, Cancelled, Printed, Failed };
 // a printer that is merely slow.
 GraphPrintOutcome PrintGraph(GraphId graph, const Canvas& box, const DataStore& store,
                              GraphPrintTarget& target, UiServices& ui);
-
-namespace GraphPrintTexts {
-inline const QString kFailedTitle = QStringLiteral("Impression");
-inline const QString kFailedText = QStringLiteral("L'impression du graphique a échoué.");
-} // namespace GraphPrintTexts

@@ -242,8 +242,10 @@ void buildRecorded(DataStore& store) {
     // device logs the window state at 07:00 and 22:00) would read the coming half of the day, and the
     // line would show the night threshold all evening and the day threshold all night.
     constexpr int kStartHour = 12;
-    auto beforeHour = [&steps](const Change& change) {
-        return steps.empty() ? kStartHour : int(change.hour);
+    auto levelInForce = [&steps](const ParameterSet& set, int state) {
+        return steps.empty()
+                   ? set.threshold(state, isNightHour(kStartHour, set.dayNightHour, set.nightDayHour))
+                   : steps.back().after;
     };
     for (size_t r = 2; r < changes.size(); ++r) {
         const Change& change = changes[r];
@@ -256,8 +258,7 @@ void buildRecorded(DataStore& store) {
         if (change.kind == Change::ParameterSet) {
             step.hour = change.hour;
             step.minute = change.minute;
-            step.before =
-                set.threshold(state, isNightHour(beforeHour(change), set.dayNightHour, set.nightDayHour));
+            step.before = levelInForce(set, state);
             currentParam = r;
             const ParameterSet next = setOf(currentParam);
             step.after =
@@ -266,8 +267,7 @@ void buildRecorded(DataStore& store) {
             step.hour = change.hour;
             step.minute = change.minute;
             const bool night = isNightHour(change.hour, set.dayNightHour, set.nightDayHour);
-            step.before =
-                set.threshold(state, isNightHour(beforeHour(change), set.dayNightHour, set.nightDayHour));
+            step.before = levelInForce(set, state);
             currentWindow = r;
             step.after = set.threshold(stateOf(currentWindow), night);
         } else {
@@ -275,10 +275,9 @@ void buildRecorded(DataStore& store) {
             ++switches;
             step.hour = toNight ? set.dayNightHour : set.nightDayHour;
             step.minute = 0;
-            step.before = set.threshold(state, !toNight);
+            step.before = steps.empty() ? set.threshold(state, !toNight) : steps.back().after;
             step.after = set.threshold(state, toNight);
         }
-        if (!steps.empty()) step.before = steps.back().after;
         steps.push_back(step);
     }
 

@@ -57,9 +57,3 @@ QList<PrintPage> Leq1TablePages(const LeqTableV5View& view);
 
 // The printout's texts, one "page<TAB>left<TAB>top<TAB>text" line each (the command line shows it).
 QStringList DescribePages(const QList<PrintPage>& pages);
-
-// What a print command says when the printer (or the PDF file) could not take the pages.
-namespace PrintFailureTexts {
-inline const QString kTitle = QStringLiteral("Impression");
-inline const QString kText = QStringLiteral("L'impression a échoué.");
-} // namespace PrintFailureTexts

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/platform/PrintFailureTexts.h"
 #include "core/platform/UiServices.h"
 #include "core/tables/TablePrintLayout.h"
 
