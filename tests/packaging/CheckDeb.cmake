@@ -17,7 +17,9 @@ execute_process(COMMAND dpkg-deb -c ${debs} OUTPUT_VARIABLE listing RESULT_VARIA
 foreach(path "./usr/bin/vorl-analyser -> ../lib/vorl-analyser/vorl-analyser" "./usr/bin/vorl-cli"
              "./usr/lib/vorl-analyser/vorl-analyser" "./usr/lib/vorl-analyser/Images/Logo Vorl.bmp"
              "./usr/share/applications/vorl-analyser.desktop"
-             "./usr/share/icons/hicolor/128x128/apps/vorl-analyser.png")
+             "./usr/share/icons/hicolor/128x128/apps/vorl-analyser.png"
+             "./usr/share/doc/vorl-analyser/copyright" "./usr/share/doc/vorl-analyser/changelog.gz"
+             "./usr/share/man/man1/vorl-analyser.1.gz" "./usr/share/man/man1/vorl-cli.1.gz")
     string(FIND "${listing}" "${path}" at)
     if(at LESS 0)
         message(FATAL_ERROR "the package lacks ${path}:\n${listing}")
@@ -25,11 +27,25 @@ foreach(path "./usr/bin/vorl-analyser -> ../lib/vorl-analyser/vorl-analyser" "./
 endforeach()
 
 execute_process(COMMAND dpkg-deb -f ${debs} Depends OUTPUT_VARIABLE depends)
-foreach(dependency libqt6widgets6 libqt6serialport6 libqt6printsupport6 qt6-qpa-plugins libc6)
+foreach(dependency libqt6widgets6 libqt6serialport6 libqt6printsupport6 qt6-qpa-plugins libc6
+                   qt6-translations-l10n libqt6sql6-sqlite libqt6sql6-psql)
     string(FIND "${depends}" "${dependency}" at)
     if(at LESS 0)
         message(FATAL_ERROR "the package does not depend on ${dependency}: ${depends}")
     endif()
 endforeach()
+
+# Debian's own package checker, where the machine has it: any error fails the check.
+find_program(LINTIAN lintian)
+if(LINTIAN)
+    execute_process(COMMAND ${LINTIAN} --fail-on error --tag-display-limit 0 ${debs}
+                    RESULT_VARIABLE status OUTPUT_VARIABLE report ERROR_VARIABLE report)
+    message(STATUS "lintian:\n${report}")
+    if(NOT status EQUAL 0)
+        message(FATAL_ERROR "lintian reports errors")
+    endif()
+else()
+    message(STATUS "lintian is not installed: the package's Debian checks were skipped")
+endif()
 file(REMOVE_RECURSE ${WORK_DIR})
 message(STATUS "package ok")

@@ -2,6 +2,7 @@
 
 #include "ui/files/SaveCommandUi.h"
 #include "ui/shell/FrmStart.h"
+#include "ui/shell/QtTranslations.h"
 
 #include <QApplication>
 #include <QPointer>
@@ -36,6 +37,7 @@ AnalyserWindows::AnalyserWindows()
 int runVorlAnalyser(QApplication& app) {
     QApplication::setApplicationName(QStringLiteral("VORL Analyser"));
     QApplication::setApplicationVersion(QStringLiteral(VORL_VERSION));
+    installQtFrenchTranslations(app);
 
     AnalyserWindows windows;
     FrmMain& main = windows.main();

@@ -1,11 +1,14 @@
 #include "ui/shell/QtUiServices.h"
+#include "ui/shell/QtTranslations.h"
 #include "ui/widgets/Pictures.h"
 
 #include <QApplication>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <QTranslator>
 #include <gtest/gtest.h>
 
 TEST(QtUiServices, FileFiltersAreTranslatedToQtsForm) {
@@ -107,4 +110,18 @@ TEST(QtUiServices, SaveDialogGivesTheNameTheWriterWillUse) {
                   c.chosen)
             << c.typed.toStdString();
     }
+}
+
+TEST(QtUiServices, StandardDialogButtonsSpeakFrench) {
+    ASSERT_TRUE(installQtFrenchTranslations(*QCoreApplication::instance()));
+    QMessageBox box(QMessageBox::Question, QStringLiteral("t"), QStringLiteral("x"),
+                    QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+    const QString cancel = box.button(QMessageBox::Cancel)->text();
+    QString yes = box.button(QMessageBox::Yes)->text();
+    for (QTranslator* translator : QCoreApplication::instance()->findChildren<QTranslator*>()) {
+        QCoreApplication::removeTranslator(translator);
+        delete translator;
+    }
+    EXPECT_EQ(cancel, QStringLiteral("Annuler"));
+    EXPECT_EQ(yes.remove(QLatin1Char('&')), QStringLiteral("Oui"));
 }
