@@ -32,3 +32,12 @@ function(vorl_precompile target kind)
     endif()
     target_precompile_headers(${target} PRIVATE ${headers})
 endfunction()
+
+# A unity build compiles several test files as one, so gtest's and Qt's headers are parsed once per
+# batch; the test files are most of the code and most of the build time.
+option(VORL_UNITY "Compile the test files in batches (unity build)" ON)
+function(vorl_unity target)
+    if(VORL_UNITY)
+        set_target_properties(${target} PROPERTIES UNITY_BUILD ON UNITY_BUILD_BATCH_SIZE 6)
+    endif()
+endfunction()
