@@ -53,6 +53,9 @@ bool asksForHelp(const QStringList& args) {
 }
 
 int runCommand(const QStringList& args, CliStreams& io) {
+    // "help COMMAND" is "COMMAND --help".
+    if (args.size() == 2 && args.first() == QLatin1String("help"))
+        return runCommand({args.at(1), QStringLiteral("--help")}, io);
     if (args.isEmpty() || args.first() == QLatin1String("--help") || args.first() == QLatin1String("-h") ||
         args.first() == QLatin1String("help")) {
         printHelp(io.out);

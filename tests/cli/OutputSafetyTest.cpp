@@ -74,9 +74,11 @@ TEST(OutputSafety, OnlyRegularFilesAreReplacedAndDashIsStandardOutputForData) {
         ASSERT_TRUE(writeFile(regular, "previous"));
         ASSERT_TRUE(QFile::link(regular, link));
         ASSERT_TRUE(QFile::link(QStringLiteral("/dev/null"), toDevice));
+        const QString dangling = dir.filePath("dangling" + w.suffix);
         ASSERT_EQ(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+        ASSERT_TRUE(QFile::link(dir.filePath(QStringLiteral("nowhere")), dangling));
 
-        for (const QString& refused : {QStringLiteral("/dev/null"), toDevice, fifo, dir.path()}) {
+        for (const QString& refused : {QStringLiteral("/dev/null"), toDevice, fifo, dir.path(), dangling}) {
             const CliRun run = runWriter(w, refused);
             EXPECT_EQ(run.status, 2) << refused.toStdString() << ": " << run.err.toStdString();
             EXPECT_TRUE(run.err.startsWith("vorl-cli " + w.args.first() + ": ")) << run.err.toStdString();

@@ -3,12 +3,9 @@
 
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <QTemporaryDir>
-#include <functional>
 #include <gtest/gtest.h>
 #include <optional>
-#include <sys/stat.h>
 
 namespace {
 QByteArray contentOf(const QString& path) {
@@ -21,62 +18,6 @@ bool writeFile(const QString& path, const QByteArray& content) {
     return file.open(QIODevice::WriteOnly) && file.write(content) == content.size();
 }
 } // namespace
-
-TEST(OutputTarget, OnlyRegularFilesOrNewNamesMayBeReplaced) {
-    QTemporaryDir dir;
-    const QString regular = dir.filePath(QStringLiteral("regular"));
-    ASSERT_TRUE(writeFile(regular, "old"));
-    struct Case {
-        const char* name;
-        std::function<QString()> make; // returns the path to check
-        bool accepted;
-    };
-    const Case cases[] = {
-        {"new name", [&] { return dir.filePath(QStringLiteral("new.pdf")); }, true},
-        {"regular file", [&] { return regular; }, true},
-        {"link to a regular file",
-         [&] {
-             const QString link = dir.filePath(QStringLiteral("to-regular"));
-             QFile::link(regular, link);
-             return link;
-         },
-         true},
-        {"device", [] { return QStringLiteral("/dev/null"); }, false},
-        {"link to a device",
-         [&] {
-             const QString link = dir.filePath(QStringLiteral("to-null.png"));
-             QFile::link(QStringLiteral("/dev/null"), link);
-             return link;
-         },
-         false},
-        {"pipe",
-         [&] {
-             const QString fifo = dir.filePath(QStringLiteral("fifo"));
-             mkfifo(QFile::encodeName(fifo).constData(), 0600);
-             return fifo;
-         },
-         false},
-        {"folder", [&] { return dir.path(); }, false},
-        {"link to nothing",
-         [&] {
-             const QString link = dir.filePath(QStringLiteral("dangling"));
-             QFile::link(dir.filePath(QStringLiteral("nowhere")), link);
-             return link;
-         },
-         false},
-    };
-    for (const Case& c : cases) {
-        const QString path = c.make();
-        EXPECT_EQ(outputTargetProblem(path).isEmpty(), c.accepted) << c.name;
-        if (c.accepted) continue;
-        // Refused targets stay what they were.
-        const QFileInfo before(path);
-        QString error;
-        EXPECT_FALSE(writeThroughTemporaryFile(path, "data", error)) << c.name;
-        EXPECT_TRUE(error.contains(path)) << c.name;
-        EXPECT_EQ(QFileInfo(path).isFile(), before.isFile()) << c.name;
-    }
-}
 
 TEST(OutputTarget, FailedWriteKeepsThePreviousFileAndSaysWhy) {
     QTemporaryDir dir;
