@@ -24,3 +24,7 @@ const std::vector<CliCommand>& cliCommands();
 // Runs vorl-cli with its whole argument list (program name first); returns the exit status.
 int runCli(const QStringList& arguments);
 int runCli(const QStringList& arguments, CliStreams& io);
+
+// Flushes standard output and tells whether everything written to it arrived; false with the reason
+// when it did not (a full disk, a closed pipe).
+bool standardOutputWritten(CliStreams& io, QString& reason);

@@ -1,6 +1,7 @@
 #include "cli/FileCommands.h"
 #include "cli/ConsoleShell.h"
 
+#include "cli/CliOutput.h"
 #include "cli/ConsoleUiServices.h"
 #include "core/files/SaveFile.h"
 #include "core/store/Labels.h"
@@ -60,10 +61,12 @@ int runGenerate(const QStringList& args, CliStreams& io) {
         return kUsageError;
     }
 
+    const QString out = options.value(QStringLiteral("out"));
+    if (!checkOutputTarget(QStringLiteral("generate"), out, StandardOutput::Refused, io)) return kUsageError;
+
     io.err << "generating " << gen.days << " days of generation-" << gen.generation << " data\n";
     auto store = std::make_unique<DataStore>();
     GenerateIntoStore(*store, gen);
-    const QString out = options.value(QStringLiteral("out"));
     QString error;
     if (!WriteSaveFile(*store, out, gen.generation, gen.generation == 3 ? 4096 : 8192, {}, &error)) {
         io.err << "vorl-cli generate: cannot write " << out << ": " << error << '\n';

@@ -25,7 +25,7 @@ int runTemplate(const QStringList& args, CliStreams& io) {
     DataStore store;
     ConsoleUiServices ui(io.out);
     ConsoleShell shell;
-    io.err << "Lecture de " << args.first() << '\n';
+    io.err << "reading " << args.first() << '\n';
     if (!LoadSaveFile(store, args.first(), ui, shell)) {
         if (ui.messageCount() == 0) io.err << "vorl-cli template: cannot read " << args.first() << '\n';
         return 1;
@@ -34,43 +34,45 @@ int runTemplate(const QStringList& args, CliStreams& io) {
 }
 } // namespace
 
-std::optional<TemplateRequest> parseTemplateRequest(const QStringList& args, QTextStream& err) {
+std::optional<TemplateRequest> parseTemplateRequest(const QStringList& args, QTextStream& err,
+                                                    const QString& command) {
+    const QString prefix = QStringLiteral("vorl-cli %1: ").arg(command);
     TemplateRequest request;
     bool haveStart = false;
     for (qsizetype i = 0; i < args.size(); ++i) {
         const QString& option = args[i];
         if (i + 1 >= args.size()) {
-            err << "vorl-cli template: " << option << " needs a value\n";
+            err << prefix << option << " needs a value\n";
             return std::nullopt;
         }
         const QString& value = args[++i];
         if (option == QLatin1String("--start")) {
             request.start = QDate::fromString(value, QStringLiteral("dd/MM/yyyy"));
             if (!request.start.isValid()) {
-                err << "vorl-cli template: --start wants a day as DD/MM/YYYY, not '" << value << "'\n";
+                err << prefix << "--start wants a day as DD/MM/YYYY, not '" << value << "'\n";
                 return std::nullopt;
             }
             haveStart = true;
         } else if (option == QLatin1String("--days")) {
             request.days = value.toInt();
             if (request.days != 1 && request.days != 3 && request.days != 7) {
-                err << "vorl-cli template: --days is 1, 3 or 7\n";
+                err << prefix << "--days is 1, 3 or 7\n";
                 return std::nullopt;
             }
         } else if (option == QLatin1String("--thresholds")) {
             const QStringList parts = value.split(QLatin1Char(','));
             if (parts.size() != 4) {
-                err << "vorl-cli template: --thresholds wants DAY,NIGHT,JN,NJ\n";
+                err << prefix << "--thresholds wants DAY,NIGHT,JN,NJ\n";
                 return std::nullopt;
             }
             request.thresholds = std::array<QString, 4>{parts[0], parts[1], parts[2], parts[3]};
         } else {
-            err << "vorl-cli template: unknown option " << option << '\n';
+            err << prefix << "unknown option " << option << '\n';
             return std::nullopt;
         }
     }
     if (!haveStart) {
-        err << "vorl-cli template: --start DD/MM/YYYY is needed\n";
+        err << prefix << "--start DD/MM/YYYY is needed\n";
         return std::nullopt;
     }
     return request;

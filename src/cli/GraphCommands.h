@@ -16,9 +16,11 @@ struct TemplateRequest {
     std::optional<std::array<QString, 4>> thresholds; // day, night, day->night hour, night->day hour
 };
 
-// Reads "template" arguments after the file name; nullopt (with the reason on standard error) when
-// they make no request.
-std::optional<TemplateRequest> parseTemplateRequest(const QStringList& args, QTextStream& err);
+// Reads the window arguments after the file name (of "template", or of `command` when another command
+// takes them too); nullopt (with the reason on standard error, naming the command) when they make no
+// request.
+std::optional<TemplateRequest> parseTemplateRequest(const QStringList& args, QTextStream& err,
+                                                    const QString& command = QStringLiteral("template"));
 
 // Builds the threshold template of the window for the data in the store, as the graph window does,
 // and prints one line per step: "DD/MM/YYYY HH:MM BEFORE AFTER". Exit status 0 when a template was built.

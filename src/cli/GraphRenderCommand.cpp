@@ -1,6 +1,7 @@
 #include "cli/GraphRenderCommand.h"
 #include "cli/ConsoleShell.h"
 
+#include "cli/CliOutput.h"
 #include "cli/ConsoleUiServices.h"
 #include "cli/GraphCommands.h"
 #include "core/files/SaveFile.h"
@@ -56,7 +57,7 @@ int writeEnlarged(DataStore& store, const GraphWindowView& view, const EnlargedR
         io.err << "vorl-cli graph: " << error << '\n';
         return 1;
     }
-    io.err << "Graphique écrit dans " << out << '\n';
+    io.err << "graph written to " << out << '\n';
     return 0;
 }
 
@@ -128,13 +129,14 @@ int runGraph(const QStringList& args, CliStreams& io) {
         }
         if (!enlarged.graph) enlarged.graph = GraphId::Leq10;
     }
-    const auto request = parseTemplateRequest(windowArgs, io.err);
+    if (!checkOutputTarget(QStringLiteral("graph"), out, StandardOutput::Refused, io)) return 2;
+    const auto request = parseTemplateRequest(windowArgs, io.err, QStringLiteral("graph"));
     if (!request) return 2;
 
     DataStore store;
     ConsoleUiServices ui(io.out);
     ConsoleShell shell;
-    io.err << "Lecture de " << args.first() << '\n';
+    io.err << "reading " << args.first() << '\n';
     io.err.flush();
     if (!LoadSaveFile(store, args.first(), ui, shell)) {
         if (ui.messageCount() == 0) io.err << "vorl-cli graph: cannot read " << args.first() << '\n';
@@ -165,7 +167,7 @@ int runGraph(const QStringList& args, CliStreams& io) {
         io.err << "vorl-cli graph: " << error << '\n';
         return 1;
     }
-    io.err << "Graphique écrit dans " << out << '\n';
+    io.err << "graph written to " << out << '\n';
     // An empty window still gives its (blank) picture, but there was nothing to draw.
     return view.hasRecords ? 0 : 1;
 }

@@ -1,6 +1,7 @@
 #include "cli/StatsCommands.h"
 #include "cli/ConsoleShell.h"
 
+#include "cli/CliOutput.h"
 #include "cli/ConsoleUiServices.h"
 #include "core/files/SaveFile.h"
 #include "core/stats/StatsReport.h"
@@ -44,9 +45,14 @@ bool parseArgs(const QStringList& args, const QStringList& known, QString& file,
     return true;
 }
 
-std::unique_ptr<DataStore> loadStore(const QString& path, CliStreams& io) {
+// Where the program's message boxes go: standard error when standard output carries data.
+QTextStream& messageStream(OutputFormat format, CliStreams& io) {
+    return format == OutputFormat::Text ? io.out : io.err;
+}
+
+std::unique_ptr<DataStore> loadStore(const QString& path, OutputFormat format, CliStreams& io) {
     auto store = std::make_unique<DataStore>();
-    ConsoleUiServices ui(io.out);
+    ConsoleUiServices ui(messageStream(format, io));
     ConsoleShell shell;
     if (LoadSaveFile(*store, path, ui, shell)) return store;
     if (ui.messageCount() == 0) io.err << "vorl-cli: cannot read " << path << '\n';
@@ -68,12 +74,13 @@ QString serialLine(const DataStore& store) {
 }
 
 int runStats(const QStringList& args, CliStreams& io) {
-    const QString usage = QStringLiteral("usage: stats FILE --from DD/MM/YYYY --to DD/MM/YYYY "
-                                         "[--thresholds DAY,NIGHT,JN,NJ] [--format text|csv|json]");
+    const QString usage =
+        QStringLiteral("usage: stats FILE --from DD/MM/YYYY --to DD/MM/YYYY "
+                       "[--thresholds DAY,NIGHT,JN,NJ] [--format text|csv|json] [--out FILE]");
     QString file;
     QMap<QString, QString> options;
-    if (!parseArgs(args, {"from", "to", "thresholds", "format"}, file, options, QStringLiteral("stats"),
-                   io) ||
+    if (!parseArgs(args, {"from", "to", "thresholds", "format", "out"}, file, options,
+                   QStringLiteral("stats"), io) ||
         !options.contains(QStringLiteral("from")) || !options.contains(QStringLiteral("to"))) {
         io.err << "vorl-cli stats: " << usage << '\n';
         return kUsageError;
@@ -97,17 +104,22 @@ int runStats(const QStringList& args, CliStreams& io) {
         io.err << "vorl-cli stats: --format is text, csv or json\n";
         return kUsageError;
     }
-    const auto store = loadStore(file, io);
+    const QString out = options.value(QStringLiteral("out"));
+    if (!out.isEmpty() && !checkOutputTarget(QStringLiteral("stats"), out, StandardOutput::Allowed, io))
+        return kUsageError;
+    const auto store = loadStore(file, *format, io);
     if (!store) return 1;
-    return printStats(*store, from, to, thresholds, *format, io);
+    return printStats(*store, from, to, thresholds, *format, out, io);
 }
 
 int runExport(const QStringList& args, CliStreams& io) {
-    const QString usage = QStringLiteral("usage: export FILE --what levels|events|params "
-                                         "[--from DD/MM/YYYY --to DD/MM/YYYY] --format csv|json");
+    const QString usage =
+        QStringLiteral("usage: export FILE --what levels|events|params "
+                       "[--from DD/MM/YYYY --to DD/MM/YYYY] --format csv|json [--out FILE]");
     QString file;
     QMap<QString, QString> options;
-    if (!parseArgs(args, {"what", "from", "to", "format"}, file, options, QStringLiteral("export"), io) ||
+    if (!parseArgs(args, {"what", "from", "to", "format", "out"}, file, options, QStringLiteral("export"),
+                   io) ||
         !options.contains(QStringLiteral("what")) || !options.contains(QStringLiteral("format"))) {
         io.err << "vorl-cli export: " << usage << '\n';
         return kUsageError;
@@ -131,11 +143,17 @@ int runExport(const QStringList& args, CliStreams& io) {
         }
         (QLatin1String(name) == QLatin1String("from") ? period.from : period.to) = day;
     }
-    const auto store = loadStore(file, io);
+    const QString out = options.value(QStringLiteral("out"));
+    if (!out.isEmpty() && !checkOutputTarget(QStringLiteral("export"), out, StandardOutput::Allowed, io))
+        return kUsageError;
+    const auto store = loadStore(file, *format, io);
     if (!store) return 1;
+    // A start after the end is refused as the period dialog refuses it.
+    ConsoleUiServices ui(io.err);
+    if (period.from.isValid() && period.to.isValid() && !CheckPeriod(period.from, period.to, ui)) return 1;
     const ExportTable table = BuildExport(*store, whats.value(what), period);
-    io.out.flush();
-    io.out << QString::fromUtf8(*format == OutputFormat::Csv ? ToCsv(table) : ToJson(table).toJson());
+    const QByteArray data = *format == OutputFormat::Csv ? ToCsv(table) : ToJson(table).toJson();
+    if (const int status = writeData(QStringLiteral("export"), out, data, io)) return status;
     io.err << table.rows.size() << " row(s)\n";
     return 0;
 }
@@ -155,36 +173,39 @@ std::optional<TypedThresholds> ParseThresholds(const QString& text) {
 }
 
 int printStats(const DataStore& store, const QDate& from, const QDate& to,
-               const std::optional<TypedThresholds>& thresholds, OutputFormat format, CliStreams& io) {
-    ConsoleUiServices ui(io.out);
+               const std::optional<TypedThresholds>& thresholds, OutputFormat format, const QString& out,
+               CliStreams& io) {
+    ConsoleUiServices ui(messageStream(format, io));
     if (!CheckPeriod(from, to, ui)) return 1;
     const PeriodStats stats = ComputePeriodStats(store, from, to, thresholds);
+    QByteArray data;
     switch (format) {
     case OutputFormat::Text:
         for (const QString& line : StatsTextLines(stats, serialLine(store)))
-            io.out << line << '\n';
+            data += line.toUtf8() + '\n';
         break;
     case OutputFormat::Csv:
-        io.out << QString::fromUtf8(ToCsv(StatsExport(stats)));
+        data = ToCsv(StatsExport(stats));
         break;
     case OutputFormat::Json:
-        io.out << QString::fromUtf8(StatsJson(stats).toJson());
+        data = StatsJson(stats).toJson();
         break;
     }
-    return 0;
+    return writeData(QStringLiteral("stats"), out, data, io);
 }
 
 std::vector<CliCommand> statsCommands() {
     return {
         {QStringLiteral("stats"),
          QStringLiteral("FILE --from DD/MM/YYYY --to DD/MM/YYYY [--thresholds DAY,NIGHT,JN,NJ] "
-                        "[--format text|csv|json]"),
+                        "[--format text|csv|json] [--out FILE]"),
          QStringLiteral("level statistics of a period: averages, extremes, L10/L50/L90, minutes above "
                         "the threshold, per day and night"),
          runStats},
         {QStringLiteral("export"),
          QStringLiteral(
-             "FILE --what levels|events|params [--from DD/MM/YYYY --to DD/MM/YYYY] --format csv|json"),
+             "FILE --what levels|events|params [--from DD/MM/YYYY --to DD/MM/YYYY] --format csv|json "
+             "[--out FILE]"),
          QStringLiteral("the levels, events or parameters of a save file as CSV or JSON"), runExport},
     };
 }

@@ -1,6 +1,7 @@
 #include "cli/TableCommands.h"
 #include "cli/ConsoleShell.h"
 
+#include "cli/CliOutput.h"
 #include "cli/ConsoleUiServices.h"
 #include "core/files/SaveFile.h"
 #include "core/store/Labels.h"
@@ -10,9 +11,8 @@
 #include "core/tables/TablePrintLayout.h"
 #include "core/tables/TableViews.h"
 #include "paint/FormPainter.h"
+#include "paint/OutputFiles.h"
 #include "ui/tables/TablePagePainter.h"
-
-#include <QPdfWriter>
 
 namespace {
 void printLines(const QStringList& lines, CliStreams& io) {
@@ -98,6 +98,9 @@ int runPrint(const QStringList& arguments, CliStreams& io) {
         !takeOption(args, QStringLiteral("--pdf"), pdfPath) ||
         !takeOption(args, QStringLiteral("--change"), changeText) || args.isEmpty())
         return printUsage(io);
+    if (!pdfPath.isEmpty() &&
+        !checkOutputTarget(QStringLiteral("print"), pdfPath, StandardOutput::Refused, io))
+        return 2;
 
     if (args[0] == QLatin1String("params")) {
         std::optional<int> change;
@@ -184,12 +187,18 @@ namespace {
 // A printout painted by `paint` into a PDF file of A4 pages without margins, as the print buttons
 // send it to a printer.
 template <class Paint> int writePdf(const QString& pdfPath, qsizetype pages, CliStreams& io, Paint paint) {
-    QPdfWriter pdf(pdfPath);
-    pdf.setPageSize(QPageSize(QPageSize::A4));
-    pdf.setPageMargins(QMarginsF(0, 0, 0, 0));
-    pdf.setCreator(QStringLiteral("VORL Analyser"));
-    if (!paint(pdf)) {
-        io.err << "vorl-cli print: cannot write " << pdfPath << '\n';
+    QString error;
+    const bool written = writePdfFile(
+        pdfPath,
+        [&paint](QPdfWriter& pdf) {
+            pdf.setPageSize(QPageSize(QPageSize::A4));
+            pdf.setPageMargins(QMarginsF(0, 0, 0, 0));
+            pdf.setCreator(QStringLiteral("VORL Analyser"));
+            return paint(pdf);
+        },
+        error);
+    if (!written) {
+        io.err << "vorl-cli print: " << error << '\n';
         return 1;
     }
     io.err << pages << " page(s) written to " << pdfPath << '\n';

@@ -3,6 +3,7 @@
 #include "core/graphs/GraphPrint.h"
 #include "core/graphs/GraphWindow.h"
 #include "paint/GraphOverlay.h"
+#include "paint/OutputFiles.h"
 #include "paint/PainterCanvas.h"
 #include "paint/Twips.h"
 
@@ -68,24 +69,23 @@ bool WriteEnlargedGraph(GraphId graph, DataStore& store, const std::optional<Zoo
     const QString suffix = QFileInfo(fileName).suffix().toLower();
     if (suffix == QLatin1String("png")) {
         // Twice the screen's pixels, as the two-graph picture.
-        if (RenderEnlargedGraph(graph, store, zoom, 2.0).save(fileName, "PNG")) return true;
-        error = QStringLiteral("cannot write %1").arg(fileName);
-        return false;
+        return writePngFile(RenderEnlargedGraph(graph, store, zoom, 2.0), fileName, error);
     }
     if (suffix == QLatin1String("pdf")) {
-        QPdfWriter writer(fileName);
-        writer.setPageSize(
-            QPageSize(QSizeF(kEnlargedBoxWidth / 20.0, kEnlargedBoxHeight / 20.0), QPageSize::Point));
-        writer.setPageMargins(QMarginsF(0, 0, 0, 0));
-        writer.setResolution(1440);
-        QPainter painter;
-        if (!painter.begin(&writer)) {
-            error = QStringLiteral("cannot write %1").arg(fileName);
-            return false;
-        }
-        PaintEnlargedGraph(painter, QRectF(0, 0, kEnlargedBoxWidth, kEnlargedBoxHeight), graph, store, zoom);
-        painter.end();
-        return true;
+        return writePdfFile(
+            fileName,
+            [&](QPdfWriter& writer) {
+                writer.setPageSize(
+                    QPageSize(QSizeF(kEnlargedBoxWidth / 20.0, kEnlargedBoxHeight / 20.0), QPageSize::Point));
+                writer.setPageMargins(QMarginsF(0, 0, 0, 0));
+                writer.setResolution(1440);
+                QPainter painter;
+                if (!painter.begin(&writer)) return false;
+                PaintEnlargedGraph(painter, QRectF(0, 0, kEnlargedBoxWidth, kEnlargedBoxHeight), graph, store,
+                                   zoom);
+                return painter.end();
+            },
+            error);
     }
     error = QStringLiteral("the output must end in .png or .pdf");
     return false;
@@ -134,15 +134,15 @@ bool WriteGraphPage(GraphId graph, DataStore& store, const QString& header, cons
         error = QStringLiteral("the printed page is written as .pdf");
         return false;
     }
-    QPdfWriter writer(fileName);
-    writer.setPageSize(QPageSize(QPageSize::A4));
-    // The page is wider than high: landscape gives it the most room on the sheet.
-    writer.setPageOrientation(QPageLayout::Landscape);
-    writer.setPageMargins(QMarginsF(10, 10, 10, 10), QPageLayout::Millimeter);
-    writer.setTitle(GraphWindowTexts::kCaption);
-    if (!PrintGraphPage(writer, graph, store, header, date)) {
-        error = QStringLiteral("cannot write %1").arg(fileName);
-        return false;
-    }
-    return true;
+    return writePdfFile(
+        fileName,
+        [&](QPdfWriter& writer) {
+            writer.setPageSize(QPageSize(QPageSize::A4));
+            // The page is wider than high: landscape gives it the most room on the sheet.
+            writer.setPageOrientation(QPageLayout::Landscape);
+            writer.setPageMargins(QMarginsF(10, 10, 10, 10), QPageLayout::Millimeter);
+            writer.setTitle(GraphWindowTexts::kCaption);
+            return PrintGraphPage(writer, graph, store, header, date);
+        },
+        error);
 }

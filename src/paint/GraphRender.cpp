@@ -2,6 +2,7 @@
 
 #include "core/graphs/GraphLayout.h"
 #include "core/graphs/GraphWindow.h"
+#include "paint/OutputFiles.h"
 #include "paint/PainterCanvas.h"
 #include "paint/Twips.h"
 
@@ -87,26 +88,25 @@ bool WriteGraphBoxes(const DataStore& store, bool hasRecords, const QString& fil
     const QString suffix = QFileInfo(fileName).suffix().toLower();
     if (suffix == QLatin1String("png")) {
         // Twice the screen's pixels: sharp enough to print or to read small labels.
-        if (RenderGraphBoxes(store, hasRecords, 2.0).save(fileName, "PNG")) return true;
-        error = QStringLiteral("cannot write %1").arg(fileName);
-        return false;
+        return writePngFile(RenderGraphBoxes(store, hasRecords, 2.0), fileName, error);
     }
     if (suffix == QLatin1String("pdf")) {
-        const QRectF whole = graphRenderArea();
-        QPdfWriter writer(fileName);
-        // A page the size of the boxes (twips are 1/20 of a point), without margins.
-        writer.setPageSize(QPageSize(QSizeF(whole.width() / 20.0, whole.height() / 20.0), QPageSize::Point));
-        writer.setPageMargins(QMarginsF(0, 0, 0, 0));
-        writer.setResolution(1440);
-        writer.setTitle(GraphWindowTexts::kCaption);
-        QPainter painter;
-        if (!painter.begin(&writer)) {
-            error = QStringLiteral("cannot write %1").arg(fileName);
-            return false;
-        }
-        PaintGraphBoxes(painter, QRectF(QPointF(0, 0), whole.size()), store, hasRecords);
-        painter.end();
-        return true;
+        return writePdfFile(
+            fileName,
+            [&](QPdfWriter& writer) {
+                const QRectF whole = graphRenderArea();
+                // A page the size of the boxes (twips are 1/20 of a point), without margins.
+                writer.setPageSize(
+                    QPageSize(QSizeF(whole.width() / 20.0, whole.height() / 20.0), QPageSize::Point));
+                writer.setPageMargins(QMarginsF(0, 0, 0, 0));
+                writer.setResolution(1440);
+                writer.setTitle(GraphWindowTexts::kCaption);
+                QPainter painter;
+                if (!painter.begin(&writer)) return false;
+                PaintGraphBoxes(painter, QRectF(QPointF(0, 0), whole.size()), store, hasRecords);
+                return painter.end();
+            },
+            error);
     }
     error = QStringLiteral("the output must end in .png or .pdf");
     return false;

@@ -121,10 +121,16 @@ TEST(GraphRenderCommand, WritesPdfAndRefusesBadRequests) {
          {dir.filePath(QStringLiteral("none.qlv")), QStringLiteral("--start"), QStringLiteral("05/03/2009"),
           QStringLiteral("--out"), png},
          1},
+        {"unknown window option",
+         {sample("gen5-3days.qlv"), QStringLiteral("--start"), QStringLiteral("05/03/2009"),
+          QStringLiteral("--colour"), QStringLiteral("red"), QStringLiteral("--out"), png},
+         2},
     };
     for (const Case& c : cases) {
         const GraphRun run = runGraph(c.args);
         EXPECT_EQ(run.status, c.status) << c.name << ": " << run.err.toStdString();
+        // The errors name the command that was run.
+        if (c.status == 2) EXPECT_TRUE(run.err.contains(QStringLiteral("vorl-cli graph: "))) << c.name;
     }
 }
 

@@ -36,8 +36,10 @@ public:
         m_window.setBackgrounds(controls, color);
     }
     bool printPage() override {
-        return m_printer && PrintGraphPage(*m_printer, m_graph, m_window.m_ctx.store,
-                                           m_window.m_header->text(), m_window.m_date->text());
+        return m_printer &&
+               PrintGraphPage(*m_printer, m_graph, m_window.m_ctx.store, m_window.m_header->text(),
+                              m_window.m_date->text()) &&
+               printedFileComplete(*m_printer);
     }
 
 private:

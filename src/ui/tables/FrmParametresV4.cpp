@@ -108,7 +108,7 @@ void frmParametres_v4::setBackground(const QColor& colour) {
 void frmParametres_v4::cmdPrint() {
     std::unique_ptr<QPagedPaintDevice> printer = printerSource().choosePrinter(this);
     if (!printer) return;
-    if (!printForm(*printer, form())) reportPrintFailure(m_ctx.ui);
+    if (!printForm(*printer, form()) || !printedFileComplete(*printer)) reportPrintFailure(m_ctx.ui);
 }
 
 void frmParametres_v4::closeEvent(QCloseEvent* event) {

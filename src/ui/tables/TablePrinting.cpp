@@ -1,5 +1,6 @@
 #include "ui/tables/TablePrinting.h"
 
+#include "core/files/OutputTarget.h"
 #include "ui/tables/TablePagePainter.h"
 
 #include <QPrintDialog>
@@ -31,6 +32,14 @@ void setPrinterSource(PrinterSource* source) {
     g_source = source;
 }
 
+bool printedFileComplete(const QPagedPaintDevice& printer) {
+    const auto* filePrinter = dynamic_cast<const QPrinter*>(&printer);
+    if (!filePrinter || filePrinter->outputFormat() != QPrinter::PdfFormat ||
+        filePrinter->outputFileName().isEmpty())
+        return true;
+    return checkWrittenPdf(filePrinter->outputFileName()).isEmpty();
+}
+
 void reportPrintFailure(UiServices& ui) {
     ui.message(MessageIcon::Critical, PrintFailureTexts::kTitle, PrintFailureTexts::kText);
 }
@@ -38,5 +47,5 @@ void reportPrintFailure(UiServices& ui) {
 void printTablePages(QWidget* parent, UiServices& ui, const QList<PrintPage>& pages) {
     std::unique_ptr<QPagedPaintDevice> printer = printerSource().choosePrinter(parent);
     if (!printer) return;
-    if (!paintTablePages(*printer, pages)) reportPrintFailure(ui);
+    if (!paintTablePages(*printer, pages) || !printedFileComplete(*printer)) reportPrintFailure(ui);
 }

@@ -25,5 +25,9 @@ void setPrinterSource(PrinterSource* source);
 // command without a message; a printer that cannot take the pages is reported.
 void printTablePages(QWidget* parent, UiServices& ui, const QList<PrintPage>& pages);
 
+// False when the printer wrote a PDF file ("Print to File") that is missing or incomplete: the PDF
+// writer does not report a full disk itself. True for paper printers and other devices.
+bool printedFileComplete(const QPagedPaintDevice& printer);
+
 // Tells the user that the printer (or the PDF file) could not take the pages.
 void reportPrintFailure(UiServices& ui);

@@ -1,0 +1,29 @@
+#include "cli/CliOutput.h"
+
+#include "core/files/OutputTarget.h"
+
+bool checkOutputTarget(const QString& command, const QString& path, StandardOutput standardOutput,
+                       CliStreams& io) {
+    if (isStandardOutputName(path)) {
+        if (standardOutput == StandardOutput::Allowed) return true;
+        io.err << "vorl-cli " << command << ": this output cannot go to standard output; name a file\n";
+        return false;
+    }
+    const QString problem = outputTargetProblem(path);
+    if (problem.isEmpty()) return true;
+    io.err << "vorl-cli " << command << ": " << problem << '\n';
+    return false;
+}
+
+int writeData(const QString& command, const QString& path, const QByteArray& data, CliStreams& io) {
+    QString error;
+    if (path.isEmpty() || isStandardOutputName(path)) {
+        io.out << QString::fromUtf8(data);
+        if (standardOutputWritten(io, error)) return 0;
+        io.err << "vorl-cli " << command << ": cannot write to standard output: " << error << '\n';
+        return 1;
+    }
+    if (writeThroughTemporaryFile(path, data, error)) return 0;
+    io.err << "vorl-cli " << command << ": " << error << '\n';
+    return 1;
+}
