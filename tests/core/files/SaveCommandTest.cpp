@@ -301,9 +301,9 @@ TEST_F(SaveFixture, AsksBeforeReplacingTheFileReallyWritten) {
         ASSERT_EQ(static_cast<int>(ui.questions.size()), c.questions);
         if (c.questions > 0) {
             EXPECT_TRUE(ui.questions[0].text.contains(QDir::toNativeSeparators(written)));
-            ASSERT_EQ(ui.saveRequests.size(), 2u);
-            EXPECT_EQ(ui.saveRequests[1].first, written);
         }
+        ASSERT_EQ(ui.saveRequests.size(), c.replaced ? 1u : 2u);
+        if (!c.replaced) EXPECT_EQ(ui.saveRequests[1].first, written);
         EXPECT_EQ(QFileInfo(written).size() > 3, c.replaced);
         EXPECT_FALSE(QFile::exists(path(c.typed)) && QString::fromUtf8(c.typed) != c.written);
     }
