@@ -17,7 +17,7 @@ TEST(DialogKeys, ReturnPressesOkAndEscapeCancels) {
         {WindowId::frmData_Type, createFrmDataType, "Option_Last_Data", WindowId::frmInTableau},
         {WindowId::frmData_Type, createFrmDataType, "Cmd_Search", WindowId::frmInTableau},
         {WindowId::frmInTableau, createFrmInTableau, "DTP_Jour_End", WindowId::frmTableau_Leq_V5},
-        {WindowId::frmInGraphique, createFrmInGraphique, "txt_Leq_Jour", WindowId::frmGraphique_Leq},
+        {WindowId::frmInGraphique, createFrmInGraphique, "DTPicker1", WindowId::frmGraphique_Leq},
         {WindowId::frmInGraphique_v5, createFrmInGraphiqueV5, "Option_3_Jours", WindowId::frmGraphique_Leq},
     };
     for (const Case& c : cases) {
@@ -27,6 +27,8 @@ TEST(DialogKeys, ReturnPressesOkAndEscapeCancels) {
             app.store.Requested_View = QStringLiteral("Tableau Leq");
             app.store.Data_Loaded = kTrue;
             app.store.Graph_Days_Text = QStringLiteral("1");
+            app.store.Day_Level_Text = app.store.Night_Level_Text = QStringLiteral("95");
+            app.store.Day_Night_Hour_Text = app.store.Night_Day_Hour_Text = QStringLiteral("7");
             app.windows.factories[c.dialog] = [&] { return c.create(app.ctx); };
             app.windows.open(c.dialog);
             QWidget* focused =
