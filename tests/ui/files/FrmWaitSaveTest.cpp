@@ -93,6 +93,8 @@ TEST(FrmWaitSaveTest, CompletedTextsAndCheckMarkFitTheWindow) {
     app.store.Device_Version = 5;
     auto* window = new FrmWaitSave(app.ctx);
     app.windows.adopt(WindowId::frmWait_Save, window);
+    // The main window frames it at its load size: it must not need to grow at the end.
+    const QSize atLoad = window->size();
     SaveProgress progress(5);
     progress.complete();
     window->showProgress(progress.view());
@@ -104,5 +106,6 @@ TEST(FrmWaitSaveTest, CompletedTextsAndCheckMarkFitTheWindow) {
         EXPECT_LE(label->sizeHint().height(), label->height()) << name;
     }
     EXPECT_FALSE(window->findChild<QLabel*>(QStringLiteral("Picture_Good"))->pixmap().isNull());
+    EXPECT_EQ(window->size(), atLoad);
     window->close();
 }
