@@ -35,9 +35,17 @@ public:
         saveRequests.push_back({fileName, filter});
         return next(saveAnswers);
     }
+    bool question(const QString& title, const QString& text) override {
+        questions.push_back({MessageIcon::Warning, title, text});
+        if (questionAnswers.empty()) return false;
+        const bool yes = questionAnswers.front();
+        questionAnswers.pop_front();
+        return yes;
+    }
     void setBusyCursor(bool busy) override { busyCursor = busy; }
 
-    std::vector<RecordedMessage> messages;
+    std::vector<RecordedMessage> messages, questions;
+    std::deque<bool> questionAnswers; // true = "Oui"; when none is left the answer is "Non"
     std::deque<std::optional<QString>> openAnswers, saveAnswers;
     std::vector<std::pair<QString, QString>> openRequests, saveRequests;
     std::function<void(const RecordedMessage&)> onMessage;

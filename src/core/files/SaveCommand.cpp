@@ -4,6 +4,8 @@
 #include "core/store/Labels.h"
 #include "core/store/Validity.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <array>
 #include <optional>
 
@@ -54,20 +56,34 @@ public:
     Attempt attempt(const QString& defaultName) {
         const std::optional<QString> chosen = askFileName(defaultName);
         if (!chosen) return Attempt::Cancelled;
-        m_path = WithSaveExtension(*chosen);
+        m_path = *chosen;
         return write() ? Attempt::Saved : Attempt::Failed;
     }
     const QString& path() const { return m_path; }
 
 private:
+    // The name that will be written, or nothing when the user cancelled.
     std::optional<QString> askFileName(QString name) {
         for (;;) {
             std::optional<QString> answer = m_env.ui.saveFileName(name, kSaveFileFilter);
-            if (!answer || !answer->isEmpty()) return answer;
-            m_env.ui.message(MessageIcon::Critical, kCannotSaveTitle,
-                             QStringLiteral("Veuillez entrer un nom de sauvegarde SVP !!!"));
-            name.clear();
+            if (!answer) return answer;
+            if (answer->isEmpty()) {
+                m_env.ui.message(MessageIcon::Critical, kCannotSaveTitle,
+                                 QStringLiteral("Veuillez entrer un nom de sauvegarde SVP !!!"));
+                name.clear();
+                continue;
+            }
+            const QString written = WithSaveExtension(*answer);
+            // The file dialog asked about the name typed; a different name on disk is asked about here.
+            if (written == *answer || !QFileInfo::exists(written) || confirmReplace(written)) return written;
+            name = written;
         }
+    }
+
+    bool confirmReplace(const QString& path) {
+        return m_env.ui.question(QStringLiteral("Confirmer l'enregistrement"),
+                                 QStringLiteral("Le fichier \"%1\" existe déjà.\nVoulez-vous le remplacer ?")
+                                     .arg(QDir::toNativeSeparators(path)));
     }
 
     bool write() {
@@ -131,7 +147,10 @@ QString DatedSaveName(const QDate& today) {
 }
 
 QString WithSaveExtension(const QString& path) {
-    return path.endsWith(QLatin1String("qlv")) ? path : path + QStringLiteral(".qlv");
+    const QString extension = QStringLiteral(".qlv");
+    if (path.endsWith(extension)) return path;
+    if (path.endsWith(extension, Qt::CaseInsensitive)) return path.chopped(extension.size()) + extension;
+    return path + extension;
 }
 
 SaveResult SaveDataAs(SaveCommandEnv& env, int generation, int leqRows) {

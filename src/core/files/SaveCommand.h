@@ -45,13 +45,14 @@ SaveLayout SaveLayoutFor(int deviceVersion);
 QString DefaultSaveName(const LeqTable& records, int rows);
 // "Sauvegarde QLV 40 du dd-mm-yyyy", the name offered when the first attempt failed.
 QString DatedSaveName(const QDate& today);
-// The name as written: a name that does not end in "qlv" gets ".qlv", so that the data-source
-// dialog, which only accepts such names, can open the file again.
+// The name as written always ends in ".qlv" in lower case, the only names the data-source dialog
+// opens again: "x.QLV" becomes "x.qlv", any other name gets ".qlv" added ("foo.txt.qlv").
 QString WithSaveExtension(const QString& path);
 
 // The "&Enregistrer Sous ..." command: asks for a file, writes the store with its progress window and
-// keeps the main menus locked meanwhile. A first attempt that fails (no dated record, file not
-// written) is retried once under a name made of today's date.
+// keeps the main menus locked meanwhile. When the name written differs from the one chosen and that
+// file exists, the user is asked before it is replaced ("Non" shows the file dialog again). A first attempt
+// that fails (no dated record, file not written) is retried once under a name made of today's date.
 SaveResult SaveDataAs(SaveCommandEnv& env, int generation, int leqRows);
 inline SaveResult SaveDataAs(SaveCommandEnv& env) {
     const SaveLayout layout = SaveLayoutFor(env.store.Device_Version);

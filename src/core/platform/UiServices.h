@@ -20,6 +20,14 @@ public:
     virtual std::optional<QString> openFileName(const QString& fileName, const QString& filter) = 0;
     virtual std::optional<QString> saveFileName(const QString& fileName, const QString& filter) = 0;
 
+    // A modal question with "Oui" and "Non" buttons; true for "Oui". Where nobody can answer (a
+    // console run), the answer is "Non", so that nothing is replaced without consent.
+    virtual bool question(const QString& title, const QString& text) {
+        (void)title;
+        (void)text;
+        return false;
+    }
+
     // Hourglass cursor during long operations.
     virtual void setBusyCursor(bool busy) = 0;
 };

@@ -1,6 +1,7 @@
 #include "core/stats/ExportFiles.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QSaveFile>
 
 namespace {
@@ -37,6 +38,15 @@ bool RunExportCommand(const DataStore& store, UiServices& ui) {
     }
     const std::optional<QString> chosen = ui.saveFileName(QStringLiteral("QLV40.csv"), kExportFilter);
     if (!chosen || chosen->isEmpty()) return false;
+    // The file dialog only knew the name typed, which is never written itself: the three files that
+    // are written are asked about here.
+    QStringList existing;
+    for (const QString& path : ExportFilePaths(*chosen))
+        if (QFileInfo::exists(path)) existing << QDir::toNativeSeparators(path);
+    if (!existing.isEmpty() &&
+        !ui.question(kExportTitle, kExportReplace + QLatin1Char('\n') + existing.join(QLatin1Char('\n')) +
+                                       QLatin1Char('\n') + kExportReplaceQuestion))
+        return false;
     QString failed;
     ui.setBusyCursor(true);
     const bool written = WriteExportFiles(store, *chosen, &failed);

@@ -1,6 +1,7 @@
 #include "ui/app/FrmDataType.h"
 
 #include "ui/shell/AppContext.h"
+#include "ui/widgets/DialogControls.h"
 
 #include <QCloseEvent>
 #include <QGridLayout>
@@ -92,6 +93,7 @@ FrmDataType::FrmDataType(AppContext& ctx, QWidget* parent) : QWidget(parent), m_
     connect(m_cmdSearch, &QPushButton::clicked, this, &FrmDataType::searchClicked);
     connect(m_cmdOk, &QPushButton::clicked, this, &FrmDataType::okClicked);
     connect(m_cmdAnnuler, &QPushButton::clicked, this, [this] { DialogWindows(m_ctx, this).closeDialog(); });
+    InstallDialogKeys(this, m_cmdOk, m_cmdAnnuler);
 
     const DataSourceLoadState state = DataSourceStateAtLoad(m_ctx.store);
     m_frame1->setTitle(state.frameCaption);
@@ -126,6 +128,8 @@ void FrmDataType::searchClicked() {
     const QString shown = SearchSaveFile(m_ctx.store, m_ctx.ui);
     m_textSaveData->setText(shown);
     m_textSaveData->setToolTip(m_ctx.store.Save_File_Path);
+    // A file just chosen is the data the user means: Ok opens it rather than the data in memory.
+    if (!shown.isEmpty()) selectOption(m_optionNewSave);
 }
 
 DataSourceOption FrmDataType::selectedOption() const {

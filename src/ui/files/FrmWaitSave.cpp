@@ -33,16 +33,16 @@ FrmWaitSave::FrmWaitSave(AppContext& ctx, QWidget* parent) : QWidget(parent), m_
 
     const SaveProgress start(m_ctx.store.Device_Version);
     setWindowTitle(start.view().Label_Save_en_Cours);
-    showProgress(start.view());
 
-    // Sized at load for the texts of the completed save, which are longer than those it opens with,
-    // so that neither they nor the caption are cut when the save ends.
-    int width = 0;
+    // Sized at load for the completed save, whose texts are longer than those it opens with and whose
+    // check mark only then appears, so that neither they, the mark nor the caption are cut at the end.
+    int width = m_pictureGood->sizeHint().width();
     for (const QString& text : {QStringLiteral("Sauvegarde terminée avec succès !!!"),
                                 QStringLiteral("Sauvegarde effectuée à 100%."), windowTitle()})
         width = qMax(width, fontMetrics().horizontalAdvance(text));
     const QMargins margins = layout->contentsMargins();
     resize(width + margins.left() + margins.right() + 120, sizeHint().height());
+    showProgress(start.view());
 }
 
 FrmWaitSave::~FrmWaitSave() {

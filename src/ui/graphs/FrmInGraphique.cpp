@@ -2,8 +2,10 @@
 
 #include "core/graphs/GraphDialog.h"
 #include "core/graphs/GraphPeriod.h"
+#include "core/tables/DataSpan.h"
 #include "ui/shell/AppContext.h"
 #include "ui/tables/TableWidgets.h"
+#include "ui/widgets/DialogControls.h"
 #include "ui/widgets/Twips.h"
 
 #include <QButtonGroup>
@@ -26,6 +28,8 @@ constexpr int kFrameWidth = 7080;
 constexpr int kHalfFrameWidth = 3480;
 constexpr int kBoxLabelWidth = 2100;
 constexpr int kBoxLeft = 2280;
+// Height of the line under the date picker that says where the data in memory lies.
+constexpr int kSpanHeight = 300;
 
 QRadioButton* makeOption(QWidget* parent, const QString& name, const QString& text, int left) {
     auto* option = new QRadioButton(text, parent);
@@ -64,7 +68,7 @@ frmInGraphique::frmInGraphique(AppContext& context, WindowId id, QWidget* parent
 
     auto* dateFrame = new QGroupBox(v3 ? kStartFrameV3 : kStartFrameV5, this);
     dateFrame->setObjectName(QStringLiteral("Frame1"));
-    dateFrame->setGeometry(twipsRect(120, 480, kFrameWidth, 840));
+    dateFrame->setGeometry(twipsRect(120, 480, kFrameWidth, 840 + kSpanHeight));
     const QLocale french(QLocale::French, QLocale::France);
     m_date = new QDateEdit(dateFrame);
     m_date->setObjectName(QStringLiteral("DTPicker1"));
@@ -76,10 +80,15 @@ frmInGraphique::frmInGraphique(AppContext& context, WindowId id, QWidget* parent
     m_date->calendarWidget()->setFirstDayOfWeek(Qt::Monday);
     // The device keeps the year within the century.
     m_date->setDateRange(QDate(2000, 1, 1), QDate(2099, 12, 31));
+    // The picker opens on today, which may hold no record: say where the records are.
+    auto* span =
+        makeLabel(dateFrame, QStringLiteral("Label_Data_Span"), QString(), 120, 750, kFrameWidth - 240, 285);
+    span->setAlignment(Qt::AlignCenter);
+    ShowDataSpan(DataSpanFor(store, store.Requested_View), span, {m_date});
 
     auto* lengthFrame = new QGroupBox(kLengthFrame, this);
     lengthFrame->setObjectName(QStringLiteral("Frame2"));
-    lengthFrame->setGeometry(twipsRect(120, 1440, kFrameWidth, 780));
+    lengthFrame->setGeometry(twipsRect(120, 1440 + kSpanHeight, kFrameWidth, 780));
     m_one = makeOption(lengthFrame, QStringLiteral("Option_1_Jour"), kOneDay, 600);
     m_three = makeOption(lengthFrame, QStringLiteral("Option_3_Jours"), kThreeDays, 2940);
     m_seven = makeOption(lengthFrame, QStringLiteral("Option_7_Jours"), kSevenDays, 5280);
@@ -87,7 +96,7 @@ frmInGraphique::frmInGraphique(AppContext& context, WindowId id, QWidget* parent
     for (QRadioButton* option : {m_one, m_three, m_seven})
         group->addButton(option);
 
-    int top = 2340;
+    int top = 2340 + kSpanHeight;
     if (v3) {
         buildThresholdBoxes(top);
         top += 1860;
@@ -129,6 +138,7 @@ frmInGraphique::frmInGraphique(AppContext& context, WindowId id, QWidget* parent
 
     connect(ok, &QPushButton::clicked, this, &frmInGraphique::cmdOk);
     connect(cancel, &QPushButton::clicked, this, [this] { unloadSelf(this); });
+    InstallDialogKeys(this, ok, cancel);
 }
 
 void frmInGraphique::buildThresholdBoxes(int top) {

@@ -14,6 +14,7 @@ public:
     void message(MessageIcon icon, const QString& title, const QString& text) override;
     std::optional<QString> openFileName(const QString& fileName, const QString& filter) override;
     std::optional<QString> saveFileName(const QString& fileName, const QString& filter) override;
+    bool question(const QString& title, const QString& text) override;
     void setBusyCursor(bool busy) override;
 
     // "Description (*.a)|*.a|Other|*.b;*.c" as the program writes its filters, in the form Qt's

@@ -1,15 +1,16 @@
 #include "ui/tables/FrmInTableau.h"
 
+#include "core/tables/DataSpan.h"
 #include "core/tables/PeriodDialog.h"
 #include "ui/shell/AppContext.h"
 #include "ui/tables/TableWidgets.h"
+#include "ui/widgets/DialogControls.h"
 #include "ui/widgets/Twips.h"
 
 #include <QCalendarWidget>
 #include <QCloseEvent>
 #include <QDateEdit>
 #include <QGroupBox>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QPointer>
 #include <QPushButton>
@@ -53,6 +54,10 @@ frmInTableau::frmInTableau(AppContext& context, QWidget* parent) : QWidget(paren
     makeLabel(frame, QStringLiteral("Label_Date_End"), QStringLiteral("Date de fin :"), 240, 1080, 2000, 285);
     m_start = makeDatePicker(frame, QStringLiteral("DTP_Jour_Start"), 2400, 450);
     m_end = makeDatePicker(frame, QStringLiteral("DTP_Jour_End"), 2400, 1050);
+    // Where the records are: the pickers open on today, which may hold none.
+    auto* span = makeLabel(frame, QStringLiteral("Label_Data_Span"), QString(), 240, 1500, 4680, 285);
+    span->setAlignment(Qt::AlignCenter);
+    ShowDataSpan(DataSpanFor(store, store.Requested_View), span, {m_start, m_end});
     m_ok = new QPushButton(QStringLiteral("Ok"), this);
     m_ok->setObjectName(QStringLiteral("Cmd_Ok"));
     m_ok->setGeometry(twipsRect(1080, 2520, 1335, 435));
@@ -72,6 +77,7 @@ frmInTableau::frmInTableau(AppContext& context, QWidget* parent) : QWidget(paren
     connect(m_end, &QDateEdit::dateChanged, this, &frmInTableau::endChanged);
     connect(m_ok, &QPushButton::clicked, this, &frmInTableau::cmdOk);
     connect(cancel, &QPushButton::clicked, this, [this] { unloadSelf(this); });
+    InstallDialogKeys(this, m_ok, cancel);
 }
 
 void frmInTableau::startChanged() {
@@ -92,15 +98,6 @@ void frmInTableau::cmdOk() {
     QPointer<frmInTableau> self(this);
     if (table) m_ctx.windows.open(*table);
     if (self) unloadSelf(self);
-}
-
-// Enter anywhere in the dialog acts as Ok (the pickers and buttons pass the key on).
-void frmInTableau::keyPressEvent(QKeyEvent* event) {
-    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
-        cmdOk();
-        return;
-    }
-    QWidget::keyPressEvent(event);
 }
 
 void frmInTableau::closeEvent(QCloseEvent* event) {

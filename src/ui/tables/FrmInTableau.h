@@ -14,7 +14,6 @@ public:
     explicit frmInTableau(AppContext& context, QWidget* parent = nullptr);
 
 protected:
-    void keyPressEvent(QKeyEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
 private:

@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -127,7 +128,8 @@ TEST(SaveNames, DatedNameAndExtension) {
 
     const std::pair<const char*, const char*> names[] = {{"/d/a.qlv", "/d/a.qlv"},
                                                          {"/d/a", "/d/a.qlv"},
-                                                         {"/d/a.QLV", "/d/a.QLV.qlv"},
+                                                         {"/d/a.QLV", "/d/a.qlv"},
+                                                         {"/d/aqlv", "/d/aqlv.qlv"},
                                                          {"/d/a.txt", "/d/a.txt.qlv"}};
     for (const auto& [given, written] : names)
         EXPECT_EQ(WithSaveExtension(QString::fromUtf8(given)), QString::fromUtf8(written)) << given;
@@ -264,6 +266,47 @@ TEST_F(SaveFixture, NameWithoutExtensionGetsQlv) {
     EXPECT_EQ(SaveDataAs(env), SaveResult::Saved);
     EXPECT_TRUE(QFile::exists(path("chantier.qlv")));
     EXPECT_FALSE(QFile::exists(path("chantier")));
+}
+
+// The file dialog asks about the name typed; only a different name written is asked about here.
+TEST_F(SaveFixture, AsksBeforeReplacingTheFileReallyWritten) {
+    struct Case {
+        const char* typed;
+        const char* written;
+        bool writtenExists;
+        std::deque<bool> answers;
+        int questions;
+        SaveResult result;
+        bool replaced;
+    } cases[] = {
+        {"foo.txt", "foo.txt.qlv", false, {}, 0, SaveResult::Saved, true},
+        {"x.QLV", "x.qlv", false, {}, 0, SaveResult::Saved, true},
+        {"y.qlv", "y.qlv", true, {}, 0, SaveResult::Saved, true},
+        {"bar.txt", "bar.txt.qlv", true, {true}, 1, SaveResult::Saved, true},
+        {"baz.txt", "baz.txt.qlv", true, {false}, 1, SaveResult::Cancelled, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.typed);
+        const QString written = path(c.written);
+        if (c.writtenExists) {
+            QFile old(written);
+            ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+            old.write("old");
+        }
+        ui.questions.clear();
+        ui.saveRequests.clear();
+        ui.questionAnswers = c.answers;
+        ui.saveAnswers = {path(c.typed), std::nullopt}; // after a "Non" the dialog comes back
+        EXPECT_EQ(SaveDataAs(env), c.result);
+        ASSERT_EQ(static_cast<int>(ui.questions.size()), c.questions);
+        if (c.questions > 0) {
+            EXPECT_TRUE(ui.questions[0].text.contains(QDir::toNativeSeparators(written)));
+        }
+        ASSERT_EQ(ui.saveRequests.size(), c.replaced ? 1u : 2u);
+        if (!c.replaced) EXPECT_EQ(ui.saveRequests[1].first, written);
+        EXPECT_EQ(QFileInfo(written).size() > 3, c.replaced);
+        EXPECT_FALSE(QFile::exists(path(c.typed)) && QString::fromUtf8(c.typed) != c.written);
+    }
 }
 
 TEST_F(SaveFixture, FailedWriteIsRetriedUnderTodaysName) {

@@ -4,6 +4,7 @@
 #include "support/Fakes.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonObject>
 #include <QTemporaryDir>
@@ -174,4 +175,33 @@ TEST(ExportCommand, WritesThreeFilesOrSaysWhy) {
     EXPECT_FALSE(RunExportCommand(store, ui));
     EXPECT_EQ(ui.messages.back().icon, MessageIcon::Critical);
     EXPECT_TRUE(ui.messages.back().text.startsWith(kExportFailed));
+}
+
+TEST(ExportCommand, AsksBeforeReplacingAnyOfTheThreeFiles) {
+    struct Case {
+        int existing; // index in ExportFilePaths, -1 for none
+        bool yes;
+        bool written;
+    } cases[] = {{-1, false, true}, {0, true, true}, {1, false, false}, {2, false, false}};
+    DataStore store = exportStore(5);
+    store.Data_Loaded = kTrue;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.existing);
+        QTemporaryDir dir;
+        const QString chosen = dir.filePath(QStringLiteral("QLV40.csv"));
+        const QStringList paths = ExportFilePaths(chosen);
+        if (c.existing >= 0) {
+            QFile old(paths[c.existing]);
+            ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+        }
+        FakeUiServices ui;
+        ui.saveAnswers.push_back(chosen);
+        ui.questionAnswers.push_back(c.yes);
+
+        EXPECT_EQ(RunExportCommand(store, ui), c.written);
+        ASSERT_EQ(ui.questions.size(), c.existing >= 0 ? 1u : 0u);
+        if (c.existing >= 0) EXPECT_TRUE(ui.questions[0].text.contains(paths[c.existing]));
+        for (int i = 0; i < 3; ++i)
+            EXPECT_EQ(QFileInfo(paths[i]).size() > 0, c.written) << i;
+    }
 }

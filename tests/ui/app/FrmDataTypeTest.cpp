@@ -99,6 +99,26 @@ TEST_F(FrmDataTypeFixture, SearchKeepsOnlyQlvFiles) {
     EXPECT_TRUE(app.store.Save_File_Path.isEmpty());
 }
 
+TEST_F(FrmDataTypeFixture, ChosenFileSelectsSavedData) {
+    struct Case {
+        std::optional<QString> answer;
+        bool saveChecked;
+    } cases[] = {{QStringLiteral("/mesures/site.qlv"), true},
+                 {QStringLiteral("/mesures/site.txt"), false},
+                 {std::nullopt, false}};
+    app.store.Com_Port = 2;
+    app.store.Data_Loaded = kTrue;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.answer.value_or(QStringLiteral("cancelled")).toStdString());
+        QWidget* dialog = open(); // the data in memory is selected
+        app.ui.openAnswers = {c.answer};
+        QTest::mouseClick(control<QPushButton>(dialog, "Cmd_Search"), Qt::LeftButton);
+        EXPECT_EQ(control<QRadioButton>(dialog, "Option_New_Save")->isChecked(), c.saveChecked);
+        EXPECT_EQ(control<QRadioButton>(dialog, "Option_Last_Data")->isChecked(), !c.saveChecked);
+        EXPECT_TRUE(control<QPushButton>(dialog, "Cmd_Ok")->isEnabled());
+    }
+}
+
 TEST_F(FrmDataTypeFixture, EmptyOrUnreadableFileLeavesTheDialogOpen) {
     QTemporaryDir dir;
     QWidget* dialog = open(); // no port, no data: "Données sauvegardées" is selected

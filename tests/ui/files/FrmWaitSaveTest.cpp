@@ -87,20 +87,25 @@ TEST(SaveCommandUiTest, SavesWithTheProgressWindowAndClosesIt) {
     EXPECT_TRUE(app.ui.messages.empty());
 }
 
-// The completed save shows longer texts than the window opens with: none of them may be cut.
-TEST(FrmWaitSaveTest, CompletedTextsFitTheWindow) {
+// The completed save shows longer texts and the check mark: none of them may be cut.
+TEST(FrmWaitSaveTest, CompletedTextsAndCheckMarkFitTheWindow) {
     FakeAppContext app;
     app.store.Device_Version = 5;
     auto* window = new FrmWaitSave(app.ctx);
     app.windows.adopt(WindowId::frmWait_Save, window);
+    // The main window frames it at its load size: it must not need to grow at the end.
+    const QSize atLoad = window->size();
     SaveProgress progress(5);
     progress.complete();
     window->showProgress(progress.view());
     window->show();
     QCoreApplication::processEvents();
-    for (const char* name : {"Label_Patientez", "Label_Progression"}) {
+    for (const char* name : {"Label_Patientez", "Label_Progression", "Picture_Good"}) {
         auto* label = window->findChild<QLabel*>(QString::fromLatin1(name));
         EXPECT_LE(label->sizeHint().width(), label->width()) << name << " " << label->text().toStdString();
+        EXPECT_LE(label->sizeHint().height(), label->height()) << name;
     }
+    EXPECT_FALSE(window->findChild<QLabel*>(QStringLiteral("Picture_Good"))->pixmap().isNull());
+    EXPECT_EQ(window->size(), atLoad);
     window->close();
 }
