@@ -14,6 +14,8 @@
 
 #include <QCoreApplication>
 #include <QEventLoop>
+#include <QFileInfo>
+#include <QSaveFile>
 #include <algorithm>
 #include <map>
 
@@ -157,6 +159,29 @@ int runSimulate(const QStringList& args, CliStreams& io) {
     return 0;
 }
 
+// Whether the save file can be written, asked before the device is woken: a download takes minutes
+// and must not be thrown away at the end. An existing path must be a regular file (a link counts as
+// its target); the file is written through a temporary file beside it, so that is tried here too,
+// without touching the file itself.
+bool checkOutputFile(const QString& path, QString& reason) {
+    const QFileInfo info(path);
+    if (info.isSymLink() && !info.exists()) {
+        reason = QStringLiteral("le lien mène à un fichier qui n'existe pas");
+        return false;
+    }
+    if (info.exists() && !info.isFile()) {
+        reason = QStringLiteral("ce n'est pas un fichier ordinaire");
+        return false;
+    }
+    QSaveFile probe(path);
+    if (!probe.open(QIODevice::WriteOnly)) {
+        reason = probe.errorString();
+        return false;
+    }
+    probe.cancelWriting();
+    return true;
+}
+
 int runTransfer(const QStringList& args, CliStreams& io) {
     QtClock clock;
     return runTransferCommand(args, io, clock);
@@ -165,12 +190,18 @@ int runTransfer(const QStringList& args, CliStreams& io) {
 } // namespace
 
 int runTransferCommand(const QStringList& args, CliStreams& io, Clock& clock) {
-    const Options options = parseOptions(
-        args, {QStringLiteral("--port"), QStringLiteral("--generation"), QStringLiteral("--out")}, {});
+    const Options options = parseOptions(args,
+                                         {QStringLiteral("--port"), QStringLiteral("--generation"),
+                                          QStringLiteral("--out"), QStringLiteral("--timeout")},
+                                         {});
     QString error = options.error;
     // Like the program at start: a firmware 5.X device unless told otherwise.
     int generation = 5;
-    if (error.isEmpty()) generationOption(options, generation, error);
+    // Nobody is there to cancel: a device that stops sending ends the run after this long.
+    qint64 timeoutSeconds = 30;
+    if (error.isEmpty() && generationOption(options, generation, error) &&
+        numberOption(options, QStringLiteral("--timeout"), timeoutSeconds, error) && timeoutSeconds == 0)
+        error = QStringLiteral("--timeout needs a number of seconds above 0");
     const QString port = options.values.count(QStringLiteral("--port"))
                              ? options.values.at(QStringLiteral("--port"))
                              : QString();
@@ -178,7 +209,8 @@ int runTransferCommand(const QStringList& args, CliStreams& io, Clock& clock) {
                             ? options.values.at(QStringLiteral("--out"))
                             : QString();
     if (error.isEmpty() && (port.isEmpty() || out.isEmpty() || !options.positional.isEmpty()))
-        error = QStringLiteral("usage: transfer --port PATH [--generation 3|5] --out FILE.qlv");
+        error = QStringLiteral(
+            "usage: transfer --port PATH [--generation 3|5] [--timeout SECONDS] --out FILE.qlv");
     if (!error.isEmpty()) {
         io.err << "vorl-cli transfer: " << error << '\n';
         return 2;
@@ -188,9 +220,19 @@ int runTransferCommand(const QStringList& args, CliStreams& io, Clock& clock) {
     store.Device_Version = static_cast<int16_t>(generation);
     store.Com_Port = 0; // the device is named by its path
     ConsoleUiServices ui(io.out);
+    QString reason;
+    if (!checkOutputFile(out, reason)) {
+        ui.message(
+            MessageIcon::Critical, QStringLiteral("Erreur d'enregistrement"),
+            QStringLiteral("Le fichier %1 ne pourra pas être enregistré : %2. Le transfert n'a pas été "
+                           "lancé.")
+                .arg(out, reason));
+        return 1;
+    }
     QtSerialLink link(&clock);
     ConsoleProgress progress(io.err, generation);
-    const TransferEnvironment env{link, clock, port, &progress, nullptr, {}};
+    TransferEnvironment env{link, clock, port, &progress, nullptr, {}};
+    env.silenceLimitMs = qMin<qint64>(timeoutSeconds, 24 * 3600) * 1000;
     const TransferResult result = TransferDeviceMemory(store, env);
     if (!result.succeeded()) {
         if (!result.title.isEmpty()) {
@@ -220,7 +262,10 @@ std::vector<CliCommand> linkCliCommands() {
              "act as a QLV 40 holding the file's data on a new pseudo-terminal (its path on the first "
              "line)"),
          runSimulate},
-        {QStringLiteral("transfer"), QStringLiteral("--port PATH [--generation 3|5] --out FILE.qlv"),
-         QStringLiteral("download the memory of a QLV 40 and write it as a save file"), runTransfer},
+        {QStringLiteral("transfer"),
+         QStringLiteral("--port PATH [--generation 3|5] [--timeout SECONDS] --out FILE.qlv"),
+         QStringLiteral("download the memory of a QLV 40 and write it as a save file (--timeout: longest "
+                        "silence of the device once it has answered, 30 s unless told)"),
+         runTransfer},
     };
 }

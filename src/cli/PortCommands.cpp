@@ -4,6 +4,21 @@
 #include "core/link/SerialPortProber.h"
 
 namespace {
+const char* probeFailureName(ProbeFailure failure) {
+    switch (failure) {
+    case ProbeFailure::NoDevice:
+        return " (no such device)";
+    case ProbeFailure::PermissionDenied:
+        return " (permission denied: is the user in the dialout group?)";
+    case ProbeFailure::Busy:
+        return " (busy: held by another program)";
+    case ProbeFailure::None:
+    case ProbeFailure::Other:
+        break;
+    }
+    return "";
+}
+
 int runPorts(const QStringList& args, CliStreams& io) {
     if (args == QStringList{QStringLiteral("--rule")}) {
         io.out << PortTable::rule() << '\n';
@@ -21,8 +36,11 @@ int runPorts(const QStringList& args, CliStreams& io) {
     }
     SerialPortProber prober(table);
     for (int port = 1; port <= table.devicePaths().size(); ++port) {
-        io.out << "COM " << port << '\t' << table.devicePath(port) << '\t'
-               << (prober.canOpen(port) ? "usable" : "cannot be opened") << '\n';
+        io.out << "COM " << port << '\t' << table.devicePath(port) << '\t';
+        if (prober.canOpen(port))
+            io.out << "usable\n";
+        else
+            io.out << "cannot be opened" << probeFailureName(prober.failureOf(port)) << '\n';
     }
     return 0;
 }

@@ -4,9 +4,13 @@
 #include "sim/SampleDevice.h"
 #include "support/ScaledClock.h"
 
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 namespace {
 
@@ -26,6 +30,8 @@ TEST(LinkCommands, ArgumentErrors) {
         {"transfer", "--port", "/dev/null", "--generation", "4", "--out", "x.qlv"},
         {"transfer", "--port", "/dev/null", "--generation", "5", "--out"},
         {"transfer", "--port", "/dev/null", "--generation", "5", "--out", "x.qlv", "--speed", "2"},
+        {"transfer", "--port", "/dev/null", "--out", "x.qlv", "--timeout", "0"},
+        {"transfer", "--port", "/dev/null", "--out", "x.qlv", "--timeout", "soon"},
         {"simulate"},
         {"simulate", "a.qlv", "--answer-from", "two"},
         {"simulate", "a.qlv", "--generation", "7"},
@@ -123,6 +129,73 @@ TEST(LinkCommands, TransferShowsItsProgressThenSaves) {
         ASSERT_EQ(lines.size(), 2);
         EXPECT_EQ(lines[0], QStringLiteral("Erreur d'enregistrement"));
     }
+}
+
+// A save file that cannot be written is refused before the device is woken: a whole download must
+// not be thrown away at the end.
+TEST(LinkCommands, TransferRefusesAnOutputItCannotWriteBeforeWakingTheDevice) {
+    EmulatorOptions options;
+    options.fast = true;
+    DeviceEmulator emulator(MakeSampleDevice({5, 3, 0.5, false}), options);
+    ASSERT_TRUE(emulator.start());
+    QTemporaryDir dir;
+    const QString folder = dir.filePath(QStringLiteral("folder"));
+    ASSERT_TRUE(QDir().mkdir(folder));
+    const QString fifo = dir.filePath(QStringLiteral("fifo.qlv"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    const QString toFolder = dir.filePath(QStringLiteral("to-folder.qlv"));
+    const QString dangling = dir.filePath(QStringLiteral("dangling.qlv"));
+    ASSERT_TRUE(QFile::link(folder, toFolder));
+    ASSERT_TRUE(QFile::link(dir.filePath(QStringLiteral("none/x.qlv")), dangling));
+    const QString outs[] = {folder, fifo, toFolder, dangling, dir.filePath(QStringLiteral("none/x.qlv"))};
+    for (const QString& out : outs) {
+        SCOPED_TRACE(out.toStdString());
+        ScaledClock clock(5);
+        Captured c;
+        EXPECT_EQ(runTransferCommand({"--port", emulator.devicePath(), "--out", out}, c.io, clock), 1);
+        const QStringList lines = c.outLines();
+        ASSERT_EQ(lines.size(), 2);
+        EXPECT_EQ(lines[0], QStringLiteral("Erreur d'enregistrement"));
+        EXPECT_TRUE(lines[1].contains(out));
+        EXPECT_EQ(emulator.memoryCommands(), 0);
+    }
+    EXPECT_FALSE(QFileInfo::exists(dir.filePath(QStringLiteral("none"))));
+}
+
+// Once the device has answered, an unattended run ends after --timeout seconds without a byte. The
+// output named through a link to a regular file passes the check before.
+TEST(LinkCommands, TransferGivesUpOnADeviceThatFallsSilent) {
+    EmulatorOptions options;
+    options.fast = true;
+    options.replyDelayMs = 10;
+    options.stallAfter = 20000;
+    DeviceEmulator emulator(MakeSampleDevice({5, 3, 0.5, false}), options);
+    ASSERT_TRUE(emulator.start());
+    QTemporaryDir dir;
+    const QString target = dir.filePath(QStringLiteral("kept.qlv"));
+    {
+        QFile file(target);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("old");
+    }
+    const QString link = dir.filePath(QStringLiteral("link.qlv"));
+    ASSERT_TRUE(QFile::link(target, link));
+    ScaledClock clock(5);
+    Captured c;
+    QElapsedTimer timer;
+    timer.start();
+    EXPECT_EQ(
+        runTransferCommand({"--port", emulator.devicePath(), "--timeout", "2", "--out", link}, c.io, clock),
+        1);
+    EXPECT_LT(timer.elapsed(), 5000);
+    EXPECT_EQ(emulator.memoryCommands(), 1);
+    const QStringList lines = c.outLines();
+    ASSERT_EQ(lines.size(), 2);
+    EXPECT_EQ(lines[0], QStringLiteral("Le QLV 40 ne répond plus"));
+    EXPECT_TRUE(lines[1].contains(QStringLiteral(" 2 s ")));
+    QFile kept(target);
+    ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
+    EXPECT_EQ(kept.readAll(), QByteArray("old"));
 }
 
 } // namespace

@@ -237,14 +237,94 @@ TEST_F(TransferTest, Generation3ParameterZoneErrors) {
     }
 }
 
-TEST_F(TransferTest, SilentDeviceIsWaitedForUntilCancelled) {
-    setDevice(5, 1, repeat(16000, 3)); // then nothing more
-    clock.at(600000, [this] { cancel(); });
-    EXPECT_EQ(run().outcome, TransferOutcome::Cancelled);
-    EXPECT_EQ(clock.now, 600000);
-    EXPECT_EQ(store.Transfer_Step, 0);
-    EXPECT_LT(clock.waits, 2000); // ten minutes of silence cost a wake-up a second at most
-    expectPreviousDataKept();
+// The window waits for a silent device until the user cancels; an unattended run gives up after its
+// silence limit, counted from the last byte.
+TEST_F(TransferTest, SilentDeviceIsWaitedForUntilCancelledOrTheSilenceLimit) {
+    const qint64 lastByte = 750; // all three blocks are there when the wake-up wait ends
+    for (const qint64 limit : {qint64(0), qint64(30000)}) {
+        SCOPED_TRACE(limit);
+        setDevice(5, 1, repeat(16000, 3)); // then nothing more
+        env.silenceLimitMs = limit;
+        clock.at(600000, [this] { cancel(); });
+        const TransferResult result = run();
+        if (limit == 0) {
+            EXPECT_EQ(result.outcome, TransferOutcome::Cancelled);
+            EXPECT_EQ(clock.now, 600000);
+            EXPECT_EQ(store.Transfer_Step, 0);
+        } else {
+            EXPECT_EQ(result.outcome, TransferOutcome::DeviceSilent);
+            EXPECT_EQ(clock.now, lastByte + limit);
+            EXPECT_EQ(store.Transfer_Step, kTransferStepReported);
+            EXPECT_EQ(result.title, QStringLiteral("Le QLV 40 ne répond plus"));
+            EXPECT_TRUE(result.text.contains(QStringLiteral(" 30 s ")));
+        }
+        EXPECT_LT(clock.waits, 2000); // ten minutes of silence cost a wake-up a second at most
+        expectPreviousDataKept();
+    }
+}
+
+// Closing the progress window once the new data is in place only ends the pause that keeps the
+// finished window in view: the download counts as done. A close before the last byte is a cancel.
+TEST_F(TransferTest, CloseDuringTheCompletionPauseKeepsTheDownload) {
+    for (const int generation : {3, 5}) {
+        for (const bool atPause : {true, false}) {
+            SCOPED_TRACE(testing::Message()
+                         << "generation " << generation << (atPause ? " pause" : " early"));
+            const std::vector<int> chunks = generation == 3 ? repeat(16384, 4) : repeat(16000, 8);
+            setDevice(generation, 1, chunks, 1000);
+            if (generation == 5) link.arriveAt(50 + 8 * 1000, dump.mid(128000));
+            bool closed = false;
+            clock.onWait = [&] {
+                if (atPause && !closed && isTrue(store.Data_Loaded)) closed = true, cancel();
+            };
+            if (!atPause)
+                clock.at(50 + static_cast<qint64>(chunks.size() - 1) * 1000 - 10, [this] { cancel(); });
+            const TransferResult result = run();
+            if (atPause) {
+                ASSERT_TRUE(closed);
+                EXPECT_EQ(result.outcome, TransferOutcome::Succeeded);
+                EXPECT_FALSE(isTrue(store.Abort_Flag));
+                EXPECT_TRUE(store.deviceData() == device);
+                EXPECT_TRUE(isTrue(store.Data_Loaded));
+                EXPECT_TRUE(shell.isMenuEnabled(MenuEntry::mnuSave_As));
+            } else {
+                EXPECT_EQ(result.outcome, TransferOutcome::Cancelled);
+                EXPECT_TRUE(isTrue(store.Abort_Flag));
+                EXPECT_EQ(store.Transfer_Step, 0);
+                expectPreviousDataKept();
+            }
+        }
+    }
+}
+
+// The commands that would close the transfer's windows are locked while it runs, whatever its end;
+// "&Quitter" stays available and the entries get back the states they had.
+TEST_F(TransferTest, MenusThatCloseWindowsAreLockedDuringTheTransfer) {
+    enum End { Success, Cancel, PortRefused };
+    for (const End end : {Success, Cancel, PortRefused}) {
+        for (const bool portWasEnabled : {true, false}) {
+            SCOPED_TRACE(testing::Message() << end << ' ' << portWasEnabled);
+            setDevice(5, 1, repeat(16000, 8), 1000);
+            link.arriveAt(50 + 8 * 1000, dump.mid(128000));
+            link.refuseOpen = end == PortRefused;
+            if (end == Cancel) clock.at(3000, [this] { cancel(); });
+            shell.setMenuEnabled(MenuEntry::mnuAnalyse, true);
+            shell.setMenuEnabled(MenuEntry::mnuPort, portWasEnabled);
+            int lockedWaits = 0, waits = 0;
+            clock.onWait = [&] {
+                ++waits;
+                lockedWaits += !shell.isMenuEnabled(MenuEntry::mnuAnalyse) &&
+                               !shell.isMenuEnabled(MenuEntry::mnuPort) &&
+                               shell.isMenuEnabled(MenuEntry::mnuQuitter);
+            };
+            run();
+            EXPECT_EQ(lockedWaits, waits);
+            EXPECT_EQ(waits > 0, end != PortRefused);
+            EXPECT_TRUE(shell.isMenuEnabled(MenuEntry::mnuAnalyse));
+            EXPECT_EQ(shell.isMenuEnabled(MenuEntry::mnuPort), portWasEnabled);
+            link.refuseOpen = false;
+        }
+    }
 }
 
 TEST_F(TransferTest, CancelKeepsThePreviousData) {

@@ -2,6 +2,7 @@
 
 #include "core/link/PortTable.h"
 
+#include <map>
 #include <set>
 #include <vector>
 
@@ -14,6 +15,11 @@ public:
         probed.push_back(port);
         return openable.count(port) != 0;
     }
+    ProbeFailure failureOf(int port) const override {
+        const auto it = failures.find(port);
+        return it == failures.end() ? ProbeFailure::Other : it->second;
+    }
     std::set<int> openable;
+    std::map<int, ProbeFailure> failures; // why a port does not open (Other when not listed)
     std::vector<int> probed;
 };

@@ -21,10 +21,28 @@ QString noPortClosedTitle() {
         "VORL Analyser - QLV 40 - Version 5.5  |  Pas de port de COM.  |  Mode d'ouverture de fichier actif");
 }
 
-QString portToolTip(const PortTable& table, int port) {
+QString probeFailureText(ProbeFailure failure) {
+    switch (failure) {
+    case ProbeFailure::None:
+        return {};
+    case ProbeFailure::NoDevice:
+        return QStringLiteral("périphérique absent");
+    case ProbeFailure::PermissionDenied:
+        return QStringLiteral("accès refusé : votre compte n'a pas le droit d'ouvrir ce port (sous Linux, "
+                              "il doit faire partie du groupe dialout)");
+    case ProbeFailure::Busy:
+        return QStringLiteral("port occupé par un autre programme");
+    case ProbeFailure::Other:
+        break;
+    }
+    return QStringLiteral("le port ne peut pas être ouvert");
+}
+
+QString portToolTip(const PortTable& table, int port, ProbeFailure failure) {
     QString path = table.devicePath(port);
     if (path.isEmpty()) return QStringLiteral("Aucun périphérique série pour ce numéro");
-    return path;
+    if (failure == ProbeFailure::None) return path;
+    return path + QStringLiteral(" : ") + probeFailureText(failure);
 }
 
 PortChoices loadPortChoices(DataStore& store, PortProber& prober) {
@@ -35,13 +53,16 @@ PortChoices loadPortChoices(DataStore& store, PortProber& prober) {
     int lastUsable = 0;
     for (int port = 1; port <= PortTable::kPortCount; ++port) {
         bool opened = false;
+        ProbeFailure failure = ProbeFailure::Other;
         // A probe failure of any kind only means the port is not offered.
         try {
             opened = prober.canOpen(port);
+            if (!opened) failure = prober.failureOf(port);
         } catch (...) {
             opened = false;
         }
         choices.usable[port] = opened;
+        choices.failures[port] = opened ? ProbeFailure::None : failure;
         if (opened) {
             ++choices.usableCount;
             lastUsable = port;

@@ -16,12 +16,16 @@ QString portChosenTitle(int comPort, int deviceVersion);
 QString noPortOkTitle();
 QString noPortClosedTitle();
 
-// Tool tip of a port button: the device behind the number, or a note that there is none.
-QString portToolTip(const PortTable& table, int port);
+// Tool tip of a port button: the device behind the number, or a note that there is none, followed
+// for a port that cannot be opened by the reason the probe got.
+QString portToolTip(const PortTable& table, int port, ProbeFailure failure = ProbeFailure::None);
+// The reason in words, for the tool tip ("" for None).
+QString probeFailureText(ProbeFailure failure);
 
 // What the dialog shows once loaded.
 struct PortChoices {
-    std::array<bool, PortTable::kPortCount + 1> usable{}; // index 1..16; [0] unused
+    std::array<bool, PortTable::kPortCount + 1> usable{};           // index 1..16; [0] unused
+    std::array<ProbeFailure, PortTable::kPortCount + 1> failures{}; // why a port is not usable
     int usableCount = 0;
     int selectedPort = 0;    // button selected at load, 0 for none
     int selectedVersion = 0; // 3 or 5: the version button selected at load, 0 for none

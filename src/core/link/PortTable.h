@@ -41,9 +41,23 @@ private:
     QStringList m_paths;
 };
 
+// Why a port could not be opened.
+enum class ProbeFailure {
+    None,
+    NoDevice,         // nothing at the device path (unplugged adapter, number without a device)
+    PermissionDenied, // the user may not open the device (on Linux: not in the "dialout" group)
+    Busy,             // another program holds the port
+    Other,            // any other refusal, or a prober that cannot tell
+};
+
 // Tells whether a port can be opened: opens it and closes it again at once.
 class PortProber {
 public:
     virtual ~PortProber() = default;
     virtual bool canOpen(int port) = 0;
+    // Why the last canOpen() of that port failed.
+    virtual ProbeFailure failureOf(int port) const {
+        Q_UNUSED(port);
+        return ProbeFailure::Other;
+    }
 };

@@ -5,6 +5,7 @@
 #include "core/link/TransferRunner.h"
 #include "core/platform/Clock.h"
 #include "core/platform/MainShell.h"
+#include "core/shell/MainMenuRules.h"
 
 namespace {
 
@@ -52,6 +53,7 @@ public:
         : m_store(store), m_env(env), m_link(env.link), m_clock(env.clock), m_profile(profile) {}
 
     TransferResult run() {
+        const TransferMenuLock menuLock(m_env.shell);
         m_store.Abort_Flag = kFalse;
         const int16_t wasLoaded = m_store.Data_Loaded;
         // A data set read from a file cannot be saved again: a failed transfer must not change that.
@@ -90,7 +92,11 @@ public:
             m_store.Night_Day_Hour_Text = QString::number(zone[2189]);
         }
         // The completed progress window stays in view a moment before the next window replaces it.
-        waitMs(kResultInViewMs);
+        // The new data is already in place: closing the window now ends the pause, not the download.
+        const int16_t step = m_store.Transfer_Step;
+        keepResultInView();
+        m_store.Abort_Flag = kFalse;
+        m_store.Transfer_Step = step;
         return {};
     }
 
@@ -126,14 +132,18 @@ private:
         return false;
     }
 
-    // A port failure carries its own message; the step value tells the caller it was shown already.
-    bool stopOnPort(TransferOutcome outcome) {
+    // A failure of the line or of the device carries its own message; the step value tells the caller
+    // it was shown already.
+    bool stopReported(TransferOutcome outcome) {
         m_store.Abort_Flag = kTrue;
         m_store.Transfer_Step = kTransferStepReported;
         m_result.outcome = outcome;
-        const TransferMessage message = outcome == TransferOutcome::PortUnavailable
-                                            ? PortUnavailableMessage(m_store.Com_Port, m_env.devicePath)
-                                            : LinkLostMessage(m_store.Com_Port, m_env.devicePath);
+        const TransferMessage message =
+            outcome == TransferOutcome::PortUnavailable
+                ? PortUnavailableMessage(m_store.Com_Port, m_env.devicePath)
+            : outcome == TransferOutcome::LinkLost
+                ? LinkLostMessage(m_store.Com_Port, m_env.devicePath)
+                : DeviceSilentMessage(m_store.Com_Port, m_env.devicePath, m_env.silenceLimitMs);
         m_result.title = message.title;
         m_result.text = message.text;
         return false;
@@ -145,7 +155,7 @@ private:
             m_result.outcome = TransferOutcome::Cancelled;
             return false;
         }
-        if (m_link.lost()) return stopOnPort(TransferOutcome::LinkLost);
+        if (m_link.lost()) return stopReported(TransferOutcome::LinkLost);
         return true;
     }
 
@@ -160,9 +170,15 @@ private:
         }
     }
 
+    void keepResultInView() {
+        const qint64 deadline = m_clock.ticks() + kResultInViewMs;
+        for (qint64 now = m_clock.ticks(); now < deadline && !aborted(); now = m_clock.ticks())
+            m_clock.waitForEvent(deadline - now);
+    }
+
     bool openPort(const QString& settings) {
         if (m_link.open(m_env.devicePath, settings)) return true;
-        return stopOnPort(TransferOutcome::PortUnavailable);
+        return stopReported(TransferOutcome::PortUnavailable);
     }
 
     // One wake-up: the command byte, then the port ready for the reply with DTR on.
@@ -211,10 +227,15 @@ private:
         m_dump.clear();
         m_dump.reserve(p.total);
         if (p.generation == 5) tick();
+        qint64 lastCount = -1, lastByteAt = 0;
         while (m_received < p.total) {
             m_clock.processEvents();
             if (!stillRunning()) return false;
             const int waiting = m_link.bytesWaiting();
+            if (m_received + waiting != lastCount) {
+                lastCount = m_received + waiting;
+                lastByteAt = m_clock.ticks();
+            }
             if (m_store.Progress_Step * p.progressA < waiting &&
                 m_link.bytesWaiting() < m_store.Progress_Step * p.progressB) {
                 ++m_store.Progress_Step;
@@ -235,9 +256,15 @@ private:
                 if (p.generation == 5) tick();
                 m_store.Progress_Step = 1;
             } else {
-                // No time limit before the final block: a silent device is waited for until the
-                // user cancels. The wait sleeps until bytes arrive or the window is closed.
-                m_clock.waitForEvent(kIdleWaitMs);
+                // Without a silence limit a silent device is waited for until the user cancels. The
+                // wait sleeps until bytes arrive or the window is closed.
+                qint64 sleep = kIdleWaitMs;
+                if (m_env.silenceLimitMs > 0) {
+                    const qint64 left = lastByteAt + m_env.silenceLimitMs - m_clock.ticks();
+                    if (left <= 0) return stopReported(TransferOutcome::DeviceSilent);
+                    sleep = qMin(sleep, left);
+                }
+                m_clock.waitForEvent(sleep);
             }
         }
         // Whole blocks can fill the dump exactly (four full buffers are a generation-3 memory) while

@@ -29,11 +29,12 @@ enum class TransferOutcome {
     ParamZoneIncomplete,  // "Erreur 04": generation 3 (Transfer_Step 1)
     PortUnavailable,      // the port could not be opened
     LinkLost,             // the port failed during the transfer
+    DeviceSilent,         // no new byte within TransferEnvironment::silenceLimitMs
 };
 
 struct TransferResult {
     TransferOutcome outcome = TransferOutcome::Succeeded;
-    // For PortUnavailable and LinkLost: the message to show (Transfer_Step is then
+    // For PortUnavailable, LinkLost and DeviceSilent: the message to show (Transfer_Step is then
     // kTransferStepReported: whoever runs the transfer shows this message).
     QString title;
     QString text;
@@ -47,12 +48,18 @@ struct TransferEnvironment {
     ProgressSink* progress = nullptr; // the progress window, if any
     MainShell* shell = nullptr;       // for the "&Enregistrer Sous ..." entry, if any
     std::function<QDateTime()> now;   // system date and time (current time when empty)
+    // Longest time without a new byte once the device has answered; 0 waits without limit (the
+    // window, where the user cancels). An unattended run sets it so that it always ends.
+    qint64 silenceLimitMs = 0;
 };
 
 // Reads the whole memory of the device of the store's generation, then decodes and sorts it. The
 // data goes into a scratch copy that replaces the store's data only when everything succeeded: a
 // cancelled or failed transfer leaves the previous data and Data_Loaded as they were. The outcome
 // is also left in the store as the data-source dialog reads it (Abort_Flag, Transfer_Step).
+// Once the new data is in the store the download counts as done: closing the progress window
+// during the pause that keeps the finished window in view only shortens the pause.
+// While it runs, the menu commands that would close its windows are locked (TransferMenuLock).
 TransferResult TransferGeneration3(DataStore& store, const TransferEnvironment& env);
 TransferResult TransferGeneration5(DataStore& store, const TransferEnvironment& env);
 TransferResult TransferDeviceMemory(DataStore& store, const TransferEnvironment& env); // by Device_Version

@@ -57,3 +57,14 @@ TransferMessage LinkLostMessage(int comPort, const QString& devicePath) {
                        "recommencez le transfert.")
             .arg(portName(comPort, devicePath))};
 }
+
+TransferMessage DeviceSilentMessage(int comPort, const QString& devicePath, qint64 silenceMs) {
+    const qint64 seconds = (silenceMs + 999) / 1000;
+    return {
+        MessageIcon::Critical, QStringLiteral("Le QLV 40 ne répond plus"),
+        QStringLiteral("Le QLV 40 sur le port de communication %1 n'a plus rien envoyé depuis %2 s : le "
+                       "transfert est abandonné. Aucune donnée n'a été modifiée. Vérifiez l'appareil et sa "
+                       "version, puis recommencez le transfert.")
+            .arg(portName(comPort, devicePath))
+            .arg(seconds)};
+}

@@ -19,3 +19,5 @@ std::optional<TransferMessage> TransferFailureMessage(int transferStep);
 // Port failures: the port of Com_Port cannot be opened, or it failed during the transfer.
 TransferMessage PortUnavailableMessage(int comPort, const QString& devicePath);
 TransferMessage LinkLostMessage(int comPort, const QString& devicePath);
+// The device answered, then sent nothing more for silenceMs.
+TransferMessage DeviceSilentMessage(int comPort, const QString& devicePath, qint64 silenceMs);

@@ -45,3 +45,17 @@ WaitWindowChange WaitWindowChangeOn(const DataStore& store, MainWindowState stat
     }
     return WaitWindowChange::None;
 }
+
+TransferMenuLock::TransferMenuLock(MainShell* shell) : m_shell(shell) {
+    if (!m_shell) return;
+    m_analyseWasEnabled = m_shell->isMenuEnabled(MenuEntry::mnuAnalyse);
+    m_portWasEnabled = m_shell->isMenuEnabled(MenuEntry::mnuPort);
+    m_shell->setMenuEnabled(MenuEntry::mnuAnalyse, false);
+    m_shell->setMenuEnabled(MenuEntry::mnuPort, false);
+}
+
+TransferMenuLock::~TransferMenuLock() {
+    if (!m_shell) return;
+    m_shell->setMenuEnabled(MenuEntry::mnuAnalyse, m_analyseWasEnabled);
+    m_shell->setMenuEnabled(MenuEntry::mnuPort, m_portWasEnabled);
+}

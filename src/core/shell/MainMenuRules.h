@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/platform/MainShell.h"
 #include "core/store/DataStore.h"
 #include "core/store/WindowId.h"
 
@@ -26,3 +27,20 @@ void PrepareQuit(DataStore& store, WindowCloser& closer);
 enum class MainWindowState { Normal, Minimised, Maximised };
 enum class WaitWindowChange { None, Hide, Show };
 WaitWindowChange WaitWindowChangeOn(const DataStore& store, MainWindowState state);
+
+// While a download runs, the commands that would close its windows are locked: the analysis menu
+// and the port dialog both start by closing every open window, which would stop the download and
+// take the data-source dialog with it. "&Quitter" stays available: quitting stops the download.
+// The entries get back the states they had when the lock ends. No shell: nothing to lock.
+class TransferMenuLock {
+public:
+    explicit TransferMenuLock(MainShell* shell);
+    ~TransferMenuLock();
+    TransferMenuLock(const TransferMenuLock&) = delete;
+    TransferMenuLock& operator=(const TransferMenuLock&) = delete;
+
+private:
+    MainShell* m_shell;
+    bool m_analyseWasEnabled = false;
+    bool m_portWasEnabled = false;
+};

@@ -107,8 +107,11 @@ void FrmPort::load() {
     clearGroup(m_versionGroup);
     const PortChoices choices = loadPortChoices(m_context.store, m_context.prober);
     if (choices.selectedVersion != 0) m_versionGroup->button(choices.selectedVersion)->setChecked(true);
-    for (int port = 1; port <= PortTable::kPortCount; ++port)
+    for (int port = 1; port <= PortTable::kPortCount; ++port) {
         optionCom(port)->setEnabled(choices.isUsable(port));
+        // A grey port tells why it cannot be used.
+        optionCom(port)->setToolTip(portToolTip(m_context.ports, port, choices.failures[port]));
+    }
     if (choices.selectedPort != 0) optionCom(choices.selectedPort)->setChecked(true);
     m_cmdOk->setEnabled(choices.okEnabled);
 }

@@ -54,7 +54,7 @@ void UiTransferRunner::runTransfer(DataStore& store) {
 
     // The line goes away with this call; the window may stay open a while longer.
     if (window) window->setPortCloser({});
-    if (m_lastResult.outcome == TransferOutcome::PortUnavailable ||
-        m_lastResult.outcome == TransferOutcome::LinkLost)
+    // A failure that carries its own message (the port, the line) is told here, once.
+    if (!m_lastResult.title.isEmpty())
         ctx.ui.message(MessageIcon::Critical, m_lastResult.title, m_lastResult.text);
 }

@@ -9,7 +9,6 @@
 
 #include <QTemporaryDir>
 
-
 TEST(PortsCommand, ListsTheNumberedDevicesAndWhetherTheyOpen) {
     PseudoTerminal pty;
     ASSERT_FALSE(pty.slavePath().isEmpty());
@@ -21,9 +20,8 @@ TEST(PortsCommand, ListsTheNumberedDevicesAndWhetherTheyOpen) {
 
     const CliRun run = runVorlCli({QStringLiteral("ports")});
     EXPECT_EQ(run.status, 0);
-    EXPECT_EQ(
-        run.out,
-        QStringLiteral("COM 1\t%1\tusable\nCOM 2\t%2\tcannot be opened\n").arg(pty.slavePath(), missing));
+    EXPECT_EQ(run.out, QStringLiteral("COM 1\t%1\tusable\nCOM 2\t%2\tcannot be opened (no such device)\n")
+                           .arg(pty.slavePath(), missing));
 }
 
 TEST(PortsCommand, NoDeviceAndTheRule) {

@@ -116,10 +116,37 @@ TEST(PortSelection, ClosingWithoutPortSetsTheFileModeTitle) {
     EXPECT_FALSE(portUnloadTitle(store).has_value());
 }
 
-TEST(PortSelection, ToolTipsShowTheDeviceOrItsAbsence) {
-    const PortTable table(QStringList{QStringLiteral("/dev/ttyUSB0"), QStringLiteral("/dev/pts/4")});
-    EXPECT_EQ(portToolTip(table, 1), "/dev/ttyUSB0");
-    EXPECT_EQ(portToolTip(table, 2), "/dev/pts/4");
-    EXPECT_EQ(portToolTip(table, 3), portToolTip(table, 16));
-    EXPECT_FALSE(portToolTip(table, 3).contains(QLatin1Char('/')));
+TEST(PortSelection, ToolTipsShowTheDeviceAndWhyItCannotBeOpened) {
+    const PortTable table(QStringList{QStringLiteral("/dev/ttyUSB0"), QStringLiteral("/dev/pts/4"),
+                                      QStringLiteral("/dev/ttyS0"), QStringLiteral("/dev/ttyS1")});
+    FakePortProber prober({2});
+    prober.failures = {
+        {1, ProbeFailure::PermissionDenied}, {3, ProbeFailure::Busy}, {4, ProbeFailure::NoDevice}};
+    DataStore store;
+    const PortChoices choices = loadPortChoices(store, prober);
+    struct Case {
+        int port;
+        ProbeFailure failure;
+        const char* reasonPart; // "" for none
+    } cases[] = {
+        {1, ProbeFailure::PermissionDenied, "dialout"},
+        {2, ProbeFailure::None, ""},
+        {3, ProbeFailure::Busy, "occupé"},
+        {4, ProbeFailure::NoDevice, "absent"},
+        {5, ProbeFailure::Other, "ne peut pas être ouvert"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.port);
+        EXPECT_EQ(choices.failures[static_cast<size_t>(c.port)], c.failure);
+        const QString tip = portToolTip(table, c.port, c.failure);
+        if (c.port <= 4) {
+            EXPECT_TRUE(tip.startsWith(table.devicePath(c.port)));
+        } else {
+            EXPECT_FALSE(tip.contains(QLatin1Char('/'))); // no device behind the number
+        }
+        if (c.failure == ProbeFailure::None)
+            EXPECT_EQ(tip, table.devicePath(c.port));
+        else if (c.port <= 4)
+            EXPECT_TRUE(tip.contains(QString::fromUtf8(c.reasonPart))) << tip.toStdString();
+    }
 }

@@ -59,6 +59,7 @@ private:
 } // namespace
 
 TEST_F(FrmPortTest, ControlsCarryTheProgramsTexts) {
+    prober.failures[3] = ProbeFailure::PermissionDenied;
     FrmPort* window = openWindow({1});
     EXPECT_EQ(window->windowTitle(), "Selection du Port de Communication");
     const std::pair<const char*, QString> texts[] = {
@@ -83,7 +84,9 @@ TEST_F(FrmPortTest, ControlsCarryTheProgramsTexts) {
         EXPECT_EQ(option->text(), QStringLiteral("COM %1").arg(port));
     }
     EXPECT_EQ(window->optionCom(1)->toolTip(), "/dev/ttyUSB0");
-    EXPECT_EQ(window->optionCom(3)->toolTip(), "/dev/ttyS0");
+    // A grey port keeps its device and tells why it cannot be opened.
+    EXPECT_EQ(window->optionCom(3)->toolTip(), portToolTip(ports, 3, ProbeFailure::PermissionDenied));
+    EXPECT_TRUE(window->optionCom(3)->toolTip().startsWith("/dev/ttyS0 "));
     EXPECT_EQ(window->optionCom(4)->toolTip(), portToolTip(ports, 4));
     EXPECT_NE(window->optionCom(4)->toolTip(), "");
 }
