@@ -11,8 +11,10 @@
 // windows being those that start in it (they may read minutes of the next night).
 
 struct BoundAt {
-    std::optional<double> db; // one decimal
-    QDateTime start;          // local start of the window where it occurs
+    std::optional<double> db; // one decimal; none when no window has a finite bound
+    bool unbounded = false;   // an upper bound without limit (unknown or unconstrained minutes)
+    QDateTime start;          // local start of the window where it occurs; invalid for no window
+    double energy = -1;       // the bound's energy, for comparisons
 };
 
 // A maximal run of consecutive window starts whose verdict is "certain" or "possible".
@@ -87,3 +89,5 @@ QByteArray ComplianceCsvRow(const WindowResult& window);
 QString BoundText(const std::optional<double>& db);
 // "YYYY-MM-DDTHH:MM"
 QString ComplianceStamp(const QDateTime& local);
+// "Pondérée Type A", "Linéaire", "Pondérée Type M".
+QString WeightingText(Weighting weighting);
