@@ -106,6 +106,8 @@ struct ComplianceAnalysis::Impl {
     qint64 runStart = 0;
     std::size_t leq1Cursor = 0, leq10Cursor = 0, stretchCursor = 0, segmentCursor = 0;
     qint64 countFrom = 0, countTo = 0;
+    qint64 cachedSetLevelMinute = kNoBlock;
+    int cachedSetLevel = 0;
 
     Impl(const ComplianceInput& in, const ComplianceSettings& s)
         : input(in), settings(s), scope(ScopeOf(in.weighting, s)), timeline(in) {
@@ -114,6 +116,14 @@ struct ComplianceAnalysis::Impl {
         notes.repeatedHourRecords = timeline.repeatedHourRecords();
         notes.eventLogStart = timeline.eventLogStart();
         notes.eventLogStartsLater = timeline.eventLogStartsLater();
+    }
+
+    int setLevelAt(qint64 minute) {
+        if (minute != cachedSetLevelMinute) {
+            cachedSetLevelMinute = minute;
+            cachedSetLevel = input.setLevelAt(timeline.localOf(minute));
+        }
+        return cachedSetLevel;
     }
 
     MinuteCell& cell(qint64 minute) {
@@ -173,7 +183,9 @@ struct ComplianceAnalysis::Impl {
             c.low = halfDown(*stored);
             c.high = halfUp(*stored);
         } else if (input.generation == 5 && input.setLevelAt) {
-            c.high = EnergyOf(input.setLevelAt(timeline.localOf(m)));
+            // The set level may change within the minute (a window opened, new parameters): the device
+            // may have judged the minute by either, so the higher one bounds it.
+            c.high = EnergyOf(std::max(setLevelAt(m), setLevelAt(m + 1)));
             c.capped = true;
         }
 

@@ -107,3 +107,20 @@ TEST(ComplianceVerdict, ContradictingRecordsDropCapsThenTheBlock) {
     }
 }
 } // namespace
+
+namespace {
+// The set level rises at the end of an unstored minute (a window closed): the minute was judged by
+// either, so the higher one caps it.
+TEST(ComplianceVerdict, SetLevelChangingWithinAMinuteCapsByTheHigher) {
+    ComplianceInput input;
+    const QDateTime change = kT0.addSecs(60 * 5);
+    input.setLevelAt = [change](const QDateTime& minute) { return minute < change ? 87 : 96; };
+    input.records.push_back({kT0.addSecs(60), 90, false});
+    input.transferTime = kT0.addSecs(60 * 10);
+    ComplianceAnalysis analysis(input, SettingsForFreeLimit(100, 1));
+    const qint64 s = analysis.elapsedOf(kT0);
+    std::vector<std::optional<double>> upper;
+    analysis.run(s + 3, s + 6, [&](const WindowResult& w) { upper.push_back(w.upperDb); });
+    EXPECT_EQ(upper, (std::vector<std::optional<double>>{87.0, 96.0, 96.0}));
+}
+} // namespace
