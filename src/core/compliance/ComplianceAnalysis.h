@@ -68,7 +68,8 @@ struct MinuteState {
 };
 
 // The analysis of one input under one setting. Building it indexes the records and events (memory in
-// proportion to them); run() then walks any stretch of windows with a buffer of a few blocks.
+// proportion to them); run() then walks any stretch of windows with a buffer of a few blocks. The input
+// must outlive the analysis.
 class ComplianceAnalysis {
 public:
     ComplianceAnalysis(const ComplianceInput& input, const ComplianceSettings& settings);

@@ -3,6 +3,9 @@
 #include <QJsonArray>
 #include <QJsonObject>
 
+#include <cmath>
+#include <cstdlib>
+
 namespace {
 const QString kDate = QStringLiteral("dd/MM/yyyy");
 const QString kDateTime = QStringLiteral("dd/MM/yyyy hh:mm");
@@ -85,14 +88,65 @@ QString BoundText(const std::optional<double>& db) {
     return db ? QString::number(*db, 'f', 1) : QString();
 }
 
+namespace {
+// "YYYY-MM-DDTHH:MM" into `out` (17 bytes with the terminator); formatted by hand, as a CSV of six months
+// writes half a million of them.
+char* putDigits(char* out, long long value, int width) {
+    for (int i = width - 1; i >= 0; --i, value /= 10)
+        out[i] = static_cast<char>('0' + value % 10);
+    return out + width;
+}
+
+void writeStamp(const QDateTime& local, char* out) {
+    const QDate d = local.date();
+    const QTime t = local.time();
+    out = putDigits(out, d.year(), 4);
+    *out++ = '-';
+    out = putDigits(out, d.month(), 2);
+    *out++ = '-';
+    out = putDigits(out, d.day(), 2);
+    *out++ = 'T';
+    out = putDigits(out, t.hour(), 2);
+    *out++ = ':';
+    out = putDigits(out, t.minute(), 2);
+    *out = '\0';
+}
+
+// By hand rather than "%.1f", whose decimal mark follows the locale.
+void appendBound(QByteArray& row, const std::optional<double>& db) {
+    if (!db) return;
+    const long long tenths = std::llround(*db * 10);
+    if (tenths < 0) row.append('-');
+    const long long whole = std::llabs(tenths) / 10;
+    char text[24];
+    int width = 1;
+    for (long long v = whole; v >= 10; v /= 10)
+        ++width;
+    char* end = putDigits(text, whole, width);
+    *end++ = '.';
+    end = putDigits(end, std::llabs(tenths) % 10, 1);
+    row.append(text, end - text);
+}
+} // namespace
+
 QString ComplianceStamp(const QDateTime& local) {
-    return local.toString(QStringLiteral("yyyy-MM-ddThh:mm"));
+    char text[17];
+    writeStamp(local, text);
+    return QString::fromLatin1(text);
 }
 
 QByteArray ComplianceCsvRow(const WindowResult& w) {
-    const QStringList cells = {ComplianceStamp(w.localStart), ComplianceStamp(w.localEnd),
-                               BoundText(w.lowerDb), BoundText(w.upperDb), VerdictCode(w.verdict)};
-    return cells.join(QLatin1Char(',')).toUtf8() + '\n';
+    char start[17], end[17];
+    writeStamp(w.localStart, start);
+    writeStamp(w.localEnd, end);
+    QByteArray row;
+    row.reserve(64);
+    row.append(start).append(',').append(end).append(',');
+    appendBound(row, w.lowerDb);
+    row.append(',');
+    appendBound(row, w.upperDb);
+    row.append(',').append(VerdictCode(w.verdict).toLatin1()).append('\n');
+    return row;
 }
 
 QStringList ComplianceTextLines(const ComplianceReport& r) {

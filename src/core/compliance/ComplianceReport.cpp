@@ -66,7 +66,8 @@ QStringList noteLinesOf(const ComplianceReport& report) {
     if (report.generation == 5)
         lines << QStringLiteral("Une minute sans Leq1 enregistré est prise sous le niveau de consigne en "
                                 "vigueur, lu comme le seuil du gabarit (fenêtre et historique des paramètres "
-                                "compris) : c'est une hypothèse.");
+                                "compris ; le plus haut des deux quand il change dans la minute) : c'est une "
+                                "hypothèse.");
     else
         lines << QStringLiteral("Sans valeurs Leq1, seules les valeurs sur dix minutes bornent le niveau.");
     lines << QStringLiteral("Dix minutes entièrement enregistrées sans valeur sur dix minutes sont prises "
@@ -221,9 +222,11 @@ ComplianceReport BuildComplianceReport(const ComplianceInput& input, const Compl
         };
         analysis.run(analysis.elapsedOf(noon), analysis.elapsedOf(nextNoon), window, minute);
         closeEpisode();
-        for (const ComplianceEvent& event : input.events)
-            if (event.stamp >= noon && event.stamp < nextNoon && mattersToInspector(event.kind))
-                night.events.push_back(event);
+        auto event =
+            std::lower_bound(input.events.begin(), input.events.end(), noon,
+                             [](const ComplianceEvent& e, const QDateTime& t) { return e.stamp < t; });
+        for (; event != input.events.end() && event->stamp < nextNoon; ++event)
+            if (mattersToInspector(event->kind)) night.events.push_back(*event);
 
         raise(report.highestUpper, night.highestUpper);
         raise(report.highestLower, night.highestLower);
