@@ -21,6 +21,8 @@ const std::vector<std::pair<std::string, std::string>> kSummaryRows = {
     {"BM_EnlargedGraphRedraw/10", "enlarged Leq10 redraw, 7 days"},
     {"BM_ZoomRedrawLeq1ImageCanvas", "zoom redraw of the enlarged Leq1 graph, 7 days"},
     {"BM_ZoomRedrawLeq10ImageCanvas", "zoom redraw of the enlarged Leq10 graph, 7 days"},
+    {"BM_ComplianceWeek", "compliance: every window of a 7-day memory"},
+    {"BM_ComplianceSixMonths", "compliance: six months of windows and their CSV rows"},
 };
 
 class SummaryReporter : public benchmark::ConsoleReporter {

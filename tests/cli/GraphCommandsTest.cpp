@@ -6,13 +6,13 @@
 #include <gtest/gtest.h>
 
 namespace {
-struct CliRun {
+struct TemplateRun {
     int status = 0;
     QString out, err;
 };
 
-CliRun runCommand(const QStringList& args) {
-    CliRun run;
+TemplateRun runCommand(const QStringList& args) {
+    TemplateRun run;
     QTextStream out(&run.out), err(&run.err);
     CliStreams io{out, err};
     run.status = runCli(QStringList{QStringLiteral("vorl-cli")} + args, io);
@@ -21,8 +21,8 @@ CliRun runCommand(const QStringList& args) {
     return run;
 }
 
-CliRun printTemplate(DataStore& store, const QStringList& args) {
-    CliRun run;
+TemplateRun printTemplate(DataStore& store, const QStringList& args) {
+    TemplateRun run;
     QTextStream out(&run.out), err(&run.err);
     CliStreams io{out, err};
     const auto request = parseTemplateRequest(args, err);
@@ -76,7 +76,7 @@ TEST(TemplateCommand, RefusedArguments) {
         {"template", "f.qlv", "--start"},
     };
     for (const QStringList& args : cases) {
-        const CliRun run = runCommand(args);
+        const TemplateRun run = runCommand(args);
         EXPECT_EQ(run.status, 2) << args.join(' ').toStdString();
         EXPECT_FALSE(run.err.isEmpty());
         EXPECT_TRUE(run.out.isEmpty());
@@ -85,14 +85,14 @@ TEST(TemplateCommand, RefusedArguments) {
 
 TEST(TemplateCommand, UnreadableFileFails) {
     QTemporaryDir dir;
-    const CliRun run = runCommand({"template", dir.filePath("missing.qlv"), "--start", "09/03/2007"});
+    const TemplateRun run = runCommand({"template", dir.filePath("missing.qlv"), "--start", "09/03/2007"});
     EXPECT_EQ(run.status, 1);
 }
 
 TEST(PrintThresholdTemplate, Generation3NeedsValidThresholds) {
     DataStore store;
     store.Device_Version = 3;
-    CliRun run =
+    TemplateRun run =
         printTemplate(store, {"--start", "09/03/2007", "--days", "1", "--thresholds", "105,95,22,6"});
     EXPECT_EQ(run.status, 0);
     EXPECT_EQ(run.out, "09/03/2007 22:00 105 95\n10/03/2007 06:00 95 105\n");
@@ -110,7 +110,7 @@ TEST(PrintThresholdTemplate, Generation3NeedsValidThresholds) {
 
 TEST(PrintThresholdTemplate, Generation5RecordedAndFallback) {
     DataStore store = generation5Data();
-    CliRun run = printTemplate(store, {"--start", "09/03/2007", "--days", "1"});
+    TemplateRun run = printTemplate(store, {"--start", "09/03/2007", "--days", "1"});
     EXPECT_EQ(run.status, 0);
     EXPECT_EQ(run.out, "09/03/2007 22:00 80 70\n09/03/2007 23:30 70 75\n10/03/2007 06:00 75 85\n");
 
@@ -135,7 +135,7 @@ TEST(TemplateCommand, Generation5SaveFile) {
     QTemporaryDir dir;
     const QString path = dir.filePath("gen5.qlv");
     ASSERT_TRUE(WriteSaveFile(generation5Data(), path, 5, 8192));
-    const CliRun run = runCommand({"template", path, "--start", "09/03/2007", "--days", "1"});
+    const TemplateRun run = runCommand({"template", path, "--start", "09/03/2007", "--days", "1"});
     EXPECT_EQ(run.status, 0);
     EXPECT_EQ(run.out, "09/03/2007 22:00 80 70\n09/03/2007 23:30 70 75\n10/03/2007 06:00 75 85\n");
 }
@@ -146,7 +146,7 @@ TEST(TemplateCommand, Generation3SaveFileNeedsThresholds) {
     DataStore store;
     store.Device_Version = 3;
     ASSERT_TRUE(WriteSaveFile(store, path, 3, 4096));
-    CliRun run = runCommand({"template", path, "--start", "31/12/2006", "--days", "7"});
+    TemplateRun run = runCommand({"template", path, "--start", "31/12/2006", "--days", "7"});
     EXPECT_EQ(run.status, 2);
     run =
         runCommand({"template", path, "--start", "31/12/2006", "--days", "7", "--thresholds", "90,80,20,8"});

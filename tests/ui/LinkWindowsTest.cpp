@@ -17,9 +17,9 @@
 namespace {
 
 // A host that builds no window itself: windows made elsewhere are shown as top-level widgets.
-class FakeWindowHost : public WindowHost {
+class ShowingWindowHost : public WindowHost {
 public:
-    explicit FakeWindowHost(DataStore& store) : m_store(store) {}
+    explicit ShowingWindowHost(DataStore& store) : m_store(store) {}
     void open(WindowId id) override { opened.push_back(id); }
     QWidget* window(WindowId) const override { return nullptr; }
     void show(QWidget* window) override {
@@ -68,7 +68,7 @@ protected:
     FakeUiServices ui;
     FakeClock clock;
     FakeMainShell shell;
-    FakeWindowHost host{store};
+    ShowingWindowHost host{store};
     PortTable ports{QStringList{QStringLiteral("/dev/ttyFAKE0"), QStringLiteral("/dev/ttyFAKE1")}};
     NoProber prober;
     FakeSerialLink fakeLink{clock};

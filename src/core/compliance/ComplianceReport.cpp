@@ -1,0 +1,241 @@
+#include "core/compliance/ComplianceReport.h"
+
+#include "core/compliance/ComplianceBounds.h"
+#include "core/stats/ThresholdTimeline.h"
+
+#include <algorithm>
+
+namespace {
+const QTime kNoon(12, 0);
+
+bool mattersToInspector(EventKind kind) {
+    switch (kind) {
+    case EventKind::CoverOpened:
+    case EventKind::PowerCut:
+    case EventKind::SensorFault:
+    case EventKind::Calibration:
+    case EventKind::ParameterChange:
+    case EventKind::TenSecondCut:
+    case EventKind::GeneralCut:
+        return true;
+    default:
+        return false;
+    }
+}
+
+void raiseUpper(BoundAt& bound, const WindowResult& w) {
+    if (w.mostEnergy <= bound.energy) return;
+    bound.energy = w.mostEnergy;
+    bound.start = w.localStart;
+    bound.db = w.upperDb;
+    bound.unbounded = !w.upperDb && w.mostEnergy > 0;
+}
+
+void raiseLower(BoundAt& bound, const WindowResult& w) {
+    if (w.leastEnergy <= bound.energy) return;
+    bound.energy = w.leastEnergy;
+    bound.start = w.localStart;
+    bound.db = w.lowerDb;
+}
+
+void raise(BoundAt& bound, const BoundAt& other) {
+    if (other.energy > bound.energy) bound = other;
+}
+
+bool isExceedance(Verdict verdict) {
+    return verdict == Verdict::Certain || verdict == Verdict::Possible;
+}
+
+QString limitLabelOf(const ComplianceSettings& settings) {
+    if (!settings.limitDb) return QStringLiteral("aucune limite (niveaux et bornes seulement)");
+    const QString duration = QStringLiteral(" sur %1 min").arg(settings.durationMinutes);
+    if (settings.preset) {
+        const QString unit =
+            settings.preset->weighting == Weighting::A ? QStringLiteral("dB(A)") : QStringLiteral("dB(C)");
+        return settings.preset->name + QStringLiteral(" : ") + QString::number(*settings.limitDb, 'f', 1) +
+               QLatin1Char(' ') + unit + duration;
+    }
+    return QStringLiteral("limite libre : ") + QString::number(*settings.limitDb, 'f', 1) +
+           QStringLiteral(" dB") + duration;
+}
+
+QStringList noteLinesOf(const ComplianceReport& report) {
+    QStringList lines;
+    lines << QStringLiteral("Les niveaux enregistrés sont des décibels entiers : chaque valeur est prise "
+                            "à 0,5 dB près.");
+    if (report.generation == 5)
+        lines << QStringLiteral("Une minute sans Leq1 enregistré est prise sous le niveau de consigne en "
+                                "vigueur, lu comme le seuil du gabarit (fenêtre et historique des paramètres "
+                                "compris ; le plus haut des deux quand il change dans la minute) : c'est une "
+                                "hypothèse.");
+    else
+        lines << QStringLiteral("Sans valeurs Leq1, seules les valeurs sur dix minutes bornent le niveau.");
+    lines << QStringLiteral("Dix minutes entièrement enregistrées sans valeur sur dix minutes sont prises "
+                            "sous 70 dB.");
+    lines << QStringLiteral("Une fenêtre qui touche une minute inconnue est « incomplet », sauf "
+                            "dépassement certain (les minutes inconnues comptent pour 0).");
+    lines << QStringLiteral("Les bornes sont arrondies au dixième vers l'extérieur.");
+    if (report.weighting == Weighting::M)
+        lines << QStringLiteral("La pondération Type M ne correspond à aucune limite légale.");
+    if (report.scope == VerdictScope::ComplianceOnly)
+        lines << QStringLiteral("Mesures linéaires : un niveau linéaire n'est jamais inférieur au niveau "
+                                "pondéré C ; une borne sous la limite prouve la conformité, un dépassement "
+                                "reste au plus « dépassement possible ».");
+    if (report.scope == VerdictScope::None && report.settings.limitDb)
+        lines << QStringLiteral("La pondération des mesures (") + WeightingText(report.weighting) +
+                     QStringLiteral(") ne permet pas de juger cette limite : niveaux et bornes seulement.");
+    const ComplianceNotes& n = report.notes;
+    if (n.capsDropped > 0)
+        lines << QStringLiteral("%1 bloc(s) de dix minutes : le niveau de consigne a été abandonné pour "
+                                "rejoindre la valeur enregistrée.")
+                     .arg(n.capsDropped);
+    if (n.intervalsDropped > 0)
+        lines << QStringLiteral("%1 valeur(s) sur dix minutes contredisent les Leq1 et sont ignorées.")
+                     .arg(n.intervalsDropped);
+    if (n.offGridTenMinute > 0)
+        lines << QStringLiteral("%1 valeur(s) sur dix minutes hors de la grille de leur enregistrement, "
+                                "ignorées.")
+                     .arg(n.offGridTenMinute);
+    if (n.straddlingTenMinute > 0)
+        lines << QStringLiteral("%1 valeur(s) sur dix minutes à cheval sur une interruption, ignorées.")
+                     .arg(n.straddlingTenMinute);
+    if (n.repeatedHourRecords > 0)
+        lines << QStringLiteral("%1 enregistrement(s) dans l'heure répétée d'un changement d'heure : de "
+                                "deux horodatages égaux, le premier est pris dans le premier passage.")
+                     .arg(n.repeatedHourRecords);
+    if (n.eventLogStartsLater) {
+        const QString since =
+            n.eventLogStart.isValid()
+                ? QStringLiteral("avant le ") + n.eventLogStart.toString(QStringLiteral("dd/MM/yyyy à hh:mm"))
+                : QStringLiteral("de la période");
+        lines << QStringLiteral("Le journal des événements commence après les niveaux : les coupures "
+                                "d'alimentation ") +
+                     since + QStringLiteral(" ne sont pas connues.");
+    }
+    return lines;
+}
+} // namespace
+
+void VerdictCounts::add(Verdict verdict) {
+    switch (verdict) {
+    case Verdict::Certain:
+        ++certain;
+        break;
+    case Verdict::Possible:
+        ++possible;
+        break;
+    case Verdict::Compliant:
+        ++compliant;
+        break;
+    case Verdict::Incomplete:
+        ++incomplete;
+        break;
+    case Verdict::None:
+        ++none;
+        break;
+    }
+}
+
+VerdictCounts& VerdictCounts::operator+=(const VerdictCounts& o) {
+    certain += o.certain;
+    possible += o.possible;
+    compliant += o.compliant;
+    incomplete += o.incomplete;
+    none += o.none;
+    return *this;
+}
+
+int MinuteAccount::unknownTotal() const {
+    int total = 0;
+    for (int n : unknown)
+        total += n;
+    return total;
+}
+
+MinuteAccount& MinuteAccount::operator+=(const MinuteAccount& o) {
+    covered += o.covered;
+    for (std::size_t i = 0; i < unknown.size(); ++i)
+        unknown[i] += o.unknown[i];
+    return *this;
+}
+
+QString WeightingText(Weighting weighting) {
+    switch (weighting) {
+    case Weighting::A:
+        return QStringLiteral("Pondérée Type A");
+    case Weighting::Linear:
+        return QStringLiteral("Linéaire");
+    case Weighting::M:
+        return QStringLiteral("Pondérée Type M");
+    }
+    return {};
+}
+
+ComplianceReport BuildComplianceReport(const ComplianceInput& input, const ComplianceSettings& settings,
+                                       const QDate& from, const QDate& to,
+                                       const std::function<void(const WindowResult&)>& onWindow) {
+    ComplianceReport report;
+    report.device = input.device;
+    report.from = from;
+    report.to = to;
+    report.generation = input.generation;
+    report.weighting = input.weighting;
+    ComplianceAnalysis analysis(input, settings);
+    report.settings = analysis.settings();
+    report.scope = analysis.scope();
+    report.limitLabel = limitLabelOf(report.settings);
+
+    for (QDate day = from; day.isValid() && to.isValid() && day <= to; day = day.addDays(1)) {
+        NightReport night;
+        night.day = day;
+        const QDateTime noon = DeviceTime(day, kNoon), nextNoon = DeviceTime(day.addDays(1), kNoon);
+        std::optional<ExceedanceEpisode> episode;
+        const auto closeEpisode = [&] {
+            if (episode) night.episodes.push_back(*episode);
+            episode.reset();
+        };
+        const auto window = [&](const WindowResult& w) {
+            if (onWindow) onWindow(w);
+            raiseUpper(night.highestUpper, w);
+            raiseLower(night.highestLower, w);
+            night.counts.add(w.verdict);
+            if (report.settings.keepWindows)
+                night.band.push_back({w.localStart, w.lowerDb, w.upperDb, w.verdict});
+            if (!isExceedance(w.verdict)) {
+                closeEpisode();
+                return;
+            }
+            if (!episode) {
+                episode.emplace();
+                episode->firstStart = w.localStart;
+            }
+            episode->end = w.localEnd;
+            episode->certain = episode->certain || w.verdict == Verdict::Certain;
+            raiseUpper(episode->highestUpper, w);
+            raiseLower(episode->highestLower, w);
+        };
+        const auto minute = [&](const MinuteState& m) {
+            if (m.unknown)
+                ++night.minutes.unknown[static_cast<std::size_t>(*m.unknown)];
+            else
+                ++night.minutes.covered;
+        };
+        analysis.run(analysis.elapsedOf(noon), analysis.elapsedOf(nextNoon), window, minute);
+        closeEpisode();
+        auto event =
+            std::lower_bound(input.events.begin(), input.events.end(), noon,
+                             [](const ComplianceEvent& e, const QDateTime& t) { return e.stamp < t; });
+        for (; event != input.events.end() && event->stamp < nextNoon; ++event)
+            if (mattersToInspector(event->kind)) night.events.push_back(*event);
+
+        raise(report.highestUpper, night.highestUpper);
+        raise(report.highestLower, night.highestLower);
+        report.counts += night.counts;
+        report.episodeCount += static_cast<int>(night.episodes.size());
+        report.minutes += night.minutes;
+        report.nights.push_back(std::move(night));
+    }
+    report.notes = analysis.notes();
+    report.noteLines = noteLinesOf(report);
+    return report;
+}

@@ -1,0 +1,228 @@
+#include "core/compliance/ComplianceTimeline.h"
+
+#include <algorithm>
+#include <map>
+
+namespace {
+constexpr int kHour = 60;
+constexpr int kBlockMinutes = 10;
+constexpr int kCalibrationMinutes = 10;
+constexpr int kLastSpringMonth = 6;
+
+qint64 floorMod(qint64 a, qint64 b) {
+    return ((a % b) + b) % b;
+}
+} // namespace
+
+qint64 LocalMinuteOf(const QDateTime& local) {
+    const qint64 seconds = local.toSecsSinceEpoch();
+    return (seconds - floorMod(seconds, 60)) / 60;
+}
+
+QDateTime LocalOfMinute(qint64 localMinute) {
+    return QDateTime::fromSecsSinceEpoch(localMinute * 60, Qt::UTC);
+}
+
+ComplianceTimeline::ComplianceTimeline(const ComplianceInput& input) {
+    buildClock(input);
+    buildLevels(input);
+    buildStretches(input);
+    buildSegments();
+}
+
+// Spring: the hour before the change does not exist, elapsed minutes go on from the change. Autumn: the
+// hour before the change is lived twice; the second pass follows the first in elapsed minutes.
+void ComplianceTimeline::buildClock(const ComplianceInput& input) {
+    qint64 adjust = 0;
+    for (const ComplianceEvent& event : input.events) {
+        if (event.kind != EventKind::ClockChange) continue;
+        ClockShift shift;
+        shift.localAt = LocalMinuteOf(event.stamp);
+        shift.spring = event.stamp.date().month() <= kLastSpringMonth;
+        shift.elapsedFrom = shift.spring ? shift.localAt - kHour + adjust : shift.localAt + adjust;
+        shift.adjustAfter = shift.spring ? adjust - kHour : adjust + kHour;
+        // Two changes within the hour would fold time back on itself: the later one is not taken.
+        if (!m_shifts.empty() && shift.elapsedFrom <= m_shifts.back().elapsedFrom + kHour) continue;
+        m_shifts.push_back(shift);
+        adjust = shift.adjustAfter;
+    }
+}
+
+qint64 ComplianceTimeline::elapsedOf(const QDateTime& local) const {
+    const qint64 minute = LocalMinuteOf(local);
+    qint64 adjust = 0;
+    for (const ClockShift& shift : m_shifts) {
+        if (minute >= shift.localAt) {
+            adjust = shift.adjustAfter;
+            continue;
+        }
+        if (shift.spring && minute >= shift.localAt - kHour) return shift.elapsedFrom; // a skipped minute
+        break;
+    }
+    return minute + adjust;
+}
+
+QDateTime ComplianceTimeline::localOf(qint64 elapsed) const {
+    qint64 adjust = 0;
+    for (const ClockShift& shift : m_shifts) {
+        if (elapsed < shift.elapsedFrom) break;
+        adjust = shift.adjustAfter;
+    }
+    return LocalOfMinute(elapsed - adjust);
+}
+
+bool ComplianceTimeline::inRepeatedHour(qint64 localMinute) const {
+    return std::any_of(m_shifts.begin(), m_shifts.end(), [&](const ClockShift& s) {
+        return !s.spring && localMinute >= s.localAt - kHour && localMinute < s.localAt;
+    });
+}
+
+void ComplianceTimeline::buildLevels(const ComplianceInput& input) {
+    // In a repeated hour, the first record of a stamp (in memory order) is the first pass, the second
+    // one the second pass.
+    std::map<std::pair<qint64, bool>, int> seen;
+    for (const LevelRecord& record : input.records) {
+        const qint64 lastMinute = LocalMinuteOf(record.stamp) - 1;
+        qint64 end = elapsedOf(LocalOfMinute(lastMinute)) + 1;
+        if (inRepeatedHour(lastMinute)) {
+            ++m_repeatedHourRecords;
+            if (seen[{lastMinute, record.tenMinute}]++ > 0) end += kHour;
+        }
+        if (record.tenMinute) {
+            m_allLeq10.push_back({end - kBlockMinutes, record.level});
+            m_dataStart = std::min(m_dataStart, end - kBlockMinutes);
+        } else {
+            m_leq1.push_back({end - 1, record.level});
+            m_dataStart = std::min(m_dataStart, end - 1);
+        }
+        m_stamps.push_back(end);
+    }
+    std::stable_sort(m_leq1.begin(), m_leq1.end(),
+                     [](const MinuteLevel& a, const MinuteLevel& b) { return a.minute < b.minute; });
+    std::stable_sort(
+        m_allLeq10.begin(), m_allLeq10.end(),
+        [](const TenMinuteRecord& a, const TenMinuteRecord& b) { return a.blockStart < b.blockStart; });
+}
+
+void ComplianceTimeline::buildStretches(const ComplianceInput& input) {
+    std::vector<UnknownStretch> raw;
+    for (const ComplianceEvent& event : input.events)
+        m_stamps.push_back(elapsedOf(event.stamp));
+    std::sort(m_stamps.begin(), m_stamps.end());
+
+    if (!input.events.empty()) m_eventLogStart = input.events.front().stamp;
+    if (!input.records.empty())
+        m_eventLogStartsLater =
+            input.events.empty() || input.events.front().stamp > input.records.front().stamp;
+
+    // Data ends at the transfer, or at the latest record of any kind.
+    if (input.transferTime)
+        m_dataEnd = elapsedOf(*input.transferTime);
+    else if (!m_stamps.empty())
+        m_dataEnd = m_stamps.back();
+    raw.push_back({kFirstMinute, m_dataStart, UnknownCause::BeforeData});
+    raw.push_back({m_dataEnd, kLastMinute, UnknownCause::AfterData});
+
+    if (!input.coverage.empty()) {
+        std::vector<std::pair<qint64, qint64>> covered;
+        for (const CoverageInterval& c : input.coverage)
+            covered.push_back({elapsedOf(c.from), elapsedOf(c.to)});
+        std::sort(covered.begin(), covered.end());
+        qint64 reached = kFirstMinute;
+        for (const auto& [from, to] : covered) {
+            if (from > reached) raw.push_back({reached, from, UnknownCause::OutsideArchive});
+            reached = std::max(reached, to);
+        }
+        raw.push_back({reached, kLastMinute, UnknownCause::OutsideArchive});
+    }
+
+    std::optional<qint64> cut, fault;
+    for (const ComplianceEvent& event : input.events) {
+        const qint64 at = elapsedOf(event.stamp);
+        switch (event.kind) {
+        case EventKind::PowerCut:
+            if (!cut) cut = at;
+            break;
+        case EventKind::SystemStart:
+            if (cut) {
+                raw.push_back({*cut, at + 1, UnknownCause::PowerCut});
+                cut.reset();
+            } else {
+                // Stopped without a logged cut: unknown back to whatever the device wrote before.
+                auto before = std::lower_bound(m_stamps.begin(), m_stamps.end(), at);
+                const qint64 from = before == m_stamps.begin() ? kFirstMinute : *std::prev(before);
+                raw.push_back({from, at + 1, UnknownCause::Restart});
+            }
+            break;
+        case EventKind::SensorFault:
+            if (!fault) fault = at;
+            break;
+        case EventKind::SensorFaultEnd:
+            if (fault) raw.push_back({*fault, at + 1, UnknownCause::SensorFault});
+            fault.reset();
+            break;
+        case EventKind::Calibration:
+            raw.push_back({at, at + kCalibrationMinutes, UnknownCause::Calibration});
+            break;
+        default:
+            break;
+        }
+    }
+    if (cut) raw.push_back({*cut, kLastMinute, UnknownCause::PowerCut});
+    if (fault) raw.push_back({*fault, kLastMinute, UnknownCause::SensorFault});
+
+    // Flatten: where stretches overlap, the cause listed first in UnknownCause wins.
+    std::vector<std::pair<qint64, int>> edges; // (minute, +/-(cause + 1))
+    for (const UnknownStretch& s : raw) {
+        if (s.to <= s.from) continue;
+        edges.push_back({s.from, static_cast<int>(s.cause) + 1});
+        edges.push_back({s.to, -(static_cast<int>(s.cause) + 1)});
+    }
+    std::sort(edges.begin(), edges.end());
+    std::array<int, kUnknownCauseCount> open{};
+    for (std::size_t i = 0; i < edges.size();) {
+        const qint64 at = edges[i].first;
+        for (; i < edges.size() && edges[i].first == at; ++i)
+            open[static_cast<std::size_t>(std::abs(edges[i].second) - 1)] += edges[i].second > 0 ? 1 : -1;
+        if (i == edges.size()) break;
+        const auto top = std::find_if(open.begin(), open.end(), [](int n) { return n > 0; });
+        if (top == open.end()) continue;
+        const auto cause = static_cast<UnknownCause>(top - open.begin());
+        const qint64 to = edges[i].first;
+        if (!m_stretches.empty() && m_stretches.back().to == at && m_stretches.back().cause == cause)
+            m_stretches.back().to = to;
+        else
+            m_stretches.push_back({at, to, cause});
+    }
+}
+
+void ComplianceTimeline::buildSegments() {
+    qint64 from = kFirstMinute;
+    for (const UnknownStretch& s : m_stretches) {
+        if (s.from > from) m_segments.push_back({from, s.from, std::nullopt, 0});
+        from = s.to;
+    }
+    if (from < kLastMinute) m_segments.push_back({from, kLastMinute, std::nullopt, 0});
+
+    // The ten-minute grid of a segment comes from its first record lying wholly inside it.
+    std::size_t k = 0;
+    for (const TenMinuteRecord& record : m_allLeq10) {
+        while (k < m_segments.size() && m_segments[k].to <= record.blockStart)
+            ++k;
+        if (k >= m_segments.size() || m_segments[k].from > record.blockStart ||
+            record.blockStart + kBlockMinutes > m_segments[k].to) {
+            m_straddling.push_back(record);
+            continue;
+        }
+        Segment& segment = m_segments[k];
+        if (!segment.phase) {
+            segment.phase = record.blockStart;
+        } else if (floorMod(record.blockStart - *segment.phase, kBlockMinutes) != 0 ||
+                   record.blockStart - segment.lastBlock < kBlockMinutes) {
+            m_offGrid.push_back(record);
+            continue;
+        }
+        segment.lastBlock = record.blockStart;
+        m_leq10.push_back(record);
+    }
+}
