@@ -10,7 +10,7 @@
 #include "core/tables/TablePrintLayout.h"
 #include "core/tables/TableViews.h"
 #include "paint/FormPainter.h"
-#include "ui/tables/TablePagePainter.h"
+#include "paint/TablePagePainter.h"
 
 #include <QPdfWriter>
 

@@ -44,8 +44,8 @@ public:
 
     void line(double x1, double y1, double x2, double y2, RgbColor color);
     void pset(double x, double y, RgbColor color);
-    // Radius in x units, as the picture box measures it.
-    void circle(double x, double y, double radius, RgbColor color);
+    // Radius in x units, as the picture box measures it. A filled circle is a dot of that colour.
+    void circle(double x, double y, double radius, RgbColor color, bool filled = false);
 
     void setCurrentPosition(double x, double y);
     double currentX() const { return m_currentX; }
@@ -88,7 +88,7 @@ public:
 protected:
     virtual void drawLine(double x1, double y1, double x2, double y2, RgbColor color) = 0;
     virtual void drawPoint(double x, double y, RgbColor color) = 0;
-    virtual void drawCircle(double x, double y, double radius, RgbColor color) = 0;
+    virtual void drawCircle(double x, double y, double radius, RgbColor color, bool filled) = 0;
     virtual void drawText(double x, double y, const QString& text) = 0;
     virtual void clearBox() = 0;
     virtual void scaleChanged() {}

@@ -25,7 +25,8 @@ public:
     GraphWindowPrintTarget(frmGraphique_Leq& window, GraphId graph) : m_window(window), m_graph(graph) {}
 
     bool choosePrinter() override {
-        m_printer = printerSource().choosePrinter(&m_window);
+        // The enlarged graph is wider than high: across an A4 sheet it prints at full size.
+        m_printer = printerSource().choosePrinter(&m_window, QPageLayout::Landscape);
         return m_printer != nullptr;
     }
     void setMainWindowEnabled(bool enabled) override { m_window.m_ctx.shell.setMainEnabled(enabled); }
