@@ -10,7 +10,8 @@
 
 class PdfPrinterSource : public PrinterSource {
 public:
-    std::unique_ptr<QPagedPaintDevice> choosePrinter(QWidget*, QPageLayout::Orientation orientation) override {
+    std::unique_ptr<QPagedPaintDevice> choosePrinter(QWidget*,
+                                                     QPageLayout::Orientation orientation) override {
         ++requests;
         requestedOrientation = orientation;
         if (cancel) return nullptr;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <cmath>
 #include <cstdint>
 
 // A colour as the drawing routines receive it: three 16-bit components, 0..255 when sensible.
@@ -84,6 +85,11 @@ public:
 
     // Width of a text in the current font, in x units of the scale (0 where nothing is measured).
     double textWidth(const QString& text) { return measureText(text); }
+    // Height of a line of text in the current font, in y units of the scale: a point is 20 twips
+    // of the box, and a line a fifth taller than its size.
+    double textHeight() const {
+        return m_boxHeight > 0 ? m_fontSize * 20 * 1.2 / m_boxHeight * std::abs(m_height) : 0;
+    }
 
 protected:
     virtual void drawLine(double x1, double y1, double x2, double y2, RgbColor color) = 0;

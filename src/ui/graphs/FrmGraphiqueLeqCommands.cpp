@@ -137,7 +137,8 @@ void frmGraphique_Leq::cmdZoom(GraphId graph) {
     QPushButton* print = printButton(graph);
     if (!result.zoomPicture.isEmpty()) setButtonPicture(zoom, result.zoomPicture);
     zoom->setToolTip(result.zoomToolTip);
-    zoom->move(twips(result.zoomButtonLeft), zoom->y());
+    // Leaving a zoom brings the button back from where the zoom had put it.
+    zoom->move(twips(result.zoomButtonLeft), twips(kBoxButtonTop));
     print->move(twips(result.printButtonLeft), print->y());
     box->refresh();
 }
@@ -173,6 +174,7 @@ void frmGraphique_Leq::boxReleased(GraphId graph, Qt::MouseButton, QPointF at) {
     if (release.accepted) {
         box->setOverlay(OverlayStyle::ZoomGrid, overlayLines(release.grid));
         if (release.hidePrintButton) printButton(graph)->hide();
+        zoomButton(graph)->move(twips(release.zoomButton.left), twips(release.zoomButton.top));
     }
     zoomButton(graph)->setToolTip(release.zoomToolTip);
     box->refresh();

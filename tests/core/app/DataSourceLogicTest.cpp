@@ -93,7 +93,8 @@ TEST(DataSourceLoad, FrameCaptionAgreesWithTheView) {
     const std::pair<QString, QString> cases[] = {
         {QStringLiteral("Tableau Paramètres"),
          QStringLiteral("Sélectionnez le type de données pour le Tableau Paramètres")},
-        {QStringLiteral("Statistiques"), QStringLiteral("Sélectionnez le type de données pour les Statistiques")},
+        {QStringLiteral("Statistiques"),
+         QStringLiteral("Sélectionnez le type de données pour les Statistiques")},
     };
     for (const auto& [view, caption] : cases) {
         DataStore store;
