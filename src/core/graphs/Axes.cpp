@@ -162,7 +162,9 @@ void PrintZoomDayLabels(Canvas& box, const DataStore& store, int x1, int x2, Rgb
         if (sameRow) {
             const double width = box.textWidth(text);
             const double low = columns.leftEnd + gap, high = columns.rightStart - gap - width;
-            if (low <= high && (x < low || x > high)) x = std::round(std::clamp(x, low, high) * 10) / 10;
+            // Still to one decimal, rounded towards the free room.
+            if (low <= high && x < low) x = std::min(std::ceil(low * 10) / 10, high);
+            if (low <= high && x > high) x = std::max(std::floor(high * 10) / 10, low);
         }
         box.printAt(x, y, text);
     };

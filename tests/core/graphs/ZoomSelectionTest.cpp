@@ -2,6 +2,8 @@
 #include "GraphWindowFixture.h"
 #include "core/graphs/GraphWindowCommands.h"
 
+#include <QRectF>
+
 using namespace graphtest;
 
 namespace {

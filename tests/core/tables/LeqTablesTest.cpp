@@ -124,7 +124,7 @@ TEST(BuildLeqTableV3, OneEmptyLineBetweenDaysAndNoneWithinADay) {
     putRows(store.Leq_Records, {
                                    {40, 23, 9, 0, 5, 9, 0, 70},
                                    {50, 23, 9, 0, 5, 9, 0, 71},
-                                   {0, 0, 10, 0, 5, 9, 0, 72}, // consecutive, dated the 10th
+                                   {0, 0, 10, 0, 5, 9, 0, 72}, // consecutive: dated the 9th, 23:50
                                    {10, 0, 10, 0, 5, 9, 0, 73},
                                    {5, 0, 11, 0, 5, 9, 1, 2}, // after a gap: dated the 10th, 23:55
                                    {15, 0, 11, 0, 5, 9, 0, 75},
@@ -135,8 +135,8 @@ TEST(BuildLeqTableV3, OneEmptyLineBetweenDaysAndNoneWithinADay) {
     const QStringList expected = {
         "09     Mai     2009  de  23 h. 30  à  23 h. 40",
         "09     Mai     2009  de  23 h. 40  à  23 h. 50",
+        "09     Mai     2009  de  23 h. 50  à  00 h. 00",
         "",
-        "10     Mai     2009  de  23 h. 50  à  00 h. 00",
         "10     Mai     2009  de  00 h. 00  à  00 h. 10",
         "10     Mai     2009  de  23 h. 55  à  00 h. 05",
         "",
