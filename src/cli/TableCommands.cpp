@@ -12,7 +12,7 @@
 #include "core/tables/TableViews.h"
 #include "paint/FormPainter.h"
 #include "paint/OutputFiles.h"
-#include "ui/tables/TablePagePainter.h"
+#include "paint/TablePagePainter.h"
 
 namespace {
 void printLines(const QStringList& lines, CliStreams& io) {

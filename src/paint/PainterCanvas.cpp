@@ -129,16 +129,21 @@ void PainterCanvas::drawPoint(double x, double y, RgbColor color) {
     m_pendingPoints.append(at);
 }
 
-void PainterCanvas::drawCircle(double x, double y, double radius, RgbColor color) {
+void PainterCanvas::drawCircle(double x, double y, double radius, RgbColor color, bool filled) {
     flush();
     QPainter* p = painter();
     const QPointF at = toDevice(x, y);
     const double w = scaleWidth() == 0 ? 1 : scaleWidth();
-    const double r = std::abs(radius / w * m_target.width());
+    const QPen pen = penFor(color);
+    double r = std::abs(radius / w * m_target.width());
+    // A dot marks a moment: a zoom that stretches the time axis must not blow it up into a disc
+    // that hides the curve, so it grows no wider than three pen widths.
+    if (filled) r = std::min(r, pen.widthF());
     if (!p || !nearTarget(at, 10 + r) || !std::isfinite(r) || r > 10 * m_target.width()) return;
-    p->setPen(penFor(color));
-    p->setBrush(Qt::NoBrush);
+    p->setPen(pen);
+    p->setBrush(filled ? QBrush(toQColor(color)) : QBrush(Qt::NoBrush));
     p->drawEllipse(at, r, r);
+    p->setBrush(Qt::NoBrush);
 }
 
 const QFont* PainterCanvas::currentFont(const QPaintDevice* device) {

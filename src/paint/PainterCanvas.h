@@ -40,7 +40,7 @@ public:
 protected:
     void drawLine(double x1, double y1, double x2, double y2, RgbColor color) override;
     void drawPoint(double x, double y, RgbColor color) override;
-    void drawCircle(double x, double y, double radius, RgbColor color) override;
+    void drawCircle(double x, double y, double radius, RgbColor color, bool filled) override;
     void drawText(double x, double y, const QString& text) override;
     void clearBox() override;
     double measureText(const QString& text) override;

@@ -73,7 +73,11 @@ DataSourceResult openSaveFile(DataSourceEnv& env, const QString& shownFile) {
 
 DataSourceLoadState DataSourceStateAtLoad(const DataStore& store) {
     DataSourceLoadState state;
-    state.frameCaption = QStringLiteral("Sélectionnez le type de données pour le ") + store.Requested_View;
+    // The statistics are plural: "pour les Statistiques".
+    const QString article = store.Requested_View == QStringLiteral("Statistiques") ? QStringLiteral("les ")
+                                                                                   : QStringLiteral("le ");
+    state.frameCaption =
+        QStringLiteral("Sélectionnez le type de données pour ") + article + store.Requested_View;
     state.transferEnabled = store.Com_Port != 0;
     state.lastDataEnabled = isTrue(store.Data_Loaded);
     if (state.lastDataEnabled)

@@ -2,6 +2,7 @@
 
 #include "core/store/Labels.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -148,8 +149,25 @@ QString DayLabelText(const DataStore& store, int k) {
 void PrintZoomDayLabels(Canvas& box, const DataStore& store, int x1, int x2, RgbColor color) {
     box.setForeColor(color);
     const double y = box.scaleTop() + box.scaleHeight() - 0.075 * box.scaleHeight();
+    // A label whose row meets a level label of the grid keeps clear of the level labels' columns
+    // (a range starting just before midnight would otherwise put the first date over the left
+    // column, half outside the box).
+    const LevelLabelColumns columns = ZoomLevelLabelColumns(box);
+    const bool sameRow = columns.rowMeetsLabel(y, box.textHeight());
+    const double gap = 0.005 * box.scaleWidth();
     // Positions are kept to one decimal.
-    auto place = [&](int k, double x) { box.printAt(std::round(x * 10) / 10, y, DayLabelText(store, k)); };
+    auto place = [&](int k, double x) {
+        const QString text = DayLabelText(store, k);
+        x = std::round(x * 10) / 10;
+        if (sameRow) {
+            const double width = box.textWidth(text);
+            const double low = columns.leftEnd + gap, high = columns.rightStart - gap - width;
+            // Still to one decimal, rounded towards the free room.
+            if (low <= high && x < low) x = std::min(std::ceil(low * 10) / 10, high);
+            if (low <= high && x > high) x = std::max(std::floor(high * 10) / 10, low);
+        }
+        box.printAt(x, y, text);
+    };
 
     if (store.Graph_Days != 3 && store.Graph_Days != 7) {
         if (x2 > 24 || x1 > 24) {
@@ -174,6 +192,28 @@ void PrintZoomDayLabels(Canvas& box, const DataStore& store, int x1, int x2, Rgb
         const double high = std::min<double>(x2, k == midnights.size() ? infinity : midnights[k]);
         if (low < high) place(static_cast<int>(k) + 1, (low + high) / 2);
     }
+}
+
+LevelLabelColumns ZoomLevelLabelColumns(Canvas& box) {
+    // The same places ShowZoomGrid prints at; "120 dB" is the widest label.
+    const double left = box.scaleLeft(), width = box.scaleWidth(), height = box.scaleHeight();
+    const double labelWidth = box.textWidth(QStringLiteral("120 dB"));
+    LevelLabelColumns columns;
+    columns.leftStart = left;
+    columns.leftEnd = left + labelWidth;
+    columns.rightStart = left + width - 0.015 * height;
+    columns.rightEnd = columns.rightStart + labelWidth;
+    columns.labelRise = 0.025 * height;
+    columns.labelHeight = box.textHeight();
+    return columns;
+}
+
+bool LevelLabelColumns::rowMeetsLabel(double y, double height) const {
+    for (int b = 0; b <= 11; ++b) {
+        const double top = -(65.0 + 5 * b) - labelRise;
+        if (y < top + labelHeight && top < y + height) return true;
+    }
+    return false;
 }
 
 QString ZoomGridHourLabel(int graphDays, int j) {
@@ -203,12 +243,14 @@ ZoomGrid ShowZoomGrid(Canvas& box, int graphDays, int16_t visible) {
         box.printAt(x + 0.0033 * height, top, label);
         box.printAt(x + 0.0033 * height, top + height - 0.025 * height, label);
     }
+    grid.levelLabels = ZoomLevelLabelColumns(box);
+    const double rightColumn = grid.levelLabels.rightStart;
     for (int b = 0; b <= 11; ++b) {
         const double y = -(65.0 + 5 * b);
         grid.levelLines.push_back({left, y, left + width, y});
         const QString label = QString::number(65 + 5 * b) + QStringLiteral(" dB");
         box.printAt(left, y - 0.025 * height, label);
-        box.printAt(left + width - 0.015 * height, y - 0.025 * height, label);
+        box.printAt(rightColumn, y - 0.025 * height, label);
     }
     return grid;
 }

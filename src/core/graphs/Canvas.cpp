@@ -20,8 +20,8 @@ void Canvas::pset(double x, double y, RgbColor color) {
     m_currentY = y;
 }
 
-void Canvas::circle(double x, double y, double radius, RgbColor color) {
-    drawCircle(x, y, radius, color);
+void Canvas::circle(double x, double y, double radius, RgbColor color, bool filled) {
+    drawCircle(x, y, radius, color, filled);
     m_currentX = x;
     m_currentY = y;
 }

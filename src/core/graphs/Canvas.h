@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <cmath>
 #include <cstdint>
 
 // A colour as the drawing routines receive it: three 16-bit components, 0..255 when sensible.
@@ -44,8 +45,8 @@ public:
 
     void line(double x1, double y1, double x2, double y2, RgbColor color);
     void pset(double x, double y, RgbColor color);
-    // Radius in x units, as the picture box measures it.
-    void circle(double x, double y, double radius, RgbColor color);
+    // Radius in x units, as the picture box measures it. A filled circle is a dot of that colour.
+    void circle(double x, double y, double radius, RgbColor color, bool filled = false);
 
     void setCurrentPosition(double x, double y);
     double currentX() const { return m_currentX; }
@@ -84,11 +85,16 @@ public:
 
     // Width of a text in the current font, in x units of the scale (0 where nothing is measured).
     double textWidth(const QString& text) { return measureText(text); }
+    // Height of a line of text in the current font, in y units of the scale: a point is 20 twips
+    // of the box, and a line a fifth taller than its size.
+    double textHeight() const {
+        return m_boxHeight > 0 ? m_fontSize * 20 * 1.2 / m_boxHeight * std::abs(m_height) : 0;
+    }
 
 protected:
     virtual void drawLine(double x1, double y1, double x2, double y2, RgbColor color) = 0;
     virtual void drawPoint(double x, double y, RgbColor color) = 0;
-    virtual void drawCircle(double x, double y, double radius, RgbColor color) = 0;
+    virtual void drawCircle(double x, double y, double radius, RgbColor color, bool filled) = 0;
     virtual void drawText(double x, double y, const QString& text) = 0;
     virtual void clearBox() = 0;
     virtual void scaleChanged() {}

@@ -97,7 +97,9 @@ std::optional<QString> GraphHoverIndex::toolTipAt(double x) const {
     QString text = start.toString(QStringLiteral("dd/MM/yyyy")) + QStringLiteral("  ") + clock(start) +
                    QStringLiteral(" à ") + clock(end) + QLatin1Char('\n') + m_levelName +
                    QStringLiteral(" = ") + QString::number(e.level) + QStringLiteral(" dB.");
-    if (const auto threshold = thresholdAt(e.minutes))
+    // The threshold in force when the interval began: a record ending on a template step still
+    // belongs to the period before it.
+    if (const auto threshold = thresholdAt(e.minutes - m_intervalMinutes))
         text += QStringLiteral("\nSeuil = ") + QString::number(*threshold) + QStringLiteral(" dB.");
     return text;
 }

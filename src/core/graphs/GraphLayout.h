@@ -34,6 +34,10 @@ inline GraphBoxPlacement enlargedGraphPlacement() {
     return {{30, 840, 15060, 8300}, 9240, 15195};
 }
 
+// The zoom and print buttons: square, along the top edge of their box (twips).
+inline constexpr int kBoxButtonSize = 570;
+inline constexpr int kBoxButtonTop = 60;
+
 // The zoom and print buttons lie inside their box, their left edge this far (in the box's x units)
 // from the right edge of the scale: the 7-day scale is wider, so they stand a little further in.
 inline double zoomButtonOffset(int graphDays) {

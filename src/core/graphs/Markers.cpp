@@ -22,7 +22,7 @@ void drawCuts(Canvas& box, const DataStore& store, const CutKind& kind) {
     const double fontSize = box.boxWidth() == kNormalBoxWidth ? 8 : 10;
     if (store.Mouse_Zoom_Active == kFalse) {
         box.setDrawWidth(kind.width);
-        box.circle(kind.legendX, -126, kDotRadius, kind.legendColor);
+        box.circle(kind.legendX, -126, kDotRadius, kind.legendColor, true);
         box.setDrawWidth(1);
         box.setCurrentPosition(kind.legendX + 0.5, -128);
         box.setFontSize(fontSize);
@@ -40,7 +40,7 @@ void drawCuts(Canvas& box, const DataStore& store, const CutKind& kind) {
         const auto x = recordX(span, store.Event_Records, row);
         if (!x) continue;
         box.setDrawWidth(kind.width);
-        box.circle(*x, -122, kDotRadius, kind.dotColor);
+        box.circle(*x, -122, kDotRadius, kind.dotColor, true);
         box.setDrawWidth(1);
     }
 }

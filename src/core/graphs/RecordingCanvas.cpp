@@ -26,8 +26,9 @@ void RecordingCanvas::drawPoint(double x, double y, RgbColor color) {
     m_primitives.push_back(p);
 }
 
-void RecordingCanvas::drawCircle(double x, double y, double radius, RgbColor color) {
+void RecordingCanvas::drawCircle(double x, double y, double radius, RgbColor color, bool filled) {
     Primitive p = make(Kind::Circle, color);
+    p.filled = filled;
     p.x1 = p.x2 = x;
     p.y1 = p.y2 = y;
     p.radius = radius;

@@ -15,6 +15,7 @@ public:
         Kind kind = Kind::Line;
         double x1 = 0, y1 = 0, x2 = 0, y2 = 0; // a point or a circle centre is (x1, y1)
         double radius = 0;
+        bool filled = false; // a circle drawn as a dot
         QString text;
         RgbColor color; // the line colour, or the fore colour of a text
         int drawWidth = 1;
@@ -40,7 +41,7 @@ public:
 protected:
     void drawLine(double x1, double y1, double x2, double y2, RgbColor color) override;
     void drawPoint(double x, double y, RgbColor color) override;
-    void drawCircle(double x, double y, double radius, RgbColor color) override;
+    void drawCircle(double x, double y, double radius, RgbColor color, bool filled) override;
     void drawText(double x, double y, const QString& text) override;
     void clearBox() override;
 

@@ -84,6 +84,7 @@ ZoomRelease ZoomSelection::mouseUp(GraphId graph, Canvas& box, DataStore& store,
         release.range = *range;
         release.hidePrintButton = true;
         release.grid = DrawZoomedGraph(graph, box, store, *range, m_last);
+        release.zoomButton = ZoomedButtonPlace(box, release.grid);
         m_last = *range;
     }
     reset();
@@ -105,4 +106,23 @@ ZoomGrid DrawZoomedGraph(GraphId graph, Canvas& box, DataStore& store, const Zoo
     PrintZoomDayLabels(box, store, static_cast<int>(std::floor(range.x1)),
                        static_cast<int>(std::floor(range.x2)), kBlack);
     return grid;
+}
+
+TwipsBox ZoomedButtonPlace(const Canvas& box, const ZoomGrid& grid) {
+    const LevelLabelColumns& labels = grid.levelLabels;
+    const double twipsPerX = box.boxWidth() / (box.scaleWidth() == 0 ? 1.0 : box.scaleWidth());
+    const double twipsPerY = box.boxHeight() / (box.scaleHeight() == 0 ? 1.0 : std::abs(box.scaleHeight()));
+    auto toTwips = [&](double x) { return (x - box.scaleLeft()) * twipsPerX; };
+    const double leftEnd = toTwips(labels.leftEnd), rightStart = toTwips(labels.rightStart);
+    const double rightEnd = toTwips(labels.rightEnd);
+    const double size = kBoxButtonSize, gap = kBoxButtonTop, width = box.boxWidth();
+    const auto clear = [&](double left) {
+        return left >= leftEnd + gap && left + size <= width &&
+               (left + size + gap <= rightStart || left >= rightEnd + gap);
+    };
+    // The hour labels run along the top edge: the button stands below them.
+    const int top = qRound(gap + labels.labelHeight * twipsPerY);
+    for (const double left : {width - gap - size, rightStart - gap - size, rightEnd + gap})
+        if (clear(left)) return {qRound(left), top, kBoxButtonSize, kBoxButtonSize};
+    return {qRound(width - gap - size), top, kBoxButtonSize, kBoxButtonSize};
 }

@@ -3,6 +3,7 @@
 #include "core/graphs/Axes.h"
 #include "core/graphs/Canvas.h"
 #include "core/graphs/GraphControls.h"
+#include "core/graphs/GraphLayout.h"
 #include "core/store/DataStore.h"
 
 #include <QString>
@@ -35,7 +36,13 @@ struct ZoomRelease {
     ZoomGrid grid;                // the grid line objects to show (accepted only)
     bool hidePrintButton = false; // the print button prints only the unzoomed graph
     QString zoomToolTip;          // the zoom button's tool tip, set by every release
+    TwipsBox zoomButton;          // where the zoom button goes, in twips of the box (accepted only)
 };
+
+// Where the zoom button stands on a zoomed graph, in twips of the box: under the hour labels of the
+// top edge, by the right edge unless a column of level labels is there, else just left of that
+// column (or right of it), never over a level label.
+TwipsBox ZoomedButtonPlace(const Canvas& box, const ZoomGrid& grid);
 
 // The range a press and a release point select, or nullopt when the selection is refused: a release
 // less than one unit left of the press (or straight above or below it), an end point at the press's

@@ -40,6 +40,10 @@ ThresholdTimeline timelineFor(const DataStore& store, const std::optional<TypedT
 }
 } // namespace
 
+QDate StatsDayOf(const QDateTime& minute) {
+    return minute.addSecs(-kStatsDayStartHour * 3600).date();
+}
+
 int RecordLevel(const LeqTable& table, int row, int generation) {
     return generation == 3 ? table(row, 7) * 100 + table(row, 8) : table(row, 8) * 100 + table(row, 7);
 }
@@ -76,7 +80,7 @@ PeriodStats ComputePeriodStats(const DataStore& store, const QDate& from, const 
         const QDateTime stamp = RowStamp(leq, r);
         if (!stamp.isValid()) continue;
         const QDateTime lastMinute = stamp.addSecs(-60);
-        const QDate day = lastMinute.date();
+        const QDate day = StatsDayOf(lastMinute);
         if (day < from || day > to) continue;
         const int level = RecordLevel(leq, r, stats.generation);
         if (level < 0 || level > kMaxPlausibleLevel) {
@@ -100,8 +104,10 @@ PeriodStats ComputePeriodStats(const DataStore& store, const QDate& from, const 
         const bool general = IsGeneralCut(stats.generation, c7, c8);
         if (!tenSecond && !general) continue;
         const QDateTime stamp = RowStamp(events, r);
-        if (!stamp.isValid() || stamp.date() < from || stamp.date() > to) continue;
-        PartSamples& part = days[stamp.date()].part(timeline.at(stamp).night);
+        if (!stamp.isValid()) continue;
+        const QDate day = StatsDayOf(stamp);
+        if (day < from || day > to) continue;
+        PartSamples& part = days[day].part(timeline.at(stamp).night);
         (tenSecond ? part.tenSecondCuts : part.generalCuts) += 1;
     }
 
@@ -113,15 +119,9 @@ PeriodStats ComputePeriodStats(const DataStore& store, const QDate& from, const 
         oneMinuteLevels.push_back(sample.level);
     stats.oneMinutePercentiles = PercentilesOf(std::move(oneMinuteLevels));
 
-    // A period of any length is walked day by day, but only the days that exist in the calendar.
-    for (QDate day = from; day.isValid() && day <= to; day = day.addDays(1)) {
-        DayStats dayStats;
-        dayStats.day = day;
-        if (auto it = days.find(day); it != days.end()) {
-            dayStats.dayPart = it->second.day.summarise();
-            dayStats.nightPart = it->second.night.summarise();
-        }
-        stats.days.push_back(dayStats);
-    }
+    // Only the days that hold records are listed: a period of years would otherwise print a page
+    // of empty days for every week the device was not recording.
+    for (const auto& [day, samples] : days)
+        stats.days.push_back({day, samples.day.summarise(), samples.night.summarise()});
     return stats;
 }

@@ -11,15 +11,20 @@
 
 // Statistics of the stored levels over a period of whole days.
 //
+// A day of the statistics runs from noon to noon the next day, like the days of the graph window, so
+// that its night is one whole night: the "Saturday night" of a venue, from Saturday evening to
+// Sunday morning, is counted in Saturday. A period from D1 to D2 thus runs from noon of D1 to noon of
+// the day after D2.
+//
 // Which minutes a record covers: a Leq1 record covers the minute that ends at its stamp, a Leq10 (or
 // generation-3 ten-minute) record the ten minutes that end at its stamp. A record belongs to the
-// calendar day and the day or night part of the last minute it covers, the one starting a minute
-// before its stamp: a Leq1 stamped 00:00 belongs to the evening before, as in the tables. The period
-// holds the records whose last covered minute lies on one of its days.
+// day and the day or night part of the last minute it covers, the one starting a minute before its
+// stamp: a Leq1 stamped 12:00 belongs to the day before, as in the tables. The period holds the
+// records whose last covered minute lies in one of its days.
 //
 // Day and night: a minute is a night minute when its hour is a night hour for the switch hours in
-// force at that minute (see ThresholdTimeline). The night part of a calendar day is its night
-// minutes on that date: the early morning and the late evening, not the night that begins on it.
+// force at that minute (see ThresholdTimeline). The day part of a day is its afternoon and evening
+// before the night and its morning after it.
 //
 // Minutes above the threshold: the minutes covered by a record whose level is strictly above the
 // threshold in force at its last covered minute: one per Leq1 record in generation 5, ten per
@@ -59,9 +64,15 @@ struct PeriodStats {
     LevelSummary tenMinute;
     LevelSummary oneMinute;
     std::optional<Percentiles> oneMinutePercentiles;
-    std::vector<DayStats> days; // every day of the period, in order, recorded or not
+    std::vector<DayStats> days; // the days of the period that hold records or cuts, in order
     int ignoredRecords = 0;     // rows of the period with a level no device can give (outside 0..250 dB)
 };
+
+// Days of the statistics start at this hour.
+inline constexpr int kStatsDayStartHour = 12;
+
+// The day of the statistics a minute belongs to: the date of the noon at or before it.
+QDate StatsDayOf(const QDateTime& minute);
 
 // Any cell values are safe: rows with an impossible date or level are left out. from after to gives an
 // empty period (no days).

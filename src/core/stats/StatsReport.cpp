@@ -13,6 +13,13 @@ QString dateText(const QDate& day) {
     return day.toString(QStringLiteral("dd/MM/yyyy"));
 }
 
+// "Samedi 01 Mars 2008 12 h.": the noon a day of the statistics starts or ends at.
+QString dayNoonText(const QDate& day) {
+    return WeekdayLabelOf(day).trimmed() + QStringLiteral(" ") + TwoDigits(day.day()) + QStringLiteral(" ") +
+           MonthLabel(day.month()).trimmed() + QStringLiteral(" ") + QString::number(day.year()) +
+           QStringLiteral(" ") + TwoDigits(kStatsDayStartHour) + QStringLiteral(" h.");
+}
+
 QString stampText(const QDateTime& stamp) {
     return stamp.toString(QStringLiteral("dd/MM/yyyy  HH:mm"));
 }
@@ -127,9 +134,8 @@ QStringList StatsTextLines(const PeriodStats& stats, const QString& serialLine) 
                      QString::number(stats.ignoredRecords) + QStringLiteral(".");
     for (const DayStats& day : stats.days) {
         lines << QString();
-        lines << QStringLiteral("Le ") + WeekdayLabelOf(day.day) + QStringLiteral(" ") +
-                     TwoDigits(day.day.day()) + QStringLiteral(" ") + MonthLabel(day.day.month()) +
-                     QStringLiteral(" ") + QString::number(day.day.year()) + QStringLiteral(" :");
+        lines << QStringLiteral("Du ") + dayNoonText(day.day) + QStringLiteral(" au ") +
+                     dayNoonText(day.day.addDays(1)) + QStringLiteral(" :");
         appendPart(lines, QStringLiteral("Jour :"), day.dayPart, stats.generation);
         appendPart(lines, QStringLiteral("Nuit :"), day.nightPart, stats.generation);
     }

@@ -7,13 +7,16 @@
 #include <QJsonDocument>
 #include <QStringList>
 
-// What every statistics output says about the averages: the device does not store every minute.
-// Two lines in the window and its printout, one text in the CSV and JSON files.
+// What every statistics output says about its figures: the device does not store every minute, and
+// a day runs from noon to noon. Lines in the window and its printout, one text in the CSV and JSON
+// files.
 inline const QStringList kStatsNoteLines = {
     QStringLiteral(
         "Attention : le QLV 40 ne sauvegarde un niveau Leq1 que s'il atteint le niveau de consigne,"),
     QStringLiteral("et un niveau Leq10 qu'à partir de 70dB : les moyennes portent sur les seules valeurs "
-                   "sauvegardées.")};
+                   "sauvegardées."),
+    QStringLiteral("Chaque jour va de midi au lendemain midi : sa nuit est celle qui commence le soir "
+                   "du jour.")};
 inline const QString kStatsNote = kStatsNoteLines.join(QLatin1Char(' '));
 inline const QString kStatsCaption = QStringLiteral("Statistiques");
 

@@ -116,7 +116,6 @@ QStringList tenMinuteLines(const LeqTable& table, int first, int last, const QSt
     last = std::min(last, LeqTable::rowCount);
     for (int r = first; r <= last; ++r) {
         const RecordStamp own = recordStamp(table, r);
-        RecordStamp start;
         bool gap = true;
         if (r > 1) {
             // The device software compared the time stamps in days rounded to four decimals with
@@ -124,14 +123,9 @@ QStringList tenMinuteLines(const LeqTable& table, int first, int last, const QSt
             const int64_t minutes = stampMinutes(own) - stampMinutes(recordStamp(table, r - 1));
             gap = qRound64(static_cast<double>(minutes) * 10000.0 / 1440.0) >= 70;
         }
-        if (gap) {
-            start = stepBack(own, 10);
-        } else {
-            const RecordStamp before = recordStamp(table, r - 1);
-            start = own;
-            start.hour = before.hour;
-            start.minute = before.minute;
-        }
+        // The line is dated by the start of its interval: a joined interval that began at 23:50
+        // belongs to the day before a row stamped 00:00.
+        const RecordStamp start = gap ? stepBack(own, 10) : recordStamp(table, r - 1);
         const RecordStamp previous = r > first ? recordStamp(table, r - 1) : RecordStamp{};
         addLine(lines, tableLine(start, own, levelIntro, levelText(table(r, 7), table(r, 8))), start,
                 r > first ? &previous : nullptr, own);

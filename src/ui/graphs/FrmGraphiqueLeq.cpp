@@ -21,9 +21,6 @@ constexpr int kColumnWidth = 7410;
 constexpr int kLabelsTop = 7050;
 constexpr int kLabelStep = 240;
 constexpr int kThresholdLeft = 11040;
-// The zoom and print buttons stand inside their box, along its top edge.
-constexpr int kBoxButtonSize = 570;
-constexpr int kBoxButtonTop = 60;
 
 QListWidget* makeList(QWidget* parent, const QString& name, int top, int height) {
     auto* list = new QListWidget(parent);

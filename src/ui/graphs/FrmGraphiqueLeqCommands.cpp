@@ -25,7 +25,8 @@ public:
     GraphWindowPrintTarget(frmGraphique_Leq& window, GraphId graph) : m_window(window), m_graph(graph) {}
 
     bool choosePrinter() override {
-        m_printer = printerSource().choosePrinter(&m_window);
+        // The enlarged graph is wider than high: across an A4 sheet it prints at full size.
+        m_printer = printerSource().choosePrinter(&m_window, QPageLayout::Landscape);
         return m_printer != nullptr;
     }
     void setMainWindowEnabled(bool enabled) override { m_window.m_ctx.shell.setMainEnabled(enabled); }
@@ -138,7 +139,8 @@ void frmGraphique_Leq::cmdZoom(GraphId graph) {
     QPushButton* print = printButton(graph);
     if (!result.zoomPicture.isEmpty()) setButtonPicture(zoom, result.zoomPicture);
     zoom->setToolTip(result.zoomToolTip);
-    zoom->move(twips(result.zoomButtonLeft), zoom->y());
+    // Leaving a zoom brings the button back from where the zoom had put it.
+    zoom->move(twips(result.zoomButtonLeft), twips(kBoxButtonTop));
     print->move(twips(result.printButtonLeft), print->y());
     box->refresh();
 }
@@ -174,6 +176,7 @@ void frmGraphique_Leq::boxReleased(GraphId graph, Qt::MouseButton, QPointF at) {
     if (release.accepted) {
         box->setOverlay(OverlayStyle::ZoomGrid, overlayLines(release.grid));
         if (release.hidePrintButton) printButton(graph)->hide();
+        zoomButton(graph)->move(twips(release.zoomButton.left), twips(release.zoomButton.top));
     }
     zoomButton(graph)->setToolTip(release.zoomToolTip);
     box->refresh();

@@ -106,7 +106,7 @@ void frmParametres_v4::setBackground(const QColor& colour) {
 // The window is printed as it shows, on white and without its list and buttons: the same form the
 // window was built from, painted at the printer's resolution.
 void frmParametres_v4::cmdPrint() {
-    std::unique_ptr<QPagedPaintDevice> printer = printerSource().choosePrinter(this);
+    std::unique_ptr<QPagedPaintDevice> printer = printerSource().choosePrinter(this, QPageLayout::Portrait);
     if (!printer) return;
     if (!printForm(*printer, form()) || !printedFileComplete(*printer)) reportPrintFailure(m_ctx.ui);
 }

@@ -1,7 +1,7 @@
 #include "ui/tables/TablePrinting.h"
 
 #include "core/files/OutputTarget.h"
-#include "ui/tables/TablePagePainter.h"
+#include "paint/TablePagePainter.h"
 
 #include <QPrintDialog>
 #include <QPrinter>
@@ -10,9 +10,11 @@
 namespace {
 class DialogPrinterSource : public PrinterSource {
 public:
-    std::unique_ptr<QPagedPaintDevice> choosePrinter(QWidget* parent) override {
+    std::unique_ptr<QPagedPaintDevice> choosePrinter(QWidget* parent,
+                                                     QPageLayout::Orientation orientation) override {
         auto printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
         printer->setPageSize(QPageSize(QPageSize::A4));
+        printer->setPageOrientation(orientation);
         QPrintDialog dialog(printer.get(), parent);
         if (dialog.exec() != QDialog::Accepted) return nullptr;
         return printer;
@@ -45,7 +47,7 @@ void reportPrintFailure(UiServices& ui) {
 }
 
 void printTablePages(QWidget* parent, UiServices& ui, const QList<PrintPage>& pages) {
-    std::unique_ptr<QPagedPaintDevice> printer = printerSource().choosePrinter(parent);
+    std::unique_ptr<QPagedPaintDevice> printer = printerSource().choosePrinter(parent, QPageLayout::Portrait);
     if (!printer) return;
     if (!paintTablePages(*printer, pages) || !printedFileComplete(*printer)) reportPrintFailure(ui);
 }

@@ -4,6 +4,7 @@
 #include "core/platform/UiServices.h"
 #include "core/tables/TablePrintLayout.h"
 
+#include <QPageLayout>
 #include <QPagedPaintDevice>
 #include <memory>
 
@@ -13,8 +14,10 @@ class QWidget;
 class PrinterSource {
 public:
     virtual ~PrinterSource() = default;
-    // The printer the user chose, or nullptr when the dialog was cancelled.
-    virtual std::unique_ptr<QPagedPaintDevice> choosePrinter(QWidget* parent) = 0;
+    // The printer the user chose, or nullptr when the dialog was cancelled. The dialog opens on an
+    // A4 page in the given orientation; the user may still change it.
+    virtual std::unique_ptr<QPagedPaintDevice> choosePrinter(QWidget* parent,
+                                                             QPageLayout::Orientation orientation) = 0;
 };
 
 // The source the windows use; setting nullptr goes back to the print dialog.

@@ -89,6 +89,20 @@ TEST(DataSourceLoad, OptionsFollowPortAndData) {
     }
 }
 
+TEST(DataSourceLoad, FrameCaptionAgreesWithTheView) {
+    const std::pair<QString, QString> cases[] = {
+        {QStringLiteral("Tableau Paramètres"),
+         QStringLiteral("Sélectionnez le type de données pour le Tableau Paramètres")},
+        {QStringLiteral("Statistiques"),
+         QStringLiteral("Sélectionnez le type de données pour les Statistiques")},
+    };
+    for (const auto& [view, caption] : cases) {
+        DataStore store;
+        store.Requested_View = view;
+        EXPECT_EQ(DataSourceStateAtLoad(store).frameCaption, caption);
+    }
+}
+
 TEST(DataSourceSearch, OnlyLowerCaseQlvNamesAreKept) {
     struct Case {
         std::optional<QString> answer;

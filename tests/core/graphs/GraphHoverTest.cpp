@@ -52,9 +52,14 @@ TEST(GraphHover, ToolTipTextsWithTheThresholdInForce) {
     } cases[] = {
         {GraphId::Leq10, 5, at(9, 3, 2007, 20, 10), 88,
          QStringLiteral("09/03/2007  20 h. 00 à 20 h. 10\nLeq 10 = 88 dB.\nSeuil = 105 dB.")},
-        // From 22 h the night threshold is in force, and a step at the record's minute already applies.
+        // From 22 h the night threshold is in force: a record ending on the step still belongs to
+        // the day, one starting on it to the night.
         {GraphId::Leq10, 5, at(9, 3, 2007, 22, 0), 99,
-         QStringLiteral("09/03/2007  21 h. 50 à 22 h. 00\nLeq 10 = 99 dB.\nSeuil = 95 dB.")},
+         QStringLiteral("09/03/2007  21 h. 50 à 22 h. 00\nLeq 10 = 99 dB.\nSeuil = 105 dB.")},
+        {GraphId::Leq1, 5, at(9, 3, 2007, 22, 0), 99,
+         QStringLiteral("09/03/2007  21 h. 59 à 22 h. 00\nLeq 1 = 99 dB.\nSeuil = 105 dB.")},
+        {GraphId::Leq10, 5, at(9, 3, 2007, 22, 10), 99,
+         QStringLiteral("09/03/2007  22 h. 00 à 22 h. 10\nLeq 10 = 99 dB.\nSeuil = 95 dB.")},
         {GraphId::Leq1, 5, at(10, 3, 2007, 0, 0), 101,
          QStringLiteral("09/03/2007  23 h. 59 à 00 h. 00\nLeq 1 = 101 dB.\nSeuil = 95 dB.")},
         {GraphId::Leq10, 3, at(10, 3, 2007, 6, 30), 85,

@@ -31,6 +31,7 @@ TEST(DrawGeneralCuts, WindowEndsBeforeNoonOfTheEndDay) {
             EXPECT_EQ(found[0].color, kRed) << "general cuts are red whatever colour is passed";
             EXPECT_EQ(found[0].drawWidth, 3);
             EXPECT_DOUBLE_EQ(found[0].radius, 0.05);
+            EXPECT_TRUE(found[0].filled) << "a cut is a dot, not a ring";
         }
         EXPECT_EQ(box.drawWidth(), 1);
     }
@@ -47,6 +48,8 @@ TEST(DrawCuts, LegendsUnlessMouseZoomed) {
         DrawGeneralCuts(box, store, kRed);
         DrawTenSecondCuts(box, store, kBlack);
         EXPECT_EQ(dots(box).size(), 2u);
+        for (const Prim& circle : box.ofKind(Kind::Circle))
+            EXPECT_TRUE(circle.filled) << "legends show the dots as drawn";
         if (zoomed == kTrue) {
             EXPECT_TRUE(box.texts().empty());
             continue;

@@ -2,6 +2,8 @@
 #include "GraphWindowFixture.h"
 #include "core/graphs/GraphWindowCommands.h"
 
+#include <QRectF>
+
 using namespace graphtest;
 
 namespace {
@@ -229,4 +231,62 @@ TEST(ZoomSelection, RangeFromText) {
     };
     for (const Case& c : cases)
         EXPECT_EQ(zoomRangeFromText(QString::fromLatin1(c.text)), c.range) << c.text;
+}
+
+namespace {
+// A canvas that measures text like a narrow face: each character 12 twips wide per point.
+class MeasuringCanvas : public RecordingCanvas {
+public:
+    MeasuringCanvas()
+        : RecordingCanvas(QStringLiteral("Graphique_Leq10"), kEnlargedBoxWidth, kEnlargedBoxHeight) {}
+
+protected:
+    double measureText(const QString& text) override {
+        return text.size() * fontSize() * 12.0 / boxWidth() * scaleWidth();
+    }
+};
+
+// The box's rectangle of a text, in twips of the box.
+QRectF twipsRect(const Canvas& box, const Prim& text) {
+    const double perX = box.boxWidth() / box.scaleWidth(), perY = box.boxHeight() / box.scaleHeight();
+    return {(text.x1 - box.scaleLeft()) * perX, (text.y1 - box.scaleTop()) * perY,
+            text.text.size() * text.fontSize * 12.0, text.fontSize * 20 * 1.2};
+}
+} // namespace
+
+TEST(ZoomSelection, ButtonAndDayLabelsKeepOffTheLevelLabels) {
+    struct Case {
+        int days;
+        double x1, x2, low, high;
+    } cases[] = {
+        {1, 20, 30, 60, 110},        // the usual zoom
+        {1, 23.95, 30, 62.5, 112.5}, // a date starting before the box, on the row of "65 dB"
+        {1, 20, 21, 60, 110},        // narrow: the right column of labels stands far in
+        {3, 12, 36, 40, 125},        // wide and high: the right column reaches past the edge
+        {7, 33.8, 40, 62.5, 112.5},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.days << " days, " << c.x1 << ".." << c.x2);
+        LoadedGraphWindow w(c.days);
+        MeasuringCanvas box;
+        ZoomSelection zoom;
+        const ZoomRelease release = drag(zoom, GraphId::Leq10, box, w.store, c.x1, -c.low, c.x2, -c.high);
+        ASSERT_TRUE(release.accepted);
+        std::vector<QRectF> levelLabels, dayLabels;
+        for (const Prim& text : box.texts()) {
+            if (!(text.color == kBlack)) continue;
+            if (text.text.endsWith(QStringLiteral(" dB"))) levelLabels.push_back(twipsRect(box, text));
+            for (int k = 1; k <= c.days + 1; ++k)
+                if (text.text == DayLabelText(w.store, k)) dayLabels.push_back(twipsRect(box, text));
+        }
+        ASSERT_FALSE(levelLabels.empty());
+        const TwipsBox& b = release.zoomButton;
+        const QRectF button(b.left, b.top, b.width, b.height);
+        EXPECT_TRUE(QRectF(0, 0, kEnlargedBoxWidth, kEnlargedBoxHeight).contains(button));
+        for (const QRectF& level : levelLabels) {
+            EXPECT_FALSE(button.intersects(level)) << "button over a level label";
+            for (const QRectF& day : dayLabels)
+                EXPECT_FALSE(day.intersects(level)) << "date over a level label";
+        }
+    }
 }

@@ -118,7 +118,7 @@ TEST(PeriodStats, DayNightBoundaryWithTypedThresholdsGeneration3) {
     rows.level(0, 5, 21, 55, 65); // covers 21:45..21:55, last minute 21:54: day
     rows.level(0, 5, 22, 5, 65);  // last minute 22:04: night
     rows.level(0, 6, 0, 0, 105);  // last minute 23:59 of the 5th: night of the 5th
-    rows.level(0, 6, 6, 10, 50);  // the 6th is outside the period
+    rows.level(0, 6, 12, 10, 50); // the day of the 6th is outside the period
     const PeriodStats stats = ComputePeriodStats(store, kDay, kDay, TypedThresholds{70, 60, 22, 6});
     EXPECT_EQ(stats.thresholds, ThresholdSource::Typed);
     ASSERT_EQ(stats.days.size(), 1u);
@@ -172,10 +172,10 @@ TEST(PeriodStats, WindowOpenedDuringTheNightRaisesTheThreshold) {
 TEST(PeriodStats, ParameterChangeInsideThePeriodMovesTheThresholdAndTheSwitchHour) {
     DataStore store = emptyStore();
     putChange(store, 1, 1, 0, 70, 60, 22, 6);
-    putChange(store, 2, 5, 12, 80, 60, 20, 6); // from noon: day 80, night from 20 h
+    putChange(store, 2, 5, 18, 80, 60, 20, 6); // from 18 h: day 80, night from 20 h
     Rows rows{store};
-    rows.level(1, 5, 11, 0, 75); // first set, day: 75 > 70
-    rows.level(1, 5, 13, 0, 75); // second set, day: 75 <= 80
+    rows.level(1, 5, 13, 0, 75); // first set, day: 75 > 70
+    rows.level(1, 5, 19, 0, 75); // second set, day: 75 <= 80
     rows.level(1, 5, 21, 0, 75); // second set: 20 h is night now, 75 > 60
     const PeriodStats stats = ComputePeriodStats(store, kDay, kDay);
     const DayStats& day = stats.days.at(0);
@@ -196,7 +196,7 @@ TEST(PeriodStats, BeforeTheOldestHistoryRowTheCurrentParametersApply) {
 
 TEST(PeriodStats, CutsAreCountedInTheirPart) {
     DataStore store = emptyStore();
-    putEvent(store, 1, 5, 10, 0, 16, 0);   // general cut, day
+    putEvent(store, 1, 5, 14, 0, 16, 0);   // general cut, day
     putEvent(store, 2, 5, 23, 0, 0, 168);  // 10-second cut (its maximum in the byte), night
     putEvent(store, 3, 5, 23, 5, 0, 128);  // 10-second cut
     putEvent(store, 4, 5, 23, 6, 0, 16);   // end of general cut: not a cut
@@ -214,16 +214,52 @@ TEST(PeriodStats, EmptyAndReversedPeriods) {
     Rows rows{store};
     rows.level(1, 5, 14, 0, 72);
     const PeriodStats empty = ComputePeriodStats(store, QDate(2009, 4, 1), QDate(2009, 4, 2));
-    ASSERT_EQ(empty.days.size(), 2u);
+    EXPECT_TRUE(empty.days.empty());
     EXPECT_EQ(empty.oneMinute.count, 0);
     EXPECT_FALSE(empty.oneMinute.energyAverage.has_value());
     EXPECT_FALSE(empty.oneMinutePercentiles.has_value());
-    EXPECT_EQ(empty.days[1].nightPart.oneMinute.count, 0);
     const QStringList text = StatsTextLines(empty);
-    EXPECT_TRUE(text.contains(kStatsNoteLines[0]) && text.contains(kStatsNoteLines[1]));
+    for (const QString& note : kStatsNoteLines)
+        EXPECT_TRUE(text.contains(note));
     EXPECT_TRUE(text.contains(QStringLiteral("    Leq1 : aucune valeur enregistrée.")));
 
     EXPECT_TRUE(ComputePeriodStats(store, QDate(2009, 3, 6), kDay).days.empty());
+}
+
+TEST(PeriodStats, DaysRunFromNoonToNoonAndOnlyRecordedDaysAreListed) {
+    // Night from 22 h to 6 h; the period is the days of the 5th to the 7th.
+    struct Case {
+        const char* what;
+        int day, hour, minute; // a Leq1 stamp, or a general cut when cut is set
+        bool cut;
+        int listedDay; // 0: outside the period
+        bool night;
+    } cases[] = {
+        {"last minute before noon of the first day", 5, 12, 0, false, 0, false},
+        {"first minute of the first day", 5, 12, 1, false, 5, false},
+        {"the evening's night", 5, 23, 0, false, 5, true},
+        {"the same night after midnight", 6, 2, 0, false, 5, true},
+        {"a cut in that night", 6, 3, 0, true, 5, true},
+        {"the next morning", 6, 12, 0, false, 5, false},
+        {"the last morning of the period", 8, 11, 0, false, 7, false},
+        {"after the period", 8, 12, 1, false, 0, false},
+    };
+    for (const Case& c : cases) {
+        DataStore store = emptyStore();
+        if (c.cut)
+            putEvent(store, 1, c.day, c.hour, c.minute, 16, 0);
+        else
+            Rows{store}.level(1, c.day, c.hour, c.minute, 80);
+        const PeriodStats stats = ComputePeriodStats(store, kDay, kDay.addDays(2));
+        if (c.listedDay == 0) {
+            EXPECT_TRUE(stats.days.empty()) << c.what;
+            continue;
+        }
+        ASSERT_EQ(stats.days.size(), 1u) << c.what << ": days without records are left out";
+        EXPECT_EQ(stats.days[0].day, QDate(2009, 3, c.listedDay)) << c.what;
+        const PartStats& part = c.night ? stats.days[0].nightPart : stats.days[0].dayPart;
+        EXPECT_EQ(c.cut ? part.generalCuts : part.oneMinute.count, 1) << c.what;
+    }
 }
 
 TEST(PeriodStats, AnyCellValuesAreSafe) {

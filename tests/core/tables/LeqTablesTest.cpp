@@ -79,14 +79,14 @@ TEST(BuildLeqTableV3, IntervalStartFollowsTheGapToThePreviousRow) {
          {21, 14, 10, 0, 5, 9, 0, 80},
          {30, 14, 10, 0, 5, 9, 0, 81},
          "10     Mai     2009  de  14 h. 21  à  14 h. 30"},
-        {"over midnight, consecutive",
+        {"over midnight, consecutive: dated by its start",
          {55, 23, 9, 0, 5, 9, 0, 80},
          {5, 0, 10, 0, 5, 9, 0, 81},
-         "10     Mai     2009  de  23 h. 55  à  00 h. 05"},
-        {"over the year, consecutive",
+         "09     Mai     2009  de  23 h. 55  à  00 h. 05"},
+        {"over the year, consecutive: dated by its start",
          {55, 23, 31, 0, 12, 9, 0, 80},
          {5, 0, 1, 0, 1, 10, 0, 81},
-         "01   Janvier   2010  de  23 h. 55  à  00 h. 05"},
+         "31  Décembre   2009  de  23 h. 55  à  00 h. 05"},
         {"a day apart",
          {30, 14, 9, 0, 5, 9, 0, 80},
          {30, 14, 10, 0, 5, 9, 0, 81},
@@ -124,7 +124,7 @@ TEST(BuildLeqTableV3, OneEmptyLineBetweenDaysAndNoneWithinADay) {
     putRows(store.Leq_Records, {
                                    {40, 23, 9, 0, 5, 9, 0, 70},
                                    {50, 23, 9, 0, 5, 9, 0, 71},
-                                   {0, 0, 10, 0, 5, 9, 0, 72}, // consecutive, dated the 10th
+                                   {0, 0, 10, 0, 5, 9, 0, 72}, // consecutive: dated the 9th, 23:50
                                    {10, 0, 10, 0, 5, 9, 0, 73},
                                    {5, 0, 11, 0, 5, 9, 1, 2}, // after a gap: dated the 10th, 23:55
                                    {15, 0, 11, 0, 5, 9, 0, 75},
@@ -135,8 +135,8 @@ TEST(BuildLeqTableV3, OneEmptyLineBetweenDaysAndNoneWithinADay) {
     const QStringList expected = {
         "09     Mai     2009  de  23 h. 30  à  23 h. 40",
         "09     Mai     2009  de  23 h. 40  à  23 h. 50",
+        "09     Mai     2009  de  23 h. 50  à  00 h. 00",
         "",
-        "10     Mai     2009  de  23 h. 50  à  00 h. 00",
         "10     Mai     2009  de  00 h. 00  à  00 h. 10",
         "10     Mai     2009  de  23 h. 55  à  00 h. 05",
         "",
@@ -204,4 +204,29 @@ TEST(BuildLeq10Table, JoinsConsecutiveRowsAndStepsBackAfterAGap) {
     EXPECT_EQ(interval(lines[1]), QStringLiteral("10     Mai     2009  de  14 h. 20  à  14 h. 30"));
     EXPECT_EQ(interval(lines[2]), QStringLiteral("10     Mai     2009  de  15 h. 20  à  15 h. 30"));
     EXPECT_TRUE(lines[2].endsWith(QStringLiteral("   :  Niveau Leq 10 =  100 dB.")));
+}
+
+TEST(BuildLeq10Table, MidnightLineIsDatedByItsStartInEveryPeriod) {
+    // The row stamped 00:00 on 1 March covers 23:50 to 00:00 of Friday 29 February, whether the
+    // period starts on 1 March (the first row steps back) or the day before (it joins its row).
+    const QString line = QStringLiteral("        Le  Vendredi  29   Février   2008  de  23 h. 50  à  00 h. 00"
+                                        "   :  Niveau Leq 10 =   95 dB.");
+    struct Case {
+        const char* name;
+        std::initializer_list<Row> rows;
+        QStringList lines;
+    } cases[] = {
+        {"one-day table", {{0, 0, 1, 10, 3, 8, 95, 0}}, {line}},
+        {"two-day table",
+         {{50, 23, 29, 10, 2, 8, 90, 0}, {0, 0, 1, 10, 3, 8, 95, 0}},
+         {QStringLiteral("        Le  Vendredi  29   Février   2008  de  23 h. 40  à  23 h. 50"
+                         "   :  Niveau Leq 10 =   90 dB."),
+          line, QString()}},
+    };
+    for (const Case& c : cases) {
+        DataStore store;
+        putRows(store.Leq10_Records, c.rows);
+        store.Leq10_Count = static_cast<int16_t>(c.rows.size() + 1);
+        EXPECT_EQ(BuildLeq10Table(store), c.lines) << c.name;
+    }
 }

@@ -239,6 +239,7 @@ TEST_F(GraphCommandsTest, PrintingPutsTheScreenBackOnEveryWayOut) {
         printer.cancel = c.cancel;
         app.ui.messages.clear();
         print(g)->click();
+        EXPECT_EQ(printer.requestedOrientation, QPageLayout::Landscape) << "the graph is wider than high";
         EXPECT_EQ(pdfPages(c.path), c.pages);
         ASSERT_EQ(app.ui.messages.size(), c.message ? 1u : 0u);
         if (c.message) {

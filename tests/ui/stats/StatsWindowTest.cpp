@@ -49,7 +49,7 @@ TEST_F(StatsWindowTest, ShowsTheFiguresOfThePeriodAndPrintsThem) {
     QStringList lines;
     for (int i = 0; i < list->count(); ++i)
         lines << list->item(i)->text();
-    EXPECT_EQ(lines.mid(0, 2), kStatsNoteLines);
+    EXPECT_EQ(lines.mid(0, kStatsNoteLines.size()), kStatsNoteLines);
     EXPECT_TRUE(lines.contains(QStringLiteral("    Leq1 : 1 valeurs,  Leq moyen = 80.0 dB.")));
 
     QTest::mouseClick(window->findChild<QPushButton*>(QStringLiteral("Cmd_Print")), Qt::LeftButton);

@@ -1,4 +1,5 @@
 #include "TablesUiFixture.h"
+#include "cli/PdfWords.h"
 #include "core/tables/TableTestData.h"
 #include "support/PdfPages.h"
 #include "ui/tables/FrmInTableau.h"
@@ -217,4 +218,36 @@ TEST_F(TableWindowsTest, Generation5PrintoutNumbersEachPartFromOne) {
     EXPECT_TRUE(text.contains(QStringLiteral("Aucune valeurs Leq1 relevée pour cette période !!!")))
         << text.toStdString();
     EXPECT_EQ(text.count(QStringLiteral("Page 1")), 2) << text.toStdString();
+}
+
+TEST_F(TableWindowsTest, PrintedLinesEndInsideThePrintableWidthOfARealPrinter) {
+    if (!havePoppler()) GTEST_SKIP() << "pdftotext is needed to read the printout";
+    constexpr double kA4Width = 595.276, kPointsPerMm = 72 / 25.4;
+    // The longest lines: ten-minute levels of 95 and 100 dB, and events of every text length,
+    // one of them with a code that has no text.
+    putRows(store.Leq_Records, {{50, 23, 5, 10, 3, 9, 95, 0}, {0, 0, 6, 10, 3, 9, 0, 1}});
+    putRows(store.Event_Records,
+            {{0, 21, 5, 0, 3, 9, 8, 0}, {5, 21, 5, 0, 3, 9, 3, 0}, {10, 21, 5, 0, 3, 9, 0, 64}});
+    const struct {
+        std::function<QWidget*()> open;
+        QString lastLineEnd; // the end of the longest kind of line, printed whole
+    } windows[] = {{[this] { return new frmTableau_Leq_V5(ctx); }, QStringLiteral("Leq 10 = 100 dB.")},
+                   {[this] { return new frmTableau_Evenements(ctx); }, QStringLiteral("Fenêtre Fermée.")}};
+    for (double marginMm : {4.4, 10.0}) {
+        printer.marginsMm = QMarginsF(marginMm, marginMm, marginMm, marginMm);
+        const double left = marginMm * kPointsPerMm, right = kA4Width - marginMm * kPointsPerMm;
+        for (const auto& w : windows) {
+            std::unique_ptr<QWidget> window(w.open());
+            SCOPED_TRACE(window->objectName().toStdString() + " with margins of " + std::to_string(marginMm));
+            QFile::remove(printer.path);
+            QTest::mouseClick(button(window.get(), "Cmd_Print"), Qt::LeftButton);
+            const QList<PdfWord> words = pdfWords(printer.path);
+            ASSERT_FALSE(words.isEmpty());
+            for (const PdfWord& word : words) {
+                EXPECT_GE(word.x, left - 0.5) << word.text.toStdString();
+                EXPECT_LE(word.right, right + 0.5) << word.text.toStdString();
+            }
+            EXPECT_TRUE(pdfText(printer.path).contains(w.lastLineEnd));
+        }
+    }
 }
