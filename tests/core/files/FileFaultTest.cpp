@@ -2,10 +2,12 @@
 #include "core/files/SaveCommand.h"
 #include "core/files/SaveFileTexts.h"
 
+#include "support/FileSizeLimit.h"
 #include <QDir>
 #include <atomic>
 #include <csignal>
 #include <filesystem>
+
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <thread>
@@ -22,25 +24,7 @@ public:
     void close() override {}
 };
 
-// Makes every file write past `bytes` fail as a full disk would (EFBIG instead of ENOSPC): no
-// mount is needed, so it works in any container. The signal the kernel sends with it is ignored.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t bytes) {
-        getrlimit(RLIMIT_FSIZE, &m_saved);
-        m_handler = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit limit = m_saved;
-        limit.rlim_cur = bytes;
-        setrlimit(RLIMIT_FSIZE, &limit);
-    }
-    ~FileSizeLimit() {
-        setrlimit(RLIMIT_FSIZE, &m_saved);
-        std::signal(SIGXFSZ, m_handler);
-    }
-
-private:
-    rlimit m_saved{};
-    void (*m_handler)(int) = nullptr;
+void (*m_handler)(int) = nullptr;
 };
 
 struct SaveFault {

@@ -29,7 +29,7 @@ struct StatsWindowTest : TablesUiTest {
     }
 };
 
-QString pdfWords(const QString& path) {
+QString pdfWordText(const QString& path) {
     QProcess process;
     process.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), path, QStringLiteral("-")});
     process.waitForFinished(20000);
@@ -54,7 +54,7 @@ TEST_F(StatsWindowTest, ShowsTheFiguresOfThePeriodAndPrintsThem) {
 
     QTest::mouseClick(window->findChild<QPushButton*>(QStringLiteral("Cmd_Print")), Qt::LeftButton);
     EXPECT_EQ(printer.requests, 1);
-    const QString words = pdfWords(printer.path);
+    const QString words = pdfWordText(printer.path);
     EXPECT_TRUE(words.contains(QStringLiteral("Statistiques des valeurs Leq du 05/03/2009")));
     EXPECT_TRUE(words.contains(QStringLiteral("Leq moyen = 80.0 dB.")));
 
