@@ -7,7 +7,7 @@
 
 // The installed program as a shell runs it: its own standard streams and environment.
 namespace {
-QString sample(const char* name) {
+QString processSample(const char* name) {
     return QStringLiteral(VORL_SOURCE_DIR "/samples/") + QString::fromLatin1(name);
 }
 
@@ -35,7 +35,7 @@ ProcessRun runProgram(const QStringList& args, const QString& stdoutFile = {}) {
 } // namespace
 
 TEST(CliProcess, FullStandardOutputFailsTheRun) {
-    const QString days3 = sample("gen5-3days.qlv");
+    const QString days3 = processSample("gen5-3days.qlv");
     const QStringList runs[] = {
         {"info", days3},
         {"table", "leq10", days3, "--from", "05/03/2009", "--to", "07/03/2009"},
@@ -51,13 +51,13 @@ TEST(CliProcess, FullStandardOutputFailsTheRun) {
 
 TEST(CliProcess, NormalRunsPrintNothingButTheirOwnLinesOnStandardError) {
     QTemporaryDir dir;
-    const ProcessRun info = runProgram({"info", sample("gen5-3days.qlv")});
+    const ProcessRun info = runProgram({"info", processSample("gen5-3days.qlv")});
     EXPECT_EQ(info.status, 0);
     EXPECT_TRUE(info.err.isEmpty()) << info.err.toStdString();
 
     // The graph command tells what it reads and writes, and nothing else.
-    const ProcessRun graph = runProgram({"graph", sample("gen5-7days.qlv"), "--start", "24/03/2009", "--days",
-                                         "1", "--out", dir.filePath(QStringLiteral("graph.png"))});
+    const ProcessRun graph = runProgram({"graph", processSample("gen5-7days.qlv"), "--start", "24/03/2009",
+                                         "--days", "1", "--out", dir.filePath(QStringLiteral("graph.png"))});
     EXPECT_EQ(graph.status, 0) << graph.err.toStdString();
     EXPECT_EQ(graph.err.count(QLatin1Char('\n')), 2) << graph.err.toStdString();
 }

@@ -14,11 +14,11 @@
 
 namespace {
 
-struct Captured {
+struct LinkCaptured {
     QString out, err;
     QTextStream outStream{&out}, errStream{&err};
     CliStreams io{outStream, errStream};
-    QStringList outLines() {
+    QStringList linkOutLines() {
         outStream.flush();
         return out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
     }
@@ -38,7 +38,7 @@ TEST(LinkCommands, ArgumentErrors) {
         {"simulate", "a.qlv", "b.qlv"},
     };
     for (const QStringList& args : cases) {
-        Captured c;
+        LinkCaptured c;
         EXPECT_EQ(runCli(QStringList{"vorl-cli"} + args, c.io), 2) << args.join(' ').toStdString();
         c.errStream.flush();
         EXPECT_TRUE(c.err.startsWith(QStringLiteral("vorl-cli ") + args.first())) << c.err.toStdString();
@@ -47,17 +47,17 @@ TEST(LinkCommands, ArgumentErrors) {
 }
 
 TEST(LinkCommands, SimulateNeedsAReadableSaveFile) {
-    Captured c;
+    LinkCaptured c;
     EXPECT_EQ(runCli({"vorl-cli", "simulate", "/nonexistent/none.qlv", "--fast"}, c.io), 1);
 }
 
 TEST(LinkCommands, TransferFromAMissingPortIsReportedAsAMessage) {
-    Captured c;
+    LinkCaptured c;
     EXPECT_EQ(runCli({"vorl-cli", "transfer", "--port", "/dev/does-not-exist", "--generation", "3", "--out",
                       "x.qlv"},
                      c.io),
               1);
-    const QStringList lines = c.outLines();
+    const QStringList lines = c.linkOutLines();
     ASSERT_EQ(lines.size(), 2);
     EXPECT_EQ(lines[0], QStringLiteral("Port de communication indisponible"));
     EXPECT_TRUE(
@@ -87,12 +87,12 @@ TEST(LinkCommands, TransferErrorsFromTheDevice) {
         DeviceEmulator emulator(MakeSampleDevice({k.generation, 3, 0.5, false}), options);
         ASSERT_TRUE(emulator.start());
         ScaledClock clock(5);
-        Captured c;
+        LinkCaptured c;
         EXPECT_EQ(runTransferCommand({"--port", emulator.devicePath(), "--generation",
                                       QString::number(k.generation), "--out", "unused.qlv"},
                                      c.io, clock),
                   1);
-        const QStringList lines = c.outLines();
+        const QStringList lines = c.linkOutLines();
         ASSERT_EQ(lines.size(), 2);
         EXPECT_EQ(lines[0], QString::fromUtf8(k.title));
         EXPECT_TRUE(
@@ -112,7 +112,7 @@ TEST(LinkCommands, TransferShowsItsProgressThenSaves) {
     QTemporaryDir dir;
     const QString out = dir.filePath(QStringLiteral("device.qlv"));
     ScaledClock clock(5);
-    Captured c;
+    LinkCaptured c;
     const int status =
         runTransferCommand({"--port", emulator.devicePath(), "--generation", "5", "--out", out}, c.io, clock);
     c.errStream.flush();
@@ -120,7 +120,7 @@ TEST(LinkCommands, TransferShowsItsProgressThenSaves) {
          {"Transmission en cours ...", "Transmission effectuée avec succès !!!",
           "Classement effectué avec succès !!!", "Traitement des données effectué à 100 %."})
         EXPECT_TRUE(c.err.contains(QString::fromUtf8(text))) << text;
-    const QStringList lines = c.outLines();
+    const QStringList lines = c.linkOutLines();
     if (status == 0) {
         EXPECT_EQ(lines, QStringList{out});
         EXPECT_TRUE(QFileInfo::exists(out));
@@ -151,9 +151,9 @@ TEST(LinkCommands, TransferRefusesAnOutputItCannotWriteBeforeWakingTheDevice) {
     for (const QString& out : outs) {
         SCOPED_TRACE(out.toStdString());
         ScaledClock clock(5);
-        Captured c;
+        LinkCaptured c;
         EXPECT_EQ(runTransferCommand({"--port", emulator.devicePath(), "--out", out}, c.io, clock), 1);
-        const QStringList lines = c.outLines();
+        const QStringList lines = c.linkOutLines();
         ASSERT_EQ(lines.size(), 2);
         EXPECT_EQ(lines[0], QStringLiteral("Erreur d'enregistrement"));
         EXPECT_TRUE(lines[1].contains(out));
@@ -181,7 +181,7 @@ TEST(LinkCommands, TransferGivesUpOnADeviceThatFallsSilent) {
     const QString link = dir.filePath(QStringLiteral("link.qlv"));
     ASSERT_TRUE(QFile::link(target, link));
     ScaledClock clock(5);
-    Captured c;
+    LinkCaptured c;
     QElapsedTimer timer;
     timer.start();
     EXPECT_EQ(
@@ -189,7 +189,7 @@ TEST(LinkCommands, TransferGivesUpOnADeviceThatFallsSilent) {
         1);
     EXPECT_LT(timer.elapsed(), 5000);
     EXPECT_EQ(emulator.memoryCommands(), 1);
-    const QStringList lines = c.outLines();
+    const QStringList lines = c.linkOutLines();
     ASSERT_EQ(lines.size(), 2);
     EXPECT_EQ(lines[0], QStringLiteral("Le QLV 40 ne répond plus"));
     EXPECT_TRUE(lines[1].contains(QStringLiteral(" 2 s ")));

@@ -14,7 +14,7 @@
 // What the commands that write files and data do with targets that must not be replaced, a full
 // disk and a standard output that takes nothing.
 namespace {
-QString sample(const char* name) {
+QString safetySample(const char* name) {
     return QStringLiteral(VORL_SOURCE_DIR "/samples/") + QString::fromLatin1(name);
 }
 
@@ -38,8 +38,9 @@ struct Writer {
 };
 
 std::vector<Writer> writers() {
-    const QString days3 = sample("gen5-3days.qlv");
-    const QStringList graph = {"graph", sample("gen5-7days.qlv"), "--start", "24/03/2009", "--days", "1"};
+    const QString days3 = safetySample("gen5-3days.qlv");
+    const QStringList graph = {"graph", safetySample("gen5-7days.qlv"), "--start", "24/03/2009", "--days",
+                               "1"};
     const QStringList period = {"--from", "05/03/2009", "--to", "07/03/2009"};
     return {
         {"graph picture", graph, "--out", ".png", false},
@@ -119,7 +120,7 @@ TEST(OutputSafety, FullDiskKeepsThePreviousFileAndSaysWhy) {
 }
 
 TEST(OutputSafety, StandardOutputThatTakesNothingFailsTheRun) {
-    const QString days3 = sample("gen5-3days.qlv");
+    const QString days3 = safetySample("gen5-3days.qlv");
     const QStringList period = {"--from", "05/03/2009", "--to", "07/03/2009"};
     const QStringList runs[] = {
         {"info", days3},
@@ -142,7 +143,7 @@ TEST(OutputSafety, StandardOutputThatTakesNothingFailsTheRun) {
 }
 
 TEST(OutputSafety, DataCommandsKeepMessagesOffStandardOutput) {
-    const QString days3 = sample("gen5-3days.qlv");
+    const QString days3 = safetySample("gen5-3days.qlv");
     const QStringList reversed = {"--from", "07/03/2009", "--to", "05/03/2009"};
     const QStringList runs[] = {
         QStringList{"export", days3, "--what", "events", "--format", "csv"} + reversed,

@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 namespace {
-const QDateTime kT0 = DeviceTime(QDate(2022, 9, 16), QTime(22, 0));
+const QDateTime kVerdictT0 = DeviceTime(QDate(2022, 9, 16), QTime(22, 0));
 
 // Forty minutes at one level (Leq1 and Leq10 alike), transferred at their end.
 ComplianceInput steadyInput(Weighting weighting, int level) {
@@ -12,10 +12,10 @@ ComplianceInput steadyInput(Weighting weighting, int level) {
     input.weighting = weighting;
     input.setLevelAt = [](const QDateTime&) { return 60; };
     for (int m = 1; m <= 40; ++m) {
-        input.records.push_back({kT0.addSecs(60 * m), level, false});
-        if (m % 10 == 0) input.records.push_back({kT0.addSecs(60 * m), level, true});
+        input.records.push_back({kVerdictT0.addSecs(60 * m), level, false});
+        if (m % 10 == 0) input.records.push_back({kVerdictT0.addSecs(60 * m), level, true});
     }
-    input.transferTime = kT0.addSecs(60 * 40);
+    input.transferTime = kVerdictT0.addSecs(60 * 40);
     return input;
 }
 
@@ -56,7 +56,7 @@ TEST(ComplianceVerdict, ByBoundsUnknownTimeAndWeighting) {
     for (const Case& c : cases) {
         const ComplianceInput input = steadyInput(c.weighting, c.level);
         ComplianceAnalysis analysis(input, c.settings);
-        const qint64 s = analysis.elapsedOf(kT0) + c.start;
+        const qint64 s = analysis.elapsedOf(kVerdictT0) + c.start;
         std::optional<WindowResult> window;
         analysis.run(s, s + 1, [&](const WindowResult& w) { window = w; });
         ASSERT_TRUE(window) << c.name;
@@ -92,11 +92,11 @@ TEST(ComplianceVerdict, ContradictingRecordsDropCapsThenTheBlock) {
         ComplianceInput input;
         input.setLevelAt = [](const QDateTime&) { return 70; };
         for (int m = 1; m <= 10; ++m)
-            if (c.leq1) input.records.push_back({kT0.addSecs(60 * m), *c.leq1, false});
-        input.records.push_back({kT0.addSecs(600), c.leq10, true});
-        input.transferTime = kT0.addSecs(600);
+            if (c.leq1) input.records.push_back({kVerdictT0.addSecs(60 * m), *c.leq1, false});
+        input.records.push_back({kVerdictT0.addSecs(600), c.leq10, true});
+        input.transferTime = kVerdictT0.addSecs(600);
         ComplianceAnalysis analysis(input, SettingsForFreeLimit(100, 10));
-        const qint64 s = analysis.elapsedOf(kT0);
+        const qint64 s = analysis.elapsedOf(kVerdictT0);
         std::optional<WindowResult> window;
         analysis.run(s, s + 1, [&](const WindowResult& w) { window = w; });
         analysis.run(s, s + 1, {}); // a block read again is not counted again
@@ -114,12 +114,12 @@ namespace {
 // either, so the higher one caps it.
 TEST(ComplianceVerdict, SetLevelChangingWithinAMinuteCapsByTheHigher) {
     ComplianceInput input;
-    const QDateTime change = kT0.addSecs(60 * 5);
+    const QDateTime change = kVerdictT0.addSecs(60 * 5);
     input.setLevelAt = [change](const QDateTime& minute) { return minute < change ? 87 : 96; };
-    input.records.push_back({kT0.addSecs(60), 90, false});
-    input.transferTime = kT0.addSecs(60 * 10);
+    input.records.push_back({kVerdictT0.addSecs(60), 90, false});
+    input.transferTime = kVerdictT0.addSecs(60 * 10);
     ComplianceAnalysis analysis(input, SettingsForFreeLimit(100, 1));
-    const qint64 s = analysis.elapsedOf(kT0);
+    const qint64 s = analysis.elapsedOf(kVerdictT0);
     std::vector<std::optional<double>> upper;
     analysis.run(s + 3, s + 6, [&](const WindowResult& w) { upper.push_back(w.upperDb); });
     EXPECT_EQ(upper, (std::vector<std::optional<double>>{87.0, 96.0, 96.0}));

@@ -5,11 +5,11 @@
 
 namespace {
 // minute, hour, day, month, year - 2000 of one record with a level or an event code.
-struct RecordStamp {
+struct SpanStamp {
     int row, minute, hour, day, month, year;
 };
 
-template <class Table> void put(Table& table, const RecordStamp& s) {
+template <class Table> void put(Table& table, const SpanStamp& s) {
     const int16_t cells[8] = {static_cast<int16_t>(s.minute),
                               static_cast<int16_t>(s.hour),
                               static_cast<int16_t>(s.day),
@@ -29,7 +29,7 @@ TEST(DataSpan, TextAndRecordDaysOfTheListedRecords) {
         int generation;
         bool loaded;
         QString view;
-        std::vector<RecordStamp> levels, events;
+        std::vector<SpanStamp> levels, events;
         QString text;
         QList<QDate> days;
     } cases[] = {
@@ -66,9 +66,9 @@ TEST(DataSpan, TextAndRecordDaysOfTheListedRecords) {
         store.Data_Loaded = c.loaded ? kTrue : kFalse;
         store.Leq_Records.fill(255);
         store.Event_Records.fill(255);
-        for (const RecordStamp& s : c.levels)
+        for (const SpanStamp& s : c.levels)
             put(store.Leq_Records, s);
-        for (const RecordStamp& s : c.events)
+        for (const SpanStamp& s : c.events)
             put(store.Event_Records, s);
 
         const DataSpan span = DataSpanFor(store, c.view);

@@ -13,7 +13,7 @@ QString interval(const QString& line) {
     return line.mid(from, line.indexOf(QStringLiteral("   :")) - from);
 }
 
-QString levelOf(const QString& line) {
+QString tableLevelOf(const QString& line) {
     const int eq = line.lastIndexOf(QStringLiteral("=  "));
     return line.mid(eq + 3, line.size() - eq - 3 - 4);
 }
@@ -145,7 +145,7 @@ TEST(BuildLeqTableV3, OneEmptyLineBetweenDaysAndNoneWithinADay) {
     ASSERT_EQ(lines.size(), expected.size()) << lines.join(QLatin1Char('\n')).toStdString();
     for (int i = 0; i < lines.size(); ++i)
         EXPECT_EQ(lines[i].isEmpty() ? QString() : interval(lines[i]), expected[i]) << i;
-    EXPECT_EQ(levelOf(lines[5]), QStringLiteral("102"));
+    EXPECT_EQ(tableLevelOf(lines[5]), QStringLiteral("102"));
     EXPECT_TRUE(lines[0].startsWith(QStringLiteral("        Le   Samedi   09")));
 }
 
@@ -188,9 +188,9 @@ TEST(BuildLeq1Table, EveryLineCoversTheMinuteBeforeItsRow) {
     EXPECT_EQ(lines[0], QStringLiteral("        Le   Jeudi    31  Décembre   2009  de  23 h. 59  à  00 h. 00"
                                        "   :  Niveau Leq 1 =   95 dB."));
     EXPECT_EQ(interval(lines[1]), QStringLiteral("01   Janvier   2010  de  00 h. 00  à  00 h. 01"));
-    EXPECT_EQ(levelOf(lines[1]), QStringLiteral("100"));
+    EXPECT_EQ(tableLevelOf(lines[1]), QStringLiteral("100"));
     EXPECT_EQ(interval(lines[2]), QStringLiteral("01   Janvier   2010  de  12 h. 29  à  12 h. 30"));
-    EXPECT_EQ(levelOf(lines[2]), QStringLiteral(" 07"));
+    EXPECT_EQ(tableLevelOf(lines[2]), QStringLiteral(" 07"));
 }
 
 TEST(BuildLeq10Table, JoinsConsecutiveRowsAndStepsBackAfterAGap) {

@@ -15,8 +15,8 @@ void setLevels(DataStore& store) {
 }
 
 // A change row: date, option bytes, and the four levels / two hours it records.
-void putChange(DataStore& store, int row, int day, int month, int year, int hour, int minute, int a, int b,
-               int dayLevel) {
+void putParamChange(DataStore& store, int row, int day, int month, int year, int hour, int minute, int a,
+                    int b, int dayLevel) {
     ParamChangeTable& t = store.Param_Change_Records;
     const int16_t date[8] = {static_cast<int16_t>(minute), static_cast<int16_t>(hour),
                              static_cast<int16_t>(day),    0,
@@ -35,9 +35,9 @@ DataStore historyStore(int versionMinorCode) {
     setLevels(store);
     store.Param_Block[161] = static_cast<int16_t>(versionMinorCode);
     store.Param_Change_Records.fill(255);
-    putChange(store, 1, 5, 3, 9, 8, 5, 0x08, 0x40, 101);
-    putChange(store, 2, 6, 3, 9, 9, 15, 0x0C, 0x00, 102);
-    putChange(store, 3, 7, 3, 9, 10, 25, 0x44, 0x20, 103);
+    putParamChange(store, 1, 5, 3, 9, 8, 5, 0x08, 0x40, 101);
+    putParamChange(store, 2, 6, 3, 9, 9, 15, 0x0C, 0x00, 102);
+    putParamChange(store, 3, 7, 3, 9, 10, 25, 0x44, 0x20, 103);
     store.Transfer_Date = QStringLiteral("10/03/2009");
     store.Transfer_Time = QStringLiteral("14:07:59");
     return store;

@@ -19,19 +19,19 @@
 using namespace graphtest;
 
 namespace {
-template <class T> T* child(QWidget* window, const char* name) {
+template <class T> T* namedChild(QWidget* window, const char* name) {
     T* found = window->findChild<T*>(QString::fromLatin1(name));
     EXPECT_NE(found, nullptr) << name;
     return found;
 }
 
 void click(QWidget* window, const char* name) {
-    QTest::mouseClick(child<QPushButton>(window, name), Qt::LeftButton);
+    QTest::mouseClick(namedChild<QPushButton>(window, name), Qt::LeftButton);
 }
 
 // The 9 March 2007 window with three Leq10 and four Leq1 records (generation 5) or six Leq records
 // (generation 3).
-void fillWindow(DataStore& store, int generation) {
+void fillGraphWindow(DataStore& store, int generation) {
     store.Device_Version = static_cast<int16_t>(generation);
     store.Leq_Records.fill(255);
     store.Event_Records.fill(255);
@@ -51,7 +51,7 @@ void fillWindow(DataStore& store, int generation) {
     store.Graph_Night_Level = 95;
 }
 
-QStringList listLines(QListWidget* list) {
+QStringList graphListLines(QListWidget* list) {
     QStringList lines;
     for (int i = 0; i < list->count(); ++i)
         lines.append(list->item(i)->text());
@@ -70,9 +70,9 @@ TEST(FrmInGraphique, ThresholdButtonTogglesBetweenTypedAndDeviceValues) {
     EXPECT_EQ(app.store.Open_frmInGraphique, kTrue);
     EXPECT_EQ(dialog->windowTitle(), QStringLiteral("Paramètres du graphique Leq"));
 
-    auto* change = child<QPushButton>(dialog, "Cmd_Change_Parametres");
-    auto* day = child<QLineEdit>(dialog, "txt_Leq_Jour");
-    auto* nightDay = child<QLineEdit>(dialog, "txt_Heure_Nuit_Jour");
+    auto* change = namedChild<QPushButton>(dialog, "Cmd_Change_Parametres");
+    auto* day = namedChild<QLineEdit>(dialog, "txt_Leq_Jour");
+    auto* nightDay = namedChild<QLineEdit>(dialog, "txt_Heure_Nuit_Jour");
     EXPECT_EQ(change->text(), QStringLiteral("Changement des paramètres de seuil"));
     EXPECT_FALSE(day->isEnabled());
     EXPECT_EQ(day->text(), QStringLiteral("105"));
@@ -106,17 +106,17 @@ TEST(FrmInGraphique, OffersTheRememberedDayAndLength) {
         app.store.Start_Year = QStringLiteral("2008");
         auto* dialog = new frmInGraphique(app.ctx, WindowId::frmInGraphique_v5);
         app.windows.adopt(WindowId::frmInGraphique_v5, dialog);
-        EXPECT_TRUE(child<QRadioButton>(dialog, option)->isChecked()) << text;
-        EXPECT_EQ(child<QDateEdit>(dialog, "DTPicker1")->date(), QDate(2008, 2, 28));
+        EXPECT_TRUE(namedChild<QRadioButton>(dialog, option)->isChecked()) << text;
+        EXPECT_EQ(namedChild<QDateEdit>(dialog, "DTPicker1")->date(), QDate(2008, 2, 28));
         EXPECT_EQ(dialog->findChild<QPushButton*>(QStringLiteral("Cmd_Change_Parametres")), nullptr);
     }
     FakeAppContext fresh;
     fresh.store.Graph_Days_Text.clear();
     auto* dialog = new frmInGraphique(fresh.ctx, WindowId::frmInGraphique_v5);
     fresh.windows.adopt(WindowId::frmInGraphique_v5, dialog);
-    EXPECT_EQ(child<QDateEdit>(dialog, "DTPicker1")->date(), QDate::currentDate());
+    EXPECT_EQ(namedChild<QDateEdit>(dialog, "DTPicker1")->date(), QDate::currentDate());
     for (const char* option : {"Option_1_Jour", "Option_3_Jours", "Option_7_Jours"})
-        EXPECT_FALSE(child<QRadioButton>(dialog, option)->isChecked());
+        EXPECT_FALSE(namedChild<QRadioButton>(dialog, option)->isChecked());
 }
 
 // Every caption of both dialogs is readable whole: no label runs under the box beside it or past
@@ -156,11 +156,11 @@ TEST(FrmInGraphique, BadThresholdBoxKeepsTheDialogOpen) {
     auto* dialog = new frmInGraphique(app.ctx, WindowId::frmInGraphique);
     app.windows.adopt(WindowId::frmInGraphique, dialog);
     click(dialog, "Cmd_Change_Parametres");
-    child<QLineEdit>(dialog, "txt_Leq_Jour")->setText(QStringLiteral("cent"));
-    child<QLineEdit>(dialog, "txt_Leq_Nuit")->setText(QStringLiteral("95"));
-    child<QLineEdit>(dialog, "txt_Heure_Jour_Nuit")->setText(QStringLiteral("22"));
-    child<QLineEdit>(dialog, "txt_Heure_Nuit_Jour")->setText(QStringLiteral("6"));
-    child<QRadioButton>(dialog, "Option_3_Jours")->setChecked(true);
+    namedChild<QLineEdit>(dialog, "txt_Leq_Jour")->setText(QStringLiteral("cent"));
+    namedChild<QLineEdit>(dialog, "txt_Leq_Nuit")->setText(QStringLiteral("95"));
+    namedChild<QLineEdit>(dialog, "txt_Heure_Jour_Nuit")->setText(QStringLiteral("22"));
+    namedChild<QLineEdit>(dialog, "txt_Heure_Nuit_Jour")->setText(QStringLiteral("6"));
+    namedChild<QRadioButton>(dialog, "Option_3_Jours")->setChecked(true);
     const QString startBefore = app.store.Start_Day;
     click(dialog, "Cmd_Ok");
     ASSERT_EQ(app.ui.messages.size(), 1u);
@@ -171,8 +171,8 @@ TEST(FrmInGraphique, BadThresholdBoxKeepsTheDialogOpen) {
     EXPECT_EQ(app.store.Start_Day, startBefore);
 
     // Corrected, Ok stores the window and opens the graph.
-    child<QLineEdit>(dialog, "txt_Leq_Jour")->setText(QStringLiteral(" 105 "));
-    child<QDateEdit>(dialog, "DTPicker1")->setDate(QDate(2007, 12, 31));
+    namedChild<QLineEdit>(dialog, "txt_Leq_Jour")->setText(QStringLiteral(" 105 "));
+    namedChild<QDateEdit>(dialog, "DTPicker1")->setDate(QDate(2007, 12, 31));
     click(dialog, "Cmd_Ok");
     EXPECT_EQ(app.windows.opened, std::vector<WindowId>{WindowId::frmGraphique_Leq});
     EXPECT_EQ(app.store.Graph_Days, 3);
@@ -186,45 +186,46 @@ TEST(FrmGraphiqueLeq, LoadFillsListsLabelsAndBoxes) {
     for (int generation : {3, 5}) {
         SCOPED_TRACE(generation);
         FakeAppContext app;
-        fillWindow(app.store, generation);
+        fillGraphWindow(app.store, generation);
         auto* window = new frmGraphique_Leq(app.ctx);
         app.windows.adopt(WindowId::frmGraphique_Leq, window);
         EXPECT_EQ(app.store.Open_frmGraphique_Leq, kTrue);
         EXPECT_EQ(window->windowTitle(), GraphWindowTexts::kCaption);
 
-        auto* leq10 = child<GraphPicture>(window, "Graphique_Leq10");
-        auto* leq1 = child<GraphPicture>(window, "Graphique_Leq1");
+        auto* leq10 = namedChild<GraphPicture>(window, "Graphique_Leq10");
+        auto* leq1 = namedChild<GraphPicture>(window, "Graphique_Leq1");
         EXPECT_EQ(leq10->geometry(), twipsRect(30, 840, 7515, 3975));
         EXPECT_EQ(leq1->geometry(), twipsRect(30, 5220, 7515, 3975));
-        EXPECT_EQ(child<QLabel>(window, "Label_Leq10")->geometry(), twipsRect(30, 4890, 7485, 285));
-        EXPECT_EQ(child<QLabel>(window, "Label_Leq1")->geometry(), twipsRect(30, 9240, 7485, 285));
+        EXPECT_EQ(namedChild<QLabel>(window, "Label_Leq10")->geometry(), twipsRect(30, 4890, 7485, 285));
+        EXPECT_EQ(namedChild<QLabel>(window, "Label_Leq1")->geometry(), twipsRect(30, 9240, 7485, 285));
         EXPECT_TRUE(leq10->canvas().isNormalSize());
 
-        auto* list10 = child<QListWidget>(window, "List_Leq10");
-        auto* list1 = child<QListWidget>(window, "List_Leq1");
-        EXPECT_FALSE(listLines(list10).isEmpty());
+        auto* list10 = namedChild<QListWidget>(window, "List_Leq10");
+        auto* list1 = namedChild<QListWidget>(window, "List_Leq1");
+        EXPECT_FALSE(graphListLines(list10).isEmpty());
         EXPECT_EQ(list10->font().family(), QStringLiteral("DejaVu Sans Mono"));
-        EXPECT_TRUE(
-            child<QLabel>(window, "Label_Date")->text().startsWith(QStringLiteral("Graphique Leq du  ")));
-        EXPECT_EQ(child<QLabel>(window, "Label_Mini_Leq10")->text(),
+        EXPECT_TRUE(namedChild<QLabel>(window, "Label_Date")
+                        ->text()
+                        .startsWith(QStringLiteral("Graphique Leq du  ")));
+        EXPECT_EQ(namedChild<QLabel>(window, "Label_Mini_Leq10")->text(),
                   QStringLiteral("Niveau Leq10 Minimum = 80 dB."));
-        EXPECT_TRUE(child<QPushButton>(window, "Cmd_Print_Leq10")->isHidden());
-        EXPECT_TRUE(child<QPushButton>(window, "Cmd_Print_Leq1")->isHidden());
-        EXPECT_FALSE(child<QPushButton>(window, "Cmd_Zoom_Leq10")->isHidden());
-        EXPECT_EQ(child<QPushButton>(window, "Cmd_Zoom_Leq10")->toolTip(),
+        EXPECT_TRUE(namedChild<QPushButton>(window, "Cmd_Print_Leq10")->isHidden());
+        EXPECT_TRUE(namedChild<QPushButton>(window, "Cmd_Print_Leq1")->isHidden());
+        EXPECT_FALSE(namedChild<QPushButton>(window, "Cmd_Zoom_Leq10")->isHidden());
+        EXPECT_EQ(namedChild<QPushButton>(window, "Cmd_Zoom_Leq10")->toolTip(),
                   QStringLiteral("Agrandir le graphique Leq 10."));
         if (generation == 3) {
             EXPECT_FALSE(list1->isEnabled());
-            EXPECT_TRUE(child<QPushButton>(window, "Cmd_Zoom_Leq1")->isHidden());
-            EXPECT_TRUE(child<QLabel>(window, "Label_Mini_Leq1")->isHidden());
-            EXPECT_TRUE(child<QLabel>(window, "Label_Niveau_Leq_Jour_Fenetre")->isHidden());
-            EXPECT_FALSE(child<QLabel>(window, "Label_Niveau_Leq_Jour")->isHidden());
-            EXPECT_EQ(child<QLabel>(window, "Label_Niveau_Leq_Jour")->text(),
+            EXPECT_TRUE(namedChild<QPushButton>(window, "Cmd_Zoom_Leq1")->isHidden());
+            EXPECT_TRUE(namedChild<QLabel>(window, "Label_Mini_Leq1")->isHidden());
+            EXPECT_TRUE(namedChild<QLabel>(window, "Label_Niveau_Leq_Jour_Fenetre")->isHidden());
+            EXPECT_FALSE(namedChild<QLabel>(window, "Label_Niveau_Leq_Jour")->isHidden());
+            EXPECT_EQ(namedChild<QLabel>(window, "Label_Niveau_Leq_Jour")->text(),
                       QStringLiteral("Niveau Leq Jour = 105 dB."));
         } else {
             EXPECT_EQ(list1->count(), 4);
-            EXPECT_FALSE(child<QPushButton>(window, "Cmd_Zoom_Leq1")->isHidden());
-            EXPECT_EQ(child<QLabel>(window, "Label_Maxi_Leq1")->text(),
+            EXPECT_FALSE(namedChild<QPushButton>(window, "Cmd_Zoom_Leq1")->isHidden());
+            EXPECT_EQ(namedChild<QLabel>(window, "Label_Maxi_Leq1")->text(),
                       QStringLiteral("Niveau Leq1 Maximum = 93 dB."));
         }
         // Something was drawn: the picture is not blank white.
@@ -239,16 +240,16 @@ TEST(FrmGraphiqueLeq, LoadFillsListsLabelsAndBoxes) {
 
 TEST(FrmGraphiqueLeq, EmptyWindowAndNewGraph) {
     FakeAppContext app;
-    fillWindow(app.store, 5);
+    fillGraphWindow(app.store, 5);
     setWindow(app.store, 20, 3, 2007, 7);
     auto* window = new frmGraphique_Leq(app.ctx);
     app.windows.adopt(WindowId::frmGraphique_Leq, window);
     ASSERT_EQ(app.ui.messages.size(), 1u);
     EXPECT_EQ(app.ui.messages[0].title, QStringLiteral("Pas de veleur Leq !!!"));
-    EXPECT_TRUE(child<QPushButton>(window, "Cmd_Zoom_Leq10")->isHidden());
-    EXPECT_TRUE(child<QPushButton>(window, "Cmd_Zoom_Leq1")->isHidden());
-    EXPECT_FALSE(child<QListWidget>(window, "List_Leq10")->isEnabled());
-    EXPECT_TRUE(child<QLabel>(window, "Label_Mini_Leq10")->isHidden());
+    EXPECT_TRUE(namedChild<QPushButton>(window, "Cmd_Zoom_Leq10")->isHidden());
+    EXPECT_TRUE(namedChild<QPushButton>(window, "Cmd_Zoom_Leq1")->isHidden());
+    EXPECT_FALSE(namedChild<QListWidget>(window, "List_Leq10")->isEnabled());
+    EXPECT_TRUE(namedChild<QLabel>(window, "Label_Mini_Leq10")->isHidden());
 
     click(window, "Cmd_New_Graph");
     EXPECT_EQ(app.windows.opened, std::vector<WindowId>{WindowId::frmInGraphique_v5});

@@ -9,7 +9,7 @@
 #include <gtest/gtest.h>
 
 namespace {
-QString labelText(QWidget* box, const char* name) {
+QString aboutLabelText(QWidget* box, const char* name) {
     auto* label = box->findChild<QLabel*>(QString::fromLatin1(name));
     return label ? label->text() : QStringLiteral("<missing>");
 }
@@ -21,23 +21,23 @@ TEST(AboutBox, ShowsEveryTextWithOneLineBreakPerBreak) {
     QWidget* box = h.main->aboutBox();
     ASSERT_NE(box, nullptr);
 
-    EXPECT_EQ(labelText(box, "lblTitle"), QStringLiteral("LOGICIEL D'ANALYSE DES DONNEES DU QLV 40"));
-    EXPECT_EQ(labelText(box, "lblVersion"), QStringLiteral("Version 5.6"));
-    EXPECT_EQ(labelText(box, "Label_Version"), QStringLiteral("Version : 11092009"));
-    EXPECT_EQ(labelText(box, "Label_FirmWare"),
+    EXPECT_EQ(aboutLabelText(box, "lblTitle"), QStringLiteral("LOGICIEL D'ANALYSE DES DONNEES DU QLV 40"));
+    EXPECT_EQ(aboutLabelText(box, "lblVersion"), QStringLiteral("Version 5.6"));
+    EXPECT_EQ(aboutLabelText(box, "Label_Version"), QStringLiteral("Version : 11092009"));
+    EXPECT_EQ(aboutLabelText(box, "Label_FirmWare"),
               QStringLiteral("*  Compatibilté Firmware QLV 40 :\n"
                              "    _ Version 3.2 ( Liaison Série + Adaptateur USB VORL).\n"
                              "    _ Version 5.X ( Liaison Série + Adaptateur USB VORL ).\n\n"
                              "*  Toutes les sauvegardes des différentes versions de Firmware de QLV 40 "
                              "ci-dessus sont compatibles avec ce logiciel."));
     const AboutTexts texts = BuildAboutTexts();
-    EXPECT_EQ(labelText(box, "lblDescription"), NormaliseLineBreaks(texts.lblDescription));
-    EXPECT_EQ(labelText(box, "Label_System_Exploitation"),
+    EXPECT_EQ(aboutLabelText(box, "lblDescription"), NormaliseLineBreaks(texts.lblDescription));
+    EXPECT_EQ(aboutLabelText(box, "Label_System_Exploitation"),
               NormaliseLineBreaks(texts.Label_System_Exploitation));
-    EXPECT_EQ(labelText(box, "Label_Resolution"), NormaliseLineBreaks(texts.Label_Resolution));
+    EXPECT_EQ(aboutLabelText(box, "Label_Resolution"), NormaliseLineBreaks(texts.Label_Resolution));
     for (const char* name :
          {"lblDescription", "Label_System_Exploitation", "Label_Resolution", "Label_FirmWare"})
-        EXPECT_FALSE(labelText(box, name).contains(QLatin1Char('\r'))) << name;
+        EXPECT_FALSE(aboutLabelText(box, name).contains(QLatin1Char('\r'))) << name;
     EXPECT_EQ(box->findChild<QPushButton*>(QStringLiteral("cmdOK"))->text(), QStringLiteral("Ok"));
     EXPECT_FALSE(box->findChild<QLabel*>(QStringLiteral("picIcon"))->pixmap().isNull());
     EXPECT_EQ(box->palette().color(QPalette::Window), QColor(197, 207, 237));

@@ -24,7 +24,7 @@ void spoil(DataStore& store) {
     store.Data_Loaded = kTrue;
 }
 
-struct Snapshot {
+struct StartSnapshot {
     bool mainEnabled;
     bool splashShown;
     int16_t comPort;
@@ -34,11 +34,11 @@ struct Snapshot {
 TEST(StartUp, SplashHoldsTheMainWindowDisabledThenStartValuesThenPortDialog) {
     ShellHarness h;
     spoil(h.store);
-    std::vector<Snapshot> duringWait;
+    std::vector<StartSnapshot> duringWait;
     h.clock.onWait = [&] {
         duringWait.push_back({h.main->isEnabled(), visibleSplash() != nullptr, h.store.Com_Port});
     };
-    Snapshot atPortDialog{};
+    StartSnapshot atPortDialog{};
     h.main->setWindowFactory([&](WindowId id, AppContext&) -> QWidget* {
         atPortDialog = {h.main->isEnabled(), visibleSplash() != nullptr, h.store.Com_Port};
         return new RecordingWindow(id, h.store, h.log);
@@ -47,7 +47,7 @@ TEST(StartUp, SplashHoldsTheMainWindowDisabledThenStartValuesThenPortDialog) {
     ASSERT_TRUE(runStartUp(*h.main));
 
     ASSERT_FALSE(duringWait.empty());
-    for (const Snapshot& s : duringWait) {
+    for (const StartSnapshot& s : duringWait) {
         EXPECT_FALSE(s.mainEnabled);
         EXPECT_TRUE(s.splashShown);
         EXPECT_EQ(s.comPort, 7); // start values come after the splash
