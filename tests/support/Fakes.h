@@ -36,8 +36,17 @@ public:
         return next(saveAnswers);
     }
     void setBusyCursor(bool busy) override { busyCursor = busy; }
+    bool question(const QString& title, const QString& text) override {
+        questions.push_back({MessageIcon::None, title, text});
+        if (questionAnswers.empty()) return true;
+        const bool yes = questionAnswers.front();
+        questionAnswers.pop_front();
+        return yes;
+    }
 
     std::vector<RecordedMessage> messages;
+    std::vector<RecordedMessage> questions; // every question box asked; answered "Oui" unless scripted
+    std::deque<bool> questionAnswers;
     std::deque<std::optional<QString>> openAnswers, saveAnswers;
     std::vector<std::pair<QString, QString>> openRequests, saveRequests;
     std::function<void(const RecordedMessage&)> onMessage;

@@ -22,6 +22,14 @@ public:
 
     // Hourglass cursor during long operations.
     virtual void setBusyCursor(bool busy) = 0;
+
+    // A question box with the buttons "Oui" and "Non": true for "Oui". A front end that cannot ask
+    // (the command line) goes on as if answered "Oui".
+    virtual bool question(const QString& title, const QString& text) {
+        Q_UNUSED(title);
+        Q_UNUSED(text);
+        return true;
+    }
 };
 
 // The file filter of every save-file dialog.

@@ -54,6 +54,9 @@ void UiTransferRunner::runTransfer(DataStore& store) {
 
     // The line goes away with this call; the window may stay open a while longer.
     if (window) window->setPortCloser({});
+    // A close of the progress window at any moment is a cancel: only a completed transfer is kept.
+    if (m_lastResult.succeeded() && !isTrue(store.Abort_Flag))
+        m_keeping.archiveTransfer(store, ctx.ui, ctx.shell, ctx.ports.devicePath(store.Com_Port));
     if (m_lastResult.outcome == TransferOutcome::PortUnavailable ||
         m_lastResult.outcome == TransferOutcome::LinkLost)
         ctx.ui.message(MessageIcon::Critical, m_lastResult.title, m_lastResult.text);

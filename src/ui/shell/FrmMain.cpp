@@ -261,6 +261,7 @@ void FrmMain::closeAbout() {
 }
 
 void FrmMain::quit() {
+    if (m_quitCheck && !m_quitCheck()) return;
     PrepareQuit(m_context.store, *this);
     close();
 }

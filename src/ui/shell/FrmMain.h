@@ -72,6 +72,9 @@ public:
     // True once the main window has been closed: the program is ending.
     bool wasClosed() const { return m_closed; }
 
+    // Asked by "&Quitter" before anything closes; false keeps the program running.
+    void setQuitCheck(std::function<bool()> check) { m_quitCheck = std::move(check); }
+
     // Where open() gets its windows; tests put recording windows here.
     void setWindowFactory(WindowFactoryFn factory) { m_factory = std::move(factory); }
 
@@ -101,6 +104,7 @@ private:
     QPointer<QWidget> m_aboutBox;
     std::array<QPointer<QWidget>, kClosableWindows.size()> m_windows;
     WindowFactoryFn m_factory;
+    std::function<bool()> m_quitCheck;
     bool m_closed = false;
 
     QPointer<QWidget>& slot(WindowId id) { return m_windows[static_cast<std::size_t>(id)]; }

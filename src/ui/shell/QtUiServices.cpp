@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QStringList>
 
 namespace {
@@ -33,6 +34,20 @@ void QtUiServices::message(MessageIcon icon, const QString& title, const QString
     QMessageBox box(boxIcon(icon), title, text, QMessageBox::Ok, dialogParent());
     box.exec();
     if (wasBusy) setBusyCursor(true);
+}
+
+bool QtUiServices::question(const QString& title, const QString& text) {
+    const bool wasBusy = m_busy;
+    if (wasBusy) setBusyCursor(false);
+    QMessageBox box(QMessageBox::Question, title, text, QMessageBox::NoButton, dialogParent());
+    QPushButton* yes = box.addButton(QStringLiteral("Oui"), QMessageBox::YesRole);
+    QPushButton* no = box.addButton(QStringLiteral("Non"), QMessageBox::NoRole);
+    // Return and Escape both keep the data: leaving takes a deliberate "Oui".
+    box.setDefaultButton(no);
+    box.setEscapeButton(no);
+    box.exec();
+    if (wasBusy) setBusyCursor(true);
+    return box.clickedButton() == yes;
 }
 
 QString QtUiServices::qtFileFilter(const QString& filter) {

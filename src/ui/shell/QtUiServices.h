@@ -15,6 +15,7 @@ public:
     std::optional<QString> openFileName(const QString& fileName, const QString& filter) override;
     std::optional<QString> saveFileName(const QString& fileName, const QString& filter) override;
     void setBusyCursor(bool busy) override;
+    bool question(const QString& title, const QString& text) override;
 
     // "Description (*.a)|*.a|Other|*.b;*.c" as the program writes its filters, in the form Qt's
     // file dialog reads: "Description (*.a);;Other (*.b *.c)".
