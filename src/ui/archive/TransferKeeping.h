@@ -4,6 +4,7 @@
 #include "core/store/DataStore.h"
 
 #include <QString>
+#include <functional>
 #include <optional>
 
 class MainShell;
@@ -29,9 +30,13 @@ public:
     // the program may end.
     bool confirmQuit(const DataStore& store, UiServices& ui) const;
 
+    // Runs after each archiving that added to the archive (the Archives window shows it).
+    void setArchivedHandler(std::function<void()> handler) { m_archived = std::move(handler); }
+
 private:
     std::optional<DeviceData> m_unkept; // the transfer's data while it is kept nowhere else
     QString m_captionNote;              // the archive note currently shown in the caption
+    std::function<void()> m_archived;
 };
 
 // The separator between the main window's status line and the note of the last archiving.

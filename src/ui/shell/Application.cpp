@@ -32,6 +32,7 @@ AnalyserWindows::AnalyserWindows()
     QObject::connect(&m_main, &FrmMain::saveAsRequested, &m_main, [this] {
         if (runSaveCommand(m_main.context()) == SaveResult::Saved) m_transfer.keeping().dataSaved(m_store);
     });
+    m_transfer.keeping().setArchivedHandler([this] { m_main.refreshArchives(); });
     m_main.setQuitCheck([this] { return m_transfer.keeping().confirmQuit(m_store, m_ui); });
 }
 

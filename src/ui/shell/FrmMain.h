@@ -62,6 +62,11 @@ public:
     void runAnalysisCommand(AnalysisCommand command);
     void showAbout();
     void quit();
+    // The Archives window, opened once and raised when asked again; refreshed after an archiving.
+    void showArchives();
+    void refreshArchives();
+    // cppcheck-suppress CastIntegerToAddressAtReturn ; a QPointer, not an integer
+    QWidget* archivesWindow() const { return m_archives; }
 
     // The about box while it is open, or nullptr.
     // cppcheck-suppress CastIntegerToAddressAtReturn ; a QPointer, not an integer
@@ -102,6 +107,8 @@ private:
     QAction* m_mnuAbout = nullptr;
     QAction* m_mnuQuitter = nullptr;
     QPointer<QWidget> m_aboutBox;
+    QMenu* m_mnuArchives = nullptr;
+    QPointer<QWidget> m_archives;
     std::array<QPointer<QWidget>, kClosableWindows.size()> m_windows;
     WindowFactoryFn m_factory;
     std::function<bool()> m_quitCheck;
