@@ -27,7 +27,7 @@ Loudness LoudnessOf(const std::optional<int>& highestLevel, int limitDb);
 // its lower half); a day not covered is left pale and hatched, so gaps stand out at a glance.
 uint32_t LoudnessColour(Loudness loudness);
 constexpr uint32_t kGapColour = 0xECEFF1;
-constexpr uint32_t kGapHatchColour = 0xB0BEC5;
+constexpr uint32_t kGapHatchColour = 0x607D8B;
 constexpr uint32_t kDueColour = 0xC62828;
 
 struct CalendarCell {

@@ -96,20 +96,7 @@ void CoverageCalendar::paintEvent(QPaintEvent*) {
                              QString::number(month.year));
         for (const CalendarCell& cell : month.days) {
             const QRect r = cellRect(static_cast<int>(row), cell.day.day());
-            const QColor fill = colour(LoudnessColour(cell.loudness));
-            switch (cell.cover) {
-            case DayCover::Whole:
-                painter.fillRect(r, fill);
-                break;
-            case DayCover::Partial:
-                painter.fillRect(r, colour(kGapColour));
-                painter.fillRect(r.adjusted(0, r.height() / 2, 0, 0), fill);
-                break;
-            case DayCover::None:
-                painter.fillRect(r, colour(kGapColour));
-                painter.fillRect(r, QBrush(colour(kGapHatchColour), Qt::BDiagPattern));
-                break;
-            }
+            paintDay(painter, r, cell.cover, cell.loudness);
             if (cell.day.dayOfWeek() == Qt::Monday) {
                 painter.setPen(QPen(palette().mid().color(), 1));
                 painter.drawLine(r.topLeft() + QPoint(-1, 0), r.bottomLeft() + QPoint(-1, 0));
@@ -123,6 +110,25 @@ void CoverageCalendar::paintEvent(QPaintEvent*) {
                 painter.drawRect(r.adjusted(-1, -1, 0, 0));
             }
         }
+    }
+}
+
+void CoverageCalendar::paintDay(QPainter& painter, const QRect& r, DayCover cover, Loudness loudness) {
+    const QColor fill = colour(LoudnessColour(loudness));
+    switch (cover) {
+    case DayCover::Whole:
+        painter.fillRect(r, fill);
+        return;
+    case DayCover::Partial:
+        painter.fillRect(r, colour(kGapColour));
+        painter.fillRect(r.adjusted(0, r.height() / 2, 0, 0), fill);
+        return;
+    case DayCover::None:
+        painter.fillRect(r, colour(kGapColour));
+        painter.fillRect(r, QBrush(colour(kGapHatchColour), Qt::BDiagPattern));
+        painter.setPen(QPen(colour(kGapHatchColour), 1));
+        painter.drawRect(r.adjusted(0, 0, -1, -1));
+        return;
     }
 }
 

@@ -3,6 +3,8 @@
 #include "core/archive/ArchiveCalendar.h"
 
 #include <QWidget>
+
+class QPainter;
 #include <vector>
 
 // The coverage calendar of one device: a row per month, a column per day of the month. A day is
@@ -19,6 +21,8 @@ public:
     void setSelection(const QDate& first, const QDate& last);
 
     QSize sizeHint() const override;
+    // One day's square as the calendar draws it (the legend uses it too).
+    static void paintDay(QPainter& painter, const QRect& square, DayCover cover, Loudness loudness);
     // The day under a point of the widget; invalid between the cells.
     QDate dayAt(const QPoint& point) const;
 

@@ -14,6 +14,8 @@
 #include <QHeaderView>
 #include <QKeySequence>
 #include <QLabel>
+#include <QPainter>
+#include <QPixmap>
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QScrollArea>
@@ -50,16 +52,22 @@ QTableWidget* makeTable(QWidget* parent, const char* name, const QStringList& he
     return table;
 }
 
-// A small square of a colour and its meaning, for the legend under the calendar.
-QLabel* legendEntry(QWidget* parent, uint32_t rgb, const QString& text, bool hatched = false) {
-    auto* label = new QLabel(parent);
-    const QString swatch =
-        QStringLiteral("<span style='background-color:#%1;%2'>&nbsp;&nbsp;&nbsp;&nbsp;</span> %3")
-            .arg(rgb, 6, 16, QLatin1Char('0'))
-            .arg(hatched ? QStringLiteral("border:1px dashed #%1;").arg(kGapHatchColour, 6, 16) : QString())
-            .arg(text.toHtmlEscaped());
-    label->setText(swatch);
-    return label;
+// A day's square and its meaning, for the legend under the calendar.
+QWidget* legendEntry(QWidget* parent, DayCover cover, Loudness loudness, const QString& text) {
+    auto* entry = new QWidget(parent);
+    auto* layout = new QHBoxLayout(entry);
+    layout->setContentsMargins(0, 0, 8, 0);
+    layout->setSpacing(4);
+    QPixmap square(16, 16);
+    square.fill(Qt::transparent);
+    QPainter painter(&square);
+    CoverageCalendar::paintDay(painter, square.rect(), cover, loudness);
+    painter.end();
+    auto* icon = new QLabel(entry);
+    icon->setPixmap(square);
+    layout->addWidget(icon);
+    layout->addWidget(new QLabel(text, entry));
+    return entry;
 }
 } // namespace
 
@@ -93,7 +101,7 @@ void FrmArchives::buildControls() {
                            QStringLiteral("Dernier relevé"), QStringLiteral("Téléchargements")});
     m_devices->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed);
     m_devices->setToolTip(QStringLiteral("Double-clic ou F2 sur le lieu pour le nommer"));
-    m_devices->setMaximumHeight(150);
+    m_devices->setMaximumHeight(120);
 
     m_daysSince = new QLabel(this);
     m_daysSince->setObjectName(QStringLiteral("Label_Days_Since"));
@@ -109,13 +117,14 @@ void FrmArchives::buildControls() {
     m_chosen->setObjectName(QStringLiteral("Label_Period"));
 
     auto* legend = new QHBoxLayout;
-    legend->addWidget(legendEntry(this, LoudnessColour(Loudness::Quiet), QStringLiteral("sous la limite")));
-    legend->addWidget(legendEntry(this, LoudnessColour(Loudness::NearLimit),
+    legend->addWidget(legendEntry(this, DayCover::Whole, Loudness::Quiet, QStringLiteral("sous la limite")));
+    legend->addWidget(legendEntry(this, DayCover::Whole, Loudness::NearLimit,
                                   QStringLiteral("à moins de %1 dB de la limite").arg(kNearLimitMargin)));
-    legend->addWidget(legendEntry(this, LoudnessColour(Loudness::OverLimit), QStringLiteral("au-dessus")));
-    legend->addWidget(legendEntry(this, LoudnessColour(Loudness::NoLevel), QStringLiteral("sans niveau")));
-    legend->addWidget(legendEntry(this, kGapColour, QStringLiteral("non couvert"), true));
-    legend->addWidget(new QLabel(QStringLiteral("demi-case : couvert en partie"), this));
+    legend->addWidget(legendEntry(this, DayCover::Whole, Loudness::OverLimit, QStringLiteral("au-dessus")));
+    legend->addWidget(legendEntry(this, DayCover::Whole, Loudness::NoLevel, QStringLiteral("sans niveau")));
+    legend->addWidget(
+        legendEntry(this, DayCover::Partial, Loudness::Quiet, QStringLiteral("couvert en partie")));
+    legend->addWidget(legendEntry(this, DayCover::None, Loudness::NoLevel, QStringLiteral("non couvert")));
     legend->addStretch();
 
     m_downloads =
