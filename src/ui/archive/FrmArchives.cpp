@@ -12,6 +12,7 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QKeySequence>
 #include <QLabel>
 #include <QPainter>
@@ -137,7 +138,6 @@ void FrmArchives::buildControls() {
     m_import->setObjectName(QStringLiteral("Cmd_Importer"));
     m_load = new QPushButton(QStringLiteral("&Charger la période"), this);
     m_load->setObjectName(QStringLiteral("Cmd_Charger"));
-    m_load->setDefault(true); // Return loads the chosen days
     m_export = new QPushButton(QStringLiteral("&Exporter ..."), this);
     m_export->setObjectName(QStringLiteral("Cmd_Exporter"));
     m_verify = new QPushButton(QStringLiteral("&Vérifier l'archive"), this);
@@ -195,12 +195,26 @@ void FrmArchives::buildControls() {
     connect(m_export, &QPushButton::clicked, this, &FrmArchives::exportSelectedPeriod);
     connect(m_verify, &QPushButton::clicked, this, &FrmArchives::verifyArchive);
     connect(m_close, &QPushButton::clicked, this, &QWidget::close);
-    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
-    escape->setContext(Qt::WidgetWithChildrenShortcut);
-    connect(escape, &QShortcut::activated, this, &QWidget::close);
     auto* reload = new QShortcut(QKeySequence::Refresh, this);
     reload->setContext(Qt::WidgetWithChildrenShortcut);
     connect(reload, &QShortcut::activated, this, &FrmArchives::refresh);
+}
+
+void FrmArchives::keyPressEvent(QKeyEvent* event) {
+    switch (event->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        if (auto* button = qobject_cast<QPushButton*>(focusWidget()))
+            button->click();
+        else if (m_load->isEnabled())
+            loadSelectedPeriod();
+        return;
+    case Qt::Key_Escape:
+        close();
+        return;
+    default:
+        QWidget::keyPressEvent(event);
+    }
 }
 
 void FrmArchives::refresh() {

@@ -37,6 +37,11 @@ public:
     QTableWidget* downloadsTable() const { return m_downloads; }
     QLabel* daysSinceLabel() const { return m_daysSince; }
 
+protected:
+    // Return runs the focused button, elsewhere loads the chosen days; Escape closes. Both reach the
+    // window only when the control with the focus did not use them (an edited venue keeps its own).
+    void keyPressEvent(QKeyEvent* event) override;
+
 private:
     void buildControls();
     void showDevice();
