@@ -134,6 +134,11 @@ QString num(int64_t v) {
     return QString::number(v);
 }
 
+// A null text would be bound as SQL NULL.
+QString notNull(const QString& s) {
+    return s.isNull() ? QStringLiteral("") : s;
+}
+
 } // namespace
 
 Archive::Archive(std::unique_ptr<ArchiveDatabase> db) : m_db(std::move(db)) {}
@@ -221,13 +226,14 @@ ImportResult Archive::importDownload(const DeviceData& data, int generation, con
         "cover_from, cover_to, n_leq, n_leq1, n_leq10, n_events, n_changes, sha256, param_zone, original, "
         "original_size) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?) ON CONFLICT DO NOTHING "
         "RETURNING id"));
-    for (const QVariant& v : QVariantList{
-             result.deviceId, source.kind == SourceKind::Transfer ? 0 : 1, source.name,
-             QDateTime::currentDateTime().toString(Qt::ISODate), data.Transfer_Date, data.Transfer_Time,
-             rows.levels.empty() ? QVariant() : QVariant(qint64(rows.firstLevel)),
-             rows.lastAny == 0 ? QVariant() : QVariant(qint64(coverTo)), rows.counts.leq, rows.counts.leq1,
-             rows.counts.leq10, rows.counts.events, rows.counts.paramChanges, hash, zone, original,
-             originalSize})
+    for (const QVariant& v :
+         QVariantList{result.deviceId, source.kind == SourceKind::Transfer ? 0 : 1, notNull(source.name),
+                      QDateTime::currentDateTime().toString(Qt::ISODate), notNull(data.Transfer_Date),
+                      notNull(data.Transfer_Time),
+                      rows.levels.empty() ? QVariant() : QVariant(qint64(rows.firstLevel)),
+                      rows.lastAny == 0 ? QVariant() : QVariant(qint64(coverTo)), rows.counts.leq,
+                      rows.counts.leq1, rows.counts.leq10, rows.counts.events, rows.counts.paramChanges, hash,
+                      zone, original, originalSize})
         query.addBindValue(v);
     if (!m_db->execPrepared(query))
         return fail(QStringLiteral("Enregistrement du téléchargement impossible"));
