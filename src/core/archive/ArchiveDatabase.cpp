@@ -48,12 +48,16 @@ std::unique_ptr<ArchiveDatabase> ArchiveDatabase::connect(const ArchiveLocation&
     archive->m_db = QSqlDatabase::addDatabase(driver, name);
     QSqlDatabase& db = archive->m_db;
     if (sqlite) {
+        // A "file:" URI (file:/media/archive.sqlite?mode=ro) is handed to SQLite as it is.
+        const bool uri = location.path.startsWith(QLatin1String("file:"));
         const QFileInfo info(location.path);
-        if (!QDir().mkpath(info.absolutePath()))
+        if (!uri && !QDir().mkpath(info.absolutePath()))
             return fail(QStringLiteral("Impossible de créer le dossier de l'archive : ") +
                         info.absolutePath());
         db.setDatabaseName(location.path);
-        db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(kBusyTimeoutMs));
+        db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1%2")
+                                 .arg(kBusyTimeoutMs)
+                                 .arg(uri ? QStringLiteral(";QSQLITE_OPEN_URI") : QString()));
     } else {
         // Empty parts are left to the client library and its environment (PGHOST, PGPASSWORD, ~/.pgpass...).
         db.setHostName(location.host);
