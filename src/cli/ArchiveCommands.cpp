@@ -329,7 +329,7 @@ int runGenerateHistory(const QStringList& args, CliStreams& io) {
         options.seed = parsed.options.value("seed").toUInt(&ok);
     if (parsed.options.contains(QStringLiteral("start")))
         options.start = parseDay(parsed.options.value("start"));
-    if (options.missedWeek > options.weeks) options.missedWeek = 0;
+    options.missedWeek = options.weeks >= 3 ? (options.weeks + 1) / 2 : 0; // a week lost in the middle
     const QString problem =
         ok ? CheckHistoryOptions(options) : QStringLiteral("--weeks and --seed take numbers");
     if (!problem.isEmpty()) {
