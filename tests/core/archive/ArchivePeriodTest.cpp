@@ -2,6 +2,7 @@
 #include "TinyDownloads.h"
 
 #include "core/files/SaveFile.h"
+#include "core/stats/ThresholdTimeline.h"
 #include "core/store/Labels.h"
 #include "core/tables/TableViews.h"
 #include "sim/Generator.h"
@@ -61,6 +62,16 @@ TEST_P(ArchivePeriods, AWeekLoadedBackShowsTheTablesOfTheOriginalDownload) {
         EXPECT_EQ(got.levels.list1, want.levels.list1);
         EXPECT_EQ(got.events.list, want.events.list);
         EXPECT_EQ(got.levels.serialLabel, want.levels.serialLabel);
+        // The graph's threshold template: the parameter set and window state in force from the first
+        // minute on, which the period alone does not hold.
+        const ThresholdTimeline wantTimeline = ThresholdTimeline::recorded(*original);
+        const ThresholdTimeline gotTimeline = ThresholdTimeline::recorded(*loaded);
+        for (QDateTime t(first, QTime(0, 0), Qt::UTC); t.date() <= last; t = t.addSecs(600)) {
+            const ThresholdInForce w = wantTimeline.at(t), g = gotTimeline.at(t);
+            ASSERT_EQ(std::tie(g.threshold, g.night, g.windowOpen),
+                      std::tie(w.threshold, w.night, w.windowOpen))
+                << t.toString().toStdString();
+        }
     }
 }
 
