@@ -1,5 +1,6 @@
 #include "cli/Commands.h"
 
+#include "cli/ArchiveCommands.h"
 #include "cli/FileCommands.h"
 #include "cli/GraphCommands.h"
 #include "cli/GraphRenderCommand.h"
@@ -24,5 +25,6 @@ std::vector<CliCommand> allCliCommands() {
     append(commands, linkCliCommands());
     append(commands, portCommands());
     append(commands, statsCommands());
+    append(commands, archiveCliCommands());
     return commands;
 }

@@ -56,7 +56,8 @@ DownloadRows collectRows(const DeviceData& data, int generation) {
         if (!isValidLevelOrEventRow(t, r)) continue;
         const int64_t stamp = Stamp::ofRow(t, r);
         const int rank = seen[{stamp, t(r, 4), t(r, 7), t(r, 8)}]++;
-        rows.levels.push_back({stamp, t(r, 4), t(r, 7), t(r, 8), rank, LevelOf(generation, t(r, 7), t(r, 8))});
+        rows.levels.push_back(
+            {stamp, t(r, 4), t(r, 7), t(r, 8), rank, LevelOf(generation, t(r, 7), t(r, 8))});
         if (generation == 5 && t(r, 4) == 1)
             ++rows.counts.leq1;
         else if (generation == 5 && t(r, 4) == 10)
@@ -129,7 +130,14 @@ bool insertRows(ArchiveDatabase& db, const QString& head, const std::vector<Row>
     return true;
 }
 
-QString num(int64_t v) { return QString::number(v); }
+QString num(int64_t v) {
+    return QString::number(v);
+}
+
+// A null text would be bound as SQL NULL.
+QString notNull(const QString& s) {
+    return s.isNull() ? QStringLiteral("") : s;
+}
 
 } // namespace
 
@@ -142,9 +150,15 @@ std::unique_ptr<Archive> Archive::open(const ArchiveLocation& location, QString*
     return std::unique_ptr<Archive>(new Archive(std::move(db)));
 }
 
-const ArchiveLocation& Archive::location() const { return m_db->location(); }
-int Archive::schemaVersion() const { return m_db->schemaVersion(); }
-QString Archive::lastError() const { return m_db->lastError(); }
+const ArchiveLocation& Archive::location() const {
+    return m_db->location();
+}
+int Archive::schemaVersion() const {
+    return m_db->schemaVersion();
+}
+QString Archive::lastError() const {
+    return m_db->lastError();
+}
 
 ImportResult Archive::importDownload(const DeviceData& data, int generation, const DownloadSource& source,
                                      const QByteArray& originalBytes) {
@@ -168,21 +182,23 @@ ImportResult Archive::importDownload(const DeviceData& data, int generation, con
     const QString hash = ContentHash(data, generation);
 
     // The same content again adds nothing, not even a download row.
-    const QVariant earlier = m_db->scalar(QStringLiteral("SELECT id FROM downloads WHERE sha256 = ?"), {hash});
+    const QVariant earlier =
+        m_db->scalar(QStringLiteral("SELECT id FROM downloads WHERE sha256 = ?"), {hash});
     if (earlier.isValid()) {
         result.status = ImportStatus::AlreadyArchived;
         result.downloadId = earlier.toLongLong();
-        result.deviceId = m_db->scalar(QStringLiteral("SELECT device_id FROM downloads WHERE id = ?"), {earlier})
-                              .toLongLong();
+        result.deviceId =
+            m_db->scalar(QStringLiteral("SELECT device_id FROM downloads WHERE id = ?"), {earlier})
+                .toLongLong();
         result.duplicates = rows.counts;
         return result;
     }
     if (!m_db->lastError().isEmpty()) return fail(QStringLiteral("Lecture de l'archive impossible"));
 
-    const QByteArray original = qCompress(originalBytes.isEmpty() ? SaveFileBytes(data, generation, true)
-                                                                  : originalBytes);
-    const qint64 originalSize = originalBytes.isEmpty() ? SaveFileBytes(data, generation, true).size()
-                                                        : originalBytes.size();
+    const QByteArray original =
+        qCompress(originalBytes.isEmpty() ? SaveFileBytes(data, generation, true) : originalBytes);
+    const qint64 originalSize =
+        originalBytes.isEmpty() ? SaveFileBytes(data, generation, true).size() : originalBytes.size();
     const QByteArray zone = zoneBytes(data, generation);
     int64_t coverTo = rows.lastAny;
     const QDateTime transfer = TransferDateTime(data.Transfer_Date, data.Transfer_Time);
@@ -198,24 +214,29 @@ ImportResult Archive::importDownload(const DeviceData& data, int generation, con
     query.addBindValue(cells);
     query.addBindValue(result.serial);
     if (!m_db->execPrepared(query)) return fail(QStringLiteral("Enregistrement de l'appareil impossible"));
-    const QVariant device = m_db->scalar(
-        QStringLiteral("SELECT id FROM devices WHERE generation = ? AND serial_cells = ?"), {generation, cells});
+    const QVariant device =
+        m_db->scalar(QStringLiteral("SELECT id FROM devices WHERE generation = ? AND serial_cells = ?"),
+                     {generation, cells});
     if (!device.isValid()) return fail(QStringLiteral("Enregistrement de l'appareil impossible"));
     result.deviceId = device.toLongLong();
 
     query.prepare(QStringLiteral(
-        "INSERT INTO downloads (device_id, source_kind, source_name, imported_at, transfer_date, transfer_time, "
+        "INSERT INTO downloads (device_id, source_kind, source_name, imported_at, transfer_date, "
+        "transfer_time, "
         "cover_from, cover_to, n_leq, n_leq1, n_leq10, n_events, n_changes, sha256, param_zone, original, "
         "original_size) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?) ON CONFLICT DO NOTHING "
         "RETURNING id"));
-    for (const QVariant& v : QVariantList{
-             result.deviceId, source.kind == SourceKind::Transfer ? 0 : 1, source.name,
-             QDateTime::currentDateTime().toString(Qt::ISODate), data.Transfer_Date, data.Transfer_Time,
-             rows.levels.empty() ? QVariant() : QVariant(qint64(rows.firstLevel)),
-             rows.lastAny == 0 ? QVariant() : QVariant(qint64(coverTo)), rows.counts.leq, rows.counts.leq1,
-             rows.counts.leq10, rows.counts.events, rows.counts.paramChanges, hash, zone, original, originalSize})
+    for (const QVariant& v :
+         QVariantList{result.deviceId, source.kind == SourceKind::Transfer ? 0 : 1, notNull(source.name),
+                      QDateTime::currentDateTime().toString(Qt::ISODate), notNull(data.Transfer_Date),
+                      notNull(data.Transfer_Time),
+                      rows.levels.empty() ? QVariant() : QVariant(qint64(rows.firstLevel)),
+                      rows.lastAny == 0 ? QVariant() : QVariant(qint64(coverTo)), rows.counts.leq,
+                      rows.counts.leq1, rows.counts.leq10, rows.counts.events, rows.counts.paramChanges, hash,
+                      zone, original, originalSize})
         query.addBindValue(v);
-    if (!m_db->execPrepared(query)) return fail(QStringLiteral("Enregistrement du téléchargement impossible"));
+    if (!m_db->execPrepared(query))
+        return fail(QStringLiteral("Enregistrement du téléchargement impossible"));
     if (!query.next()) {
         // Another importer archived the same content a moment ago.
         query.finish();
@@ -285,7 +306,8 @@ bool Archive::setVenue(qint64 deviceId, const QString& venue) {
 
 std::optional<QByteArray> Archive::originalBytes(qint64 downloadId) {
     m_db->clearError();
-    const QVariant blob = m_db->scalar(QStringLiteral("SELECT original FROM downloads WHERE id = ?"), {downloadId});
+    const QVariant blob =
+        m_db->scalar(QStringLiteral("SELECT original FROM downloads WHERE id = ?"), {downloadId});
     if (!blob.isValid()) {
         if (m_db->lastError().isEmpty())
             m_db->setError(QStringLiteral("Téléchargement inconnu dans l'archive : %1").arg(downloadId));
@@ -293,7 +315,8 @@ std::optional<QByteArray> Archive::originalBytes(qint64 downloadId) {
     }
     const QByteArray bytes = qUncompress(blob.toByteArray());
     if (bytes.isEmpty()) {
-        m_db->setError(QStringLiteral("Les octets d'origine du téléchargement %1 sont endommagés").arg(downloadId));
+        m_db->setError(
+            QStringLiteral("Les octets d'origine du téléchargement %1 sont endommagés").arg(downloadId));
         return std::nullopt;
     }
     return bytes;

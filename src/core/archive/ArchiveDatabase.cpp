@@ -41,17 +41,23 @@ std::unique_ptr<ArchiveDatabase> ArchiveDatabase::connect(const ArchiveLocation&
     const bool sqlite = location.engine == ArchiveEngine::Sqlite;
     const QString driver = sqlite ? QStringLiteral("QSQLITE") : QStringLiteral("QPSQL");
     if (!QSqlDatabase::isDriverAvailable(driver))
-        return fail(QStringLiteral("Le pilote %1 de Qt SQL n'est pas installé : l'archive %2 ne peut pas être "
-                                   "ouverte.")
-                        .arg(driver, location.displayText()));
+        return fail(
+            QStringLiteral("Le pilote %1 de Qt SQL n'est pas installé : l'archive %2 ne peut pas être "
+                           "ouverte.")
+                .arg(driver, location.displayText()));
     archive->m_db = QSqlDatabase::addDatabase(driver, name);
     QSqlDatabase& db = archive->m_db;
     if (sqlite) {
+        // A "file:" URI (file:/media/archive.sqlite?mode=ro) is handed to SQLite as it is.
+        const bool uri = location.path.startsWith(QLatin1String("file:"));
         const QFileInfo info(location.path);
-        if (!QDir().mkpath(info.absolutePath()))
-            return fail(QStringLiteral("Impossible de créer le dossier de l'archive : ") + info.absolutePath());
+        if (!uri && !QDir().mkpath(info.absolutePath()))
+            return fail(QStringLiteral("Impossible de créer le dossier de l'archive : ") +
+                        info.absolutePath());
         db.setDatabaseName(location.path);
-        db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(kBusyTimeoutMs));
+        db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1%2")
+                                 .arg(kBusyTimeoutMs)
+                                 .arg(uri ? QStringLiteral(";QSQLITE_OPEN_URI") : QString()));
     } else {
         // Empty parts are left to the client library and its environment (PGHOST, PGPASSWORD, ~/.pgpass...).
         db.setHostName(location.host);
@@ -83,7 +89,8 @@ std::unique_ptr<ArchiveDatabase> ArchiveDatabase::connect(const ArchiveLocation&
 }
 
 QString ArchiveDatabase::describe(const QSqlError& error) const {
-    QString text = error.text().trimmed();
+    // One line: a driver's text may span several, and the console prints a message as two lines.
+    QString text = error.text().simplified();
     if (text.isEmpty()) text = QStringLiteral("erreur inconnue");
     if (!m_location.password.isEmpty()) text.replace(m_location.password, QStringLiteral("****"));
     return MaskPasswords(text);
@@ -97,17 +104,19 @@ void ArchiveDatabase::setError(const QString& text) {
 int ArchiveDatabase::schemaVersion() {
     // Any query reads the file header: a file that is not a database fails here.
     QSqlQuery query(m_db);
-    const QString tables = isSqlite() ? QStringLiteral("SELECT count(*) FROM sqlite_master WHERE type = 'table' "
-                                                       "AND name = 'schema_version'")
-                                      : QStringLiteral("SELECT count(*) FROM information_schema.tables WHERE "
-                                                       "table_schema = current_schema() AND table_name = "
-                                                       "'schema_version'");
+    const QString tables = isSqlite()
+                               ? QStringLiteral("SELECT count(*) FROM sqlite_master WHERE type = 'table' "
+                                                "AND name = 'schema_version'")
+                               : QStringLiteral("SELECT count(*) FROM information_schema.tables WHERE "
+                                                "table_schema = current_schema() AND table_name = "
+                                                "'schema_version'");
     if (!exec(query, tables) || !query.next()) return -1;
     if (query.value(0).toInt() == 0) {
         // An empty database becomes an archive; any other is someone else's.
-        const QString any = isSqlite() ? QStringLiteral("SELECT count(*) FROM sqlite_master")
-                                       : QStringLiteral("SELECT count(*) FROM information_schema.tables WHERE "
-                                                        "table_schema = current_schema()");
+        const QString any = isSqlite()
+                                ? QStringLiteral("SELECT count(*) FROM sqlite_master")
+                                : QStringLiteral("SELECT count(*) FROM information_schema.tables WHERE "
+                                                 "table_schema = current_schema()");
         if (!exec(query, any) || !query.next()) return -1;
         if (query.value(0).toInt() != 0) {
             setError(QStringLiteral("ce n'est pas une archive de VORL Analyser"));
@@ -124,7 +133,9 @@ bool ArchiveDatabase::begin() {
     return exec(QStringLiteral("BEGIN"));
 }
 
-bool ArchiveDatabase::commit() { return exec(QStringLiteral("COMMIT")); }
+bool ArchiveDatabase::commit() {
+    return exec(QStringLiteral("COMMIT"));
+}
 
 void ArchiveDatabase::rollback() {
     const QString kept = m_lastError;
@@ -171,30 +182,35 @@ bool ArchiveDatabase::applySchemaStep(int version) {
             QStringLiteral("CREATE TABLE schema_version (version INTEGER NOT NULL)"),
             // A device is its generation and the eight raw cells of its serial number: two serial
             // texts can look alike ("1" "12" and "11" "2").
-            QStringLiteral("CREATE TABLE devices (id %1, generation INTEGER NOT NULL, serial_cells TEXT NOT NULL, "
-                           "serial TEXT NOT NULL, UNIQUE (generation, serial_cells))")
+            QStringLiteral(
+                "CREATE TABLE devices (id %1, generation INTEGER NOT NULL, serial_cells TEXT NOT NULL, "
+                "serial TEXT NOT NULL, UNIQUE (generation, serial_cells))")
                 .arg(id),
-            QStringLiteral("CREATE TABLE downloads (id %1, device_id BIGINT NOT NULL REFERENCES devices (id), "
-                           "source_kind INTEGER NOT NULL, source_name TEXT NOT NULL, imported_at TEXT NOT NULL, "
-                           "transfer_date TEXT NOT NULL, transfer_time TEXT NOT NULL, cover_from BIGINT, "
-                           "cover_to BIGINT, n_leq INTEGER NOT NULL, n_leq1 INTEGER NOT NULL, n_leq10 INTEGER "
-                           "NOT NULL, n_events INTEGER NOT NULL, n_changes INTEGER NOT NULL, sha256 TEXT NOT "
-                           "NULL UNIQUE, param_zone %2 NOT NULL, original %2 NOT NULL, original_size BIGINT "
-                           "NOT NULL)")
+            QStringLiteral(
+                "CREATE TABLE downloads (id %1, device_id BIGINT NOT NULL REFERENCES devices (id), "
+                "source_kind INTEGER NOT NULL, source_name TEXT NOT NULL, imported_at TEXT NOT NULL, "
+                "transfer_date TEXT NOT NULL, transfer_time TEXT NOT NULL, cover_from BIGINT, "
+                "cover_to BIGINT, n_leq INTEGER NOT NULL, n_leq1 INTEGER NOT NULL, n_leq10 INTEGER "
+                "NOT NULL, n_events INTEGER NOT NULL, n_changes INTEGER NOT NULL, sha256 TEXT NOT "
+                "NULL UNIQUE, param_zone %2 NOT NULL, original %2 NOT NULL, original_size BIGINT "
+                "NOT NULL)")
                 .arg(id, blob),
             QStringLiteral("CREATE INDEX downloads_by_device ON downloads (device_id, cover_to)"),
             // Record identity: device, date-time, whole content and rank among identical records of one
             // download. The download that first brought a record is kept for information only.
-            QStringLiteral("CREATE TABLE levels (device_id BIGINT NOT NULL, stamp BIGINT NOT NULL, c4 SMALLINT NOT "
-                           "NULL, b7 SMALLINT NOT NULL, b8 SMALLINT NOT NULL, dup_rank SMALLINT NOT NULL, level "
-                           "SMALLINT NOT NULL, download_id BIGINT NOT NULL, PRIMARY KEY (device_id, stamp, c4, "
-                           "b7, b8, dup_rank))"),
-            QStringLiteral("CREATE TABLE events (device_id BIGINT NOT NULL, stamp BIGINT NOT NULL, c4 SMALLINT NOT "
-                           "NULL, b7 SMALLINT NOT NULL, b8 SMALLINT NOT NULL, dup_rank SMALLINT NOT NULL, "
-                           "download_id BIGINT NOT NULL, PRIMARY KEY (device_id, stamp, c4, b7, b8, dup_rank))"),
-            QStringLiteral("CREATE TABLE param_changes (device_id BIGINT NOT NULL, stamp BIGINT NOT NULL, cells "
-                           "TEXT NOT NULL, dup_rank SMALLINT NOT NULL, download_id BIGINT NOT NULL, PRIMARY KEY "
-                           "(device_id, stamp, cells, dup_rank))"),
+            QStringLiteral(
+                "CREATE TABLE levels (device_id BIGINT NOT NULL, stamp BIGINT NOT NULL, c4 SMALLINT NOT "
+                "NULL, b7 SMALLINT NOT NULL, b8 SMALLINT NOT NULL, dup_rank SMALLINT NOT NULL, level "
+                "SMALLINT NOT NULL, download_id BIGINT NOT NULL, PRIMARY KEY (device_id, stamp, c4, "
+                "b7, b8, dup_rank))"),
+            QStringLiteral(
+                "CREATE TABLE events (device_id BIGINT NOT NULL, stamp BIGINT NOT NULL, c4 SMALLINT NOT "
+                "NULL, b7 SMALLINT NOT NULL, b8 SMALLINT NOT NULL, dup_rank SMALLINT NOT NULL, "
+                "download_id BIGINT NOT NULL, PRIMARY KEY (device_id, stamp, c4, b7, b8, dup_rank))"),
+            QStringLiteral(
+                "CREATE TABLE param_changes (device_id BIGINT NOT NULL, stamp BIGINT NOT NULL, cells "
+                "TEXT NOT NULL, dup_rank SMALLINT NOT NULL, download_id BIGINT NOT NULL, PRIMARY KEY "
+                "(device_id, stamp, cells, dup_rank))"),
         };
     } else if (version == 2) {
         statements = {QStringLiteral("ALTER TABLE devices ADD COLUMN venue TEXT NOT NULL DEFAULT ''")};

@@ -42,7 +42,8 @@ QString DefaultArchivePath() {
     // Not QStandardPaths: it would put the program's own name in the folder, and the window and
     // vorl-cli must share one file.
     QString base = qEnvironmentVariable("XDG_DATA_HOME");
-    if (base.isEmpty() || !QDir::isAbsolutePath(base)) base = QDir::homePath() + QStringLiteral("/.local/share");
+    if (base.isEmpty() || !QDir::isAbsolutePath(base))
+        base = QDir::homePath() + QStringLiteral("/.local/share");
     return base + QStringLiteral("/vorl-analyser/archive.sqlite");
 }
 

@@ -14,16 +14,19 @@
 
 namespace {
 
-QString dayText(const QDate& d) { return d.toString(QStringLiteral("dd/MM/yyyy")); }
+QString dayText(const QDate& d) {
+    return d.toString(QStringLiteral("dd/MM/yyyy"));
+}
 
 // Counts of rows per day (yymmdd) of one table over the period.
 std::map<int64_t, int> rowsPerDay(ArchiveDatabase& db, const QString& table, qint64 deviceId, int64_t from,
                                   int64_t to) {
     std::map<int64_t, int> counts;
     QSqlQuery query(db.db());
-    query.prepare(QStringLiteral("SELECT stamp / 10000, count(*) FROM %1 WHERE device_id = ? AND stamp BETWEEN ? "
-                                 "AND ? GROUP BY stamp / 10000")
-                      .arg(table));
+    query.prepare(
+        QStringLiteral("SELECT stamp / 10000, count(*) FROM %1 WHERE device_id = ? AND stamp BETWEEN ? "
+                       "AND ? GROUP BY stamp / 10000")
+            .arg(table));
     query.addBindValue(deviceId);
     query.addBindValue(qint64(from));
     query.addBindValue(qint64(to));
@@ -82,7 +85,8 @@ LoadedPeriod Archive::loadPeriod(qint64 deviceId, const QDate& first, const QDat
         return result;
     }
     result.generation = generation.toInt();
-    result.serial = m_db->scalar(QStringLiteral("SELECT serial FROM devices WHERE id = ?"), {deviceId}).toString();
+    result.serial =
+        m_db->scalar(QStringLiteral("SELECT serial FROM devices WHERE id = ?"), {deviceId}).toString();
     if (!first.isValid() || !last.isValid() || first > last || first.year() < 2000 || last.year() > 2098) {
         result.error = QStringLiteral("Période invalide.");
         return result;
@@ -96,9 +100,10 @@ LoadedPeriod Archive::loadPeriod(qint64 deviceId, const QDate& first, const QDat
         QString table;
         int rows;
     };
-    const std::vector<Capacity> capacities = {{QStringLiteral("levels"), levelRows},
-                                              {QStringLiteral("events"), EventTable::rowCount - 1},
-                                              {QStringLiteral("param_changes"), ParamChangeTable::rowCount - 1}};
+    const std::vector<Capacity> capacities = {
+        {QStringLiteral("levels"), levelRows},
+        {QStringLiteral("events"), EventTable::rowCount - 1},
+        {QStringLiteral("param_changes"), ParamChangeTable::rowCount - 1}};
     QDate longest = last;
     for (const Capacity& cap : capacities) {
         if (result.generation == 3 && cap.table == QLatin1String("param_changes")) continue;
@@ -119,13 +124,14 @@ LoadedPeriod Archive::loadPeriod(qint64 deviceId, const QDate& first, const QDat
     }
     if (longest < last) {
         result.longestLast = longest;
-        result.error = longest < first
-                           ? QStringLiteral("Le %1 compte à lui seul plus de mesures que la mémoire du programme ne "
-                                            "peut en contenir.")
-                                 .arg(dayText(first))
-                           : QStringLiteral("La période du %1 au %2 ne tient pas dans la mémoire du programme. La plus "
-                                            "longue période qui tient à partir du %1 va jusqu'au %3.")
-                                 .arg(dayText(first), dayText(last), dayText(longest));
+        result.error =
+            longest < first
+                ? QStringLiteral("Le %1 compte à lui seul plus de mesures que la mémoire du programme ne "
+                                 "peut en contenir.")
+                      .arg(dayText(first))
+                : QStringLiteral("La période du %1 au %2 ne tient pas dans la mémoire du programme. La plus "
+                                 "longue période qui tient à partir du %1 va jusqu'au %3.")
+                      .arg(dayText(first), dayText(last), dayText(longest));
         return result;
     }
 
@@ -146,8 +152,9 @@ LoadedPeriod Archive::loadPeriod(qint64 deviceId, const QDate& first, const QDat
     };
     const QVariantList period = {deviceId, qint64(from), qint64(to)};
     int row = 0;
-    if (!run(QStringLiteral("SELECT stamp, c4, b7, b8 FROM levels WHERE device_id = ? AND stamp BETWEEN ? AND ? "
-                            "ORDER BY stamp, c4, dup_rank, b7, b8"),
+    if (!run(QStringLiteral(
+                 "SELECT stamp, c4, b7, b8 FROM levels WHERE device_id = ? AND stamp BETWEEN ? AND ? "
+                 "ORDER BY stamp, c4, dup_rank, b7, b8"),
              period))
         return result.error = m_db->lastError(), result;
     while (query.next() && row < levelRows) {
@@ -160,8 +167,9 @@ LoadedPeriod Archive::loadPeriod(qint64 deviceId, const QDate& first, const QDat
 
     // The last window-state event before the period tells whether the room's window was open at its start.
     row = 0;
-    if (!run(QStringLiteral("SELECT stamp, c4, b7, b8 FROM events WHERE device_id = ? AND stamp < ? AND b7 = 0 AND "
-                            "b8 IN (32, 64) ORDER BY stamp DESC, dup_rank DESC LIMIT 1"),
+    if (!run(QStringLiteral(
+                 "SELECT stamp, c4, b7, b8 FROM events WHERE device_id = ? AND stamp < ? AND b7 = 0 AND "
+                 "b8 IN (32, 64) ORDER BY stamp DESC, dup_rank DESC LIMIT 1"),
              {deviceId, qint64(from)}))
         return result.error = m_db->lastError(), result;
     auto putEvent = [&] {
@@ -171,8 +179,9 @@ LoadedPeriod Archive::loadPeriod(qint64 deviceId, const QDate& first, const QDat
             data.Event_Records(row, c) = static_cast<int16_t>(query.value(c == 4 ? 1 : c - 5).toInt());
     };
     if (query.next()) putEvent();
-    if (!run(QStringLiteral("SELECT stamp, c4, b7, b8 FROM events WHERE device_id = ? AND stamp BETWEEN ? AND ? "
-                            "ORDER BY stamp, dup_rank, c4, b7, b8"),
+    if (!run(QStringLiteral(
+                 "SELECT stamp, c4, b7, b8 FROM events WHERE device_id = ? AND stamp BETWEEN ? AND ? "
+                 "ORDER BY stamp, dup_rank, c4, b7, b8"),
              period))
         return result.error = m_db->lastError(), result;
     while (query.next() && row < EventTable::rowCount)
@@ -181,24 +190,30 @@ LoadedPeriod Archive::loadPeriod(qint64 deviceId, const QDate& first, const QDat
     if (result.generation == 5) {
         // The parameter set in force at the start of the period, then its changes.
         row = 0;
-        if (!run(QStringLiteral("SELECT stamp, cells FROM param_changes WHERE device_id = ? AND stamp < ? ORDER BY "
-                                "stamp DESC, dup_rank DESC LIMIT 1"),
+        if (!run(QStringLiteral(
+                     "SELECT stamp, cells FROM param_changes WHERE device_id = ? AND stamp < ? ORDER BY "
+                     "stamp DESC, dup_rank DESC LIMIT 1"),
                  {deviceId, qint64(from)}))
             return result.error = m_db->lastError(), result;
-        if (query.next()) putChange(data.Param_Change_Records, ++row, query.value(0).toLongLong(), query.value(1).toString());
-        if (!run(QStringLiteral("SELECT stamp, cells FROM param_changes WHERE device_id = ? AND stamp BETWEEN ? AND "
-                                "? ORDER BY stamp, dup_rank, cells"),
+        if (query.next())
+            putChange(data.Param_Change_Records, ++row, query.value(0).toLongLong(),
+                      query.value(1).toString());
+        if (!run(QStringLiteral(
+                     "SELECT stamp, cells FROM param_changes WHERE device_id = ? AND stamp BETWEEN ? AND "
+                     "? ORDER BY stamp, dup_rank, cells"),
                  period))
             return result.error = m_db->lastError(), result;
         while (query.next() && row < ParamChangeTable::rowCount)
-            putChange(data.Param_Change_Records, ++row, query.value(0).toLongLong(), query.value(1).toString());
+            putChange(data.Param_Change_Records, ++row, query.value(0).toLongLong(),
+                      query.value(1).toString());
     }
 
     // Parameter zone and transfer date: those of the download read soonest after the period's end
     // (the one covering it), else of the latest one.
-    if (!run(QStringLiteral("SELECT param_zone, transfer_date, transfer_time FROM downloads WHERE device_id = ? ORDER "
-                            "BY CASE WHEN cover_to >= ? THEN 0 ELSE 1 END, CASE WHEN cover_to >= ? THEN cover_to "
-                            "ELSE -cover_to END, id LIMIT 1"),
+    if (!run(QStringLiteral(
+                 "SELECT param_zone, transfer_date, transfer_time FROM downloads WHERE device_id = ? ORDER "
+                 "BY CASE WHEN cover_to >= ? THEN 0 ELSE 1 END, CASE WHEN cover_to >= ? THEN cover_to "
+                 "ELSE -cover_to END, id LIMIT 1"),
              {deviceId, qint64(to), qint64(to)}))
         return result.error = m_db->lastError(), result;
     if (!query.next() || !RestoreParamZone(query.value(0).toByteArray(), result.generation, data)) {
@@ -222,8 +237,8 @@ bool ExtractPeriodToFile(Archive& archive, qint64 deviceId, const QDate& first, 
     store->commit(std::move(period.data));
     store->Device_Version = static_cast<int16_t>(period.generation);
     QString why;
-    if (!WriteSaveFile(*store, path, period.generation, period.generation == 3 ? 4096 : LeqTable::rowCount, {},
-                       &why)) {
+    if (!WriteSaveFile(*store, path, period.generation, period.generation == 3 ? 4096 : LeqTable::rowCount,
+                       {}, &why)) {
         if (error) *error = QStringLiteral("Impossible d'écrire le fichier %1 : %2").arg(path, why);
         return false;
     }
@@ -251,7 +266,8 @@ ImportResult ImportSaveFile(Archive& archive, const QString& path) {
                                   {SourceKind::File, QFileInfo(path).absoluteFilePath()}, bytes);
 }
 
-ImportResult ArchiveFinishedTransfer(const DataStore& store, const QString& locationText, const QString& portName) {
+ImportResult ArchiveFinishedTransfer(const DataStore& store, const QString& locationText,
+                                     const QString& portName) {
     ImportResult result;
     ArchiveLocation location;
     if (!ResolveArchiveLocation(locationText, location, &result.error)) return result;
@@ -261,7 +277,8 @@ ImportResult ArchiveFinishedTransfer(const DataStore& store, const QString& loca
     }
     const auto archive = Archive::open(location, &result.error);
     if (!archive) return result;
-    return archive->importDownload(store.deviceData(), store.Device_Version, {SourceKind::Transfer, portName});
+    return archive->importDownload(store.deviceData(), store.Device_Version,
+                                   {SourceKind::Transfer, portName});
 }
 
 QString ImportResultText(const ImportResult& result) {

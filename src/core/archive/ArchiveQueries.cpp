@@ -8,7 +8,9 @@
 
 namespace {
 
-QDateTime stampTime(const QVariant& v) { return v.isNull() ? QDateTime() : Stamp::toDateTime(v.toLongLong()); }
+QDateTime stampTime(const QVariant& v) {
+    return v.isNull() ? QDateTime() : Stamp::toDateTime(v.toLongLong());
+}
 
 std::array<int16_t, 8> cellsOf(const QString& text) {
     std::array<int16_t, 8> cells{};
@@ -48,13 +50,12 @@ std::vector<ArchivedDevice> Archive::devices() {
     std::vector<ArchivedDevice> list;
     QSqlQuery query(m_db->db());
     query.setForwardOnly(true);
-    if (!m_db->exec(query, QStringLiteral(
-                               "SELECT d.id, d.generation, d.serial_cells, d.serial, d.venue, "
-                               "(SELECT min(stamp) FROM levels WHERE device_id = d.id), "
-                               "(SELECT max(stamp) FROM levels WHERE device_id = d.id), "
-                               "(SELECT count(*) FROM downloads WHERE device_id = d.id), "
-                               "(SELECT max(cover_to) FROM downloads WHERE device_id = d.id) "
-                               "FROM devices d ORDER BY d.serial, d.generation, d.id")))
+    if (!m_db->exec(query, QStringLiteral("SELECT d.id, d.generation, d.serial_cells, d.serial, d.venue, "
+                                          "(SELECT min(stamp) FROM levels WHERE device_id = d.id), "
+                                          "(SELECT max(stamp) FROM levels WHERE device_id = d.id), "
+                                          "(SELECT count(*) FROM downloads WHERE device_id = d.id), "
+                                          "(SELECT max(cover_to) FROM downloads WHERE device_id = d.id) "
+                                          "FROM devices d ORDER BY d.serial, d.generation, d.id")))
         return list;
     while (query.next()) {
         ArchivedDevice d;
@@ -82,9 +83,10 @@ std::vector<ArchivedDownload> Archive::downloads(qint64 deviceId) {
     std::vector<ArchivedDownload> list;
     QSqlQuery query(m_db->db());
     query.setForwardOnly(true);
-    query.prepare(QStringLiteral("SELECT id, device_id, source_kind, source_name, imported_at, transfer_date, "
-                                 "transfer_time, cover_from, cover_to, n_leq, n_leq1, n_leq10, n_events, n_changes, "
-                                 "sha256, original_size FROM downloads WHERE device_id = ? ORDER BY cover_to, id"));
+    query.prepare(
+        QStringLiteral("SELECT id, device_id, source_kind, source_name, imported_at, transfer_date, "
+                       "transfer_time, cover_from, cover_to, n_leq, n_leq1, n_leq10, n_events, n_changes, "
+                       "sha256, original_size FROM downloads WHERE device_id = ? ORDER BY cover_to, id"));
     query.addBindValue(deviceId);
     if (!m_db->execPrepared(query)) return list;
     while (query.next()) {
@@ -114,8 +116,9 @@ Coverage Archive::coverage(qint64 deviceId, QDate from, QDate to) {
 
     QSqlQuery query(m_db->db());
     query.setForwardOnly(true);
-    query.prepare(QStringLiteral("SELECT cover_from, cover_to, param_zone FROM downloads WHERE device_id = ? AND "
-                                 "cover_from IS NOT NULL ORDER BY cover_from"));
+    query.prepare(
+        QStringLiteral("SELECT cover_from, cover_to, param_zone FROM downloads WHERE device_id = ? AND "
+                       "cover_from IS NOT NULL ORDER BY cover_from"));
     query.addBindValue(deviceId);
     if (!m_db->execPrepared(query)) return result;
     int64_t latestEnd = 0;
@@ -161,10 +164,12 @@ Coverage Archive::coverage(qint64 deviceId, QDate from, QDate to) {
     // afternoon and the next day's morning.
     std::map<int64_t, int> halfDayMax; // yymmdd * 10 + (0 morning, 1 afternoon)
     // Generation 3 has only ten-minute levels, and no type byte to tell them.
-    const QString halfDay = QStringLiteral("stamp / 10000, CASE WHEN stamp / 100 % 100 >= 12 THEN 1 ELSE 0 END");
-    query.prepare(QStringLiteral("SELECT %1, max(level) FROM levels WHERE device_id = ? AND stamp BETWEEN ? AND ? %2 "
-                                 "GROUP BY %1")
-                      .arg(halfDay, generation == 3 ? QString() : QStringLiteral("AND c4 = 10")));
+    const QString halfDay =
+        QStringLiteral("stamp / 10000, CASE WHEN stamp / 100 % 100 >= 12 THEN 1 ELSE 0 END");
+    query.prepare(
+        QStringLiteral("SELECT %1, max(level) FROM levels WHERE device_id = ? AND stamp BETWEEN ? AND ? %2 "
+                       "GROUP BY %1")
+            .arg(halfDay, generation == 3 ? QString() : QStringLiteral("AND c4 = 10")));
     const QDate after = to.addDays(1);
     query.addBindValue(deviceId);
     query.addBindValue(qint64(Stamp::of(from.year() - 2000, from.month(), from.day(), 12, 0)));
@@ -183,13 +188,15 @@ Coverage Archive::coverage(qint64 deviceId, QDate from, QDate to) {
             ++next;
         for (std::size_t i = next; i < inside.size() && inside[i].from < dayTo; ++i)
             coveredSecs += std::max(dayFrom, inside[i].from).secsTo(std::min(dayTo, inside[i].to));
-        status.cover = coveredSecs == 0 ? DayCover::None
+        status.cover = coveredSecs == 0       ? DayCover::None
                        : coveredSecs >= 86400 ? DayCover::Whole
                                               : DayCover::Partial;
-        const int64_t today = Stamp::dayStart(day) / 10000, tomorrow = Stamp::dayStart(day.addDays(1)) / 10000;
+        const int64_t today = Stamp::dayStart(day) / 10000,
+                      tomorrow = Stamp::dayStart(day.addDays(1)) / 10000;
         for (int64_t key : {today * 10 + 1, tomorrow * 10}) {
             const auto it = halfDayMax.find(key);
-            if (it != halfDayMax.end()) status.highestLevel = std::max(status.highestLevel.value_or(0), it->second);
+            if (it != halfDayMax.end())
+                status.highestLevel = std::max(status.highestLevel.value_or(0), it->second);
         }
         result.days.push_back(status);
     }

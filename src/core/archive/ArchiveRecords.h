@@ -17,16 +17,30 @@ inline int64_t of(int year, int month, int day, int hour, int minute) {
 template <class Table> int64_t ofRow(const Table& table, int row) {
     return of(table(row, 6), table(row, 5), table(row, 3), table(row, 2), table(row, 1));
 }
-inline int minute(int64_t s) { return static_cast<int>(s % 100); }
-inline int hour(int64_t s) { return static_cast<int>(s / 100 % 100); }
-inline int day(int64_t s) { return static_cast<int>(s / 10000 % 100); }
-inline int month(int64_t s) { return static_cast<int>(s / 1000000 % 100); }
-inline int year(int64_t s) { return static_cast<int>(s / 100000000); }
+inline int minute(int64_t s) {
+    return static_cast<int>(s % 100);
+}
+inline int hour(int64_t s) {
+    return static_cast<int>(s / 100 % 100);
+}
+inline int day(int64_t s) {
+    return static_cast<int>(s / 10000 % 100);
+}
+inline int month(int64_t s) {
+    return static_cast<int>(s / 1000000 % 100);
+}
+inline int year(int64_t s) {
+    return static_cast<int>(s / 100000000);
+}
 // Device time as a UTC QDateTime (no time-zone rule applies); a missing day becomes the month's last.
 QDateTime toDateTime(int64_t s);
 int64_t fromDateTime(const QDateTime& t);
-inline int64_t dayStart(const QDate& d) { return of(d.year() - 2000, d.month(), d.day(), 0, 0); }
-inline int64_t dayEnd(const QDate& d) { return of(d.year() - 2000, d.month(), d.day(), 23, 59); }
+inline int64_t dayStart(const QDate& d) {
+    return of(d.year() - 2000, d.month(), d.day(), 0, 0);
+}
+inline int64_t dayEnd(const QDate& d) {
+    return of(d.year() - 2000, d.month(), d.day(), 23, 59);
+}
 } // namespace Stamp
 
 // The device's clock as read from a transfer date and time text ("dd/mm/yyyy", "hh:mm(:ss)"); invalid
@@ -40,7 +54,9 @@ QString ContentHash(const DeviceData& data, int generation); // SHA-256 of the f
 
 // The eight raw serial cells as stored ("12,0,3,...") and the generation-specific level of a row.
 QString SerialCellsText(const ParamZone& block);
-inline int LevelOf(int generation, int c7, int c8) { return generation == 3 ? c7 * 100 + c8 : c8 * 100 + c7; }
+inline int LevelOf(int generation, int c7, int c8) {
+    return generation == 3 ? c7 * 100 + c8 : c8 * 100 + c7;
+}
 
 // The parameter zone as archived with a download (compressed 16-bit cells) back into a data set:
 // Param_Block for generation 5; Param_Block_V3 and the Param_Block built from it for generation 3.
