@@ -4,8 +4,6 @@
 #include "core/platform/MainShell.h"
 #include "core/platform/UiServices.h"
 
-#include <memory>
-
 namespace {
 const QString kArchiveTitle = QStringLiteral("Archivage");
 const QString kQuitTitle = QStringLiteral("Quitter");
@@ -17,17 +15,7 @@ const QString kQuitText =
 ImportResult TransferKeeping::archiveTransfer(const DataStore& store, UiServices& ui, MainShell& shell,
                                               const QString& portName) {
     ui.setBusyCursor(true);
-    // The archive takes an unset text (a generation-3 transfer sets no transfer date, a port may have
-    // no device name) for a missing value and refuses it: hand it empty texts instead.
-    const bool unsetTexts = store.Transfer_Date.isNull() || store.Transfer_Time.isNull();
-    std::unique_ptr<DataStore> filled;
-    if (unsetTexts) {
-        filled = std::make_unique<DataStore>(store);
-        for (QString* text : {&filled->Transfer_Date, &filled->Transfer_Time})
-            if (text->isNull()) *text = QStringLiteral("");
-    }
-    const ImportResult result = ArchiveFinishedTransfer(unsetTexts ? *filled : store, {},
-                                                        portName.isNull() ? QStringLiteral("") : portName);
+    const ImportResult result = ArchiveFinishedTransfer(store, {}, portName);
     ui.setBusyCursor(false);
 
     if (result.ok())

@@ -91,6 +91,12 @@ TEST(ArchivesWindow, LoadedPeriodReachesTheAnalysisWindows) {
     ASSERT_TRUE(dialog.findChild<QRadioButton*>(QStringLiteral("Option_Last_Data"))->isChecked());
     QTest::mouseClick(dialog.findChild<QPushButton*>(QStringLiteral("Cmd_Ok")), Qt::LeftButton);
     EXPECT_EQ(app.windows.opened.back(), WindowId::frmInGraphique_v5);
+
+    // The venue typed in the list is the archive's.
+    window.devicesTable()->item(0, 1)->setText(QStringLiteral("Le Zinc"));
+    ArchiveLocation location;
+    ASSERT_TRUE(ParseArchiveLocation(path, location));
+    EXPECT_EQ(Archive::open(location)->devices().at(0).venue, QStringLiteral("Le Zinc"));
 }
 
 // An archive that cannot be opened is told in the window; its commands are off, the program goes on.
