@@ -99,6 +99,39 @@ TEST(ArchivesWindow, LoadedPeriodReachesTheAnalysisWindows) {
     EXPECT_EQ(Archive::open(location)->devices().at(0).venue, QStringLiteral("Le Zinc"));
 }
 
+// Two memories of the same days (different contents) hold more levels than the store: the whole span
+// is refused with the longest period that fits, which the calendar then offers and which loads.
+TEST(ArchivesWindow, RefusedPeriodOffersTheLongestThatFits) {
+    QTemporaryDir dir;
+    EnvironmentGuard env;
+    const QString path = dir.filePath(QStringLiteral("archive.sqlite"));
+    env.set("VORL_ARCHIVE", path.toUtf8());
+    std::set<QDate> days;
+    {
+        ArchiveLocation location;
+        ASSERT_TRUE(ParseArchiveLocation(path, location));
+        const auto archive = Archive::open(location);
+        for (quint32 seed : {1u, 2u}) {
+            const DeviceData device = MakeSampleDevice({5, seed, 0.75, false});
+            days.merge(levelDays(device.Leq_Records));
+            ASSERT_TRUE(archive->importDownload(device, 5, {SourceKind::File, QString::number(seed)}).ok());
+        }
+    }
+    FakeAppContext app;
+    FrmArchives window(app.ctx);
+    ASSERT_EQ(window.devicesTable()->rowCount(), 1);
+    window.calendar()->setSelection(*days.begin(), *days.rbegin());
+    EXPECT_FALSE(window.loadSelectedPeriod());
+    ASSERT_EQ(app.ui.messages.size(), 1u);
+    EXPECT_EQ(app.ui.messages[0].icon, MessageIcon::Warning);
+    EXPECT_FALSE(isTrue(app.store.Data_Loaded));
+    const CalendarSelection offered = window.calendar()->selection();
+    EXPECT_EQ(offered.first(), *days.begin());
+    EXPECT_LT(offered.last(), *days.rbegin());
+    EXPECT_TRUE(window.loadSelectedPeriod());
+    EXPECT_EQ(levelDays(app.store.Leq_Records).size(), static_cast<std::size_t>(offered.dayCount()));
+}
+
 // An archive that cannot be opened is told in the window; its commands are off, the program goes on.
 TEST(ArchivesWindow, UnusableArchiveIsSaid) {
     QTemporaryDir dir;
