@@ -36,9 +36,9 @@ private:
 
 } // namespace
 
-void runSaveCommand(AppContext& ctx) {
+SaveResult runSaveCommand(AppContext& ctx) {
     WaitSaveWindow window(ctx);
     SaveCommandEnv env{ctx.store, ctx.ui, ctx.shell,
                        ctx.clock, window, [&ctx] { ctx.windows.closeOpenWindows(); }};
-    SaveDataAs(env);
+    return SaveDataAs(env);
 }

@@ -1,6 +1,8 @@
 #pragma once
 
+#include "core/files/SaveCommand.h"
+
 struct AppContext;
 
 // The "&Enregistrer Sous ..." command of the main window: the save with its progress window.
-void runSaveCommand(AppContext& ctx);
+SaveResult runSaveCommand(AppContext& ctx);

@@ -3,6 +3,7 @@
 #include "core/link/SerialLink.h"
 #include "core/link/Transfer.h"
 #include "core/link/TransferRunner.h"
+#include "ui/archive/TransferKeeping.h"
 
 #include <QDateTime>
 #include <functional>
@@ -14,7 +15,8 @@ struct AppContext;
 
 // The download of the data-source dialog: shows frmWait inside the main window, reads the device on
 // the serial port of Com_Port and leaves the outcome in the store. A port that cannot be opened or
-// that fails during the transfer is reported here, in a message box of its own.
+// that fails during the transfer is reported here, in a message box of its own. A transfer that
+// completed (never one the user cancelled) is archived.
 class UiTransferRunner : public TransferRunner {
 public:
     using LinkFactory = std::function<std::unique_ptr<SerialLink>(Clock&)>;
@@ -28,6 +30,8 @@ public:
 
     void runTransfer(DataStore& store) override;
     const TransferResult& lastResult() const { return m_lastResult; }
+    // A completed transfer is archived at once; this knows whether its data is kept anywhere.
+    TransferKeeping& keeping() { return m_keeping; }
 
 private:
     FrmWait* openWaitWindow();
@@ -36,4 +40,5 @@ private:
     AppContext* m_context = nullptr;
     std::function<QDateTime()> m_now;
     TransferResult m_lastResult;
+    TransferKeeping m_keeping;
 };

@@ -30,8 +30,11 @@ AnalyserWindows::AnalyserWindows()
       m_main(ShellServices{m_store, m_ui, m_clock, m_ports, m_prober, m_transfer}) {
     m_ui.setParentWindow(&m_main);
     m_transfer.setContext(m_main.context());
-    QObject::connect(&m_main, &FrmMain::saveAsRequested, &m_main,
-                     [this] { runSaveCommand(m_main.context()); });
+    QObject::connect(&m_main, &FrmMain::saveAsRequested, &m_main, [this] {
+        if (runSaveCommand(m_main.context()) == SaveResult::Saved) m_transfer.keeping().dataSaved(m_store);
+    });
+    m_transfer.keeping().setArchivedHandler([this] { m_main.refreshArchives(); });
+    m_main.setQuitCheck([this] { return m_transfer.keeping().confirmQuit(m_store, m_ui); });
 }
 
 int runVorlAnalyser(QApplication& app) {

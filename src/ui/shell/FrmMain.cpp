@@ -2,6 +2,7 @@
 
 #include "core/shell/ShellTexts.h"
 #include "core/stats/ExportFiles.h"
+#include "ui/archive/FrmArchives.h"
 #include "ui/shell/FrmAbout.h"
 #include "ui/shell/WindowFactory.h"
 #include "ui/widgets/Pictures.h"
@@ -97,6 +98,16 @@ void FrmMain::buildMenus() {
     m_mnuAbout = addBarEntry("mnuAbout", QStringLiteral("A Propos de ..."));
     addBarEntry("sep6", kBarSeparator);
     m_mnuQuitter = addBarEntry("mnuQuitter", QStringLiteral("&Quitter"));
+
+    // The archive of every download, after the menus of the original program.
+    addBarEntry("sep7", kBarSeparator);
+    m_mnuArchives = new QMenu(QStringLiteral("&Archives"), this);
+    m_mnuArchives->setObjectName(QStringLiteral("mnuArchivesMenu"));
+    m_mnuArchives->menuAction()->setObjectName(QStringLiteral("mnuArchivesMenu"));
+    bar->addMenu(m_mnuArchives);
+    QAction* archives = m_mnuArchives->addAction(QStringLiteral("Archives ..."));
+    archives->setObjectName(QStringLiteral("mnuArchives"));
+    connect(archives, &QAction::triggered, this, &FrmMain::showArchives);
 
     connect(m_mnuPort, &QAction::triggered, this, [this] { open(WindowId::frmPort); });
     connect(m_mnuSave_As, &QAction::triggered, this, &FrmMain::saveAsRequested);
@@ -256,11 +267,29 @@ void FrmMain::showAbout() {
     about->show();
 }
 
+void FrmMain::showArchives() {
+    if (m_archives) {
+        if (auto* frame = m_archives->parentWidget()) frame->showNormal();
+        m_archives->setFocus();
+        refreshArchives();
+        return;
+    }
+    auto* archives = new FrmArchives(m_context);
+    m_archives = archives;
+    show(archives);
+    archives->setFocus();
+}
+
+void FrmMain::refreshArchives() {
+    if (auto* archives = qobject_cast<FrmArchives*>(m_archives.data())) archives->refresh();
+}
+
 void FrmMain::closeAbout() {
     if (m_aboutBox) m_aboutBox->close();
 }
 
 void FrmMain::quit() {
+    if (m_quitCheck && !m_quitCheck()) return;
     PrepareQuit(m_context.store, *this);
     close();
 }

@@ -62,6 +62,11 @@ public:
     void runAnalysisCommand(AnalysisCommand command);
     void showAbout();
     void quit();
+    // The Archives window, opened once and raised when asked again; refreshed after an archiving.
+    void showArchives();
+    void refreshArchives();
+    // cppcheck-suppress CastIntegerToAddressAtReturn ; a QPointer, not an integer
+    QWidget* archivesWindow() const { return m_archives; }
 
     // The about box while it is open, or nullptr.
     // cppcheck-suppress CastIntegerToAddressAtReturn ; a QPointer, not an integer
@@ -71,6 +76,9 @@ public:
 
     // True once the main window has been closed: the program is ending.
     bool wasClosed() const { return m_closed; }
+
+    // Asked by "&Quitter" before anything closes; false keeps the program running.
+    void setQuitCheck(std::function<bool()> check) { m_quitCheck = std::move(check); }
 
     // Where open() gets its windows; tests put recording windows here.
     void setWindowFactory(WindowFactoryFn factory) { m_factory = std::move(factory); }
@@ -99,8 +107,11 @@ private:
     QAction* m_mnuAbout = nullptr;
     QAction* m_mnuQuitter = nullptr;
     QPointer<QWidget> m_aboutBox;
+    QMenu* m_mnuArchives = nullptr;
+    QPointer<QWidget> m_archives;
     std::array<QPointer<QWidget>, kClosableWindows.size()> m_windows;
     WindowFactoryFn m_factory;
+    std::function<bool()> m_quitCheck;
     bool m_closed = false;
 
     QPointer<QWidget>& slot(WindowId id) { return m_windows[static_cast<std::size_t>(id)]; }

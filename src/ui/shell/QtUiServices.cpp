@@ -42,7 +42,7 @@ bool QtUiServices::question(const QString& title, const QString& text) {
     QMessageBox box(QMessageBox::Question, title, text, QMessageBox::NoButton, dialogParent());
     QPushButton* yes = box.addButton(QStringLiteral("Oui"), QMessageBox::YesRole);
     QPushButton* no = box.addButton(QStringLiteral("Non"), QMessageBox::NoRole);
-    // Return keeps the file, Escape too: replacing it needs a deliberate "Oui".
+    // Return and Escape both answer "Non": replacing a file or leaving needs a deliberate "Oui".
     box.setDefaultButton(no);
     box.setEscapeButton(no);
     box.exec();

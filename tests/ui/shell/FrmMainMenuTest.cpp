@@ -16,7 +16,7 @@ TEST(FrmMainMenus, BarEntriesInOrderWithCaptionsAndNames) {
     const Entry expected[] = {
         {"mnuPort", "&Sélection Port"}, {"sep3", "|"}, {"mnuSave_As", "&Enregistrer Sous ..."}, {"sep4", "|"},
         {"mnuAnalyse", "&Analyse"},     {"sep5", "|"}, {"mnuAbout", "A Propos de ..."},         {"sep6", "|"},
-        {"mnuQuitter", "&Quitter"},
+        {"mnuQuitter", "&Quitter"},     {"sep7", "|"}, {"mnuArchivesMenu", "&Archives"},
     };
     const QList<QAction*> bar = h.main->menuBar()->actions();
     ASSERT_EQ(bar.size(), std::size(expected));

@@ -1,0 +1,169 @@
+#include "core/archive/Archive.h"
+#include "core/store/Validity.h"
+#include "sim/SampleDevice.h"
+#include "support/EnvironmentGuard.h"
+#include "support/FakeWindowHost.h"
+#include "ui/app/FrmDataType.h"
+#include "ui/archive/CoverageCalendar.h"
+#include "ui/archive/FrmArchives.h"
+#include "ui/shell/ShellHarness.h"
+
+#include <QFile>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTableWidget>
+#include <QTemporaryDir>
+#include <QTest>
+#include <gtest/gtest.h>
+#include <set>
+
+namespace {
+
+std::set<QDate> levelDays(const LeqTable& table) {
+    std::set<QDate> days;
+    for (int row = 1; row <= LeqTable::rowCount; ++row)
+        if (isValidLevelOrEventRow(table, row))
+            days.insert(QDate(2000 + table(row, 6), table(row, 5), table(row, 3)));
+    return days;
+}
+
+int rowsOn(const LeqTable& table, const QDate& first, const QDate& last) {
+    int rows = 0;
+    for (int row = 1; row <= LeqTable::rowCount; ++row) {
+        if (!isValidLevelOrEventRow(table, row)) continue;
+        const QDate day(2000 + table(row, 6), table(row, 5), table(row, 3));
+        rows += day >= first && day <= last;
+    }
+    return rows;
+}
+
+// Days chosen on the calendar become the data in memory, and "Dernières données utilisées" takes
+// the analysis commands to them.
+TEST(ArchivesWindow, LoadedPeriodReachesTheAnalysisWindows) {
+    QTemporaryDir dir;
+    EnvironmentGuard env;
+    const QString path = dir.filePath(QStringLiteral("archive.sqlite"));
+    env.set("VORL_ARCHIVE", path.toUtf8());
+    const DeviceData device = MakeSampleDevice({5, 7, 0.75, false});
+    {
+        ArchiveLocation location;
+        ASSERT_TRUE(ParseArchiveLocation(path, location));
+        const auto archive = Archive::open(location);
+        ASSERT_TRUE(archive);
+        ASSERT_TRUE(
+            archive->importDownload(device, 5, {SourceKind::File, QStringLiteral("sample.qlv")}).ok());
+    }
+
+    FakeAppContext app;
+    FrmArchives window(app.ctx);
+    ASSERT_TRUE(window.hasArchive());
+    ASSERT_EQ(window.devicesTable()->rowCount(), 1);
+    EXPECT_EQ(window.downloadsTable()->rowCount(), 1);
+    const std::set<QDate> days = levelDays(device.Leq_Records);
+    ASSERT_GT(days.size(), 4u);
+    const QDate first = *std::next(days.begin(), 2), last = first.addDays(1);
+
+    // Two days picked with a click and a shift-click on the calendar itself.
+    CoverageCalendar* calendar = window.calendar();
+    calendar->resize(calendar->sizeHint());
+    auto pointOf = [&](const QDate& day) {
+        for (int y = 0; y < calendar->height(); y += 4)
+            for (int x = 0; x < calendar->width(); x += 4)
+                if (calendar->dayAt({x, y}) == day) return QPoint(x, y);
+        return QPoint(-1, -1);
+    };
+    QTest::mouseClick(calendar, Qt::LeftButton, {}, pointOf(first));
+    QTest::mouseClick(calendar, Qt::LeftButton, Qt::ShiftModifier, pointOf(last));
+    ASSERT_EQ(calendar->selection().first(), first);
+    ASSERT_EQ(calendar->selection().last(), last);
+
+    ASSERT_TRUE(window.loadSelectedPeriod());
+    EXPECT_TRUE(app.ui.messages.empty());
+    EXPECT_TRUE(isTrue(app.store.Data_Loaded));
+    EXPECT_EQ(app.store.Device_Version, 5);
+    EXPECT_FALSE(app.store.Serial_Number.isEmpty());
+    EXPECT_EQ(rowsOn(app.store.Leq_Records, first, last), rowsOn(device.Leq_Records, first, last));
+    EXPECT_EQ(levelDays(app.store.Leq_Records), (std::set<QDate>{first, last}));
+
+    app.store.Requested_View = QStringLiteral("Graphique Leq");
+    FrmDataType dialog(app.ctx);
+    ASSERT_TRUE(dialog.findChild<QRadioButton*>(QStringLiteral("Option_Last_Data"))->isChecked());
+    QTest::mouseClick(dialog.findChild<QPushButton*>(QStringLiteral("Cmd_Ok")), Qt::LeftButton);
+    EXPECT_EQ(app.windows.opened.back(), WindowId::frmInGraphique_v5);
+
+    // The venue typed in the list is the archive's.
+    window.devicesTable()->item(0, 1)->setText(QStringLiteral("Le Zinc"));
+    ArchiveLocation location;
+    ASSERT_TRUE(ParseArchiveLocation(path, location));
+    EXPECT_EQ(Archive::open(location)->devices().at(0).venue, QStringLiteral("Le Zinc"));
+}
+
+// Two memories of the same days (different contents) hold more levels than the store: the whole span
+// is refused with the longest period that fits, which the calendar then offers and which loads.
+TEST(ArchivesWindow, RefusedPeriodOffersTheLongestThatFits) {
+    QTemporaryDir dir;
+    EnvironmentGuard env;
+    const QString path = dir.filePath(QStringLiteral("archive.sqlite"));
+    env.set("VORL_ARCHIVE", path.toUtf8());
+    std::set<QDate> days;
+    {
+        ArchiveLocation location;
+        ASSERT_TRUE(ParseArchiveLocation(path, location));
+        const auto archive = Archive::open(location);
+        for (quint32 seed : {1u, 2u}) {
+            const DeviceData device = MakeSampleDevice({5, seed, 0.75, false});
+            days.merge(levelDays(device.Leq_Records));
+            ASSERT_TRUE(archive->importDownload(device, 5, {SourceKind::File, QString::number(seed)}).ok());
+        }
+    }
+    FakeAppContext app;
+    FrmArchives window(app.ctx);
+    ASSERT_EQ(window.devicesTable()->rowCount(), 1);
+    window.calendar()->setSelection(*days.begin(), *days.rbegin());
+    EXPECT_FALSE(window.loadSelectedPeriod());
+    ASSERT_EQ(app.ui.messages.size(), 1u);
+    EXPECT_EQ(app.ui.messages[0].icon, MessageIcon::Warning);
+    EXPECT_FALSE(isTrue(app.store.Data_Loaded));
+    const CalendarSelection offered = window.calendar()->selection();
+    EXPECT_EQ(offered.first(), *days.begin());
+    EXPECT_LT(offered.last(), *days.rbegin());
+    EXPECT_TRUE(window.loadSelectedPeriod());
+    EXPECT_EQ(levelDays(app.store.Leq_Records).size(), static_cast<std::size_t>(offered.dayCount()));
+}
+
+// An archive that cannot be opened is told in the window; its commands are off, the program goes on.
+TEST(ArchivesWindow, UnusableArchiveIsSaid) {
+    QTemporaryDir dir;
+    EnvironmentGuard env;
+    const QString corrupt = dir.filePath(QStringLiteral("corrupt.sqlite"));
+    QFile file(corrupt);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(QByteArray(8192, 'x'));
+    file.close();
+    for (const QByteArray& location : {corrupt.toUtf8(), QByteArray("off")}) {
+        env.set("VORL_ARCHIVE", location);
+        FakeAppContext app;
+        FrmArchives window(app.ctx);
+        EXPECT_FALSE(window.hasArchive()) << location.constData();
+        EXPECT_TRUE(window.findChild<QLabel*>(QStringLiteral("Label_Location"))
+                        ->text()
+                        .startsWith(QStringLiteral("Archive indisponible")));
+        for (const char* button : {"Cmd_Importer", "Cmd_Charger", "Cmd_Exporter", "Cmd_Verifier"})
+            EXPECT_FALSE(window.findChild<QPushButton*>(QString::fromLatin1(button))->isEnabled()) << button;
+    }
+}
+
+// The menu opens one Archives window in the work area; asking again brings the same one forward.
+TEST(ArchivesWindow, OneWindowFromTheMenu) {
+    ShellHarness h;
+    QAction* entry = h.action("mnuArchives");
+    ASSERT_NE(entry, nullptr);
+    entry->trigger();
+    QPointer<QWidget> first = h.main->archivesWindow();
+    ASSERT_TRUE(first);
+    entry->trigger();
+    EXPECT_EQ(h.main->archivesWindow(), first.data());
+}
+
+} // namespace

@@ -1,0 +1,166 @@
+#include "core/archive/Archive.h"
+#include "sim/MemoryImage.h"
+#include "sim/SampleDevice.h"
+#include "support/EnvironmentGuard.h"
+#include "support/FakeSerialLink.h"
+#include "support/FakeWindowHost.h"
+#include "ui/link/UiTransferRunner.h"
+#include "ui/shell/ShellHarness.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+
+enum class Cancel { Never, DuringTransmission, DuringCompletionPause };
+enum class Target { Sound, Broken, Off };
+
+// A device answering at once, behind the window's own transfer runner.
+class TransferKeepingTest : public ::testing::Test {
+protected:
+    DataStore store;
+    FakeUiServices ui;
+    FakeClock clock;
+    FakeMainShell shell;
+    FakeWindowHost host{store};
+    PortTable ports{QStringList{QStringLiteral("/dev/ttyFAKE0")}};
+    FakePortProber prober;
+    const DeviceData device = MakeSampleDevice({5, 4, 0.5, false});
+    const QByteArray dump = EncodeGeneration5Dump(device);
+    UiTransferRunner runner{[this](Clock&) {
+        auto link = std::make_unique<FakeSerialLink>(clock);
+        FakeSerialLink* line = link.get();
+        line->onCommand = [this, line](quint8 command) {
+            std::vector<int> chunks(8, 16000);
+            chunks.push_back(5632);
+            if (command == 0x01) line->streamChunksAt(clock.now + 20, dump, chunks, 1000);
+        };
+        return link;
+    }};
+    AppContext ctx{store, ui, clock, shell, host, ports, prober, runner};
+    QTemporaryDir dir;
+    EnvironmentGuard env;
+
+    void SetUp() override {
+        runner.setContext(ctx);
+        store.Com_Port = 1;
+        store.Device_Version = 5;
+        runner.setDateTimeSource([] { return QDateTime(QDate(2024, 3, 1), QTime(8, 0)); });
+    }
+
+    QString pointArchiveAt(Target target) {
+        const QString path = dir.filePath(QStringLiteral("archive.sqlite"));
+        if (target == Target::Off) {
+            env.set("VORL_ARCHIVE", "off");
+        } else if (target == Target::Broken) {
+            // A folder that is a plain file: the archive cannot be created under it.
+            QFile blocker(dir.filePath(QStringLiteral("blocker")));
+            blocker.open(QIODevice::WriteOnly);
+            env.set("VORL_ARCHIVE", dir.filePath(QStringLiteral("blocker/archive.sqlite")).toUtf8());
+        } else {
+            env.set("VORL_ARCHIVE", path.toUtf8());
+        }
+        return path;
+    }
+
+    int archivedDownloads(const QString& path) {
+        if (!QFile::exists(path)) return 0;
+        ArchiveLocation location;
+        EXPECT_TRUE(ParseArchiveLocation(path, location));
+        const auto archive = Archive::open(location);
+        int downloads = 0;
+        if (archive)
+            for (const ArchivedDevice& d : archive->devices())
+                downloads += d.downloads;
+        return downloads;
+    }
+};
+
+// Only a transfer that completed reaches the archive; a failing archive keeps the data in memory,
+// says so, and leaves the transfer to be asked about when quitting.
+TEST_F(TransferKeepingTest, CompletedTransferIsArchivedOnce) {
+    struct Case {
+        const char* name;
+        Cancel cancel;
+        Target target;
+        int downloads;
+        bool warned, unkept;
+    };
+    const Case cases[] = {
+        {"completed", Cancel::Never, Target::Sound, 1, false, false},
+        {"cancelled while reading", Cancel::DuringTransmission, Target::Sound, 0, false, false},
+        {"cancelled in the final pause", Cancel::DuringCompletionPause, Target::Sound, 0, false, false},
+        {"archive cannot be written", Cancel::Never, Target::Broken, 0, true, true},
+        {"archiving off", Cancel::Never, Target::Off, 0, false, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        QTemporaryDir caseDir;
+        dir.swap(caseDir);
+        const QString path = pointArchiveAt(c.target);
+        store.Abort_Flag = kFalse;
+        ui.messages.clear();
+        clock.onWait = {};
+        if (c.cancel == Cancel::DuringTransmission)
+            clock.at(clock.now + 1500, [this] { store.Abort_Flag = kTrue, store.Transfer_Step = 0; });
+        if (c.cancel == Cancel::DuringCompletionPause)
+            clock.onWait = [this] {
+                if (isTrue(store.Data_Loaded)) store.Abort_Flag = kTrue, store.Transfer_Step = 0;
+            };
+
+        runner.runTransfer(store);
+        host.destroyAll();
+        clock.scheduled.clear();
+
+        EXPECT_EQ(archivedDownloads(path), c.downloads);
+        EXPECT_EQ(ui.messages.size(), c.warned ? 1u : 0u);
+        if (c.cancel == Cancel::Never) {
+            // The data of the transfer is in memory whatever became of the archive.
+            EXPECT_TRUE(isTrue(store.Data_Loaded));
+            EXPECT_EQ(store.Leq_Records, device.Leq_Records);
+            EXPECT_TRUE(shell.caption().contains(kCaptionNoteSeparator));
+        }
+        if (c.cancel == Cancel::Never) EXPECT_EQ(runner.keeping().holdsUnkeptTransfer(store), c.unkept);
+        store.Data_Loaded = kFalse;
+    }
+}
+
+// "Quitter" asks only while the data in memory is a transfer kept nowhere; "Non" keeps the program.
+TEST(TransferKeepingQuit, AsksOnlyForAnUnkeptTransfer) {
+    enum class After { Nothing, Saved, OtherDataLoaded };
+    struct Case {
+        const char* name;
+        const char* archive;
+        After after;
+        bool asked;
+    };
+    const Case cases[] = {
+        {"archived", "", After::Nothing, false},
+        {"archiving off", "off", After::Nothing, true},
+        {"archiving off, then saved", "off", After::Saved, false},
+        {"archiving off, then a file loaded", "off", After::OtherDataLoaded, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        QTemporaryDir dir;
+        EnvironmentGuard env;
+        env.set("VORL_ARCHIVE",
+                *c.archive ? QByteArray(c.archive) : dir.filePath(QStringLiteral("archive.sqlite")).toUtf8());
+        ShellHarness h;
+        TransferKeeping keeping;
+        h.main->setQuitCheck([&] { return keeping.confirmQuit(h.store, h.ui); });
+        h.store.commit(MakeSampleDevice({5, 2, 0.3, false}));
+        h.store.Data_Loaded = kTrue;
+        keeping.archiveTransfer(h.store, h.ui, *h.main, {});
+        if (c.after == After::Saved) keeping.dataSaved(h.store);
+        if (c.after == After::OtherDataLoaded) h.store.commit(MakeSampleDevice({5, 3, 0.3, false}));
+
+        h.ui.questionAnswers = {false};
+        h.main->quit();
+        EXPECT_EQ(h.ui.questions.size(), c.asked ? 1u : 0u);
+        EXPECT_EQ(h.main->wasClosed(), !c.asked);
+    }
+}
+
+} // namespace
