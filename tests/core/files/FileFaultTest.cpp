@@ -24,9 +24,6 @@ public:
     void close() override {}
 };
 
-void (*m_handler)(int) = nullptr;
-};
-
 struct SaveFault {
     const char* what;
     bool underPlainFile; // the chosen folder is a file: nothing can be created in it

@@ -15,12 +15,11 @@
 
 // A work area for the table windows: it creates the windows it is asked to open through the given
 // factories and unloads them the way the main window does (their own close logic runs).
-// Local to each test file: the shared fakes of tests/support carry the same names.
 namespace {
-class FakeWindowHost : public WindowHost {
+class TablesWindowHost : public WindowHost {
 public:
-    explicit FakeWindowHost(DataStore& store) : m_store(store) {}
-    ~FakeWindowHost() override {
+    explicit TablesWindowHost(DataStore& store) : m_store(store) {}
+    ~TablesWindowHost() override {
         for (auto& [id, window] : m_windows)
             delete window.data();
     }
@@ -60,12 +59,12 @@ private:
     std::map<WindowId, QPointer<QWidget>> m_windows;
 };
 
-class FakePortProber : public PortProber {
+class TablesPortProber : public PortProber {
 public:
     bool canOpen(int) override { return false; }
 };
 
-class FakeTransferRunner : public TransferRunner {
+class TablesTransferRunner : public TransferRunner {
 public:
     void runTransfer(DataStore&) override {}
 };
@@ -76,10 +75,10 @@ struct TablesUiTest : ::testing::Test {
     FakeUiServices ui;
     FakeClock clock;
     FakeMainShell shell;
-    FakeWindowHost host{store};
+    TablesWindowHost host{store};
     PortTable ports;
-    FakePortProber prober;
-    FakeTransferRunner transfer;
+    TablesPortProber prober;
+    TablesTransferRunner transfer;
     AppContext ctx{store, ui, clock, shell, host, ports, prober, transfer};
     QTemporaryDir dir;
     PdfPrinterSource printer;
