@@ -150,13 +150,18 @@ LoadedPeriod Archive::loadPeriod(qint64 deviceId, const QDate& first, const QDat
             query.addBindValue(v);
         return m_db->execPrepared(query);
     };
+    auto readFailed = [&] {
+        result.error = QStringLiteral("Lecture de l'archive impossible : ") + m_db->lastError();
+        result.data = DeviceData{};
+        return result;
+    };
     const QVariantList period = {deviceId, qint64(from), qint64(to)};
     int row = 0;
     if (!run(QStringLiteral(
                  "SELECT stamp, c4, b7, b8 FROM levels WHERE device_id = ? AND stamp BETWEEN ? AND ? "
                  "ORDER BY stamp, c4, dup_rank, b7, b8"),
              period))
-        return result.error = m_db->lastError(), result;
+        return readFailed();
     while (query.next() && row < levelRows) {
         ++row;
         putDate(data.Leq_Records, row, query.value(0).toLongLong());
@@ -171,7 +176,7 @@ LoadedPeriod Archive::loadPeriod(qint64 deviceId, const QDate& first, const QDat
                  "SELECT stamp, c4, b7, b8 FROM events WHERE device_id = ? AND stamp < ? AND b7 = 0 AND "
                  "b8 IN (32, 64) ORDER BY stamp DESC, dup_rank DESC LIMIT 1"),
              {deviceId, qint64(from)}))
-        return result.error = m_db->lastError(), result;
+        return readFailed();
     auto putEvent = [&] {
         ++row;
         putDate(data.Event_Records, row, query.value(0).toLongLong());
@@ -183,7 +188,7 @@ LoadedPeriod Archive::loadPeriod(qint64 deviceId, const QDate& first, const QDat
                  "SELECT stamp, c4, b7, b8 FROM events WHERE device_id = ? AND stamp BETWEEN ? AND ? "
                  "ORDER BY stamp, dup_rank, c4, b7, b8"),
              period))
-        return result.error = m_db->lastError(), result;
+        return readFailed();
     while (query.next() && row < EventTable::rowCount)
         putEvent();
 
@@ -194,7 +199,7 @@ LoadedPeriod Archive::loadPeriod(qint64 deviceId, const QDate& first, const QDat
                      "SELECT stamp, cells FROM param_changes WHERE device_id = ? AND stamp < ? ORDER BY "
                      "stamp DESC, dup_rank DESC LIMIT 1"),
                  {deviceId, qint64(from)}))
-            return result.error = m_db->lastError(), result;
+            return readFailed();
         if (query.next())
             putChange(data.Param_Change_Records, ++row, query.value(0).toLongLong(),
                       query.value(1).toString());
@@ -202,7 +207,7 @@ LoadedPeriod Archive::loadPeriod(qint64 deviceId, const QDate& first, const QDat
                      "SELECT stamp, cells FROM param_changes WHERE device_id = ? AND stamp BETWEEN ? AND "
                      "? ORDER BY stamp, dup_rank, cells"),
                  period))
-            return result.error = m_db->lastError(), result;
+            return readFailed();
         while (query.next() && row < ParamChangeTable::rowCount)
             putChange(data.Param_Change_Records, ++row, query.value(0).toLongLong(),
                       query.value(1).toString());
@@ -215,7 +220,7 @@ LoadedPeriod Archive::loadPeriod(qint64 deviceId, const QDate& first, const QDat
                  "BY CASE WHEN cover_to >= ? THEN 0 ELSE 1 END, CASE WHEN cover_to >= ? THEN cover_to "
                  "ELSE -cover_to END, id LIMIT 1"),
              {deviceId, qint64(to), qint64(to)}))
-        return result.error = m_db->lastError(), result;
+        return readFailed();
     if (!query.next() || !RestoreParamZone(query.value(0).toByteArray(), result.generation, data)) {
         result.error = QStringLiteral("Le bloc de paramètres archivé de cet appareil est illisible.");
         return result;
