@@ -213,13 +213,16 @@ LoadedPeriod Archive::loadPeriod(qint64 deviceId, const QDate& first, const QDat
                       query.value(1).toString());
     }
 
-    // Parameter zone and transfer date: those of the download read soonest after the period's end
-    // (the one covering it), else of the latest one.
+    // Parameter zone and transfer date: those of the latest download covering the period's end; when
+    // none does (the end lies in a gap, or after the last download), of the latest one holding anything
+    // before the end; else of the first one.
+    const qint64 end = to;
     if (!run(QStringLiteral(
-                 "SELECT param_zone, transfer_date, transfer_time FROM downloads WHERE device_id = ? ORDER "
-                 "BY CASE WHEN cover_to >= ? THEN 0 ELSE 1 END, CASE WHEN cover_to >= ? THEN cover_to "
-                 "ELSE -cover_to END, id LIMIT 1"),
-             {deviceId, qint64(to), qint64(to)}))
+                 "SELECT param_zone, transfer_date, transfer_time FROM downloads WHERE device_id = ? "
+                 "ORDER BY CASE WHEN cover_from IS NULL THEN 3 WHEN cover_from <= ? AND cover_to >= ? "
+                 "THEN 0 WHEN cover_from <= ? THEN 1 ELSE 2 END, CASE WHEN cover_from <= ? THEN -cover_to "
+                 "ELSE cover_from END, id DESC LIMIT 1"),
+             {deviceId, end, end, end, end}))
         return readFailed();
     if (!query.next() || !RestoreParamZone(query.value(0).toByteArray(), result.generation, data)) {
         result.error = QStringLiteral("Le bloc de paramètres archivé de cet appareil est illisible.");

@@ -147,3 +147,33 @@ TEST_P(ArchivePeriods, AnExtractedPeriodIsASaveFileOfThatPeriod) {
     EXPECT_EQ(again.added.levels() + again.duplicates.levels(), 1);
     EXPECT_EQ(again.added.levels(), 0);
 }
+
+// The context of a loaded period: the parameter zone and transfer date of the latest download covering
+// its end, else of the latest before it, else of the first.
+TEST_P(ArchivePeriods, APeriodTakesItsTransferDateFromTheLatestDownloadCoveringItsEnd) {
+    auto archive = scratch->open();
+    // Read on the 5th (from the 3rd), on the 7th (from the 4th), and on the 20th (from the 15th).
+    const DeviceData downloads[] = {
+        tinyDownload(7, {{at(3, 10, 0), 10, 80}, {at(4, 10, 0), 10, 81}}, at(5, 9, 0)),
+        tinyDownload(7, {{at(4, 10, 0), 10, 81}, {at(6, 10, 0), 10, 82}}, at(7, 9, 0)),
+        tinyDownload(7, {{at(15, 10, 0), 10, 83}}, at(20, 9, 0)),
+    };
+    for (const DeviceData& d : downloads)
+        ASSERT_TRUE(archive->importDownload(d, 5, {}).ok());
+    const qint64 device = archive->devices().front().id;
+    const struct {
+        int firstDay, lastDay;
+        const char* transferDate;
+    } cases[] = {{3, 4, "07/10/2026"},
+                 {3, 3, "05/10/2026"},
+                 {8, 10, "07/10/2026"},
+                 {16, 25, "20/10/2026"},
+                 {1, 2, "05/10/2026"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.lastDay);
+        const LoadedPeriod period =
+            archive->loadPeriod(device, QDate(2026, 10, c.firstDay), QDate(2026, 10, c.lastDay));
+        ASSERT_TRUE(period.ok) << period.error.toStdString();
+        EXPECT_EQ(period.data.Transfer_Date, QString::fromLatin1(c.transferDate));
+    }
+}
