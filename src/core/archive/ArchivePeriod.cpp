@@ -93,15 +93,15 @@ LoadedPeriod Archive::loadPeriod(qint64 deviceId, const QDate& first, const QDat
     }
     const int64_t from = Stamp::dayStart(first), to = Stamp::dayEnd(last);
 
-    // The tables of the store bound the period: one row of each history table is kept for the context
-    // before the period.
+    // The tables of the store bound the period: one row of each table is kept for the context before
+    // the period.
     const int levelRows = result.generation == 3 ? 4096 : LeqTable::rowCount;
     struct Capacity {
         QString table;
         int rows;
     };
     const std::vector<Capacity> capacities = {
-        {QStringLiteral("levels"), levelRows},
+        {QStringLiteral("levels"), levelRows - 1},
         {QStringLiteral("events"), EventTable::rowCount - 1},
         {QStringLiteral("param_changes"), ParamChangeTable::rowCount - 1}};
     QDate longest = last;
@@ -157,18 +157,27 @@ LoadedPeriod Archive::loadPeriod(qint64 deviceId, const QDate& first, const QDat
     };
     const QVariantList period = {deviceId, qint64(from), qint64(to)};
     int row = 0;
-    if (!run(QStringLiteral(
-                 "SELECT stamp, c4, b7, b8 FROM levels WHERE device_id = ? AND stamp BETWEEN ? AND ? "
-                 "ORDER BY stamp, c4, dup_rank, b7, b8"),
-             period))
-        return readFailed();
-    while (query.next() && row < levelRows) {
+    auto putLevel = [&] {
         ++row;
         putDate(data.Leq_Records, row, query.value(0).toLongLong());
         data.Leq_Records(row, 4) = static_cast<int16_t>(query.value(1).toInt());
         data.Leq_Records(row, 7) = static_cast<int16_t>(query.value(2).toInt());
         data.Leq_Records(row, 8) = static_cast<int16_t>(query.value(3).toInt());
-    }
+    };
+    // The level just before the period: a table line starts its ten minutes at the row before it when
+    // that row is close enough.
+    if (!run(QStringLiteral("SELECT stamp, c4, b7, b8 FROM levels WHERE device_id = ? AND stamp < ? ORDER BY "
+                            "stamp DESC, c4 DESC, dup_rank DESC, b7 DESC, b8 DESC LIMIT 1"),
+             {deviceId, qint64(from)}))
+        return readFailed();
+    if (query.next()) putLevel();
+    if (!run(QStringLiteral(
+                 "SELECT stamp, c4, b7, b8 FROM levels WHERE device_id = ? AND stamp BETWEEN ? AND ? "
+                 "ORDER BY stamp, c4, dup_rank, b7, b8"),
+             period))
+        return readFailed();
+    while (query.next() && row < levelRows)
+        putLevel();
 
     // The last window-state event before the period tells whether the room's window was open at its start.
     row = 0;
