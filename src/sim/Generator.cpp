@@ -200,6 +200,10 @@ private:
             s.open = day * kMinutesPerDay + 18 * 60 + m_rng.uniform(0, 90);
             s.close = (day + 1) * kMinutesPerDay + 30 + m_rng.uniform(0, 120) + (late ? 60 : 0);
             s.peak = 91 + m_rng.uniform(0, 6) + (late ? 3 : 0);
+            // The night the clocks go back the bar plays on through the hour lived twice.
+            const QDate next = m_opt.start.addDays(day + 1);
+            if (m_opt.summerTime && next.month() == 10 && next.dayOfWeek() == 7 && next.addDays(7).month() == 11)
+                s.close = (day + 1) * kMinutesPerDay + 5 * 60;
             m_sessions.push_back(s);
             if (!gen5()) continue;
             int cursor = s.open + m_rng.uniform(20, 90);
