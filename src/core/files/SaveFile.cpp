@@ -5,6 +5,7 @@
 
 #include <QFile>
 #include <QSaveFile>
+#include <algorithm>
 #include <array>
 #include <filesystem>
 
@@ -36,7 +37,8 @@ bool LoadSaveFile(DataStore& store, const QString& path, UiServices& ui, MainShe
         return false;
     }
     const BusyCursor busy(ui);
-    const QByteArray bytes = file.read(kMostSaveFileBytes);
+    // The buffer is sized by the file, not by the largest acceptable one.
+    const QByteArray bytes = file.read(std::min(file.size(), kMostSaveFileBytes));
     file.close();
 
     // The scratch copy starts from the data in memory so that what a file does not carry keeps
