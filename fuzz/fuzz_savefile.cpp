@@ -1,6 +1,6 @@
-// The save-file reader on arbitrary bytes: any file a user may pick must be refused or read,
-// never crash, and a read one must hold device bytes only. The mutator mostly changes single values and line
-// ends so that inputs keep the line structure and reach the values behind it.
+// The save-file reader on arbitrary bytes: any file a user may pick must be refused or read, never
+// crash, and a read one must hold device bytes only. The mutator mostly changes single values and
+// line ends so that inputs keep the line structure and reach the values behind it.
 #include "core/files/SaveFileReader.h"
 #include "core/store/DataStore.h"
 
@@ -16,7 +16,7 @@ extern "C" size_t LLVMFuzzerMutate(uint8_t* data, size_t size, size_t maxSize);
 
 namespace {
 
-// Checked over every cell of every read file: without coverage, which would cost more than the reading.
+// Run over every cell of every file read: without coverage, which would cost more than the reading.
 template <class Cells>
 __attribute__((no_sanitize("coverage"))) bool deviceBytesOnly(const Cells& cells, int count) {
     for (int i = 0; i < count; ++i)
