@@ -38,6 +38,20 @@ const DeviceData& generated(int generation) {
     return generation == 3 ? gen3 : gen5;
 }
 
+// The store at program start, empty or holding a generated device's data.
+const DataStore& startStore(int generation, bool withData) {
+    static const auto make = [](const DeviceData* data) {
+        DataStore store;
+        store.applyStartValues();
+        if (data) store.commit(DeviceData(*data));
+        return store;
+    };
+    static const DataStore empty = make(nullptr);
+    static const DataStore gen3 = make(&generated(3));
+    static const DataStore gen5 = make(&generated(5));
+    return !withData ? empty : generation == 3 ? gen3 : gen5;
+}
+
 QString numberText(ByteStream& in) {
     // Mostly plausible calendar numbers, sometimes any 16-bit value or no number at all.
     const uint8_t how = in.byte();
@@ -124,9 +138,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const uint8_t mode = in.byte();
     const int generation = (mode & 1) ? 5 : 3;
 
-    DataStore store;
-    store.applyStartValues();
-    if (mode & 2) store.commit(DeviceData(generated(generation)));
+    // The stores are built once and assigned for each input: constructing and copying full-size
+    // tables for every input cost more than most of the views.
+    static DataStore store, tables, parameters;
+    store = startStore(generation, mode & 2);
     store.Device_Version = static_cast<int16_t>((mode & 4) ? in.int16() : generation);
     store.Data_Loaded = kTrue;
     store.Transfer_Date = numberText(in) + QLatin1Char('/') + numberText(in) + QStringLiteral("/2009");
@@ -163,7 +178,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     (void)ParametersFirmwareText(store);
     (void)isOneDayPeriod(store);
 
-    DataStore tables = store;
+    tables = store;
     const LeqTableView leq = PrepareLeqTable(tables);
     const LeqTableV5View leqV5 = PrepareLeqTableV5(tables);
     const EventTableView events = PrepareEventTable(tables);
@@ -172,7 +187,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     (void)DescribePages(LeqTableV5Pages(leqV5));
     (void)DescribePages(EventTablePages(events));
 
-    DataStore parameters = store;
+    parameters = store;
     const ParametersView loaded = LoadParameters(parameters);
     for (int k = -1; k <= loaded.history.size(); ++k)
         (void)ChooseParameterChange(parameters, loaded, k);

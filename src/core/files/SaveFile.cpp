@@ -1,152 +1,15 @@
 #include "core/files/SaveFile.h"
 
+#include "core/files/SaveFileReader.h"
 #include "core/files/SaveFileTexts.h"
 
 #include <QFile>
 #include <QSaveFile>
+#include <algorithm>
 #include <array>
+#include <filesystem>
 
 namespace {
-
-constexpr int kValueLimit = 7;          // characters of one value with its ending space: always fewer
-constexpr int kTransferFieldLimit = 21; // the same for the date and time of the last line
-constexpr int kLongestHeader = 32;
-
-// Nothing past this many bytes can belong to an acceptable file (the longest header, the three
-// skipped characters, 133,600 values of at most six characters and the last field), so a huge
-// file picked by mistake is never read whole into memory.
-constexpr qint64 kMostBytesRead = 1 << 20;
-static_assert(kLongestHeader + 3 + 133600 * (kValueLimit - 1) + 2 + kTransferFieldLimit < kMostBytesRead);
-
-enum class Failure { None, Header, Data, TransferField };
-enum class Field { Read, TooLong, Ended };
-
-// Walks the file one character at a time, as the format is defined, over bytes read in one go.
-class CharReader {
-public:
-    explicit CharReader(const QByteArray& bytes) : m_data(bytes.constData()), m_size(bytes.size()) {}
-
-    bool next(char& c) {
-        if (m_pos >= m_size) return false;
-        c = m_data[m_pos++];
-        return true;
-    }
-
-    // The line ends and the opening space of the first number are skipped unseen: the writer
-    // always puts them there.
-    bool skip(qsizetype count) {
-        if (m_size - m_pos < count) return false;
-        m_pos += count;
-        return true;
-    }
-
-    // The header ends at a space (not kept) or as soon as it ends with "!!!".
-    Failure readHeader(QByteArray& header) {
-        char c;
-        while (next(c)) {
-            if (c == ' ') return Failure::None;
-            header.append(c);
-            if (header.endsWith("!!!")) return Failure::None;
-            if (header.size() > kLongestHeader) return Failure::Header; // can no longer match
-        }
-        return Failure::Data;
-    }
-
-    // One field: every character up to the next space. Line ends are not part of the value but
-    // count against the limit, which is why the last value of a line allows one digit fewer.
-    Field readField(int limit, char* text, int& length) {
-        length = 0;
-        char c;
-        for (int count = 1;; ++count) {
-            if (!next(c)) return Field::Ended;
-            if (count >= limit) return Field::TooLong;
-            if (c == ' ') return Field::Read;
-            if (c != '\r' && c != '\n') text[length++] = c;
-        }
-    }
-
-    // A value must be a whole number of a device byte, 0..255; anything else refuses the file
-    // rather than putting a wrong number into a cell.
-    bool readValue(int16_t& cell) {
-        char text[kValueLimit];
-        int length = 0;
-        if (readField(kValueLimit, text, length) != Field::Read) return false;
-        int i = 0;
-        const bool negative = length > 0 && text[0] == '-';
-        if (negative) ++i;
-        if (i == length) return false;
-        int value = 0;
-        for (; i < length; ++i) {
-            if (text[i] < '0' || text[i] > '9') return false;
-            value = value * 10 + (text[i] - '0');
-        }
-        if (negative) value = -value;
-        if (value < 0 || value > 255) return false;
-        cell = static_cast<int16_t>(value);
-        return true;
-    }
-
-    template <class Table> bool readRows(Table& table, int rows) {
-        for (int r = 1; r <= rows; ++r) {
-            int16_t* row = table.rowData(r);
-            for (int c = 0; c < Table::columnCount; ++c)
-                if (!readValue(row[c])) return false;
-        }
-        return true;
-    }
-
-    template <class Block> bool readCells(Block& block) {
-        for (int i = 0; i < Block::size; ++i)
-            if (!readValue(block[i])) return false;
-        return true;
-    }
-
-private:
-    const char* m_data;
-    qsizetype m_size;
-    qsizetype m_pos = 0;
-};
-
-// Generation 3 has no zone of its own at the place of Param_Block: the program rebuilds it from
-// the 514 cells the device sends, so that every reader finds thresholds and hours at one place.
-void rebuildParamBlockFromV3(DeviceData& data) {
-    data.Param_Block.fill(255);
-    for (int i = 0; i < 512; ++i)
-        data.Param_Block[2048 + i] = data.Param_Block_V3[i];
-    data.Param_Block[6] = data.Param_Block_V3[512];
-    data.Param_Block[7] = data.Param_Block_V3[513];
-}
-
-Failure readBody(CharReader& in, int generation, DeviceData& data) {
-    if (!in.skip(3)) return Failure::Data;
-    if (generation == 3) {
-        // Rows 4097..8192 of the level table are not part of a generation-3 file: they keep what
-        // the scratch copy brought from the store.
-        if (!in.readRows(data.Leq_Records, 4096) || !in.readRows(data.Event_Records, 4096) ||
-            !in.readCells(data.Param_Block_V3))
-            return Failure::Data;
-        rebuildParamBlockFromV3(data);
-        return Failure::None;
-    }
-    if (!in.readRows(data.Leq_Records, 8192) || !in.readRows(data.Event_Records, 4096) ||
-        !in.readCells(data.Param_Block) ||
-        !in.readRows(data.Param_Change_Records, ParamChangeTable::rowCount) || !in.skip(2))
-        return Failure::Data;
-    char text[kTransferFieldLimit];
-    int length = 0;
-    switch (in.readField(kTransferFieldLimit, text, length)) {
-    case Field::Read:
-        break;
-    case Field::TooLong:
-        return Failure::TransferField;
-    case Field::Ended:
-        return Failure::Data;
-    }
-    const QString field = QString::fromLatin1(text, length);
-    data.Transfer_Date = field.left(10);
-    data.Transfer_Time = field.mid(11, 5);
-    return Failure::None;
-}
 
 class BusyCursor {
 public:
@@ -163,46 +26,36 @@ private:
 
 bool LoadSaveFile(DataStore& store, const QString& path, UiServices& ui, MainShell& shell) {
     using namespace SaveFileTexts;
+    // Only a regular file (or a link to one) is opened: a FIFO or a device would block the
+    // opening or the reading for good.
+    std::error_code statError;
+    const bool regular =
+        std::filesystem::is_regular_file(std::filesystem::path(path.toStdU16String()), statError);
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
+    if (!regular || !file.open(QIODevice::ReadOnly)) {
         ui.message(MessageIcon::None, kCannotOpenTitle, cannotOpenText(path));
         return false;
     }
     const BusyCursor busy(ui);
-    const QByteArray bytes = file.read(kMostBytesRead);
+    // The buffer is sized by the file, not by the largest acceptable one.
+    const QByteArray bytes = file.read(std::min(file.size(), kMostSaveFileBytes));
     file.close();
-
-    CharReader in(bytes);
-    QByteArray header;
-    Failure failure = in.readHeader(header);
-    int generation = 0;
-    if (failure == Failure::None) {
-        if (header == kHeaderV3)
-            generation = 3;
-        else if (header == kHeaderV5)
-            generation = 5;
-        else
-            failure = Failure::Header;
-    }
 
     // The scratch copy starts from the data in memory so that what a file does not carry keeps
     // its value, exactly as if the file had been read into the store itself.
-    DeviceData scratch;
-    if (failure == Failure::None) {
-        scratch = store.deviceData();
-        failure = readBody(in, generation, scratch);
-    }
-
+    DeviceData scratch = store.deviceData();
+    int generation = 0;
+    const SaveFileFault failure = ReadSaveFileBytes(bytes, scratch, generation);
     switch (failure) {
-    case Failure::None:
+    case SaveFileFault::None:
         break;
-    case Failure::Header:
+    case SaveFileFault::Header:
         ui.message(MessageIcon::Critical, kBadHeaderTitle, kNotQlvText);
         return false;
-    case Failure::Data:
+    case SaveFileFault::Data:
         ui.message(MessageIcon::Critical, kBadDataTitle, kNotQlvText);
         return false;
-    case Failure::TransferField:
+    case SaveFileFault::TransferField:
         ui.message(MessageIcon::Critical, kBadDataTitle, kBadTransferFieldText);
         return false;
     }
