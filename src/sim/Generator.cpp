@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <random>
+#include <tuple>
 #include <vector>
 
 namespace {
@@ -89,12 +90,29 @@ public:
     explicit Builder(const GeneratorOptions& options) : m_opt(options), m_rng(options.seed) {}
 
     DeviceData build() {
+        plan();
+        return readAt(m_end, m_endSecond);
+    }
+
+    // The memory as a transfer at minute `at` (true time since the start day's midnight) finds it.
+    std::vector<DeviceData> readings(const std::vector<int>& days) {
+        plan();
+        std::vector<DeviceData> result;
+        for (int day : days) {
+            const int at = std::min(m_end, day * kMinutesPerDay + 10 * 60 + m_rng.uniform(0, 119));
+            result.push_back(readAt(at, m_rng.uniform(0, 59)));
+        }
+        return result;
+    }
+
+private:
+    void plan() {
         m_install = 10 * 60 + m_rng.uniform(0, 59);
         m_end = m_opt.days * kMinutesPerDay + 10 * 60 + m_rng.uniform(0, 119);
-        const int endSecond = m_rng.uniform(0, 59);
-        std::array<int, 8> serial{40, m_rng.uniform(1, 9)};
-        for (std::size_t i = 2; i < serial.size(); ++i)
-            serial[i] = m_rng.uniform(0, 99);
+        m_endSecond = m_rng.uniform(0, 59);
+        m_serial = {40, m_rng.uniform(1, 9)};
+        for (std::size_t i = 2; i < m_serial.size(); ++i)
+            m_serial[i] = m_rng.uniform(0, 99);
 
         planInstallation();
         planSessions();
@@ -102,24 +120,41 @@ public:
         planQuietHours();
         planSwitchLogs();
         simulateMinutes();
+        std::stable_sort(m_events.begin(), m_events.end(),
+                         [](const Event& a, const Event& b) { return a.t < b.t; });
+    }
 
+    DeviceData readAt(int at, int second) const {
         DeviceData data;
-        fillLevels(data);
-        fillEvents(data);
+        fillLevels(data, at);
+        fillEvents(data, at);
         if (gen5()) {
-            fillParamZoneV5(data, serial);
-            fillParamChanges(data);
-            const QDate endDay = m_opt.start.addDays(m_end / kMinutesPerDay);
-            const QTime endTime(m_end % kMinutesPerDay / 60, m_end % 60, endSecond);
+            fillParamZoneV5(data, m_serial, at);
+            fillParamChanges(data, at);
+            const int clock = clockOf(at);
+            const QDate endDay = m_opt.start.addDays(clock / kMinutesPerDay);
+            const QTime endTime(clock % kMinutesPerDay / 60, clock % 60, second);
             data.Transfer_Date = endDay.toString(QStringLiteral("dd/MM/yyyy"));
             data.Transfer_Time = endTime.toString(QStringLiteral("hh:mm:ss"));
         } else {
-            fillParamZoneV3(data, serial);
+            fillParamZoneV3(data, m_serial, at);
         }
         return data;
     }
 
-private:
+    // The device's clock at true minute t: an hour ahead after the spring change, back after the autumn one.
+    int clockOf(int t) const {
+        if (!m_opt.summerTime) return t;
+        int offset = 0;
+        for (int day = 0; day * kMinutesPerDay <= t; ++day) {
+            const QDate date = m_opt.start.addDays(day);
+            if (date.dayOfWeek() != 7 || date.addDays(7).month() == date.month()) continue;
+            if (date.month() == 3 && t >= day * kMinutesPerDay + 2 * 60) offset += 60;
+            if (date.month() == 10 && t >= day * kMinutesPerDay + 3 * 60) offset -= 60;
+        }
+        return t + offset;
+    }
+
     bool gen5() const { return m_opt.generation == 5; }
     void event(int t, int code7, int code8) {
         if (t >= m_install && t < m_end && isPowered(t)) m_events.push_back({t, code7, code8});
@@ -305,7 +340,7 @@ private:
                 tenSecondCut(t, level);
                 tenSecondReady = t + 3;
             }
-            if (gen5() && level >= threshold) m_leqRows.push_back(levelRow(t, 1, level));
+            if (gen5() && level >= threshold) pushLevel(t, 1, level);
             if (t % 10 == 0) {
                 int64_t energy = 0;
                 int count = 0;
@@ -316,8 +351,7 @@ private:
                 }
                 if (count > 0) {
                     const int leq10 = levelOfEnergy(energy / count);
-                    if (leq10 >= GeneratorFacts::kLeq10StoreLevel)
-                        m_leqRows.push_back(levelRow(t, 10, leq10));
+                    if (leq10 >= GeneratorFacts::kLeq10StoreLevel) pushLevel(t, 10, leq10);
                 }
             }
         }
@@ -334,7 +368,8 @@ private:
             event(t, 0, std::min(255, level + m_rng.uniform(2, 6) + 68));
     }
 
-    Row8 dateRow(int t, int kind) const {
+    Row8 dateRow(int trueTime, int kind) const {
+        const int t = clockOf(trueTime);
         const QDate date = m_opt.start.addDays(t / kMinutesPerDay);
         const int m = minuteOfDay(t);
         return {static_cast<int16_t>(m % 60),
@@ -356,8 +391,24 @@ private:
         return row;
     }
 
-    // A full memory keeps the newest records, like the device's own ring.
-    template <class Table> static void fillRows(Table& table, int capacity, const std::vector<Row8>& rows) {
+    void pushLevel(int t, int kind, int level) {
+        m_leqRows.push_back(levelRow(t, kind, level));
+        m_leqTimes.push_back(t);
+    }
+
+    // The rows written before minute `at`: a prefix of the chronological list.
+    static std::vector<Row8> before(const std::vector<Row8>& rows, const std::vector<int>& times, int at) {
+        const auto end = std::lower_bound(times.begin(), times.end(), at);
+        return std::vector<Row8>(rows.begin(), rows.begin() + (end - times.begin()));
+    }
+
+    // A full memory keeps the newest records, like the device's own ring; the device sorts them by its
+    // clock, so the hour lived twice in autumn ends up interleaved.
+    template <class Table> void fillRows(Table& table, int capacity, std::vector<Row8> rows) const {
+        if (m_opt.summerTime)
+            std::stable_sort(rows.begin(), rows.end(), [](const Row8& a, const Row8& b) {
+                return std::tie(a[5], a[4], a[2], a[1], a[0]) < std::tie(b[5], b[4], b[2], b[1], b[0]);
+            });
         table.fill(255);
         const std::size_t skip =
             rows.size() > static_cast<std::size_t>(capacity) ? rows.size() - capacity : 0;
@@ -367,24 +418,24 @@ private:
                 table(r, c) = rows[i][static_cast<std::size_t>(c - 1)];
     }
 
-    void fillLevels(DeviceData& data) const {
+    void fillLevels(DeviceData& data, int at) const {
+        const std::vector<Row8> rows = before(m_leqRows, m_leqTimes, at);
         // Rows 4097..8192 are not generation-3 memory; they stay as an empty store holds them.
         if (gen5()) {
-            fillRows(data.Leq_Records, LeqTable::rowCount, m_leqRows);
+            fillRows(data.Leq_Records, LeqTable::rowCount, rows);
             return;
         }
         LeqTable part;
-        fillRows(part, 4096, m_leqRows);
+        fillRows(part, 4096, rows);
         for (int r = 1; r <= 4096; ++r)
             for (int c = 1; c <= 8; ++c)
                 data.Leq_Records(r, c) = part(r, c);
     }
 
-    void fillEvents(DeviceData& data) {
-        std::stable_sort(m_events.begin(), m_events.end(),
-                         [](const Event& a, const Event& b) { return a.t < b.t; });
+    void fillEvents(DeviceData& data, int at) const {
         std::vector<Row8> rows;
         for (const Event& e : m_events) {
+            if (e.t >= at) break;
             Row8 row = dateRow(e.t, 0);
             row[6] = static_cast<int16_t>(e.code7);
             row[7] = static_cast<int16_t>(e.code8);
@@ -408,7 +459,15 @@ private:
         zone[2193] = static_cast<int16_t>(set.nightToDay);
     }
 
-    void fillParamZoneV5(DeviceData& data, const std::array<int, 8>& serial) const {
+    // The parameter set in force at minute `at`.
+    const ParamSet& setAt(int at) const {
+        std::size_t i = 0;
+        while (i + 1 < m_changes.size() && m_changes[i + 1].t < at)
+            ++i;
+        return m_changes[i].set;
+    }
+
+    void fillParamZoneV5(DeviceData& data, const std::array<int, 8>& serial, int at) const {
         ParamZone& zone = data.Param_Block;
         zone.fill(0);
         zone[6] = kOptionA;
@@ -417,18 +476,21 @@ private:
         zone[161] = GeneratorFacts::kFirmwareCode;
         for (int i = 0; i < 8; ++i)
             zone[2360 + i] = static_cast<int16_t>(serial[static_cast<std::size_t>(i)]);
-        writeSet(zone, m_changes.back().set);
+        writeSet(zone, setAt(at));
     }
 
     // Each history row holds the whole parameter set from its moment on: column c is the value
     // of zone cell 2147 + c, columns 7 and 8 the option bytes.
-    void fillParamChanges(DeviceData& data) const {
+    void fillParamChanges(DeviceData& data, int at) const {
         ParamChangeTable& table = data.Param_Change_Records;
         table.fill(255);
+        std::size_t count = 0;
+        while (count < m_changes.size() && m_changes[count].t < at)
+            ++count;
         const std::size_t capacity = ParamChangeTable::rowCount;
-        const std::size_t skip = m_changes.size() > capacity ? m_changes.size() - capacity : 0;
+        const std::size_t skip = count > capacity ? count - capacity : 0;
         int r = 1;
-        for (std::size_t i = skip; i < m_changes.size(); ++i, ++r) {
+        for (std::size_t i = skip; i < count; ++i, ++r) {
             ParamZone zone = data.Param_Block;
             writeSet(zone, m_changes[i].set);
             const Row8 date = dateRow(m_changes[i].t, 0);
@@ -442,9 +504,9 @@ private:
     }
 
     // The 514 cells a generation-3 device sends, and the zone rebuilt from them as on reading.
-    void fillParamZoneV3(DeviceData& data, const std::array<int, 8>& serial) const {
+    void fillParamZoneV3(DeviceData& data, const std::array<int, 8>& serial, int at) const {
         ParamZoneV3& v3 = data.Param_Block_V3;
-        const ParamSet& set = m_changes.back().set;
+        const ParamSet& set = setAt(at);
         v3.fill(0);
         const int levels[] = {set.dayLeq, set.dayWindow, set.nightLeq, set.nightWindow};
         for (int i = 0; i < 4; ++i) {
@@ -473,6 +535,9 @@ private:
     std::vector<ParamChange> m_changes;
     std::vector<Event> m_events;
     std::vector<Row8> m_leqRows;
+    std::vector<int> m_leqTimes; // true minute of each level row
+    int m_endSecond = 0;
+    std::array<int, 8> m_serial{};
 };
 
 } // namespace
@@ -490,6 +555,12 @@ QString CheckGeneratorOptions(const GeneratorOptions& options) {
 DeviceData GenerateDeviceData(const GeneratorOptions& options) {
     Q_ASSERT(CheckGeneratorOptions(options).isEmpty());
     return Builder(options).build();
+}
+
+std::vector<DeviceData> GenerateReadings(const GeneratorOptions& options,
+                                         const std::vector<int>& readingDays) {
+    Q_ASSERT(CheckGeneratorOptions(options).isEmpty());
+    return Builder(options).readings(readingDays);
 }
 
 void GenerateIntoStore(DataStore& store, const GeneratorOptions& options) {

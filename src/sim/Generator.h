@@ -5,6 +5,7 @@
 #include <QDate>
 #include <QString>
 #include <cstdint>
+#include <vector>
 
 // What the synthetic data set looks like: a QLV 40 installed in a bar on the morning of `start`,
 // recording `days` evenings of music, then read the morning after the last one.
@@ -13,6 +14,9 @@ struct GeneratorOptions {
     QDate start;
     int days = 3;
     uint32_t seed = 1;
+    // The device's clock follows summer time: the hour from 2:00 is skipped on the last Sunday of March
+    // and lived twice from 3:00 on the last Sunday of October.
+    bool summerTime = false;
 };
 
 // An empty text when the options can be generated, else why not (in English, for the console).
@@ -22,6 +26,12 @@ QString CheckGeneratorOptions(const GeneratorOptions& options);
 // chronological order, unused rows 255 in every cell. The same options give the same data on
 // every platform. The options must pass CheckGeneratorOptions.
 DeviceData GenerateDeviceData(const GeneratorOptions& options);
+
+// The same recording read at several moments: for each day offset, the device memory as a transfer
+// on the morning of that day (start + offset) would find it, newest rows kept when the memory is full.
+// Every reading must fall within the recording (offset 1..days).
+std::vector<DeviceData> GenerateReadings(const GeneratorOptions& options,
+                                         const std::vector<int>& readingDays);
 
 // Puts a generated data set into the store as a successful transfer would: data, generation and
 // Data_Loaded.

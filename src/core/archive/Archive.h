@@ -1,0 +1,86 @@
+#pragma once
+
+#include "core/archive/ArchiveLocation.h"
+#include "core/archive/ArchiveTypes.h"
+#include "core/store/DataStore.h"
+
+#include <QString>
+#include <memory>
+#include <optional>
+#include <vector>
+
+class ArchiveDatabase;
+
+// A period of an archived device put back into the shape of a memory image, ready for the store.
+struct LoadedPeriod {
+    bool ok = false;
+    int generation = 5;
+    DeviceData data; // records of the period plus the context its windows need
+    QString serial;
+    QString error;     // French; for a period too long, names the longest period that fits
+    QDate longestLast; // when refused for its length: the last day of the longest period that fits
+};
+
+// Every download of every device, stitched into one history per device. One object per connection;
+// not shared between threads. Every failing call leaves the archive as it was and says why in
+// French (lastError()), never with a password in it.
+class Archive {
+public:
+    // Opens (and creates or migrates) the archive. Nothing for a location that is off or that cannot
+    // be opened: *error says why (a corrupt file, a newer archive, a server that does not answer).
+    static std::unique_ptr<Archive> open(const ArchiveLocation& location, QString* error = nullptr);
+    ~Archive();
+    Archive(const Archive&) = delete;
+    Archive& operator=(const Archive&) = delete;
+
+    const ArchiveLocation& location() const;
+    int schemaVersion() const;
+    QString lastError() const;
+
+    // Imports one download in a single transaction: all of it or nothing. originalBytes are kept
+    // compressed as evidence (a save file's bytes); when empty, the save-file form of the data is kept.
+    ImportResult importDownload(const DeviceData& data, int generation, const DownloadSource& source,
+                                const QByteArray& originalBytes = {});
+
+    std::vector<ArchivedDevice> devices();
+    // The device whose serial text is this (as vorl-cli info prints it); the first when two look alike.
+    std::optional<ArchivedDevice> findDevice(const QString& serial);
+    std::vector<ArchivedDownload> downloads(qint64 deviceId);
+
+    // Coverage of a device over [from, to] (whole days); null dates: from its first to its last record.
+    Coverage coverage(qint64 deviceId, QDate from = {}, QDate to = {});
+
+    // The days first..last of a device as a memory image. Refused (ok false) when the period does not
+    // fit the tables of the store.
+    LoadedPeriod loadPeriod(qint64 deviceId, const QDate& first, const QDate& last);
+
+    // The original bytes of a download, byte for byte; nothing (lastError) for an unknown download.
+    std::optional<QByteArray> originalBytes(qint64 downloadId);
+
+    // Consistency checks; reports, never repairs.
+    VerifyReport verify();
+
+    bool setVenue(qint64 deviceId, const QString& venue);
+
+private:
+    explicit Archive(std::unique_ptr<ArchiveDatabase> db);
+    std::unique_ptr<ArchiveDatabase> m_db;
+};
+
+// Reads a save file and imports it (source: the file's path, evidence: its bytes).
+ImportResult ImportSaveFile(Archive& archive, const QString& path);
+
+// Archives the data of a finished transfer at the location in force (VORL_ARCHIVE or the default
+// file; locationText, when not empty, overrides it). Call it only after a transfer that completed:
+// the store is read, never changed. Status Disabled when archiving is off.
+ImportResult ArchiveFinishedTransfer(const DataStore& store, const QString& locationText = {},
+                                     const QString& portName = {});
+
+// One short French line for the main window's caption or a console: what the import added, that it
+// was already archived, or why it failed.
+QString ImportResultText(const ImportResult& result);
+
+// Writes days first..last of a device as a save file every command can read; line 6 carries the
+// transfer date of the latest download covering the period's end.
+bool ExtractPeriodToFile(Archive& archive, qint64 deviceId, const QDate& first, const QDate& last,
+                         const QString& path, QString* error = nullptr);

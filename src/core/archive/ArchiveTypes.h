@@ -1,0 +1,116 @@
+#pragma once
+
+#include <QByteArray>
+#include <QDate>
+#include <QDateTime>
+#include <QString>
+#include <QStringList>
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+// Record dates and times are the device's own local clock. They are held as QDateTime in UTC so no
+// time-zone rule of this PC ever shifts or merges them (the autumn repeated hour stays two hours of
+// equal stamps).
+
+// The kinds of level record: generation 3 has one kind, generation 5 tells one-minute and
+// ten-minute levels apart (the type byte of the record).
+enum class LevelKind { Leq = 0, Leq1 = 1, Leq10 = 10 };
+
+struct RecordCounts {
+    int leq = 0; // generation 3 levels
+    int leq1 = 0;
+    int leq10 = 0;
+    int events = 0;       // event-log rows
+    int paramChanges = 0; // parameter-change rows
+    int levels() const { return leq + leq1 + leq10; }
+    int total() const { return levels() + events + paramChanges; }
+    bool operator==(const RecordCounts&) const = default;
+};
+
+enum class SourceKind { Transfer, File };
+
+// Where a download came from: a transfer from the device (name: the port, may be empty) or a save
+// file (name: its path).
+struct DownloadSource {
+    SourceKind kind = SourceKind::File;
+    QString name;
+};
+
+enum class ImportStatus {
+    Imported,        // a new download row and its new records
+    AlreadyArchived, // the same content was imported before: nothing added
+    Failed,          // nothing added; error says why
+    Disabled         // archiving is off: nothing was tried
+};
+
+struct ImportResult {
+    ImportStatus status = ImportStatus::Failed;
+    qint64 downloadId = 0; // the new download, or the earlier one holding the same content
+    qint64 deviceId = 0;
+    QString serial; // as vorl-cli info prints it
+    RecordCounts added;
+    RecordCounts duplicates; // records of the download the archive held already
+    QString error;           // French, for a message box; never a password
+    bool ok() const { return status == ImportStatus::Imported || status == ImportStatus::AlreadyArchived; }
+};
+
+struct ArchivedDevice {
+    qint64 id = 0;
+    int generation = 5;
+    std::array<int16_t, 8> serialCells{}; // the eight raw cells: the identity of the device
+    QString serial;                       // the serial text built from them
+    QString venue;                        // the name the user gave, may be empty
+    QDateTime firstRecord;                // earliest and latest level record; null when none
+    QDateTime lastRecord;
+    int downloads = 0;
+    QDateTime lastDownload; // the latest download's end of coverage
+};
+
+struct ArchivedDownload {
+    qint64 id = 0;
+    qint64 deviceId = 0;
+    SourceKind sourceKind = SourceKind::File;
+    QString sourceName;
+    QDateTime importedAt; // this PC's local time of the import
+    QString transferDate; // dd/mm/yyyy and hh:mm(:ss) of the download, as the save file carries them
+    QString transferTime;
+    QDateTime coverFrom; // earliest level record
+    QDateTime coverTo;   // transfer time, or latest record of any kind when there is none
+    RecordCounts counts; // valid rows of the download, by kind
+    QString sha256;      // hex, of the canonical save-file form without its last line
+    qint64 originalSize = 0;
+};
+
+// A half-open span [from, to) of device time.
+struct TimeSpan {
+    QDateTime from;
+    QDateTime to;
+    bool operator==(const TimeSpan&) const = default;
+};
+
+enum class DayCover { None, Partial, Whole };
+
+struct DayStatus {
+    QDate day;
+    DayCover cover = DayCover::None;
+    // The loudest ten-minute level (generation 3: level record) of the noon-to-noon span that starts
+    // at noon of this day; empty when the span has no level record.
+    std::optional<int> highestLevel;
+};
+
+struct Coverage {
+    std::vector<TimeSpan> covered; // union of the downloads' coverage, in order, merged
+    std::vector<TimeSpan> gaps;    // holes between covered spans inside the asked period
+    std::vector<DayStatus> days;   // one per calendar day of the asked period
+    QDateTime lastDownload;        // end of the latest download's coverage; null when none
+    int limitDb = 0;               // the limit the loudness is judged against
+    QString weighting;             // "Pondérée Type A", "Pondérée Type M" or "Linéaire"
+};
+
+struct VerifyReport {
+    QStringList problems; // inconsistencies found; empty when the archive is sound
+    QStringList notes;    // things that cannot be decided, e.g. a download beginning in a repeated hour
+    bool ok() const { return problems.isEmpty(); }
+};

@@ -1,0 +1,118 @@
+// Importers in other processes: one killed in the middle, two at the same moment.
+#include "ScratchArchive.h"
+
+#include "sim/Generator.h"
+
+#include <csignal>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+namespace {
+
+class ArchiveProcesses : public ArchiveOnEngine {};
+INSTANTIATE_TEST_SUITE_P(Engines, ArchiveProcesses, ::testing::Values(Engine::Sqlite, Engine::Postgres),
+                         engineName);
+
+// Six weekly readings of one device: each overlaps the one before. Built before any fork, so that the
+// children start importing at once.
+const std::vector<DeviceData>& weeklyReadings() {
+    static const std::vector<DeviceData> readings = [] {
+        GeneratorOptions options;
+        options.start = QDate(2026, 9, 7);
+        options.days = 42;
+        options.seed = 11;
+        return GenerateReadings(options, {7, 14, 21, 28, 35, 42});
+    }();
+    return readings;
+}
+
+// Imports downloads first..last in a child process of its own connection; exit status 0 when all went in.
+pid_t importInChild(const ArchiveLocation& location, std::size_t first, std::size_t last) {
+    const pid_t pid = fork();
+    if (pid != 0) return pid;
+    int status = 0;
+    {
+        auto archive = Archive::open(location);
+        for (std::size_t i = first; archive && i <= last; ++i)
+            if (!archive->importDownload(weeklyReadings()[i], 5, {SourceKind::File, QString::number(i)}).ok())
+                status = 1;
+        if (!archive) status = 2;
+    }
+    ::_exit(status); // no exit handlers: the parent's Qt and test state are not the child's
+}
+
+int waitFor(pid_t pid) {
+    int status = 0;
+    waitpid(pid, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+} // namespace
+
+TEST_P(ArchiveProcesses, AnImporterKilledMidwayLeavesWholeDownloadsOnly) {
+    // Levels archived after the first k readings, k = 0..6.
+    std::vector<qint64> levelsAfter{0};
+    {
+        ScratchArchive reference(GetParam());
+        auto archive = reference.open();
+        for (const DeviceData& reading : weeklyReadings()) {
+            archive->importDownload(reading, 5, {SourceKind::File, {}});
+            levelsAfter.push_back(reference.count(QStringLiteral("SELECT count(*) FROM levels")));
+        }
+    }
+    // The child spends most of its time inside an import's transaction: most kills land in one.
+    for (int delayMs : {10, 40, 80, 120, 200, 300}) {
+        SCOPED_TRACE(delayMs);
+        ScratchArchive scratch(GetParam());
+        scratch.open();
+        const pid_t child = importInChild(scratch.location, 0, weeklyReadings().size() - 1);
+        std::this_thread::sleep_for(std::chrono::milliseconds(delayMs));
+        ::kill(child, SIGKILL);
+        waitFor(child);
+        auto archive = scratch.open();
+        ASSERT_TRUE(archive);
+        const qint64 downloads = scratch.count(QStringLiteral("SELECT count(*) FROM downloads"));
+        ASSERT_GE(downloads, 0);
+        ASSERT_LT(downloads, static_cast<qint64>(levelsAfter.size()));
+        EXPECT_EQ(scratch.count(QStringLiteral("SELECT count(*) FROM levels")), levelsAfter[downloads]);
+        EXPECT_TRUE(archive->verify().ok());
+    }
+}
+
+TEST_P(ArchiveProcesses, TwoImportersAtOnceGiveTheArchiveOfOne) {
+    ScratchArchive sequential(GetParam());
+    {
+        auto archive = sequential.open();
+        for (const DeviceData& reading : weeklyReadings())
+            ASSERT_TRUE(archive->importDownload(reading, 5, {SourceKind::File, {}}).ok());
+    }
+    // Overlapping halves, the middle readings in both.
+    const pid_t a = importInChild(scratch->location, 0, 3);
+    const pid_t b = importInChild(scratch->location, 2, 5);
+    EXPECT_EQ(waitFor(a), 0);
+    EXPECT_EQ(waitFor(b), 0);
+    for (const char* table : {"downloads", "levels", "events", "param_changes"}) {
+        const QString sql = QStringLiteral("SELECT count(*) FROM %1").arg(QLatin1String(table));
+        EXPECT_EQ(scratch->count(sql), sequential.count(sql)) << table;
+    }
+    EXPECT_TRUE(scratch->open()->verify().ok());
+}
+
+// A file the program may not write: the import fails, says so, and the archive stays as it was.
+TEST(ArchiveFile, ReadOnlyArchiveRefusesTheImportAndStaysAsItWas) {
+    ScratchArchive scratch(Engine::Sqlite);
+    scratch.open()->importDownload(weeklyReadings()[0], 5, {SourceKind::File, {}});
+    const qint64 before = scratch.count(QStringLiteral("SELECT count(*) FROM levels"));
+    // Opened read-only as a read-only medium would be: even root cannot write through it.
+    ArchiveLocation readOnly = scratch.location;
+    readOnly.path = QStringLiteral("file:%1?mode=ro").arg(scratch.location.path);
+    QString error;
+    auto archive = Archive::open(readOnly, &error);
+    ASSERT_TRUE(archive) << error.toStdString();
+    const ImportResult r = archive->importDownload(weeklyReadings()[1], 5, {SourceKind::File, {}});
+    EXPECT_EQ(r.status, ImportStatus::Failed);
+    EXPECT_TRUE(r.error.contains(QStringLiteral("pas été modifiée"))) << r.error.toStdString();
+    archive.reset();
+    EXPECT_EQ(scratch.count(QStringLiteral("SELECT count(*) FROM levels")), before);
+}
