@@ -23,6 +23,7 @@ const std::vector<std::pair<std::string, std::string>> kSummaryRows = {
     {"BM_ZoomRedrawLeq10ImageCanvas", "zoom redraw of the enlarged Leq10 graph, 7 days"},
     {"BM_ComplianceWeek", "compliance: every window of a 7-day memory"},
     {"BM_ComplianceSixMonths", "compliance: six months of windows and their CSV rows"},
+    {"BM_ComplianceReportPdfWeek", "compliance: the PDF of a 7-night report"},
 };
 
 class SummaryReporter : public benchmark::ConsoleReporter {

@@ -38,8 +38,9 @@ std::pair<int, int> shownRange(const NightReport& night, const BandView& view) {
     return {first, last};
 }
 
-// The runs of consecutive exceeding window starts: the night's episodes, in order.
-std::vector<std::pair<int, int>> episodeRuns(const NightReport& night) {
+} // namespace
+
+std::vector<std::pair<int, int>> BandEpisodeRuns(const NightReport& night) {
     std::vector<std::pair<int, int>> runs;
     const int size = static_cast<int>(night.band.size());
     for (int i = 0; i < size;) {
@@ -55,6 +56,8 @@ std::vector<std::pair<int, int>> episodeRuns(const NightReport& night) {
     }
     return runs;
 }
+
+namespace {
 
 void paintBand(QPainter& painter, const Frame& f, const NightReport& night, double lineWidth) {
     QPolygonF upper, lower;
@@ -148,7 +151,7 @@ void PaintComplianceBand(QPainter& painter, const QRectF& area, const Compliance
             painter.fillRect(QRectF(QPointF(f.x(i), f.plot.top()), QPointF(f.x(i + 1), f.plot.bottom())),
                              kUnknownFill);
     // Episodes: certain ones in red, possible ones in orange; the chosen one framed.
-    const auto runs = episodeRuns(night);
+    const auto runs = BandEpisodeRuns(night);
     for (std::size_t k = 0; k < runs.size(); ++k) {
         const auto [from, to] = runs[k];
         if (to <= f.first || from >= f.last) continue;

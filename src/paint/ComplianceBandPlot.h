@@ -34,6 +34,9 @@ QRectF BandPlotArea(const QRectF& area, const QFontMetricsF& metrics);
 void PaintComplianceBand(QPainter& painter, const QRectF& area, const ComplianceReport& report,
                          const NightReport& night, const BandView& view = {});
 
+// The night's episodes as runs [first, last) of band indexes, in the order of night.episodes.
+std::vector<std::pair<int, int>> BandEpisodeRuns(const NightReport& night);
+
 // The index of the window start under x, for a plot painted into `area` with `view`; none outside.
 std::optional<int> BandIndexAt(double x, const QRectF& area, const QFontMetricsF& metrics,
                                const NightReport& night, const BandView& view);

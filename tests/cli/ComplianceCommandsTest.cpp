@@ -1,6 +1,12 @@
 #include "CliRun.h"
+#include "PdfWords.h"
+#include "core/archive/Archive.h"
+#include "support/PdfPages.h"
 
 #include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -60,3 +66,58 @@ TEST_F(ComplianceCli, RefusesWhatMakesNoLimit) {
     }
 }
 } // namespace
+
+// The PDF: a summary page, then a page per night, the model's notes on each of them.
+TEST_F(ComplianceCli, PdfHasASummaryAndAPagePerNightEachWithTheNotes) {
+    if (!havePoppler()) GTEST_SKIP() << "pdftotext is not installed";
+    const QStringList period = {"compliance", file, "--from", "02/03/2009", "--to", "03/03/2009"};
+    const CliRun json = runVorlCli(period + QStringList{"--format", "json"});
+    ASSERT_EQ(json.status, 0);
+    const QJsonObject report = QJsonDocument::fromJson(json.out.toUtf8()).object();
+    const QJsonArray notes = report.value(QStringLiteral("notes")).toArray();
+    ASSERT_FALSE(notes.isEmpty());
+
+    const QString pdf = dir.filePath(QStringLiteral("bar.pdf"));
+    const CliRun run = runVorlCli(period + QStringList{"--format", "pdf", "--out", pdf});
+    ASSERT_EQ(run.status, 0) << run.err.toStdString();
+    const int pages = 1 + static_cast<int>(report.value(QStringLiteral("nights")).toArray().size());
+    ASSERT_EQ(pdfPages(pdf), pages);
+    QStringList texts(pages);
+    for (const PdfWord& word : pdfWords(pdf))
+        texts[word.page - 1] += word.text + QLatin1Char(' ');
+    for (int page = 0; page < pages; ++page)
+        for (const QJsonValue& note : notes)
+            EXPECT_TRUE(texts[page].contains(note.toString().simplified()))
+                << page << ": " << note.toString().toStdString();
+    EXPECT_TRUE(texts[1].contains(QStringLiteral("Nuit du 02/03/2009")));
+
+    // A PDF that cannot be written says why and leaves no file.
+    const QString blocked = dir.filePath(QStringLiteral("missing/bar.pdf"));
+    const CliRun refused = runVorlCli(period + QStringList{"--format", "pdf", "--out", blocked});
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_TRUE(refused.err.contains(blocked));
+    EXPECT_FALSE(QFile::exists(blocked));
+}
+
+// The same nights read from an archive holding the file give the same rows as the file itself.
+TEST_F(ComplianceCli, NightsFromTheArchiveGiveTheRowsOfTheFile) {
+    const QString location = dir.filePath(QStringLiteral("archive.sqlite"));
+    QString serial;
+    {
+        ArchiveLocation where;
+        ASSERT_TRUE(ParseArchiveLocation(location, where));
+        auto archive = Archive::open(where);
+        ASSERT_TRUE(archive);
+        const ImportResult imported = ImportSaveFile(*archive, file);
+        ASSERT_TRUE(imported.ok()) << imported.error.toStdString();
+        serial = imported.serial;
+    }
+    const QStringList rest = {"--from", "02/03/2009", "--to", "03/03/2009", "--format", "csv"};
+    const CliRun fromFile = runVorlCli(QStringList{"compliance", file} + rest);
+    const CliRun fromArchive =
+        runVorlCli(QStringList{"compliance", "--serial", serial, "--archive", location} + rest);
+    ASSERT_EQ(fromArchive.status, 0) << fromArchive.err.toStdString();
+    EXPECT_EQ(fromArchive.out, fromFile.out);
+    EXPECT_EQ(
+        runVorlCli(QStringList{"compliance", "--serial", "nobody", "--archive", location} + rest).status, 1);
+}
