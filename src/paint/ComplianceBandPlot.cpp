@@ -4,6 +4,7 @@
 #include <QPolygonF>
 #include <algorithm>
 #include <cmath>
+#include <tuple>
 
 namespace {
 const QColor kBandFill(70, 110, 200, 150);

@@ -63,9 +63,9 @@ public:
         m_base = painter.font();
         m_base.setPointSizeF(9);
         m_painter.setFont(m_base);
+        m_bottom = footer();
         m_y = m_area.top();
         header(number, count);
-        m_bottom = footer();
     }
     double mm(double v) const { return v * m_dpi / 25.4; }
     double lineHeight() const { return QFontMetricsF(m_painter.font(), m_painter.device()).height(); }
@@ -158,7 +158,7 @@ private:
     double m_dpi = 72, m_y = 0, m_bottom = 0;
 };
 
-const std::vector<double> kColumnsMm = {52, 30, 30, 14, 14, 14, 14, 12};
+const std::vector<double> kColumnsMm = {34, 28, 28, 18, 18, 20, 20, 18};
 
 void paintSummary(QPainter& painter, const ComplianceReport& r, int page, int pageCount,
                   std::size_t& nextNight) {
@@ -171,9 +171,9 @@ void paintSummary(QPainter& painter, const ComplianceReport& r, int page, int pa
         p.line(QStringLiteral("Épisodes de dépassement : %1").arg(r.episodeCount), false, 4);
         p.line(QStringLiteral("Temps : ") + minutesText(r.minutes), false, 4);
         p.skip();
-        p.line(QStringLiteral("Nuit par nuit"), true);
+        p.line(QStringLiteral("Nuit par nuit (bornes les plus élevées, fenêtres par verdict, épisodes)"), true);
     }
-    p.cells({QStringLiteral("Nuit"), QStringLiteral("Borne haute max"), QStringLiteral("Borne basse max"),
+    p.cells({QStringLiteral("Nuit"), QStringLiteral("Borne haute"), QStringLiteral("Borne basse"),
              QStringLiteral("Certain"), QStringLiteral("Possible"), QStringLiteral("Conforme"),
              QStringLiteral("Incomplet"), QStringLiteral("Épisodes")},
             kColumnsMm, true);

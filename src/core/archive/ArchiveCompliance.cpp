@@ -81,7 +81,15 @@ std::optional<ComplianceInput> ComplianceInputFromArchive(Archive& archive, qint
     const Coverage coverage = archive.coverage(deviceId, from, last);
     if (!archive.lastError().isEmpty())
         return fail(QStringLiteral("Lecture de l'archive impossible : ") + archive.lastError());
-    for (const TimeSpan& span : coverage.covered)
-        input.coverage.push_back({span.from, span.to});
+    // A download's coverage starts at the stamp of its earliest level record, but that record covers
+    // the minute (or ten minutes) before its stamp: those minutes are known too.
+    for (const TimeSpan& span : coverage.covered) {
+        QDateTime start = span.from;
+        auto it = std::lower_bound(input.records.begin(), input.records.end(), span.from,
+                                   [](const LevelRecord& r, const QDateTime& t) { return r.stamp < t; });
+        for (; it != input.records.end() && it->stamp == span.from; ++it)
+            start = std::min(start, span.from.addSecs(it->tenMinute ? -600 : -60));
+        input.coverage.push_back({start, span.to});
+    }
     return input;
 }

@@ -12,6 +12,7 @@
 #include <QDoubleSpinBox>
 #include <QFileInfo>
 #include <QFormLayout>
+#include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -23,6 +24,7 @@
 #include <QSplitter>
 #include <QTableWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace {
 const QString kTitle = QStringLiteral("Conformité");
@@ -332,7 +334,7 @@ void ComplianceWindow::showNight(int row) {
     const NightReport& n = m_report->nights[static_cast<std::size_t>(row)];
     m_plot->setNight(m_report.get(), row);
     for (const ExceedanceEpisode& e : n.episodes) {
-        const QString upper = e.highestUpper.unbounded ? QStringLiteral("non bornée")
+        QString upper = e.highestUpper.unbounded ? QStringLiteral("non bornée")
                                                        : BoundText(e.highestUpper.db) + QStringLiteral(" dB");
         m_episodes->addItem(e.firstStart.toString(QStringLiteral("dd/MM hh:mm")) + QStringLiteral(" – ") +
                             e.end.toString(QStringLiteral("hh:mm")) + QStringLiteral(" : ") +

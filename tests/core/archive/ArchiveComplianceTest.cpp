@@ -1,8 +1,11 @@
 #include "ScratchArchive.h"
+#include "TinyDownloads.h"
 
 #include "core/archive/ArchiveCompliance.h"
 #include "core/compliance/ComplianceReport.h"
-#include "sim/Generator.h"
+#include "sim/History.h"
+
+#include <algorithm>
 
 namespace {
 struct Band {
@@ -22,29 +25,28 @@ std::vector<Band> windowsOf(const ComplianceInput& input, const QDate& from, con
 }
 } // namespace
 
-// Five weekly downloads of one recording, one of them missed. Read from the archive a week at a time,
-// nights inside one download give the bounds of that download's own file; nights over the missed
-// download's days are unknown where no download reached.
-TEST(ArchiveCompliance, NightsFromTheArchiveMatchTheDownloadAndLeaveTheGapsUnknown) {
-    GeneratorOptions options;
-    options.start = QDate(2026, 9, 7);
-    options.days = 35;
-    options.seed = 5;
-    options.summerTime = true;
-    const std::vector<DeviceData> readings = GenerateReadings(options, {7, 14, 21, 28, 35});
+// Weekly readings of one device over three months. Read from the archive a week at a time, the nights a
+// reading holds give the bounds of that reading's own file.
+TEST(ArchiveCompliance, NightsFromTheArchiveMatchTheDownloadHoldingThem) {
+    HistoryOptions options;
+    options.weeks = 14;
+    const std::vector<HistoryReading> readings = GenerateHistory(options);
     ScratchArchive scratch(Engine::Sqlite);
     auto archive = scratch.open();
-    for (std::size_t i : {0, 1, 3, 4}) // the third reading was missed
-        ASSERT_TRUE(archive->importDownload(readings[i], 5, {SourceKind::File, {}}).ok());
+    for (const HistoryReading& reading : readings)
+        ASSERT_TRUE(archive->importDownload(reading.data, 5, {SourceKind::File, {}}).ok());
     const qint64 device = archive->devices().front().id;
 
-    // The reading of 5 October holds the nights from 28 September; eight days are more than one piece.
-    const QDate from(2026, 9, 28), to(2026, 10, 4);
+    const HistoryReading& last = readings.back();
+    const ComplianceInput file = ComplianceInputFromDevice(last.data, 5);
+    const QDate to = last.day.addDays(-1);
+    const QDate from = std::max(file.records.front().stamp.date().addDays(1), to.addDays(-9));
+    ASSERT_GE(from.daysTo(to), 7); // more than one piece
     QString error;
     const auto joined = ComplianceInputFromArchive(*archive, device, from, to, &error);
     ASSERT_TRUE(joined) << error.toStdString();
     const std::vector<Band> got = windowsOf(*joined, from, to);
-    const std::vector<Band> want = windowsOf(ComplianceInputFromDevice(readings[4], 5), from, to);
+    const std::vector<Band> want = windowsOf(file, from, to);
     ASSERT_EQ(got.size(), want.size());
     int differing = 0;
     for (std::size_t i = 0; i < got.size(); ++i)
@@ -53,22 +55,32 @@ TEST(ArchiveCompliance, NightsFromTheArchiveMatchTheDownloadAndLeaveTheGapsUnkno
     EXPECT_GT(
         std::count_if(got.begin(), got.end(), [](const Band& b) { return b.verdict == Verdict::Compliant; }),
         0);
+}
 
-    // Before 21 September the second reading holds the data; the missed one held the days until then.
-    struct Case {
-        QDate night;
-        bool unknown;
-    };
-    const auto gap =
-        ComplianceInputFromArchive(*archive, device, QDate(2026, 9, 12), QDate(2026, 9, 26), &error);
-    ASSERT_TRUE(gap) << error.toStdString();
-    const std::vector<Band> bands = windowsOf(*gap, QDate(2026, 9, 12), QDate(2026, 9, 26));
-    for (const Case& c : {Case{QDate(2026, 9, 12), false}, Case{QDate(2026, 9, 23), true}}) {
-        const QDateTime midnight(c.night.addDays(1), QTime(0, 0), Qt::UTC);
+// Two downloads a few days apart: the days between them are unknown, not quiet.
+TEST(ArchiveCompliance, DaysNoDownloadCoversAreUnknown) {
+    ScratchArchive scratch(Engine::Sqlite);
+    auto archive = scratch.open();
+    ASSERT_TRUE(
+        archive
+            ->importDownload(tinyDownload(1, {{at(1, 21, 0), 1, 99}, {at(1, 21, 10), 10, 98}}, at(2, 10, 0)),
+                             5, {SourceKind::File, {}})
+            .ok());
+    ASSERT_TRUE(archive
+                    ->importDownload(tinyDownload(1, {{at(5, 21, 0), 1, 99}}, at(6, 10, 0)), 5,
+                                     {SourceKind::File, {}})
+                    .ok());
+    QString error;
+    const auto input = ComplianceInputFromArchive(*archive, archive->devices().front().id, QDate(2026, 10, 1),
+                                                  QDate(2026, 10, 5), &error);
+    ASSERT_TRUE(input) << error.toStdString();
+    const std::vector<Band> bands = windowsOf(*input, QDate(2026, 10, 1), QDate(2026, 10, 5));
+    for (const auto& [start, unknown] :
+         {std::pair{at(1, 23, 0), false}, std::pair{at(3, 22, 0), true}, std::pair{at(5, 9, 0), true}}) {
         const auto it =
-            std::find_if(bands.begin(), bands.end(), [&](const Band& b) { return b.start == midnight; });
-        ASSERT_NE(it, bands.end());
-        EXPECT_EQ(it->verdict == Verdict::Incomplete && !it->upper, c.unknown)
-            << c.night.toString().toStdString();
+            std::find_if(bands.begin(), bands.end(), [&](const Band& b) { return b.start == start; });
+        ASSERT_NE(it, bands.end()) << start.toString().toStdString();
+        EXPECT_EQ(it->verdict == Verdict::Incomplete && !it->upper, unknown)
+            << start.toString().toStdString();
     }
 }

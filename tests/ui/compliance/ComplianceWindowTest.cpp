@@ -55,7 +55,7 @@ TEST_F(ComplianceWindowTest, FillsNightsAndEpisodesFromAReportAndPrintsIt) {
             const QRect item = window.episodeList()->visualItemRect(window.episodeList()->item(k));
             QTest::mouseClick(window.episodeList()->viewport(), Qt::LeftButton, {}, item.center());
             const BandView& view = window.bandPlot()->view();
-            EXPECT_EQ(view.selectedEpisode, k);
+            EXPECT_EQ(view.selectedEpisode.value_or(-1), k);
             EXPECT_LE(view.first, runs[static_cast<std::size_t>(k)].first);
             EXPECT_GE(view.last, runs[static_cast<std::size_t>(k)].second);
             EXPECT_TRUE(window.bandPlot()
