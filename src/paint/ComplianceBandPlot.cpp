@@ -215,7 +215,9 @@ void PaintComplianceBand(QPainter& painter, const QRectF& area, const Compliance
     }
     if (report.settings.limitDb) {
         painter.setPen(kLimitColour);
-        const QString label = QStringLiteral("limite %1 dB").arg(*report.settings.limitDb, 0, 'f', 1);
+        const QString label = QStringLiteral("limite %1 dB")
+                                  .arg(QString::number(*report.settings.limitDb, 'f', 1)
+                                           .replace(QLatin1Char('.'), QLatin1Char(',')));
         painter.drawText(
             QRectF(f.plot.left(), f.y(*report.settings.limitDb) - h * 1.1, f.plot.width() - h / 2, h),
             Qt::AlignRight | Qt::AlignVCenter, label);
