@@ -171,7 +171,8 @@ void paintSummary(QPainter& painter, const ComplianceReport& r, int page, int pa
         p.line(QStringLiteral("Épisodes de dépassement : %1").arg(r.episodeCount), false, 4);
         p.line(QStringLiteral("Temps : ") + minutesText(r.minutes), false, 4);
         p.skip();
-        p.line(QStringLiteral("Nuit par nuit (bornes les plus élevées, fenêtres par verdict, épisodes)"), true);
+        p.line(QStringLiteral("Nuit par nuit (bornes les plus élevées, fenêtres par verdict, épisodes)"),
+               true);
     }
     p.cells({QStringLiteral("Nuit"), QStringLiteral("Borne haute"), QStringLiteral("Borne basse"),
              QStringLiteral("Certain"), QStringLiteral("Possible"), QStringLiteral("Conforme"),

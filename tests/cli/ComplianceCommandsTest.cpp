@@ -1,6 +1,8 @@
 #include "CliRun.h"
 #include "PdfWords.h"
 #include "core/archive/Archive.h"
+#include "core/compliance/ComplianceReport.h"
+#include "paint/ComplianceReportPdf.h"
 #include "support/PdfPages.h"
 
 #include <QFile>
@@ -117,10 +119,38 @@ TEST_F(ComplianceCli, NightsFromTheArchiveGiveTheRowsOfTheFile) {
     const CliRun fromArchive =
         runVorlCli(QStringList{"compliance", "--serial", serial, "--archive", location} + rest);
     ASSERT_EQ(fromArchive.status, 0) << fromArchive.err.toStdString();
-    const QStringList want = fromFile.out.split(QLatin1Char('\n')), got = fromArchive.out.split(QLatin1Char('\n'));
+    const QStringList want = fromFile.out.split(QLatin1Char('\n')),
+                      got = fromArchive.out.split(QLatin1Char('\n'));
     ASSERT_EQ(got.size(), want.size());
     for (qsizetype i = 0; i < got.size(); ++i)
         ASSERT_EQ(got[i].toStdString(), want[i].toStdString()) << "row " << i;
     EXPECT_EQ(
         runVorlCli(QStringList{"compliance", "--serial", "nobody", "--archive", location} + rest).status, 1);
+}
+
+// A period longer than the summary page holds goes on over further pages, every night on one of them.
+TEST(ComplianceReportPdf, LongPeriodsContinueTheSummaryWithoutLosingANight) {
+    if (!havePoppler()) GTEST_SKIP() << "pdftotext is not installed";
+    QTemporaryDir dir;
+    for (int nights : {1, 45, 120}) {
+        ComplianceReport report;
+        report.device = QStringLiteral("QLV 40");
+        report.from = QDate(2026, 1, 1);
+        report.to = report.from.addDays(nights - 1);
+        report.noteLines = {QStringLiteral("une note")};
+        for (int n = 0; n < nights; ++n)
+            report.nights.push_back(NightReport{report.from.addDays(n), {}, {}, {}, {}, {}, {}, {}});
+        const QString pdf = dir.filePath(QStringLiteral("long.pdf"));
+        QString error;
+        ASSERT_TRUE(WriteComplianceReportPdf(report, pdf, error)) << error.toStdString();
+        const int summaryPages = ComplianceSummaryPageCount(report);
+        ASSERT_EQ(pdfPages(pdf), summaryPages + nights);
+        QString summary;
+        for (const PdfWord& word : pdfWords(pdf))
+            if (word.page <= summaryPages) summary += word.text + QLatin1Char(' ');
+        for (const NightReport& night : report.nights)
+            EXPECT_TRUE(
+                summary.contains(night.day.toString(QStringLiteral("dd/MM/yyyy")) + QStringLiteral(" →")))
+                << nights << " nights: " << night.day.toString().toStdString();
+    }
 }

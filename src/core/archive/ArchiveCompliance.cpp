@@ -54,9 +54,12 @@ std::optional<ComplianceInput> ComplianceInputFromArchive(Archive& archive, qint
             input.generation = piece.generation;
             first = false;
         }
-        // The latest piece speaks for the device: its parameters are those of the latest download.
-        input.weighting = piece.weighting;
-        input.device = piece.device;
+        // The latest piece with records speaks for the device: its parameters are those of the latest
+        // download holding them (a piece past the last download may carry no parameters at all).
+        if (!piece.records.empty() || input.device.isEmpty()) {
+            input.weighting = piece.weighting;
+            input.device = piece.device;
+        }
         for (LevelRecord& record : piece.records)
             if (inPiece(record.stamp)) input.records.push_back(std::move(record));
         // The piece also carries the window state in force before it: the piece before holds that event.

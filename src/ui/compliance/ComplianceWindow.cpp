@@ -335,7 +335,7 @@ void ComplianceWindow::showNight(int row) {
     m_plot->setNight(m_report.get(), row);
     for (const ExceedanceEpisode& e : n.episodes) {
         QString upper = e.highestUpper.unbounded ? QStringLiteral("non bornée")
-                                                       : BoundText(e.highestUpper.db) + QStringLiteral(" dB");
+                                                 : BoundText(e.highestUpper.db) + QStringLiteral(" dB");
         m_episodes->addItem(e.firstStart.toString(QStringLiteral("dd/MM hh:mm")) + QStringLiteral(" – ") +
                             e.end.toString(QStringLiteral("hh:mm")) + QStringLiteral(" : ") +
                             VerdictText(e.certain ? Verdict::Certain : Verdict::Possible) +

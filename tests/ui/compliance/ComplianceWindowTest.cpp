@@ -7,9 +7,11 @@
 #include "ui/compliance/ComplianceBandWidget.h"
 #include "ui/tables/TablesUiFixture.h"
 
+#include <QLabel>
 #include <QListWidget>
 #include <QTableWidget>
 #include <QTest>
+#include <QWheelEvent>
 
 namespace {
 struct ComplianceWindowTest : TablesUiTest {
@@ -64,6 +66,23 @@ TEST_F(ComplianceWindowTest, FillsNightsAndEpisodesFromAReportAndPrintsIt) {
         }
     }
     EXPECT_GT(report.episodeCount, 0);
+
+    // The wheel zooms around the pointer; the pointer reads the window under it into the read-out.
+    ComplianceBandWidget* plot = window.bandPlot();
+    plot->showWholeNight();
+    const QPointF middle(plot->width() / 2.0, plot->height() / 2.0);
+    QWheelEvent wheel(middle, plot->mapToGlobal(middle), {}, QPoint(0, 120), Qt::NoButton, Qt::NoModifier,
+                      Qt::NoScrollPhase, false);
+    QCoreApplication::sendEvent(plot, &wheel);
+    const int nightWindows = static_cast<int>(
+        report.nights[static_cast<std::size_t>(window.nightTable()->currentRow())].band.size());
+    EXPECT_LT(plot->view().last - plot->view().first, nightWindows);
+    EXPECT_LT(plot->view().first, nightWindows / 2);
+    EXPECT_GT(plot->view().last, nightWindows / 2);
+    QTest::mouseMove(plot, middle.toPoint());
+    ASSERT_TRUE(plot->view().cursor);
+    EXPECT_EQ(window.findChild<QLabel*>(QStringLiteral("ReadOut"))->text(),
+              plot->readOut(*plot->view().cursor));
 
     window.printReport();
     EXPECT_TRUE(ui.messages.empty());
