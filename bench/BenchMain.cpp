@@ -24,6 +24,7 @@ const std::vector<std::pair<std::string, std::string>> kSummaryRows = {
     {"BM_ComplianceWeek", "compliance: every window of a 7-day memory"},
     {"BM_ComplianceSixMonths", "compliance: six months of windows and their CSV rows"},
     {"BM_ComplianceReportPdfWeek", "compliance: the PDF of a 7-night report"},
+    {"BM_ComplianceFromArchiveSixMonths", "compliance: six months read from the archive, report"},
 };
 
 class SummaryReporter : public benchmark::ConsoleReporter {
