@@ -25,6 +25,12 @@ const std::vector<std::pair<std::string, std::string>> kSummaryRows = {
     {"BM_ComplianceSixMonths", "compliance: six months of windows and their CSV rows"},
     {"BM_ComplianceReportPdfWeek", "compliance: the PDF of a 7-night report"},
     {"BM_ComplianceFromArchiveSixMonths", "compliance: six months read from the archive, report"},
+    {"BM_ArchiveImportFullMemory", "archive: import a full generation-5 memory (SQLite)"},
+    {"BM_ArchiveImportSameAgain", "archive: the same memory again"},
+    {"BM_ArchiveImportMonths/6/iterations:1", "archive: import 26 weekly downloads"},
+    {"BM_ArchiveLoadWeek/6", "archive: load a week of six months"},
+    {"BM_ArchiveCoverage/6", "archive: coverage of six months"},
+    {"BM_ArchiveImportFullMemoryPostgres", "archive: import a full memory (PostgreSQL)"},
 };
 
 class SummaryReporter : public benchmark::ConsoleReporter {

@@ -1,6 +1,7 @@
 #include "cli/Commands.h"
 
 #include "cli/ComplianceCommands.h"
+#include "cli/ArchiveCommands.h"
 #include "cli/FileCommands.h"
 #include "cli/GraphCommands.h"
 #include "cli/GraphRenderCommand.h"
@@ -26,5 +27,6 @@ std::vector<CliCommand> allCliCommands() {
     append(commands, portCommands());
     append(commands, statsCommands());
     append(commands, complianceCommands());
+    append(commands, archiveCliCommands());
     return commands;
 }

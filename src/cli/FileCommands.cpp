@@ -1,4 +1,5 @@
 #include "cli/FileCommands.h"
+#include "cli/ArchiveCommands.h"
 #include "cli/ConsoleShell.h"
 
 #include "cli/ConsoleUiServices.h"
@@ -34,6 +35,7 @@ bool parseOptions(const QStringList& args, const QStringList& known, QMap<QStrin
 }
 
 int runGenerate(const QStringList& args, CliStreams& io) {
+    if (args.contains(QStringLiteral("--history"))) return runGenerateHistory(args, io);
     QMap<QString, QString> options;
     if (!parseOptions(args,
                       {QStringLiteral("generation"), QStringLiteral("start"), QStringLiteral("days"),
@@ -146,7 +148,9 @@ int runCheck(const QStringList& args, CliStreams& io) {
 std::vector<CliCommand> fileCliCommands() {
     return {
         {QStringLiteral("generate"),
-         QStringLiteral("--generation 3|5 --start DD/MM/YYYY --days N [--seed S] --out FILE.qlv"),
+         QStringLiteral("--generation 3|5 --start DD/MM/YYYY --days N [--seed S] --out FILE.qlv | --history "
+                        "DIR [--weeks N] "
+                        "[--start D] [--seed S]"),
          QStringLiteral("write a synthetic save file: a bar's evenings recorded from the start day"),
          runGenerate},
         {QStringLiteral("info"), QStringLiteral("FILE"),

@@ -95,12 +95,14 @@ public:
     }
 
     // The memory as a transfer at minute `at` (true time since the start day's midnight) finds it.
-    std::vector<DeviceData> readings(const std::vector<int>& days) {
+    std::vector<DeviceData> readings(const std::vector<int>& days, int clearedDay) {
         plan();
         std::vector<DeviceData> result;
         for (int day : days) {
             const int at = std::min(m_end, day * kMinutesPerDay + 10 * 60 + m_rng.uniform(0, 119));
-            result.push_back(readAt(at, m_rng.uniform(0, 59)));
+            // A memory erased at the 9 o'clock service visit holds nothing older from then on.
+            const int cleared = clearedDay * kMinutesPerDay + 9 * 60;
+            result.push_back(readAt(at, m_rng.uniform(0, 59), clearedDay > 0 && at > cleared ? cleared : 0));
         }
         return result;
     }
@@ -124,13 +126,13 @@ private:
                          [](const Event& a, const Event& b) { return a.t < b.t; });
     }
 
-    DeviceData readAt(int at, int second) const {
+    DeviceData readAt(int at, int second, int from = 0) const {
         DeviceData data;
-        fillLevels(data, at);
-        fillEvents(data, at);
+        fillLevels(data, at, from);
+        fillEvents(data, at, from);
         if (gen5()) {
             fillParamZoneV5(data, m_serial, at);
-            fillParamChanges(data, at);
+            fillParamChanges(data, at, from);
             const int clock = clockOf(at);
             const QDate endDay = m_opt.start.addDays(clock / kMinutesPerDay);
             const QTime endTime(clock % kMinutesPerDay / 60, clock % 60, second);
@@ -198,6 +200,10 @@ private:
             s.open = day * kMinutesPerDay + 18 * 60 + m_rng.uniform(0, 90);
             s.close = (day + 1) * kMinutesPerDay + 30 + m_rng.uniform(0, 120) + (late ? 60 : 0);
             s.peak = 91 + m_rng.uniform(0, 6) + (late ? 3 : 0);
+            // The night the clocks go back the bar plays on through the hour lived twice.
+            const QDate next = m_opt.start.addDays(day + 1);
+            if (m_opt.summerTime && next.month() == 10 && next.dayOfWeek() == 7 && next.addDays(7).month() == 11)
+                s.close = (day + 1) * kMinutesPerDay + 5 * 60;
             m_sessions.push_back(s);
             if (!gen5()) continue;
             int cursor = s.open + m_rng.uniform(20, 90);
@@ -396,10 +402,13 @@ private:
         m_leqTimes.push_back(t);
     }
 
-    // The rows written before minute `at`: a prefix of the chronological list.
-    static std::vector<Row8> before(const std::vector<Row8>& rows, const std::vector<int>& times, int at) {
+    // The rows written from minute `from` to before minute `at`.
+    static std::vector<Row8> between(const std::vector<Row8>& rows, const std::vector<int>& times, int from,
+                                     int at) {
+        const auto begin = std::lower_bound(times.begin(), times.end(), from);
         const auto end = std::lower_bound(times.begin(), times.end(), at);
-        return std::vector<Row8>(rows.begin(), rows.begin() + (end - times.begin()));
+        return std::vector<Row8>(rows.begin() + (begin - times.begin()),
+                                 rows.begin() + (end - times.begin()));
     }
 
     // A full memory keeps the newest records, like the device's own ring; the device sorts them by its
@@ -418,8 +427,8 @@ private:
                 table(r, c) = rows[i][static_cast<std::size_t>(c - 1)];
     }
 
-    void fillLevels(DeviceData& data, int at) const {
-        const std::vector<Row8> rows = before(m_leqRows, m_leqTimes, at);
+    void fillLevels(DeviceData& data, int at, int from) const {
+        const std::vector<Row8> rows = between(m_leqRows, m_leqTimes, from, at);
         // Rows 4097..8192 are not generation-3 memory; they stay as an empty store holds them.
         if (gen5()) {
             fillRows(data.Leq_Records, LeqTable::rowCount, rows);
@@ -432,10 +441,11 @@ private:
                 data.Leq_Records(r, c) = part(r, c);
     }
 
-    void fillEvents(DeviceData& data, int at) const {
+    void fillEvents(DeviceData& data, int at, int from) const {
         std::vector<Row8> rows;
         for (const Event& e : m_events) {
             if (e.t >= at) break;
+            if (e.t < from) continue;
             Row8 row = dateRow(e.t, 0);
             row[6] = static_cast<int16_t>(e.code7);
             row[7] = static_cast<int16_t>(e.code8);
@@ -481,14 +491,16 @@ private:
 
     // Each history row holds the whole parameter set from its moment on: column c is the value
     // of zone cell 2147 + c, columns 7 and 8 the option bytes.
-    void fillParamChanges(DeviceData& data, int at) const {
+    void fillParamChanges(DeviceData& data, int at, int from) const {
         ParamChangeTable& table = data.Param_Change_Records;
         table.fill(255);
         std::size_t count = 0;
         while (count < m_changes.size() && m_changes[count].t < at)
             ++count;
         const std::size_t capacity = ParamChangeTable::rowCount;
-        const std::size_t skip = count > capacity ? count - capacity : 0;
+        std::size_t skip = count > capacity ? count - capacity : 0;
+        while (skip < count && m_changes[skip].t < from)
+            ++skip;
         int r = 1;
         for (std::size_t i = skip; i < count; ++i, ++r) {
             ParamZone zone = data.Param_Block;
@@ -557,10 +569,10 @@ DeviceData GenerateDeviceData(const GeneratorOptions& options) {
     return Builder(options).build();
 }
 
-std::vector<DeviceData> GenerateReadings(const GeneratorOptions& options,
-                                         const std::vector<int>& readingDays) {
+std::vector<DeviceData> GenerateReadings(const GeneratorOptions& options, const std::vector<int>& readingDays,
+                                         int clearedDay) {
     Q_ASSERT(CheckGeneratorOptions(options).isEmpty());
-    return Builder(options).readings(readingDays);
+    return Builder(options).readings(readingDays, clearedDay);
 }
 
 void GenerateIntoStore(DataStore& store, const GeneratorOptions& options) {

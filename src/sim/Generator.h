@@ -29,9 +29,10 @@ DeviceData GenerateDeviceData(const GeneratorOptions& options);
 
 // The same recording read at several moments: for each day offset, the device memory as a transfer
 // on the morning of that day (start + offset) would find it, newest rows kept when the memory is full.
-// Every reading must fall within the recording (offset 1..days).
-std::vector<DeviceData> GenerateReadings(const GeneratorOptions& options,
-                                         const std::vector<int>& readingDays);
+// Every reading must fall within the recording (offset 1..days). clearedDay > 0: the memory is erased at
+// a service visit on the morning of that day, so later readings hold nothing older.
+std::vector<DeviceData> GenerateReadings(const GeneratorOptions& options, const std::vector<int>& readingDays,
+                                         int clearedDay = 0);
 
 // Puts a generated data set into the store as a successful transfer would: data, generation and
 // Data_Loaded.

@@ -28,7 +28,8 @@ std::vector<HistoryReading> GenerateHistory(const HistoryOptions& options) {
     std::vector<int> days;
     for (int week = 1; week <= options.weeks; ++week)
         if (week != options.missedWeek) days.push_back(week * 7);
-    std::vector<DeviceData> readings = GenerateReadings(gen, days);
+    // The missed week's records are lost for good: the memory was erased at a service visit that morning.
+    std::vector<DeviceData> readings = GenerateReadings(gen, days, options.missedWeek * 7);
     std::vector<HistoryReading> history;
     for (std::size_t i = 0; i < readings.size(); ++i)
         history.push_back({options.start.addDays(days[i]), std::move(readings[i])});

@@ -25,7 +25,7 @@ foreach(path "./usr/bin/vorl-analyser -> ../lib/vorl-analyser/vorl-analyser" "./
 endforeach()
 
 execute_process(COMMAND dpkg-deb -f ${debs} Depends OUTPUT_VARIABLE depends)
-foreach(dependency libqt6widgets6 libqt6serialport6 libqt6printsupport6 qt6-qpa-plugins libc6)
+foreach(dependency libqt6widgets6 libqt6serialport6 libqt6printsupport6 qt6-qpa-plugins libqt6sql6-sqlite libc6)
     string(FIND "${depends}" "${dependency}" at)
     if(at LESS 0)
         message(FATAL_ERROR "the package does not depend on ${dependency}: ${depends}")

@@ -16,7 +16,9 @@ set(expected
     usr/lib/vorl-analyser/Images/Print.bmp
     usr/lib/vorl-analyser/Images/Exit.jpg
     usr/share/applications/vorl-analyser.desktop
-    usr/share/icons/hicolor/128x128/apps/vorl-analyser.png)
+    usr/share/icons/hicolor/128x128/apps/vorl-analyser.png
+    usr/lib/systemd/user/vorl-archive-transfer.service
+    usr/lib/systemd/user/vorl-archive-transfer.timer)
 foreach(path IN LISTS expected)
     if(NOT EXISTS "${WORK_DIR}/${path}")
         message(FATAL_ERROR "missing after install: ${path}")

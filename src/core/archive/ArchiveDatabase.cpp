@@ -89,7 +89,8 @@ std::unique_ptr<ArchiveDatabase> ArchiveDatabase::connect(const ArchiveLocation&
 }
 
 QString ArchiveDatabase::describe(const QSqlError& error) const {
-    QString text = error.text().trimmed();
+    // One line: a driver's text may span several, and the console prints a message as two lines.
+    QString text = error.text().simplified();
     if (text.isEmpty()) text = QStringLiteral("erreur inconnue");
     if (!m_location.password.isEmpty()) text.replace(m_location.password, QStringLiteral("****"));
     return MaskPasswords(text);

@@ -93,15 +93,15 @@ LoadedPeriod Archive::loadPeriod(qint64 deviceId, const QDate& first, const QDat
     }
     const int64_t from = Stamp::dayStart(first), to = Stamp::dayEnd(last);
 
-    // The tables of the store bound the period: one row of each history table is kept for the context
-    // before the period.
+    // The tables of the store bound the period: one row of each table is kept for the context before
+    // the period.
     const int levelRows = result.generation == 3 ? 4096 : LeqTable::rowCount;
     struct Capacity {
         QString table;
         int rows;
     };
     const std::vector<Capacity> capacities = {
-        {QStringLiteral("levels"), levelRows},
+        {QStringLiteral("levels"), levelRows - 1},
         {QStringLiteral("events"), EventTable::rowCount - 1},
         {QStringLiteral("param_changes"), ParamChangeTable::rowCount - 1}};
     QDate longest = last;
@@ -150,20 +150,34 @@ LoadedPeriod Archive::loadPeriod(qint64 deviceId, const QDate& first, const QDat
             query.addBindValue(v);
         return m_db->execPrepared(query);
     };
+    auto readFailed = [&] {
+        result.error = QStringLiteral("Lecture de l'archive impossible : ") + m_db->lastError();
+        result.data = DeviceData{};
+        return result;
+    };
     const QVariantList period = {deviceId, qint64(from), qint64(to)};
     int row = 0;
-    if (!run(QStringLiteral(
-                 "SELECT stamp, c4, b7, b8 FROM levels WHERE device_id = ? AND stamp BETWEEN ? AND ? "
-                 "ORDER BY stamp, c4, dup_rank, b7, b8"),
-             period))
-        return result.error = m_db->lastError(), result;
-    while (query.next() && row < levelRows) {
+    auto putLevel = [&] {
         ++row;
         putDate(data.Leq_Records, row, query.value(0).toLongLong());
         data.Leq_Records(row, 4) = static_cast<int16_t>(query.value(1).toInt());
         data.Leq_Records(row, 7) = static_cast<int16_t>(query.value(2).toInt());
         data.Leq_Records(row, 8) = static_cast<int16_t>(query.value(3).toInt());
-    }
+    };
+    // The level just before the period: a table line starts its ten minutes at the row before it when
+    // that row is close enough.
+    if (!run(QStringLiteral("SELECT stamp, c4, b7, b8 FROM levels WHERE device_id = ? AND stamp < ? ORDER BY "
+                            "stamp DESC, c4 DESC, dup_rank DESC, b7 DESC, b8 DESC LIMIT 1"),
+             {deviceId, qint64(from)}))
+        return readFailed();
+    if (query.next()) putLevel();
+    if (!run(QStringLiteral(
+                 "SELECT stamp, c4, b7, b8 FROM levels WHERE device_id = ? AND stamp BETWEEN ? AND ? "
+                 "ORDER BY stamp, c4, dup_rank, b7, b8"),
+             period))
+        return readFailed();
+    while (query.next() && row < levelRows)
+        putLevel();
 
     // The last window-state event before the period tells whether the room's window was open at its start.
     row = 0;
@@ -171,7 +185,7 @@ LoadedPeriod Archive::loadPeriod(qint64 deviceId, const QDate& first, const QDat
                  "SELECT stamp, c4, b7, b8 FROM events WHERE device_id = ? AND stamp < ? AND b7 = 0 AND "
                  "b8 IN (32, 64) ORDER BY stamp DESC, dup_rank DESC LIMIT 1"),
              {deviceId, qint64(from)}))
-        return result.error = m_db->lastError(), result;
+        return readFailed();
     auto putEvent = [&] {
         ++row;
         putDate(data.Event_Records, row, query.value(0).toLongLong());
@@ -183,7 +197,7 @@ LoadedPeriod Archive::loadPeriod(qint64 deviceId, const QDate& first, const QDat
                  "SELECT stamp, c4, b7, b8 FROM events WHERE device_id = ? AND stamp BETWEEN ? AND ? "
                  "ORDER BY stamp, dup_rank, c4, b7, b8"),
              period))
-        return result.error = m_db->lastError(), result;
+        return readFailed();
     while (query.next() && row < EventTable::rowCount)
         putEvent();
 
@@ -194,7 +208,7 @@ LoadedPeriod Archive::loadPeriod(qint64 deviceId, const QDate& first, const QDat
                      "SELECT stamp, cells FROM param_changes WHERE device_id = ? AND stamp < ? ORDER BY "
                      "stamp DESC, dup_rank DESC LIMIT 1"),
                  {deviceId, qint64(from)}))
-            return result.error = m_db->lastError(), result;
+            return readFailed();
         if (query.next())
             putChange(data.Param_Change_Records, ++row, query.value(0).toLongLong(),
                       query.value(1).toString());
@@ -202,20 +216,23 @@ LoadedPeriod Archive::loadPeriod(qint64 deviceId, const QDate& first, const QDat
                      "SELECT stamp, cells FROM param_changes WHERE device_id = ? AND stamp BETWEEN ? AND "
                      "? ORDER BY stamp, dup_rank, cells"),
                  period))
-            return result.error = m_db->lastError(), result;
+            return readFailed();
         while (query.next() && row < ParamChangeTable::rowCount)
             putChange(data.Param_Change_Records, ++row, query.value(0).toLongLong(),
                       query.value(1).toString());
     }
 
-    // Parameter zone and transfer date: those of the download read soonest after the period's end
-    // (the one covering it), else of the latest one.
+    // Parameter zone and transfer date: those of the latest download covering the period's end; when
+    // none does (the end lies in a gap, or after the last download), of the latest one holding anything
+    // before the end; else of the first one.
+    const qint64 end = to;
     if (!run(QStringLiteral(
-                 "SELECT param_zone, transfer_date, transfer_time FROM downloads WHERE device_id = ? ORDER "
-                 "BY CASE WHEN cover_to >= ? THEN 0 ELSE 1 END, CASE WHEN cover_to >= ? THEN cover_to "
-                 "ELSE -cover_to END, id LIMIT 1"),
-             {deviceId, qint64(to), qint64(to)}))
-        return result.error = m_db->lastError(), result;
+                 "SELECT param_zone, transfer_date, transfer_time FROM downloads WHERE device_id = ? "
+                 "ORDER BY CASE WHEN cover_from IS NULL THEN 3 WHEN cover_from <= ? AND cover_to >= ? "
+                 "THEN 0 WHEN cover_from <= ? THEN 1 ELSE 2 END, CASE WHEN cover_from <= ? THEN -cover_to "
+                 "ELSE cover_from END, id DESC LIMIT 1"),
+             {deviceId, end, end, end, end}))
+        return readFailed();
     if (!query.next() || !RestoreParamZone(query.value(0).toByteArray(), result.generation, data)) {
         result.error = QStringLiteral("Le bloc de paramètres archivé de cet appareil est illisible.");
         return result;

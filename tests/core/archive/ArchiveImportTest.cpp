@@ -4,6 +4,7 @@
 #include "core/archive/ArchiveRecords.h"
 #include "core/files/SaveFile.h"
 #include "sim/Generator.h"
+#include "support/EnvironmentGuard.h"
 
 #include <QFile>
 
@@ -186,4 +187,34 @@ TEST_P(ArchiveOnEngine, VerifyReportsDamageAndDownloadsStartingInARepeatedHour) 
                              .arg(Stamp::of(26, 10, 25, 2, 10))));
     const VerifyReport damaged = archive->verify();
     EXPECT_FALSE(damaged.ok());
+}
+
+// The one call a finished transfer makes: archived where VORL_ARCHIVE says, reported for the caption,
+// and a failure that leaves the data in memory alone.
+TEST(ArchiveTransfer, AFinishedTransferIsArchivedWhereTheEnvironmentSays) {
+    ScratchArchive scratch(Engine::Sqlite);
+    auto store = std::make_unique<DataStore>();
+    store->commit(DeviceData(kLater));
+    store->Device_Version = 5;
+    const auto before = std::make_unique<DataStore>(*store);
+    const struct Case {
+        QByteArray location;
+        ImportStatus status;
+        const char* caption;
+    } cases[] = {
+        {"off", ImportStatus::Disabled, "désactivé"},
+        {scratch.location.path.toUtf8(), ImportStatus::Imported, "4 mesures nouvelles"},
+        {scratch.location.path.toUtf8(), ImportStatus::AlreadyArchived, "Déjà archivé"},
+        {scratch.folder().toUtf8(), ImportStatus::Failed, "restent en mémoire"}, // a folder is no archive
+    };
+    EnvironmentGuard env;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.location.toStdString());
+        env.set("VORL_ARCHIVE", c.location);
+        const ImportResult r = ArchiveFinishedTransfer(*store, {}, QStringLiteral("/dev/ttyUSB0"));
+        EXPECT_EQ(r.status, c.status) << r.error.toStdString();
+        EXPECT_TRUE(ImportResultText(r).contains(QString::fromUtf8(c.caption)))
+            << ImportResultText(r).toStdString();
+    }
+    EXPECT_TRUE(*store == *before);
 }

@@ -2,6 +2,7 @@
 #include "TinyDownloads.h"
 
 #include "core/files/SaveFile.h"
+#include "core/stats/ThresholdTimeline.h"
 #include "core/store/Labels.h"
 #include "core/tables/TableViews.h"
 #include "sim/Generator.h"
@@ -61,7 +62,41 @@ TEST_P(ArchivePeriods, AWeekLoadedBackShowsTheTablesOfTheOriginalDownload) {
         EXPECT_EQ(got.levels.list1, want.levels.list1);
         EXPECT_EQ(got.events.list, want.events.list);
         EXPECT_EQ(got.levels.serialLabel, want.levels.serialLabel);
+        // The graph's threshold template: the parameter set and window state in force from the first
+        // minute on, which the period alone does not hold.
+        const ThresholdTimeline wantTimeline = ThresholdTimeline::recorded(*original);
+        const ThresholdTimeline gotTimeline = ThresholdTimeline::recorded(*loaded);
+        for (QDateTime t(first, QTime(0, 0), Qt::UTC); t.date() <= last; t = t.addSecs(600)) {
+            const ThresholdInForce w = wantTimeline.at(t), g = gotTimeline.at(t);
+            ASSERT_EQ(std::tie(g.threshold, g.night, g.windowOpen),
+                      std::tie(w.threshold, w.night, w.windowOpen))
+                << t.toString().toStdString();
+        }
     }
+}
+
+// The same for a generation-3 device: one kind of level, the levels' bytes the other way round, the
+// short parameter zone.
+TEST_P(ArchivePeriods, AGeneration3PeriodLoadedBackShowsTheOriginalTables) {
+    auto original = std::make_unique<DataStore>();
+    GenerateIntoStore(*original, {3, QDate(2026, 2, 2), 9, 4});
+    auto archive = scratch->open();
+    ASSERT_TRUE(archive->importDownload(original->deviceData(), 3, {}).ok());
+    const QDate first(2026, 2, 5), last(2026, 2, 7);
+    LoadedPeriod period = archive->loadPeriod(archive->devices().front().id, first, last);
+    ASSERT_TRUE(period.ok) << period.error.toStdString();
+    EXPECT_EQ(period.generation, 3);
+    auto loaded = std::make_unique<DataStore>();
+    loaded->commit(std::move(period.data));
+    loaded->Device_Version = 3;
+    choosePeriod(*original, first, last);
+    choosePeriod(*loaded, first, last);
+    const LeqTableView want = PrepareLeqTable(*original), got = PrepareLeqTable(*loaded);
+    ASSERT_FALSE(want.list.message);
+    EXPECT_EQ(got.list, want.list);
+    EXPECT_EQ(got.serialLabel, want.serialLabel);
+    EXPECT_EQ(PrepareEventTable(*loaded).list, PrepareEventTable(*original).list);
+    EXPECT_TRUE(loaded->Param_Block_V3 == original->Param_Block_V3);
 }
 
 TEST_P(ArchivePeriods, APeriodTooLongForTheTablesIsRefusedWithTheLongestThatFits) {
@@ -123,16 +158,47 @@ TEST_P(ArchivePeriods, CoverageShowsEachDayAndEveryGap) {
 
 TEST_P(ArchivePeriods, AnExtractedPeriodIsASaveFileOfThatPeriod) {
     auto archive = scratch->open();
-    const DeviceData download =
-        tinyDownload(7, {{at(3, 10, 0), 10, 80}, {at(4, 10, 0), 10, 81}}, at(5, 9, 0));
+    const DeviceData download = tinyDownload(
+        7, {{at(3, 10, 0), 10, 80}, {at(4, 10, 0), 10, 81}, {at(5, 10, 0), 10, 82}}, at(6, 9, 0));
     ASSERT_TRUE(archive->importDownload(download, 5, {}).ok());
     const QString path = scratch->folder() + QStringLiteral("/period.qlv");
     QString error;
-    ASSERT_TRUE(ExtractPeriodToFile(*archive, archive->devices().front().id, QDate(2026, 10, 4),
-                                    QDate(2026, 10, 4), path, &error))
+    ASSERT_TRUE(ExtractPeriodToFile(*archive, archive->devices().front().id, QDate(2026, 10, 5),
+                                    QDate(2026, 10, 5), path, &error))
         << error.toStdString();
+    // The day and, for its first table line, the level just before it; all of it archived already.
     const ImportResult again = ImportSaveFile(*archive, path);
     EXPECT_EQ(again.status, ImportStatus::Imported) << again.error.toStdString();
-    EXPECT_EQ(again.added.levels() + again.duplicates.levels(), 1);
+    EXPECT_EQ(again.added.levels() + again.duplicates.levels(), 2);
     EXPECT_EQ(again.added.levels(), 0);
+}
+
+// The context of a loaded period: the parameter zone and transfer date of the latest download covering
+// its end, else of the latest before it, else of the first.
+TEST_P(ArchivePeriods, APeriodTakesItsTransferDateFromTheLatestDownloadCoveringItsEnd) {
+    auto archive = scratch->open();
+    // Read on the 5th (from the 3rd), on the 7th (from the 4th), and on the 20th (from the 15th).
+    const DeviceData downloads[] = {
+        tinyDownload(7, {{at(3, 10, 0), 10, 80}, {at(4, 10, 0), 10, 81}}, at(5, 9, 0)),
+        tinyDownload(7, {{at(4, 10, 0), 10, 81}, {at(6, 10, 0), 10, 82}}, at(7, 9, 0)),
+        tinyDownload(7, {{at(15, 10, 0), 10, 83}}, at(20, 9, 0)),
+    };
+    for (const DeviceData& d : downloads)
+        ASSERT_TRUE(archive->importDownload(d, 5, {}).ok());
+    const qint64 device = archive->devices().front().id;
+    const struct {
+        int firstDay, lastDay;
+        const char* transferDate;
+    } cases[] = {{3, 4, "07/10/2026"},
+                 {3, 3, "05/10/2026"},
+                 {8, 10, "07/10/2026"},
+                 {16, 25, "20/10/2026"},
+                 {1, 2, "05/10/2026"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.lastDay);
+        const LoadedPeriod period =
+            archive->loadPeriod(device, QDate(2026, 10, c.firstDay), QDate(2026, 10, c.lastDay));
+        ASSERT_TRUE(period.ok) << period.error.toStdString();
+        EXPECT_EQ(period.data.Transfer_Date, QString::fromLatin1(c.transferDate));
+    }
 }

@@ -1,4 +1,4 @@
-// Importers in other processes: one killed in the middle, two at the same moment.
+// Importers in other processes: one killed or cut off from its server in the middle, two at once.
 #include "ScratchArchive.h"
 
 #include "sim/Generator.h"
@@ -50,7 +50,7 @@ int waitFor(pid_t pid) {
 
 } // namespace
 
-TEST_P(ArchiveProcesses, AnImporterKilledMidwayLeavesWholeDownloadsOnly) {
+TEST_P(ArchiveProcesses, AnImportInterruptedMidwayLeavesWholeDownloadsOnly) {
     // Levels archived after the first k readings, k = 0..6.
     std::vector<qint64> levelsAfter{0};
     {
@@ -61,23 +61,34 @@ TEST_P(ArchiveProcesses, AnImporterKilledMidwayLeavesWholeDownloadsOnly) {
             levelsAfter.push_back(reference.count(QStringLiteral("SELECT count(*) FROM levels")));
         }
     }
-    // The child spends most of its time inside an import's transaction: most kills land in one.
-    for (int delayMs : {10, 40, 80, 120, 200, 300}) {
-        SCOPED_TRACE(delayMs);
-        ScratchArchive scratch(GetParam());
-        scratch.open();
-        const pid_t child = importInChild(scratch.location, 0, weeklyReadings().size() - 1);
-        std::this_thread::sleep_for(std::chrono::milliseconds(delayMs));
-        ::kill(child, SIGKILL);
-        waitFor(child);
-        auto archive = scratch.open();
-        ASSERT_TRUE(archive);
-        const qint64 downloads = scratch.count(QStringLiteral("SELECT count(*) FROM downloads"));
-        ASSERT_GE(downloads, 0);
-        ASSERT_LT(downloads, static_cast<qint64>(levelsAfter.size()));
-        EXPECT_EQ(scratch.count(QStringLiteral("SELECT count(*) FROM levels")), levelsAfter[downloads]);
-        EXPECT_TRUE(archive->verify().ok());
-    }
+    // The child spends most of its time inside an import's transaction: most interruptions land in one.
+    // It is killed, or (on a server) its session is ended by the server as if the server went away.
+    const bool server = GetParam() == Engine::Postgres;
+    for (const bool endSession : server ? std::vector<bool>{false, true} : std::vector<bool>{false})
+        for (int delayMs : {10, 40, 80, 120, 200, 300}) {
+            SCOPED_TRACE(testing::Message()
+                         << delayMs << (endSession ? " ms, session ended" : " ms, killed"));
+            ScratchArchive scratch(GetParam());
+            scratch.open();
+            const pid_t child = importInChild(scratch.location, 0, weeklyReadings().size() - 1);
+            std::this_thread::sleep_for(std::chrono::milliseconds(delayMs));
+            if (endSession)
+                rawQuery(scratch.location,
+                         QStringLiteral("SELECT pg_terminate_backend(pid) FROM pg_stat_activity "
+                                        "WHERE datname = current_database() AND pid <> "
+                                        "pg_backend_pid()"));
+            else
+                ::kill(child, SIGKILL);
+            const int status = waitFor(child);
+            if (endSession) EXPECT_NE(status, 2);
+            auto archive = scratch.open();
+            ASSERT_TRUE(archive);
+            const qint64 downloads = scratch.count(QStringLiteral("SELECT count(*) FROM downloads"));
+            ASSERT_GE(downloads, 0);
+            ASSERT_LT(downloads, static_cast<qint64>(levelsAfter.size()));
+            EXPECT_EQ(scratch.count(QStringLiteral("SELECT count(*) FROM levels")), levelsAfter[downloads]);
+            EXPECT_TRUE(archive->verify().ok());
+        }
 }
 
 TEST_P(ArchiveProcesses, TwoImportersAtOnceGiveTheArchiveOfOne) {

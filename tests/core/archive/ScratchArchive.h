@@ -76,6 +76,14 @@ public:
             adminExec(QStringLiteral("DROP DATABASE IF EXISTS %1 WITH (FORCE)").arg(m_database));
     }
     bool available() const { return location.engine != ArchiveEngine::Off; }
+    // The location as vorl-cli --archive takes it; a server's password stays in the environment.
+    QString text() const {
+        if (location.engine == ArchiveEngine::Sqlite) return location.path;
+        QString url = QStringLiteral("postgresql://") +
+                      (location.user.isEmpty() ? QString() : location.user + '@') + location.host;
+        if (location.port > 0) url += QStringLiteral(":%1").arg(location.port);
+        return url + '/' + location.database;
+    }
     QString folder() const { return m_dir.path(); }
 
     std::unique_ptr<Archive> open() {
