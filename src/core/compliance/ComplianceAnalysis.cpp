@@ -105,7 +105,9 @@ struct ComplianceAnalysis::Impl {
     qint64 nextMinute = 0;
     qint64 runStart = 0;
     std::size_t leq1Cursor = 0, leq10Cursor = 0, stretchCursor = 0, segmentCursor = 0;
+    // Blocks and records the windows read are counted in the notes once, however many runs read them.
     qint64 countFrom = 0, countTo = 0;
+    qint64 countedUpTo = kNoBlock; // block starts up to this one are counted
     qint64 cachedSetLevelMinute = kNoBlock;
     int cachedSetLevel = 0;
 
@@ -212,7 +214,7 @@ struct ComplianceAnalysis::Impl {
         std::optional<int> level;
         if (leq10Cursor < leq10.size() && leq10[leq10Cursor].blockStart == start)
             level = leq10[leq10Cursor].level;
-        const bool counted = start + kBlockMinutes > countFrom && start < countTo;
+        const bool counted = start + kBlockMinutes > countFrom && start < countTo && start > countedUpTo;
         if (level) {
             b.sumLow = kBlockMinutes * halfDown(*level);
             b.sumHigh = kBlockMinutes * halfUp(*level);
@@ -317,7 +319,9 @@ void ComplianceAnalysis::run(qint64 first, qint64 last,
     m->countTo = last - 1 + d;
     const auto countRecords = [&](const std::vector<TenMinuteRecord>& records, int& count) {
         for (const TenMinuteRecord& r : records)
-            if (r.blockStart + kBlockMinutes > first && r.blockStart < m->countTo) ++count;
+            if (r.blockStart + kBlockMinutes > first && r.blockStart < m->countTo &&
+                r.blockStart > m->countedUpTo)
+                ++count;
     };
     countRecords(m->timeline.offGrid(), m->notes.offGridTenMinute);
     countRecords(m->timeline.straddling(), m->notes.straddlingTenMinute);
@@ -331,6 +335,7 @@ void ComplianceAnalysis::run(qint64 first, qint64 last,
         }
         if (onWindow) onWindow(m->window(s));
     }
+    m->countedUpTo = std::max(m->countedUpTo, m->countTo - 1);
 }
 
 const ComplianceNotes& ComplianceAnalysis::notes() const {

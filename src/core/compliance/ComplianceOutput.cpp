@@ -73,11 +73,16 @@ QJsonObject countsJson(const VerdictCounts& c) {
             {QStringLiteral("sans_verdict"), c.none}};
 }
 
+// Stable keys of the unknown causes, in the order of UnknownCause.
+constexpr std::array<const char*, kUnknownCauseCount> kCauseCodes = {
+    "before_data", "after_data", "outside_archive", "power_cut", "restart", "sensor_fault", "calibration"};
+
 QJsonObject minutesJson(const MinuteAccount& m) {
     QJsonObject unknown;
     for (int i = 0; i < kUnknownCauseCount; ++i)
         if (m.unknown[static_cast<std::size_t>(i)] > 0)
-            unknown[UnknownCauseText(static_cast<UnknownCause>(i))] = m.unknown[static_cast<std::size_t>(i)];
+            unknown[QLatin1String(kCauseCodes[static_cast<std::size_t>(i)])] =
+                m.unknown[static_cast<std::size_t>(i)];
     return {{QStringLiteral("covered"), m.covered},
             {QStringLiteral("unknown"), m.unknownTotal()},
             {QStringLiteral("unknown_by_cause"), unknown}};

@@ -62,7 +62,7 @@ QString limitLabelOf(const ComplianceSettings& settings) {
 QStringList noteLinesOf(const ComplianceReport& report) {
     QStringList lines;
     lines << QStringLiteral("Les niveaux enregistrés sont des décibels entiers : chaque valeur est prise "
-                            "à 0.5 dB près.");
+                            "à 0,5 dB près.");
     if (report.generation == 5)
         lines << QStringLiteral("Une minute sans Leq1 enregistré est prise sous le niveau de consigne en "
                                 "vigueur, lu comme le seuil du gabarit (fenêtre et historique des paramètres "
