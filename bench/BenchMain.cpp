@@ -23,6 +23,8 @@ const std::vector<std::pair<std::string, std::string>> kSummaryRows = {
     {"BM_ZoomRedrawLeq10ImageCanvas", "zoom redraw of the enlarged Leq10 graph, 7 days"},
     {"BM_ComplianceWeek", "compliance: every window of a 7-day memory"},
     {"BM_ComplianceSixMonths", "compliance: six months of windows and their CSV rows"},
+    {"BM_ComplianceReportPdfWeek", "compliance: the PDF of a 7-night report"},
+    {"BM_ComplianceFromArchiveSixMonths", "compliance: six months read from the archive, report"},
     {"BM_ArchiveImportFullMemory", "archive: import a full generation-5 memory (SQLite)"},
     {"BM_ArchiveImportSameAgain", "archive: the same memory again"},
     {"BM_ArchiveImportMonths/6/iterations:1", "archive: import 26 weekly downloads"},

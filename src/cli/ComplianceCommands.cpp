@@ -2,10 +2,12 @@
 
 #include "cli/ConsoleShell.h"
 #include "cli/ConsoleUiServices.h"
+#include "core/archive/ArchiveCompliance.h"
 #include "core/compliance/ComplianceReport.h"
 #include "core/files/SaveFile.h"
 #include "core/store/Labels.h"
 #include "core/tables/PeriodDialog.h"
+#include "paint/ComplianceReportPdf.h"
 
 #include <QFile>
 #include <QMap>
@@ -13,9 +15,9 @@
 
 namespace {
 constexpr int kUsageError = 2;
-const QString kUsage =
-    QStringLiteral("FILE --from DD/MM/YYYY --to DD/MM/YYYY [--preset NAME | --limit DB --duration MIN] "
-                   "[--format text|csv|json] [--out FILE]");
+const QString kUsage = QStringLiteral("FILE | --serial S [--archive LOCATION]  --from DD/MM/YYYY --to "
+                                      "DD/MM/YYYY [--preset NAME | --limit DB --duration MIN] "
+                                      "[--format text|csv|json|pdf] [--out FILE]");
 
 struct Request {
     QString file;
@@ -23,7 +25,8 @@ struct Request {
 };
 
 std::optional<Request> parse(const QStringList& args, CliStreams& io) {
-    static const QStringList known = {"from", "to", "preset", "limit", "duration", "format", "out"};
+    static const QStringList known = {"from",   "to",  "preset", "limit",  "duration",
+                                      "format", "out", "serial", "archive"};
     Request request;
     for (qsizetype i = 0; i < args.size(); ++i) {
         const QString& arg = args[i];
@@ -38,8 +41,10 @@ std::optional<Request> parse(const QStringList& args, CliStreams& io) {
         }
         request.options[arg.mid(2)] = args[++i];
     }
-    if (request.file.isEmpty() || !request.options.contains(QStringLiteral("from")) ||
-        !request.options.contains(QStringLiteral("to")))
+    const bool fromArchive = request.options.contains(QStringLiteral("serial"));
+    if (request.file.isEmpty() == !fromArchive ||
+        (!fromArchive && request.options.contains(QStringLiteral("archive"))) ||
+        !request.options.contains(QStringLiteral("from")) || !request.options.contains(QStringLiteral("to")))
         return std::nullopt;
     return request;
 }
@@ -86,6 +91,35 @@ std::optional<ComplianceSettings> settingsOf(const QMap<QString, QString>& optio
     return ComplianceSettings{};
 }
 
+// The nights of an archived device, read from the archive at the location in force.
+std::optional<ComplianceInput> archivedInput(const QMap<QString, QString>& options, const QDate& from,
+                                             const QDate& to, CliStreams& io) {
+    ArchiveLocation location;
+    QString error;
+    if (!ResolveArchiveLocation(options.value(QStringLiteral("archive")), location, &error)) {
+        io.err << "vorl-cli compliance: " << error << '\n';
+        return std::nullopt;
+    }
+    if (location.isOff()) {
+        io.err << "vorl-cli compliance: the archive is off\n";
+        return std::nullopt;
+    }
+    const auto archive = Archive::open(location, &error);
+    if (!archive) {
+        io.err << "vorl-cli compliance: " << error << '\n';
+        return std::nullopt;
+    }
+    const QString serial = options.value(QStringLiteral("serial"));
+    const auto device = archive->findDevice(serial);
+    if (!device) {
+        io.err << "vorl-cli compliance: no device " << serial << " in " << location.displayText() << '\n';
+        return std::nullopt;
+    }
+    auto input = ComplianceInputFromArchive(*archive, device->id, from, to, &error);
+    if (!input) io.err << "vorl-cli compliance: " << error << '\n';
+    return input;
+}
+
 int runCompliance(const QStringList& args, CliStreams& io) {
     const auto request = parse(args, io);
     if (!request) {
@@ -101,24 +135,36 @@ int runCompliance(const QStringList& args, CliStreams& io) {
     }
     const QString format = options.value(QStringLiteral("format"), QStringLiteral("text"));
     if (format != QStringLiteral("text") && format != QStringLiteral("csv") &&
-        format != QStringLiteral("json")) {
-        io.err << "vorl-cli compliance: --format is text, csv or json\n";
+        format != QStringLiteral("json") && format != QStringLiteral("pdf")) {
+        io.err << "vorl-cli compliance: --format is text, csv, json or pdf\n";
+        return kUsageError;
+    }
+    const bool pdf = format == QStringLiteral("pdf");
+    if (pdf && !options.contains(QStringLiteral("out"))) {
+        io.err << "vorl-cli compliance: --format pdf needs --out FILE\n";
         return kUsageError;
     }
 
-    auto store = std::make_unique<DataStore>();
     ConsoleUiServices ui(io.out);
-    ConsoleShell shell;
-    if (!LoadSaveFile(*store, request->file, ui, shell)) {
-        if (ui.messageCount() == 0) io.err << "vorl-cli: cannot read " << request->file << '\n';
-        return 1;
+    ComplianceInput input;
+    if (request->file.isEmpty()) {
+        if (!CheckPeriod(from, to, ui)) return 1;
+        auto archived = archivedInput(options, from, to, io);
+        if (!archived) return 1;
+        input = std::move(*archived);
+    } else {
+        auto store = std::make_unique<DataStore>();
+        ConsoleShell shell;
+        if (!LoadSaveFile(*store, request->file, ui, shell)) {
+            if (ui.messageCount() == 0) io.err << "vorl-cli: cannot read " << request->file << '\n';
+            return 1;
+        }
+        if (!CheckPeriod(from, to, ui)) return 1;
+        input = ComplianceInputFromStore(*store);
     }
-    if (!CheckPeriod(from, to, ui)) return 1;
-    const ComplianceInput input = ComplianceInputFromStore(*store);
-    store.reset();
     auto settings = settingsOf(options, input.weighting, io);
     if (!settings) return kUsageError;
-    settings->keepWindows = false;
+    settings->keepWindows = pdf; // the plots of the pages need every window
 
     QByteArray output;
     if (format == QStringLiteral("csv")) output = QByteArray(kComplianceCsvHeader) + '\n';
@@ -132,7 +178,13 @@ int runCompliance(const QStringList& args, CliStreams& io) {
         output = ComplianceJson(report).toJson();
 
     const QString outPath = options.value(QStringLiteral("out"));
-    if (outPath.isEmpty()) {
+    if (pdf) {
+        QString error;
+        if (!WriteComplianceReportPdf(report, outPath, error)) {
+            io.err << "vorl-cli compliance: " << error << '\n';
+            return 1;
+        }
+    } else if (outPath.isEmpty()) {
         io.out << QString::fromUtf8(output);
     } else {
         QFile file(outPath);

@@ -1,0 +1,98 @@
+#include "core/archive/ArchiveCompliance.h"
+
+#include "core/stats/ThresholdTimeline.h"
+
+#include <algorithm>
+#include <utility>
+#include <vector>
+
+namespace {
+// Days read at once: a week fits the store's tables; a busier week is read in shorter pieces.
+constexpr int kDaysPerPiece = 7;
+
+QDateTime dayStart(const QDate& day) {
+    return DeviceTime(day, QTime(0, 0));
+}
+
+// The set level of each piece comes from that piece's own parameter history (each piece carries the
+// parameter row and window state in force at its start).
+struct PieceSetLevel {
+    QDateTime from;
+    std::function<int(const QDateTime&)> at;
+};
+} // namespace
+
+std::optional<ComplianceInput> ComplianceInputFromArchive(Archive& archive, qint64 deviceId,
+                                                          const QDate& from, const QDate& to,
+                                                          QString* error) {
+    auto fail = [error](const QString& why) -> std::optional<ComplianceInput> {
+        if (error) *error = why;
+        return std::nullopt;
+    };
+    if (!from.isValid() || !to.isValid() || from > to) return fail(QStringLiteral("Période invalide."));
+    // The last night ends at noon of the day after `to`, and its last windows read up to an hour more.
+    const QDate last = to.addDays(1);
+    const QDateTime loadedEnd = dayStart(last.addDays(1));
+
+    ComplianceInput input;
+    std::vector<PieceSetLevel> setLevels;
+    std::optional<QDateTime> transferTime;
+    bool first = true;
+    for (QDate pieceFirst = from; pieceFirst <= last;) {
+        QDate pieceLast = std::min(last, pieceFirst.addDays(kDaysPerPiece - 1));
+        LoadedPeriod period = archive.loadPeriod(deviceId, pieceFirst, pieceLast);
+        if (!period.ok && period.longestLast.isValid() && period.longestLast >= pieceFirst) {
+            pieceLast = period.longestLast;
+            period = archive.loadPeriod(deviceId, pieceFirst, pieceLast);
+        }
+        if (!period.ok) return fail(period.error);
+
+        ComplianceInput piece = ComplianceInputFromDevice(period.data, period.generation);
+        const QDateTime pieceFrom = dayStart(pieceFirst), pieceTo = dayStart(pieceLast.addDays(1));
+        const auto inPiece = [&](const QDateTime& stamp) { return stamp >= pieceFrom && stamp < pieceTo; };
+        if (first) {
+            input.generation = piece.generation;
+            first = false;
+        }
+        // The latest piece with records speaks for the device: its parameters are those of the latest
+        // download holding them (a piece past the last download may carry no parameters at all).
+        if (!piece.records.empty() || input.device.isEmpty()) {
+            input.weighting = piece.weighting;
+            input.device = piece.device;
+        }
+        for (LevelRecord& record : piece.records)
+            if (inPiece(record.stamp)) input.records.push_back(std::move(record));
+        // The piece also carries the window state in force before it: the piece before holds that event.
+        for (ComplianceEvent& event : piece.events)
+            if (inPiece(event.stamp)) input.events.push_back(std::move(event));
+        if (piece.setLevelAt) setLevels.push_back({pieceFrom, std::move(piece.setLevelAt)});
+        if (piece.transferTime) transferTime = piece.transferTime;
+        pieceFirst = pieceLast.addDays(1);
+    }
+
+    if (!setLevels.empty()) {
+        input.setLevelAt = [setLevels = std::move(setLevels)](const QDateTime& minute) {
+            auto it = std::upper_bound(setLevels.begin(), setLevels.end(), minute,
+                                       [](const QDateTime& m, const PieceSetLevel& p) { return m < p.from; });
+            return (it == setLevels.begin() ? *it : *std::prev(it)).at(minute);
+        };
+    }
+    // Minutes after the loaded days are not read: the data ends with them at the latest. Without a
+    // transfer time (generation 3) the data ends at its latest record, as for a save file.
+    if (transferTime) input.transferTime = std::min(*transferTime, loadedEnd);
+
+    const Coverage coverage = archive.coverage(deviceId, from, last);
+    if (!archive.lastError().isEmpty())
+        return fail(QStringLiteral("Lecture de l'archive impossible : ") + archive.lastError());
+    // A download's coverage starts at the stamp of its earliest level record, but that record covers
+    // the minute (or ten minutes) before its stamp: those minutes are known too.
+    for (const TimeSpan& span : coverage.covered) {
+        QDateTime start = span.from;
+        auto it = std::lower_bound(input.records.begin(), input.records.end(), span.from,
+                                   [](const LevelRecord& r, const QDateTime& t) { return r.stamp < t; });
+        for (; it != input.records.end() && it->stamp == span.from; ++it)
+            start = std::min(start, span.from.addSecs(it->tenMinute ? -600 : -60));
+        input.coverage.push_back({start, span.to});
+    }
+    return input;
+}

@@ -1,0 +1,371 @@
+#include "ui/compliance/ComplianceWindow.h"
+
+#include "core/archive/ArchiveCompliance.h"
+#include "paint/ComplianceReportPdf.h"
+#include "ui/compliance/ComplianceBandWidget.h"
+#include "ui/shell/AppContext.h"
+#include "ui/tables/TablePrinting.h"
+
+#include <QComboBox>
+#include <QDateEdit>
+#include <QDialogButtonBox>
+#include <QDoubleSpinBox>
+#include <QFileInfo>
+#include <QFormLayout>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSpinBox>
+#include <QSplitter>
+#include <QTableWidget>
+#include <QVBoxLayout>
+#include <algorithm>
+
+namespace {
+const QString kTitle = QStringLiteral("Conformité");
+const QString kDate = QStringLiteral("dd/MM/yyyy");
+// The preset list: the data's own legal limit, the legal presets, then a free limit.
+constexpr int kDefaultPresetItem = 0;
+
+QString boundCell(const BoundAt& b) {
+    if (!b.start.isValid()) return QStringLiteral("—");
+    const QString at = b.start.toString(QStringLiteral(" (hh:mm)"));
+    if (b.unbounded) return QStringLiteral("non bornée") + at;
+    return b.db ? BoundText(b.db).replace(QLatin1Char('.'), QLatin1Char(',')) + QStringLiteral(" dB") + at
+                : QStringLiteral("—");
+}
+
+QTableWidgetItem* cell(const QString& text, bool number = true) {
+    auto* item = new QTableWidgetItem(text);
+    item->setFlags(Qt::ItemIsSelectable | Qt::ItemIsEnabled);
+    if (number) item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    return item;
+}
+
+// The archive in force; with `existingOnly`, an archive file not yet created is left alone (listing
+// the devices must not create one).
+std::unique_ptr<Archive> openArchive(QString& error, bool existingOnly = false) {
+    ArchiveLocation location;
+    if (!ResolveArchiveLocation(QString(), location, &error)) return nullptr;
+    if (location.isOff()) {
+        error = QStringLiteral("L'archive est désactivée.");
+        return nullptr;
+    }
+    if (existingOnly && location.engine == ArchiveEngine::Sqlite && !QFileInfo::exists(location.path)) {
+        error = QStringLiteral("Aucune archive.");
+        return nullptr;
+    }
+    return Archive::open(location, &error);
+}
+} // namespace
+
+ComplianceWindow::ComplianceWindow(AppContext& context, QWidget* parent) : QWidget(parent), m_ctx(context) {
+    setObjectName(QStringLiteral("ComplianceWindow"));
+    setWindowTitle(kTitle);
+    setWindowFlag(Qt::Window);
+    setAttribute(Qt::WA_DeleteOnClose);
+    buildControls();
+    resize(1100, 720);
+}
+
+ComplianceWindow::~ComplianceWindow() = default;
+
+void ComplianceWindow::buildControls() {
+    auto* source = new QGroupBox(QStringLiteral("Source"));
+    m_fromMemory = new QRadioButton(QStringLiteral("Données en &mémoire"));
+    m_fromArchive = new QRadioButton(QStringLiteral("&Archive :"));
+    m_devices = new QComboBox;
+    m_devices->setAccessibleName(QStringLiteral("Appareil archivé"));
+    m_from = new QDateEdit;
+    m_to = new QDateEdit;
+    for (QDateEdit* edit : {m_from, m_to}) {
+        edit->setCalendarPopup(true);
+        edit->setDisplayFormat(kDate);
+    }
+    auto* sourceLayout = new QGridLayout(source);
+    sourceLayout->addWidget(m_fromMemory, 0, 0, 1, 2);
+    sourceLayout->addWidget(m_fromArchive, 1, 0);
+    sourceLayout->addWidget(m_devices, 1, 1);
+    auto* fromLabel = new QLabel(QStringLiteral("Nuits &du"));
+    fromLabel->setBuddy(m_from);
+    auto* toLabel = new QLabel(QStringLiteral("a&u"));
+    toLabel->setBuddy(m_to);
+    auto* dates = new QHBoxLayout;
+    dates->addWidget(fromLabel);
+    dates->addWidget(m_from);
+    dates->addWidget(toLabel);
+    dates->addWidget(m_to);
+    dates->addStretch();
+    sourceLayout->addLayout(dates, 2, 0, 1, 2);
+
+    auto* limitBox = new QGroupBox(QStringLiteral("Limite"));
+    m_preset = new QComboBox;
+    m_preset->addItem(QStringLiteral("Selon la pondération des mesures"));
+    for (const CompliancePreset& preset : CompliancePresets())
+        m_preset->addItem(preset.name);
+    m_preset->addItem(QStringLiteral("Limite libre"));
+    m_limit = new QDoubleSpinBox;
+    m_limit->setRange(0, 250);
+    m_limit->setDecimals(1);
+    m_limit->setValue(102);
+    m_limit->setSuffix(QStringLiteral(" dB"));
+    m_duration = new QSpinBox;
+    m_duration->setRange(kMinComplianceDuration, kMaxComplianceDuration);
+    m_duration->setValue(15);
+    m_duration->setSuffix(QStringLiteral(" min"));
+    auto* limitLayout = new QFormLayout(limitBox);
+    limitLayout->addRow(QStringLiteral("&Préréglage :"), m_preset);
+    limitLayout->addRow(QStringLiteral("&Niveau :"), m_limit);
+    limitLayout->addRow(QStringLiteral("D&urée :"), m_duration);
+
+    auto* computeButton = new QPushButton(QStringLiteral("&Calculer"));
+    computeButton->setDefault(true);
+    auto* top = new QHBoxLayout;
+    top->addWidget(source, 3);
+    top->addWidget(limitBox, 2);
+    top->addWidget(computeButton, 0, Qt::AlignBottom);
+
+    m_nights = new QTableWidget(0, 8);
+    m_nights->setObjectName(QStringLiteral("NightTable"));
+    m_nights->setHorizontalHeaderLabels({QStringLiteral("Nuit"), QStringLiteral("Borne haute max"),
+                                         QStringLiteral("Borne basse max"), QStringLiteral("Certain"),
+                                         QStringLiteral("Possible"), QStringLiteral("Conforme"),
+                                         QStringLiteral("Incomplet"), QStringLiteral("Épisodes")});
+    m_nights->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_nights->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_nights->verticalHeader()->hide();
+    m_nights->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    m_plot = new ComplianceBandWidget;
+    m_readOut = new QLabel;
+    m_readOut->setObjectName(QStringLiteral("ReadOut"));
+    m_episodes = new QListWidget;
+    m_episodes->setObjectName(QStringLiteral("EpisodeList"));
+    m_episodes->setAccessibleName(QStringLiteral("Épisodes de dépassement"));
+
+    auto* right = new QWidget;
+    auto* rightLayout = new QVBoxLayout(right);
+    rightLayout->setContentsMargins(0, 0, 0, 0);
+    rightLayout->addWidget(m_plot, 3);
+    rightLayout->addWidget(m_readOut);
+    auto* episodesLabel = new QLabel(QStringLiteral("É&pisodes de dépassement de la nuit :"));
+    episodesLabel->setBuddy(m_episodes);
+    rightLayout->addWidget(episodesLabel);
+    rightLayout->addWidget(m_episodes, 1);
+    auto* split = new QSplitter(Qt::Horizontal);
+    split->addWidget(m_nights);
+    split->addWidget(right);
+    split->setStretchFactor(0, 2);
+    split->setStretchFactor(1, 3);
+
+    m_summary = new QLabel;
+    m_summary->setWordWrap(true);
+    m_notes = new QLabel;
+    m_notes->setWordWrap(true);
+    m_notes->setObjectName(QStringLiteral("Notes"));
+    m_print = new QPushButton(QStringLiteral("&Imprimer"));
+    m_pdf = new QPushButton(QStringLiteral("&Exporter en PDF ..."));
+    auto* close = new QPushButton(QStringLiteral("&Fermer"));
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(m_print);
+    buttons->addWidget(m_pdf);
+    buttons->addWidget(close);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(top);
+    layout->addWidget(split, 1);
+    layout->addWidget(m_summary);
+    layout->addWidget(m_notes);
+    layout->addLayout(buttons);
+
+    connect(m_fromMemory, &QRadioButton::toggled, this, &ComplianceWindow::sourceChanged);
+    connect(m_devices, &QComboBox::currentIndexChanged, this, &ComplianceWindow::sourceChanged);
+    connect(m_preset, &QComboBox::currentIndexChanged, this, &ComplianceWindow::presetChanged);
+    connect(computeButton, &QPushButton::clicked, this, &ComplianceWindow::compute);
+    connect(m_nights, &QTableWidget::currentCellChanged, this, [this](int row) { showNight(row); });
+    connect(m_episodes, &QListWidget::currentRowChanged, m_plot, &ComplianceBandWidget::showEpisode);
+    connect(m_episodes, &QListWidget::itemClicked, this,
+            [this](QListWidgetItem* item) { m_plot->showEpisode(m_episodes->row(item)); });
+    connect(m_plot, &ComplianceBandWidget::hovered, m_readOut, &QLabel::setText);
+    connect(m_print, &QPushButton::clicked, this, &ComplianceWindow::printReport);
+    connect(m_pdf, &QPushButton::clicked, this, &ComplianceWindow::exportPdf);
+    connect(close, &QPushButton::clicked, this, &QWidget::close);
+
+    // The archived devices, when there is an archive to read.
+    QString error;
+    if (auto archive = openArchive(error, true)) {
+        for (const ArchivedDevice& device : archive->devices()) {
+            const QString name =
+                device.venue.isEmpty() ? device.serial : device.serial + QStringLiteral(" — ") + device.venue;
+            m_devices->addItem(name, device.id);
+            m_devices->setItemData(m_devices->count() - 1, device.firstRecord.date(), Qt::UserRole + 1);
+            m_devices->setItemData(m_devices->count() - 1, device.lastRecord.date(), Qt::UserRole + 2);
+        }
+    }
+    m_fromArchive->setEnabled(m_devices->count() > 0);
+    if (m_devices->count() == 0)
+        m_fromArchive->setToolTip(error.isEmpty() ? QStringLiteral("Archive vide") : error);
+    const bool memory = m_ctx.store.Data_Loaded != kFalse;
+    m_fromMemory->setEnabled(memory);
+    (memory || m_devices->count() == 0 ? m_fromMemory : m_fromArchive)->setChecked(true);
+    m_print->setEnabled(false);
+    m_pdf->setEnabled(false);
+    sourceChanged();
+    presetChanged();
+}
+
+void ComplianceWindow::sourceChanged() {
+    m_devices->setEnabled(m_fromArchive->isChecked());
+    QDate first, last;
+    if (m_fromArchive->isChecked()) {
+        first = m_devices->currentData(Qt::UserRole + 1).toDate();
+        last = m_devices->currentData(Qt::UserRole + 2).toDate();
+    } else if (m_ctx.store.Data_Loaded != kFalse) {
+        const ComplianceInput input = ComplianceInputFromStore(m_ctx.store);
+        if (!input.records.empty()) {
+            first = input.records.front().stamp.date();
+            last = input.records.back().stamp.date();
+        }
+    }
+    if (!first.isValid() || !last.isValid()) return;
+    // At most the last week of the data: nights from noon to noon, the last one ending on its last morning.
+    m_to->setDate(std::max(first, last.addDays(-1)));
+    m_from->setDate(std::clamp(last.addDays(-7), first, m_to->date()));
+}
+
+void ComplianceWindow::presetChanged() {
+    const bool free = m_preset->currentIndex() == m_preset->count() - 1;
+    m_limit->setEnabled(free);
+    m_duration->setEnabled(free);
+    const int presetIndex = m_preset->currentIndex() - 1;
+    if (presetIndex >= 0 && presetIndex < static_cast<int>(CompliancePresets().size())) {
+        const CompliancePreset& preset = CompliancePresets()[static_cast<std::size_t>(presetIndex)];
+        m_limit->setValue(preset.limitDb);
+        m_duration->setValue(preset.durationMinutes);
+    }
+}
+
+std::optional<ComplianceSettings> ComplianceWindow::chosenSettings(Weighting dataWeighting) const {
+    const int item = m_preset->currentIndex();
+    if (item == m_preset->count() - 1) return SettingsForFreeLimit(m_limit->value(), m_duration->value());
+    if (item == kDefaultPresetItem) {
+        if (const auto preset = DefaultPreset(dataWeighting)) return SettingsForPreset(*preset);
+        return ComplianceSettings{};
+    }
+    return SettingsForPreset(CompliancePresets()[static_cast<std::size_t>(item - 1)]);
+}
+
+void ComplianceWindow::compute() {
+    const QDate from = m_from->date(), to = m_to->date();
+    if (from > to) {
+        m_ctx.ui.message(MessageIcon::Warning, kTitle,
+                         QStringLiteral("La première nuit doit précéder la dernière."));
+        return;
+    }
+    m_ctx.ui.setBusyCursor(true);
+    std::optional<ComplianceInput> input;
+    QString error;
+    if (m_fromArchive->isChecked()) {
+        if (auto archive = openArchive(error))
+            input =
+                ComplianceInputFromArchive(*archive, m_devices->currentData().toLongLong(), from, to, &error);
+    } else if (m_ctx.store.Data_Loaded != kFalse) {
+        input = ComplianceInputFromStore(m_ctx.store);
+    } else {
+        error = QStringLiteral("Aucune donnée en mémoire.");
+    }
+    if (!input) {
+        m_ctx.ui.setBusyCursor(false);
+        m_ctx.ui.message(MessageIcon::Critical, kTitle, error);
+        return;
+    }
+    auto settings = chosenSettings(input->weighting);
+    settings->keepWindows = true;
+    ComplianceReport report = BuildComplianceReport(*input, *settings, from, to);
+    m_ctx.ui.setBusyCursor(false);
+    setReport(std::move(report));
+}
+
+void ComplianceWindow::setReport(ComplianceReport report) {
+    m_report = std::make_unique<ComplianceReport>(std::move(report));
+    const ComplianceReport& r = *m_report;
+    m_nights->setRowCount(0);
+    m_nights->setRowCount(static_cast<int>(r.nights.size()));
+    int firstWithEpisode = -1;
+    for (int row = 0; row < m_nights->rowCount(); ++row) {
+        const NightReport& n = r.nights[static_cast<std::size_t>(row)];
+        m_nights->setItem(row, 0,
+                          cell(n.day.toString(kDate) + QStringLiteral(" → ") +
+                                   n.day.addDays(1).toString(QStringLiteral("dd/MM")),
+                               false));
+        m_nights->setItem(row, 1, cell(boundCell(n.highestUpper)));
+        m_nights->setItem(row, 2, cell(boundCell(n.highestLower)));
+        const int counts[] = {n.counts.certain, n.counts.possible, n.counts.compliant, n.counts.incomplete,
+                              static_cast<int>(n.episodes.size())};
+        for (int c = 0; c < 5; ++c)
+            m_nights->setItem(row, 3 + c, cell(QString::number(counts[c])));
+        if (firstWithEpisode < 0 && !n.episodes.empty()) firstWithEpisode = row;
+    }
+    m_summary->setText(
+        QStringLiteral("%1 — limite : %2 — pondération : %3 — %4 épisode(s) de dépassement sur %5 nuit(s)")
+            .arg(r.device, r.limitLabel, WeightingText(r.weighting))
+            .arg(r.episodeCount)
+            .arg(r.nights.size()));
+    m_notes->setText(QStringLiteral("Notes : ") + r.noteLines.join(QStringLiteral(" — ")));
+    m_print->setEnabled(true);
+    m_pdf->setEnabled(true);
+    if (r.nights.empty()) {
+        m_plot->setNight(nullptr, -1);
+        m_episodes->clear();
+        return;
+    }
+    m_nights->selectRow(std::max(0, firstWithEpisode));
+    showNight(std::max(0, firstWithEpisode));
+}
+
+void ComplianceWindow::showNight(int row) {
+    m_episodes->clear();
+    if (!m_report || row < 0 || row >= static_cast<int>(m_report->nights.size())) return;
+    const NightReport& n = m_report->nights[static_cast<std::size_t>(row)];
+    m_plot->setNight(m_report.get(), row);
+    for (const ExceedanceEpisode& e : n.episodes) {
+        QString upper = e.highestUpper.unbounded ? QStringLiteral("non bornée")
+                                                 : BoundText(e.highestUpper.db) + QStringLiteral(" dB");
+        m_episodes->addItem(e.firstStart.toString(QStringLiteral("dd/MM hh:mm")) + QStringLiteral(" – ") +
+                            e.end.toString(QStringLiteral("hh:mm")) + QStringLiteral(" : ") +
+                            VerdictText(e.certain ? Verdict::Certain : Verdict::Possible) +
+                            QStringLiteral(", borne haute ") +
+                            upper.replace(QLatin1Char('.'), QLatin1Char(',')));
+    }
+}
+
+void ComplianceWindow::printReport() {
+    if (!m_report) return;
+    std::unique_ptr<QPagedPaintDevice> printer = printerSource().choosePrinter(this);
+    if (!printer) return;
+    if (!PrintComplianceReport(*printer, *m_report)) reportPrintFailure(m_ctx.ui);
+}
+
+void ComplianceWindow::exportPdf() {
+    if (!m_report) return;
+    const auto path =
+        m_ctx.ui.saveFileName(QStringLiteral("conformite.pdf"), QStringLiteral("Document PDF (*.pdf)|*.pdf"));
+    if (!path || path->isEmpty()) return;
+    QString error;
+    m_ctx.ui.setBusyCursor(true);
+    const bool written = WriteComplianceReportPdf(*m_report, *path, error);
+    m_ctx.ui.setBusyCursor(false);
+    if (!written) m_ctx.ui.message(MessageIcon::Critical, kTitle, error);
+}
+
+void OpenComplianceWindow(AppContext& context, QWidget* parent) {
+    auto* window = new ComplianceWindow(context, parent);
+    window->show();
+    window->raise();
+    window->activateWindow();
+}

@@ -1,0 +1,90 @@
+#include "ui/compliance/ComplianceWindow.h"
+#include "paint/ComplianceBandPlot.h"
+#include "paint/ComplianceReportPdf.h"
+#include "sim/Generator.h"
+#include "support/EnvironmentGuard.h"
+#include "support/PdfPages.h"
+#include "ui/compliance/ComplianceBandWidget.h"
+#include "ui/tables/TablesUiFixture.h"
+
+#include <QLabel>
+#include <QListWidget>
+#include <QTableWidget>
+#include <QTest>
+#include <QWheelEvent>
+
+namespace {
+struct ComplianceWindowTest : TablesUiTest {
+    void SetUp() override {
+        TablesUiTest::SetUp();
+        env.set("VORL_ARCHIVE", "off");
+        GeneratorOptions options;
+        options.start = QDate(2009, 3, 2);
+        options.days = 3;
+        GenerateIntoStore(store, options);
+    }
+    EnvironmentGuard env;
+};
+} // namespace
+
+// The window shows a report night by night: the table row of each night, the episodes of the chosen
+// one, an episode clicked shown on the plot; "Calculer" builds the report of the data in memory and
+// "Imprimer" prints one page per night after the summary.
+TEST_F(ComplianceWindowTest, FillsNightsAndEpisodesFromAReportAndPrintsIt) {
+    ComplianceWindow window(ctx);
+    window.setAttribute(Qt::WA_DeleteOnClose, false);
+    window.show();
+    window.compute();
+    ASSERT_TRUE(ui.messages.empty()) << ui.messages.front().text.toStdString();
+    ASSERT_NE(window.report(), nullptr);
+    EXPECT_EQ(window.nightTable()->rowCount(), static_cast<int>(window.report()->nights.size()));
+    EXPECT_GE(window.nightTable()->rowCount(), 2);
+
+    const auto preset = FindCompliancePreset(QStringLiteral("Jeune public — A"));
+    window.setReport(BuildComplianceReport(ComplianceInputFromStore(store), SettingsForPreset(*preset),
+                                           QDate(2009, 3, 2), QDate(2009, 3, 4)));
+    const ComplianceReport& report = *window.report();
+    ASSERT_EQ(window.nightTable()->rowCount(), static_cast<int>(report.nights.size()));
+    for (int row = 0; row < window.nightTable()->rowCount(); ++row) {
+        window.nightTable()->selectRow(row);
+        const NightReport& night = report.nights[static_cast<std::size_t>(row)];
+        EXPECT_EQ(window.nightTable()->item(row, 7)->text().toInt(), static_cast<int>(night.episodes.size()));
+        ASSERT_EQ(window.episodeList()->count(), static_cast<int>(night.episodes.size()));
+        const auto runs = BandEpisodeRuns(night);
+        ASSERT_EQ(runs.size(), night.episodes.size());
+        for (int k = 0; k < window.episodeList()->count(); ++k) {
+            window.episodeList()->scrollToItem(window.episodeList()->item(k));
+            const QRect item = window.episodeList()->visualItemRect(window.episodeList()->item(k));
+            QTest::mouseClick(window.episodeList()->viewport(), Qt::LeftButton, {}, item.center());
+            const BandView& view = window.bandPlot()->view();
+            EXPECT_EQ(view.selectedEpisode.value_or(-1), k);
+            EXPECT_LE(view.first, runs[static_cast<std::size_t>(k)].first);
+            EXPECT_GE(view.last, runs[static_cast<std::size_t>(k)].second);
+            EXPECT_TRUE(window.bandPlot()
+                            ->readOut(runs[static_cast<std::size_t>(k)].first)
+                            .contains(QStringLiteral("dépassement")));
+        }
+    }
+    EXPECT_GT(report.episodeCount, 0);
+
+    // The wheel zooms around the pointer; the pointer reads the window under it into the read-out.
+    ComplianceBandWidget* plot = window.bandPlot();
+    plot->showWholeNight();
+    const QPointF middle(plot->width() / 2.0, plot->height() / 2.0);
+    QWheelEvent wheel(middle, plot->mapToGlobal(middle), {}, QPoint(0, 120), Qt::NoButton, Qt::NoModifier,
+                      Qt::NoScrollPhase, false);
+    QCoreApplication::sendEvent(plot, &wheel);
+    const int nightWindows = static_cast<int>(
+        report.nights[static_cast<std::size_t>(window.nightTable()->currentRow())].band.size());
+    EXPECT_LT(plot->view().last - plot->view().first, nightWindows);
+    EXPECT_LT(plot->view().first, nightWindows / 2);
+    EXPECT_GT(plot->view().last, nightWindows / 2);
+    QTest::mouseMove(plot, middle.toPoint());
+    ASSERT_TRUE(plot->view().cursor);
+    EXPECT_EQ(window.findChild<QLabel*>(QStringLiteral("ReadOut"))->text(),
+              plot->readOut(*plot->view().cursor));
+
+    window.printReport();
+    EXPECT_TRUE(ui.messages.empty());
+    EXPECT_EQ(pdfPages(printer.path), ComplianceReportPageCount(report));
+}
