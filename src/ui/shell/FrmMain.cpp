@@ -3,6 +3,7 @@
 #include "core/shell/ShellTexts.h"
 #include "core/stats/ExportFiles.h"
 #include "ui/archive/FrmArchives.h"
+#include "ui/compliance/ComplianceWindow.h"
 #include "ui/shell/FrmAbout.h"
 #include "ui/shell/WindowFactory.h"
 #include "ui/widgets/Pictures.h"
@@ -108,6 +109,9 @@ void FrmMain::buildMenus() {
     QAction* archives = m_mnuArchives->addAction(QStringLiteral("Archives ..."));
     archives->setObjectName(QStringLiteral("mnuArchives"));
     connect(archives, &QAction::triggered, this, &FrmMain::showArchives);
+    QAction* compliance = m_mnuArchives->addAction(QStringLiteral("Conformité ..."));
+    compliance->setObjectName(QStringLiteral("mnuConformite"));
+    connect(compliance, &QAction::triggered, this, &FrmMain::showCompliance);
 
     connect(m_mnuPort, &QAction::triggered, this, [this] { open(WindowId::frmPort); });
     connect(m_mnuSave_As, &QAction::triggered, this, &FrmMain::saveAsRequested);
@@ -278,6 +282,18 @@ void FrmMain::showArchives() {
     m_archives = archives;
     show(archives);
     archives->setFocus();
+}
+
+void FrmMain::showCompliance() {
+    if (m_compliance) {
+        if (auto* frame = m_compliance->parentWidget()) frame->showNormal();
+        m_compliance->setFocus();
+        return;
+    }
+    auto* compliance = new ComplianceWindow(m_context);
+    m_compliance = compliance;
+    show(compliance);
+    compliance->setFocus();
 }
 
 void FrmMain::refreshArchives() {

@@ -65,6 +65,10 @@ public:
     // The Archives window, opened once and raised when asked again; refreshed after an archiving.
     void showArchives();
     void refreshArchives();
+    // The "Conformité" window, opened once and raised when asked again.
+    void showCompliance();
+    // cppcheck-suppress CastIntegerToAddressAtReturn ; a QPointer, not an integer
+    QWidget* complianceWindow() const { return m_compliance; }
     // cppcheck-suppress CastIntegerToAddressAtReturn ; a QPointer, not an integer
     QWidget* archivesWindow() const { return m_archives; }
 
@@ -109,6 +113,7 @@ private:
     QPointer<QWidget> m_aboutBox;
     QMenu* m_mnuArchives = nullptr;
     QPointer<QWidget> m_archives;
+    QPointer<QWidget> m_compliance;
     std::array<QPointer<QWidget>, kClosableWindows.size()> m_windows;
     WindowFactoryFn m_factory;
     std::function<bool()> m_quitCheck;

@@ -39,7 +39,7 @@ QByteArray withLines(const QByteArray& bytes, const std::function<void(QList<QBy
     return joinLines(lines, "\n");
 }
 
-struct Case {
+struct LineEndCase {
     const char* name;
     int generation;
     std::function<QByteArray(const QByteArray&)> change;
@@ -47,7 +47,7 @@ struct Case {
     const QString* title = &kBadDataTitle;
 };
 
-const Case kCases[] = {
+const LineEndCase kLineEndCases[] = {
     {"LF only", 5, [](const QByteArray& b) { return converted(b, "\n"); }, true},
     {"LF only (gen 3)", 3, [](const QByteArray& b) { return converted(b, "\n"); }, true},
     {"CR only", 5, [](const QByteArray& b) { return converted(b, "\r"); }, true},
@@ -93,14 +93,14 @@ const Case kCases[] = {
      false},
 };
 
-void PrintTo(const Case& c, std::ostream* os) {
+void PrintTo(const LineEndCase& c, std::ostream* os) {
     *os << c.name;
 }
 
-class SaveFileLineEnds : public ::testing::TestWithParam<Case> {};
+class SaveFileLineEnds : public ::testing::TestWithParam<LineEndCase> {};
 
 TEST_P(SaveFileLineEnds, LoadTheOriginalValuesOrAreRefused) {
-    const Case& c = GetParam();
+    const LineEndCase& c = GetParam();
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("file.qlv"));
     auto source = generatedStore(c.generation);
@@ -128,8 +128,8 @@ TEST_P(SaveFileLineEnds, LoadTheOriginalValuesOrAreRefused) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Converted, SaveFileLineEnds, ::testing::ValuesIn(kCases),
-                         [](const ::testing::TestParamInfo<Case>& info) {
+INSTANTIATE_TEST_SUITE_P(Converted, SaveFileLineEnds, ::testing::ValuesIn(kLineEndCases),
+                         [](const ::testing::TestParamInfo<LineEndCase>& info) {
                              std::string name;
                              for (const char* p = info.param.name; *p; ++p)
                                  name += std::isalnum(static_cast<unsigned char>(*p)) ? *p : '_';

@@ -154,16 +154,23 @@ TEST(ArchivesWindow, UnusableArchiveIsSaid) {
     }
 }
 
-// The menu opens one Archives window in the work area; asking again brings the same one forward.
-TEST(ArchivesWindow, OneWindowFromTheMenu) {
+// Each entry of the "&Archives" menu opens one window in the work area; asking again brings the same
+// one forward.
+TEST(ArchivesWindow, OneWindowPerEntryOfTheMenu) {
     ShellHarness h;
-    QAction* entry = h.action("mnuArchives");
-    ASSERT_NE(entry, nullptr);
-    entry->trigger();
-    QPointer<QWidget> first = h.main->archivesWindow();
-    ASSERT_TRUE(first);
-    entry->trigger();
-    EXPECT_EQ(h.main->archivesWindow(), first.data());
+    const struct {
+        const char* entry;
+        QWidget* (FrmMain::*window)() const;
+    } cases[] = {{"mnuArchives", &FrmMain::archivesWindow}, {"mnuConformite", &FrmMain::complianceWindow}};
+    for (const auto& c : cases) {
+        QAction* entry = h.action(c.entry);
+        ASSERT_NE(entry, nullptr) << c.entry;
+        entry->trigger();
+        QPointer<QWidget> first = (h.main.get()->*c.window)();
+        ASSERT_TRUE(first) << c.entry;
+        entry->trigger();
+        EXPECT_EQ((h.main.get()->*c.window)(), first.data()) << c.entry;
+    }
 }
 
 } // namespace
