@@ -346,9 +346,10 @@ void ComplianceWindow::showNight(int row) {
 
 void ComplianceWindow::printReport() {
     if (!m_report) return;
-    std::unique_ptr<QPagedPaintDevice> printer = printerSource().choosePrinter(this);
+    std::unique_ptr<QPagedPaintDevice> printer = printerSource().choosePrinter(this, QPageLayout::Portrait);
     if (!printer) return;
-    if (!PrintComplianceReport(*printer, *m_report)) reportPrintFailure(m_ctx.ui);
+    if (!PrintComplianceReport(*printer, *m_report) || !printedFileComplete(*printer))
+        reportPrintFailure(m_ctx.ui);
 }
 
 void ComplianceWindow::exportPdf() {
