@@ -1,4 +1,5 @@
 #include "ui/link/FrmPort.h"
+#include "ui/widgets/DialogControls.h"
 
 #include "core/link/PortSelection.h"
 #include "ui/shell/AppContext.h"
@@ -97,6 +98,7 @@ void FrmPort::buildControls() {
     connect(m_comGroup, &QButtonGroup::idClicked, this, [this] { m_cmdOk->setEnabled(true); });
     connect(m_cmdOk, &QPushButton::clicked, this, &FrmPort::cmdOkClick);
     connect(m_cmdAnnuler, &QPushButton::clicked, this, &FrmPort::unload);
+    InstallDialogKeys(this, m_cmdOk, m_cmdAnnuler);
 }
 
 void FrmPort::load() {

@@ -222,3 +222,17 @@ TEST_F(FrmPortTest, InsideAWorkAreaClosingTheWindowClosesItsFrame) {
         EXPECT_EQ(shell.caption(), noPortClosedTitle()) << byFrame;
     }
 }
+
+// Return acts as Ok (the port chosen is kept) and Escape as Annuler (nothing changes), wherever the focus is.
+TEST_F(FrmPortTest, ReturnKeepsTheChoiceAndEscapeLeavesItUnchanged) {
+    for (Qt::Key key : {Qt::Key_Return, Qt::Key_Escape}) {
+        SCOPED_TRACE(key);
+        store.Com_Port = 1;
+        QPointer<FrmPort> window = openWindow({1, 3});
+        QTest::mouseClick(window->optionCom(3), Qt::LeftButton);
+        QTest::keyClick(window->optionVersion5(), key);
+        flushDeletes();
+        EXPECT_FALSE(window);
+        EXPECT_EQ(store.Com_Port, key == Qt::Key_Return ? 3 : 1);
+    }
+}
