@@ -139,8 +139,8 @@ int runStats(const QStringList& args, CliStreams& io) {
         QString serial;
         const bool read = forEachArchivedChunk(
             options, from, to.addDays(1), messageStream(*format, io),
-            [&](const DataStore& chunk, const QDate&, const QDate&) {
-                builder.add(chunk);
+            [&](const DataStore& chunk, const QDate& chunkFirst, const QDate& chunkLast) {
+                builder.add(chunk, chunkFirst, chunkLast);
                 serial = serialLine(chunk);
             });
         if (!read) return 1;
@@ -207,7 +207,8 @@ int runExport(const QStringList& args, CliStreams& io) {
                 firstChunk = false;
             });
         if (!read) return 1;
-        if (table.columns.isEmpty()) table.columns = BuildExport(*std::make_unique<DataStore>(), kind).columns;
+        if (table.columns.isEmpty())
+            table.columns = BuildExport(*std::make_unique<DataStore>(), kind).columns;
     } else {
         const auto store = loadStore(file, *format, io);
         if (!store) return 1;

@@ -9,7 +9,8 @@
 #include <optional>
 #include <vector>
 
-// vorl-cli stats / export: the statistics of a period and the export files, for a save file or a period of an archived device.
+// vorl-cli stats / export: the statistics of a period and the export files, for a save file or a period of an
+// archived device.
 std::vector<CliCommand> statsCommands();
 
 enum class OutputFormat { Text, Csv, Json };

@@ -224,9 +224,10 @@ TEST(LinkCommands, TransferArchivesWhatItDownloaded) {
         const QString out = dir.filePath(QStringLiteral("device-%1.qlv").arg(&step - steps));
         ScaledClock clock(5);
         LinkCaptured c;
-        EXPECT_EQ(runTransferCommand({"--port", emulator.devicePath(), "--out", out, "--archive", step.archive},
-                                     c.io, clock),
-                  step.status);
+        EXPECT_EQ(
+            runTransferCommand({"--port", emulator.devicePath(), "--out", out, "--archive", step.archive},
+                               c.io, clock),
+            step.status);
         c.errStream.flush();
         EXPECT_TRUE(c.err.contains(QString::fromUtf8(step.stderrHas))) << c.err.toStdString();
         EXPECT_TRUE(QFileInfo::exists(out));
@@ -241,5 +242,6 @@ TEST(LinkCommands, TransferArchivesWhatItDownloaded) {
     LinkCaptured list;
     EXPECT_EQ(runCli({"vorl-cli", "archive", "list", "--archive", archive}, list.io), 0);
     list.outStream.flush();
-    EXPECT_EQ(list.out.count(QStringLiteral(" transfer \"") + emulator.devicePath()), 1) << list.out.toStdString();
+    EXPECT_EQ(list.out.count(QStringLiteral(" transfer \"") + emulator.devicePath()), 1)
+        << list.out.toStdString();
 }

@@ -134,8 +134,8 @@ QStringList csvLines(const QString& text) {
 // read once and every day with records is there.
 TEST(StatsArchiveCli, PeriodsOfAnArchivedDeviceReadChunkByChunk) {
     QTemporaryDir dir;
-    const CliRun generated = runVorlCli(
-        {"generate", "--history", dir.filePath(QStringLiteral("h")), "--weeks", "9", "--start", "07/09/2026"});
+    const CliRun generated = runVorlCli({"generate", "--history", dir.filePath(QStringLiteral("h")),
+                                         "--weeks", "9", "--start", "07/09/2026"});
     ASSERT_EQ(generated.status, 0) << generated.err.toStdString();
     const QStringList files = generated.out.trimmed().split('\n');
     const QString archive = dir.filePath(QStringLiteral("archive.sqlite"));
@@ -191,5 +191,6 @@ TEST(StatsArchiveCli, PeriodsOfAnArchivedDeviceReadChunkByChunk) {
     EXPECT_GT(days.size(), 60);
     EXPECT_EQ(days, daysOfFiles);
     for (const QJsonValue& row : QJsonDocument::fromJson(stats.out.toUtf8())["period"].toArray())
-        EXPECT_EQ(row["count"].toInt(), perKind.value(row["kind"].toString())) << row["kind"].toString().toStdString();
+        EXPECT_EQ(row["count"].toInt(), perKind.value(row["kind"].toString()))
+            << row["kind"].toString().toStdString();
 }

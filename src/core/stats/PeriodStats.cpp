@@ -72,7 +72,10 @@ PeriodStatsBuilder::PeriodStatsBuilder(const QDate& from, const QDate& to,
 
 PeriodStatsBuilder::~PeriodStatsBuilder() = default;
 
-void PeriodStatsBuilder::add(const DataStore& store) {
+void PeriodStatsBuilder::add(const DataStore& store, const QDate& first, const QDate& last) {
+    const auto stampedInside = [&](const QDateTime& stamp) {
+        return (!first.isValid() || stamp.date() >= first) && (!last.isValid() || stamp.date() <= last);
+    };
     PeriodStats& stats = m_stats;
     const QDate from = stats.from, to = stats.to;
     stats.generation = store.Device_Version == 3 ? 3 : 5;
@@ -92,7 +95,7 @@ void PeriodStatsBuilder::add(const DataStore& store) {
         const bool oneMinute = !generation3 && type == kLeq1Type;
         if (!generation3 && !oneMinute && type != kLeq10Type) continue;
         const QDateTime stamp = RowStamp(leq, r);
-        if (!stamp.isValid()) continue;
+        if (!stamp.isValid() || !stampedInside(stamp)) continue;
         const QDateTime lastMinute = stamp.addSecs(-60);
         const QDate day = StatsDayOf(lastMinute);
         if (day < from || day > to) continue;
@@ -118,7 +121,7 @@ void PeriodStatsBuilder::add(const DataStore& store) {
         const bool general = IsGeneralCut(stats.generation, c7, c8);
         if (!tenSecond && !general) continue;
         const QDateTime stamp = RowStamp(events, r);
-        if (!stamp.isValid()) continue;
+        if (!stamp.isValid() || !stampedInside(stamp)) continue;
         const QDate day = StatsDayOf(stamp);
         if (day < from || day > to) continue;
         PartSamples& part = days[day].part(timeline.at(stamp).night);

@@ -89,7 +89,9 @@ public:
     PeriodStatsBuilder(const QDate& from, const QDate& to,
                        const std::optional<TypedThresholds>& typed = std::nullopt);
     ~PeriodStatsBuilder();
-    void add(const DataStore& store);
+    // Only the rows stamped on the calendar days first..last count, when given: an archive's image
+    // of some days also holds, before them, rows that another image has already given.
+    void add(const DataStore& store, const QDate& first = {}, const QDate& last = {});
     PeriodStats finish() const;
 
 private:
