@@ -13,7 +13,7 @@ class ArchiveCommands : public ArchiveOnEngine {};
 INSTANTIATE_TEST_SUITE_P(Engines, ArchiveCommands, ::testing::Values(Engine::Sqlite, Engine::Postgres),
                          engineName);
 
-QByteArray contents(const QString& path) {
+QByteArray savedBytes(const QString& path) {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
@@ -74,7 +74,7 @@ TEST_P(ArchiveCommands, WeeklyFilesThroughEveryArchiveCommand) {
         EXPECT_FALSE(run.out.contains(QStringLiteral("topsecret")) ||
                      run.err.contains(QStringLiteral("topsecret")));
     }
-    EXPECT_EQ(contents(original), contents(files[0]));
+    EXPECT_EQ(savedBytes(original), savedBytes(files[0]));
 
     const CliRun json = runVorlCli({"archive", "coverage", "--archive", archive, "--serial", serial,
                                     "--format", "json", "--to", "28/09/2026"});
