@@ -42,25 +42,16 @@ bool parse(const QStringList& args, const QStringList& known, Parsed& parsed, Cl
 }
 
 // A failure as the program's message box: title, then text; the run fails.
-int failure(CliStreams& io, const QString& text) {
-    io.out << kArchiveTitle << '\n' << text << '\n';
+int failure(QTextStream& messages, const QString& text) {
+    messages << kArchiveTitle << '\n' << text << '\n';
     return 1;
+}
+int failure(CliStreams& io, const QString& text) {
+    return failure(io.out, text);
 }
 
 std::unique_ptr<Archive> openArchive(const Parsed& parsed, CliStreams& io, int& status) {
-    ArchiveLocation location;
-    QString error;
-    if (!ResolveArchiveLocation(parsed.options.value(QStringLiteral("archive")), location, &error)) {
-        status = failure(io, error);
-        return nullptr;
-    }
-    if (location.isOff()) {
-        status = failure(io, QStringLiteral("L'archivage est désactivé (VORL_ARCHIVE=off)."));
-        return nullptr;
-    }
-    auto archive = Archive::open(location, &error);
-    if (!archive) status = failure(io, error);
-    return archive;
+    return OpenArchiveForCli(parsed.options.value(QStringLiteral("archive")), io.out, status);
 }
 
 QDate parseDay(const QString& text) {
@@ -92,11 +83,7 @@ std::optional<ArchivedDevice> deviceOf(Archive& archive, const Parsed& parsed, C
         status = kUsageError;
         return std::nullopt;
     }
-    auto device = archive.findDevice(serial);
-    if (!device)
-        status =
-            failure(io, QStringLiteral("Aucun appareil de numéro de série %1 dans l'archive.").arg(serial));
-    return device;
+    return ArchivedDeviceForCli(archive, serial, io.out, status);
 }
 
 int runImport(const QStringList& args, CliStreams& io) {
@@ -312,6 +299,31 @@ int runArchive(const QStringList& args, CliStreams& io) {
 }
 
 } // namespace
+
+std::unique_ptr<Archive> OpenArchiveForCli(const QString& locationText, QTextStream& messages, int& status) {
+    ArchiveLocation location;
+    QString error;
+    if (!ResolveArchiveLocation(locationText, location, &error)) {
+        status = failure(messages, error);
+        return nullptr;
+    }
+    if (location.isOff()) {
+        status = failure(messages, QStringLiteral("L'archivage est désactivé (VORL_ARCHIVE=off)."));
+        return nullptr;
+    }
+    auto archive = Archive::open(location, &error);
+    if (!archive) status = failure(messages, error);
+    return archive;
+}
+
+std::optional<ArchivedDevice> ArchivedDeviceForCli(Archive& archive, const QString& serial,
+                                                   QTextStream& messages, int& status) {
+    auto device = archive.findDevice(serial);
+    if (!device)
+        status = failure(messages,
+                         QStringLiteral("Aucun appareil de numéro de série %1 dans l'archive.").arg(serial));
+    return device;
+}
 
 int runGenerateHistory(const QStringList& args, CliStreams& io) {
     Parsed parsed;

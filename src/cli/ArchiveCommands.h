@@ -1,9 +1,22 @@
 #pragma once
 
 #include "cli/CliApp.h"
+#include "core/archive/Archive.h"
+
+#include <memory>
+#include <optional>
 
 // vorl-cli archive import|list|coverage|extract|verify|venue, each with --archive LOCATION.
 std::vector<CliCommand> archiveCliCommands();
 
 // vorl-cli generate --history DIR [--weeks N] [--seed S]: the weekly save files of one device.
 int runGenerateHistory(const QStringList& args, CliStreams& io);
+
+// The archive of a command's --archive value (empty: VORL_ARCHIVE, else the default file). Nothing
+// when it is off or cannot be opened: the reason is shown as a message and status set.
+std::unique_ptr<Archive> OpenArchiveForCli(const QString& locationText, QTextStream& messages, int& status);
+
+// The archived device whose serial is this (as vorl-cli info prints it); nothing, with a message and
+// status set, when the archive has none.
+std::optional<ArchivedDevice> ArchivedDeviceForCli(Archive& archive, const QString& serial,
+                                                   QTextStream& messages, int& status);

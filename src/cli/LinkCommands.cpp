@@ -2,6 +2,7 @@
 #include "cli/ConsoleShell.h"
 
 #include "cli/ConsoleUiServices.h"
+#include "core/archive/Archive.h"
 #include "core/files/SaveFile.h"
 #include "core/link/Decoding.h"
 #include "core/link/QtSerialLink.h"
@@ -53,7 +54,8 @@ struct Options {
     QString error;
 };
 
-Options parseOptions(const QStringList& args, const QStringList& withValue, const QStringList& bare) {
+Options parseOptions(const QStringList& args, const QStringList& withValue, const QStringList& bare,
+                     const QStringList& optionalValue = {}) {
     Options options;
     for (int i = 0; i < args.size(); ++i) {
         const QString& arg = args[i];
@@ -65,6 +67,10 @@ Options parseOptions(const QStringList& args, const QStringList& withValue, cons
             options.values[arg] = args[++i];
         } else if (bare.contains(arg)) {
             options.flags << arg;
+        } else if (optionalValue.contains(arg)) {
+            // The value, when the next argument is not an option itself.
+            const bool valued = i + 1 < args.size() && !args[i + 1].startsWith(QLatin1String("--"));
+            options.values[arg] = valued ? args[++i] : QString();
         } else if (arg.startsWith(QLatin1String("--"))) {
             options.error = QStringLiteral("unknown option %1").arg(arg);
             return options;
@@ -193,7 +199,7 @@ int runTransferCommand(const QStringList& args, CliStreams& io, Clock& clock) {
     const Options options = parseOptions(args,
                                          {QStringLiteral("--port"), QStringLiteral("--generation"),
                                           QStringLiteral("--out"), QStringLiteral("--timeout")},
-                                         {});
+                                         {}, {QStringLiteral("--archive")});
     QString error = options.error;
     // Like the program at start: a firmware 5.X device unless told otherwise.
     int generation = 5;
@@ -210,7 +216,8 @@ int runTransferCommand(const QStringList& args, CliStreams& io, Clock& clock) {
                             : QString();
     if (error.isEmpty() && (port.isEmpty() || out.isEmpty() || !options.positional.isEmpty()))
         error = QStringLiteral(
-            "usage: transfer --port PATH [--generation 3|5] [--timeout SECONDS] --out FILE.qlv");
+            "usage: transfer --port PATH [--generation 3|5] [--timeout SECONDS] --out FILE.qlv "
+            "[--archive [LOCATION]]");
     if (!error.isEmpty()) {
         io.err << "vorl-cli transfer: " << error << '\n';
         return 2;
@@ -249,7 +256,19 @@ int runTransferCommand(const QStringList& args, CliStreams& io, Clock& clock) {
         return 1;
     }
     io.out << out << '\n';
-    return 0;
+    const auto archiveOption = options.values.find(QStringLiteral("--archive"));
+    if (archiveOption == options.values.end()) return 0;
+    // Only a completed transfer reaches this point; the file is written whatever the archive does.
+    const ImportResult archived = ArchiveFinishedTransfer(store, archiveOption->second, port);
+    if (archived.status != ImportStatus::Failed) {
+        io.err << ImportResultText(archived) << '\n';
+        return 0;
+    }
+    // This process ends here: the download lives on in the save file, not in memory.
+    ui.message(MessageIcon::Critical, QStringLiteral("Archive"),
+               QStringLiteral("Archivage impossible : %1 Le transfert est enregistré dans le fichier %2.")
+                   .arg(archived.error, out));
+    return 1;
 }
 
 std::vector<CliCommand> linkCliCommands() {
@@ -263,9 +282,12 @@ std::vector<CliCommand> linkCliCommands() {
              "line)"),
          runSimulate},
         {QStringLiteral("transfer"),
-         QStringLiteral("--port PATH [--generation 3|5] [--timeout SECONDS] --out FILE.qlv"),
+         QStringLiteral(
+             "--port PATH [--generation 3|5] [--timeout SECONDS] --out FILE.qlv [--archive [LOCATION]]"),
          QStringLiteral("download the memory of a QLV 40 and write it as a save file (--timeout: longest "
-                        "silence of the device once it has answered, 30 s unless told)"),
+                        "silence of the device once it has answered, 30 s unless told); --archive also "
+                        "archives it (LOCATION as for archive; default VORL_ARCHIVE, else the default "
+                        "file)"),
          runTransfer},
     };
 }

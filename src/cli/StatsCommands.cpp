@@ -1,8 +1,10 @@
 #include "cli/StatsCommands.h"
 #include "cli/ConsoleShell.h"
 
+#include "cli/ArchiveCommands.h"
 #include "cli/CliOutput.h"
 #include "cli/ConsoleUiServices.h"
+#include "core/archive/ArchiveChunks.h"
 #include "core/files/SaveFile.h"
 #include "core/stats/StatsReport.h"
 #include "core/store/Labels.h"
@@ -15,20 +17,22 @@
 namespace {
 constexpr int kUsageError = 2;
 
-// "--name value" options after one positional FILE.
+// "--name value" options after one positional FILE, or with --serial S instead of the FILE.
 bool parseArgs(const QStringList& args, const QStringList& known, QString& file,
                QMap<QString, QString>& options, const QString& command, CliStreams& io) {
+    const QString oneSource = QStringLiteral("give one save file, or --serial S [--archive LOCATION]");
     for (qsizetype i = 0; i < args.size(); ++i) {
         const QString& arg = args[i];
         if (!arg.startsWith(QStringLiteral("--"))) {
             if (!file.isEmpty()) {
-                io.err << "vorl-cli " << command << ": give one save file\n";
+                io.err << "vorl-cli " << command << ": " << oneSource << '\n';
                 return false;
             }
             file = arg;
             continue;
         }
-        if (!known.contains(arg.mid(2))) {
+        const QString name = arg.mid(2);
+        if (!known.contains(name) && name != QLatin1String("serial") && name != QLatin1String("archive")) {
             io.err << "vorl-cli " << command << ": unknown option " << arg << '\n';
             return false;
         }
@@ -36,10 +40,11 @@ bool parseArgs(const QStringList& args, const QStringList& known, QString& file,
             io.err << "vorl-cli " << command << ": option " << arg << " needs a value\n";
             return false;
         }
-        options[arg.mid(2)] = args[++i];
+        options[name] = args[++i];
     }
-    if (file.isEmpty()) {
-        io.err << "vorl-cli " << command << ": give one save file\n";
+    const bool archived = options.contains(QStringLiteral("serial"));
+    if (file.isEmpty() != archived || (options.contains(QStringLiteral("archive")) && !archived)) {
+        io.err << "vorl-cli " << command << ": " << oneSource << '\n';
         return false;
     }
     return true;
@@ -59,6 +64,25 @@ std::unique_ptr<DataStore> loadStore(const QString& path, OutputFormat format, C
     return nullptr;
 }
 
+// Reads whole days of an archived device chunk by chunk; false after showing why.
+bool forEachArchivedChunk(const QMap<QString, QString>& options, QDate first, QDate last,
+                          QTextStream& messages, const PeriodChunkVisitor& visit) {
+    int status = 0;
+    const auto archive = OpenArchiveForCli(options.value(QStringLiteral("archive")), messages, status);
+    if (!archive) return false;
+    const auto device =
+        ArchivedDeviceForCli(*archive, options.value(QStringLiteral("serial")), messages, status);
+    if (!device) return false;
+    // Without dates: every day the device has records for.
+    if (!first.isValid()) first = device->firstRecord.date();
+    if (!last.isValid()) last = device->lastRecord.date();
+    if (!first.isValid() || !last.isValid() || first > last) return true;
+    QString error;
+    if (ForEachPeriodChunk(*archive, device->id, first, last, visit, &error)) return true;
+    messages << "Archive\n" << error << '\n';
+    return false;
+}
+
 std::optional<OutputFormat> formatOf(const QString& text, bool textAllowed) {
     if (text == QStringLiteral("csv")) return OutputFormat::Csv;
     if (text == QStringLiteral("json")) return OutputFormat::Json;
@@ -75,7 +99,7 @@ QString serialLine(const DataStore& store) {
 
 int runStats(const QStringList& args, CliStreams& io) {
     const QString usage =
-        QStringLiteral("usage: stats FILE --from DD/MM/YYYY --to DD/MM/YYYY "
+        QStringLiteral("usage: stats FILE|--serial S [--archive LOCATION] --from DD/MM/YYYY --to DD/MM/YYYY "
                        "[--thresholds DAY,NIGHT,JN,NJ] [--format text|csv|json] [--out FILE]");
     QString file;
     QMap<QString, QString> options;
@@ -107,6 +131,21 @@ int runStats(const QStringList& args, CliStreams& io) {
     const QString out = options.value(QStringLiteral("out"));
     if (!out.isEmpty() && !checkOutputTarget(QStringLiteral("stats"), out, StandardOutput::Allowed, io))
         return kUsageError;
+    if (file.isEmpty()) {
+        ConsoleUiServices ui(messageStream(*format, io));
+        if (!CheckPeriod(from, to, ui)) return 1;
+        // A statistics day runs to noon of the next calendar day.
+        PeriodStatsBuilder builder(from, to, thresholds);
+        QString serial;
+        const bool read = forEachArchivedChunk(
+            options, from, to.addDays(1), messageStream(*format, io),
+            [&](const DataStore& chunk, const QDate& chunkFirst, const QDate& chunkLast) {
+                builder.add(chunk, chunkFirst, chunkLast);
+                serial = serialLine(chunk);
+            });
+        if (!read) return 1;
+        return writeStats(builder.finish(), serial, *format, out, io);
+    }
     const auto store = loadStore(file, *format, io);
     if (!store) return 1;
     return printStats(*store, from, to, thresholds, *format, out, io);
@@ -114,7 +153,7 @@ int runStats(const QStringList& args, CliStreams& io) {
 
 int runExport(const QStringList& args, CliStreams& io) {
     const QString usage =
-        QStringLiteral("usage: export FILE --what levels|events|params "
+        QStringLiteral("usage: export FILE|--serial S [--archive LOCATION] --what levels|events|params "
                        "[--from DD/MM/YYYY --to DD/MM/YYYY] --format csv|json [--out FILE]");
     QString file;
     QMap<QString, QString> options;
@@ -146,12 +185,36 @@ int runExport(const QStringList& args, CliStreams& io) {
     const QString out = options.value(QStringLiteral("out"));
     if (!out.isEmpty() && !checkOutputTarget(QStringLiteral("export"), out, StandardOutput::Allowed, io))
         return kUsageError;
-    const auto store = loadStore(file, *format, io);
-    if (!store) return 1;
     // A start after the end is refused as the period dialog refuses it.
     ConsoleUiServices ui(io.err);
-    if (period.from.isValid() && period.to.isValid() && !CheckPeriod(period.from, period.to, ui)) return 1;
-    const ExportTable table = BuildExport(*store, whats.value(what), period);
+    const auto checkPeriod = [&] {
+        return !period.from.isValid() || !period.to.isValid() || CheckPeriod(period.from, period.to, ui);
+    };
+    ExportTable table;
+    if (file.isEmpty()) {
+        if (!checkPeriod()) return 1;
+        const ExportWhat kind = whats.value(what);
+        bool firstChunk = true;
+        const bool read = forEachArchivedChunk(
+            options, period.from, period.to, io.err,
+            [&](const DataStore& chunk, const QDate& chunkFirst, const QDate& chunkLast) {
+                ExportTable part = BuildExport(chunk, kind, {chunkFirst, chunkLast});
+                // Each chunk repeats the parameters in force at the end: they are listed once.
+                if (kind == ExportWhat::Parameters && !firstChunk && !part.rows.isEmpty())
+                    part.rows.removeFirst();
+                if (firstChunk) table.columns = part.columns;
+                table.rows += part.rows;
+                firstChunk = false;
+            });
+        if (!read) return 1;
+        if (table.columns.isEmpty())
+            table.columns = BuildExport(*std::make_unique<DataStore>(), kind).columns;
+    } else {
+        const auto store = loadStore(file, *format, io);
+        if (!store) return 1;
+        if (!checkPeriod()) return 1;
+        table = BuildExport(*store, whats.value(what), period);
+    }
     const QByteArray data = *format == OutputFormat::Csv ? ToCsv(table) : ToJson(table).toJson();
     if (const int status = writeData(QStringLiteral("export"), out, data, io)) return status;
     io.err << table.rows.size() << " row(s)\n";
@@ -177,11 +240,15 @@ int printStats(const DataStore& store, const QDate& from, const QDate& to,
                CliStreams& io) {
     ConsoleUiServices ui(messageStream(format, io));
     if (!CheckPeriod(from, to, ui)) return 1;
-    const PeriodStats stats = ComputePeriodStats(store, from, to, thresholds);
+    return writeStats(ComputePeriodStats(store, from, to, thresholds), serialLine(store), format, out, io);
+}
+
+int writeStats(const PeriodStats& stats, const QString& serialText, OutputFormat format, const QString& out,
+               CliStreams& io) {
     QByteArray data;
     switch (format) {
     case OutputFormat::Text:
-        for (const QString& line : StatsTextLines(stats, serialLine(store)))
+        for (const QString& line : StatsTextLines(stats, serialText))
             data += line.toUtf8() + '\n';
         break;
     case OutputFormat::Csv:
@@ -197,15 +264,18 @@ int printStats(const DataStore& store, const QDate& from, const QDate& to,
 std::vector<CliCommand> statsCommands() {
     return {
         {QStringLiteral("stats"),
-         QStringLiteral("FILE --from DD/MM/YYYY --to DD/MM/YYYY [--thresholds DAY,NIGHT,JN,NJ] "
-                        "[--format text|csv|json] [--out FILE]"),
-         QStringLiteral("level statistics of a period: averages, extremes, L10/L50/L90, minutes above "
-                        "the threshold, per day and night"),
+         QStringLiteral("FILE|--serial S [--archive LOCATION] --from DD/MM/YYYY --to DD/MM/YYYY "
+                        "[--thresholds DAY,NIGHT,JN,NJ] [--format text|csv|json] [--out FILE]"),
+         QStringLiteral("level statistics of a period of a save file or of an archived device (--serial: "
+                        "months at a time): averages, extremes, L10/L50/L90, minutes above the threshold, "
+                        "per day and night"),
          runStats},
         {QStringLiteral("export"),
          QStringLiteral(
-             "FILE --what levels|events|params [--from DD/MM/YYYY --to DD/MM/YYYY] --format csv|json "
-             "[--out FILE]"),
-         QStringLiteral("the levels, events or parameters of a save file as CSV or JSON"), runExport},
+             "FILE|--serial S [--archive LOCATION] --what levels|events|params [--from DD/MM/YYYY --to "
+             "DD/MM/YYYY] --format csv|json [--out FILE]"),
+         QStringLiteral("the levels, events or parameters of a save file, or of any period of an archived "
+                        "device (--serial, as info prints it), as CSV or JSON"),
+         runExport},
     };
 }

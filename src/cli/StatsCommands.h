@@ -9,7 +9,8 @@
 #include <optional>
 #include <vector>
 
-// vorl-cli stats / export: the statistics of a period and the export files, for a save file.
+// vorl-cli stats / export: the statistics of a period and the export files, for a save file or a period of an
+// archived device.
 std::vector<CliCommand> statsCommands();
 
 enum class OutputFormat { Text, Csv, Json };
@@ -19,6 +20,10 @@ enum class OutputFormat { Text, Csv, Json };
 // error for csv and json) and for an output that could not be written.
 int printStats(const DataStore& store, const QDate& from, const QDate& to,
                const std::optional<TypedThresholds>& thresholds, OutputFormat format, const QString& out,
+               CliStreams& io);
+
+// Prints statistics already computed; serialText heads the text form.
+int writeStats(const PeriodStats& stats, const QString& serialText, OutputFormat format, const QString& out,
                CliStreams& io);
 
 // Reads "DAY,NIGHT,JN,NJ" (dB, dB, hour, hour); nothing when the text is not four such numbers.

@@ -199,3 +199,49 @@ TEST(LinkCommands, TransferGivesUpOnADeviceThatFallsSilent) {
 }
 
 } // namespace
+
+// A completed transfer with --archive is written, then archived; the same memory a second time adds
+// nothing; an archive that cannot be opened fails the run but keeps the file.
+TEST(LinkCommands, TransferArchivesWhatItDownloaded) {
+    EmulatorOptions options;
+    options.fast = true;
+    options.replyDelayMs = 10;
+    DeviceEmulator emulator(MakeSampleDevice({5, 3, 0.5, false}), options);
+    ASSERT_TRUE(emulator.start());
+    QTemporaryDir dir;
+    const QString archive = dir.filePath(QStringLiteral("archive.sqlite"));
+    const struct Step {
+        QString archive;
+        int status;
+        const char* stderrHas;
+    } steps[] = {
+        {archive, 0, "Archivé : "},
+        {archive, 0, "Déjà archivé (téléchargement 1)"},
+        {dir.path(), 1, ""}, // a folder is no archive file
+    };
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.stderrHas);
+        const QString out = dir.filePath(QStringLiteral("device-%1.qlv").arg(&step - steps));
+        ScaledClock clock(5);
+        LinkCaptured c;
+        EXPECT_EQ(
+            runTransferCommand({"--port", emulator.devicePath(), "--out", out, "--archive", step.archive},
+                               c.io, clock),
+            step.status);
+        c.errStream.flush();
+        EXPECT_TRUE(c.err.contains(QString::fromUtf8(step.stderrHas))) << c.err.toStdString();
+        EXPECT_TRUE(QFileInfo::exists(out));
+        const QStringList lines = c.linkOutLines();
+        ASSERT_EQ(lines.size(), step.status == 0 ? 1 : 3);
+        if (step.status != 0) {
+            EXPECT_EQ(lines[1], QStringLiteral("Archive"));
+            EXPECT_TRUE(lines[2].startsWith(QStringLiteral("Archivage impossible")));
+            EXPECT_TRUE(lines[2].contains(out));
+        }
+    }
+    LinkCaptured list;
+    EXPECT_EQ(runCli({"vorl-cli", "archive", "list", "--archive", archive}, list.io), 0);
+    list.outStream.flush();
+    EXPECT_EQ(list.out.count(QStringLiteral(" transfer \"") + emulator.devicePath()), 1)
+        << list.out.toStdString();
+}

@@ -7,6 +7,8 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QRegularExpression>
+#include <QSet>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -102,6 +104,8 @@ TEST_F(StatsCli, RefusesBadArguments) {
         {"export", file, "--what", "cuts", "--format", "csv"},
         {"export", file, "--what", "levels", "--format", "text"},
         {"export", file, "--what", "levels"},
+        {"export", file, "--serial", "1", "--what", "levels", "--format", "csv"},
+        {"stats", "--archive", "a.sqlite", "--from", "02/03/2009", "--to", "04/03/2009"},
     };
     for (const QStringList& args : bad)
         EXPECT_EQ(runVorlCli(args).status, 2) << args.join(' ').toStdString();
@@ -117,4 +121,76 @@ TEST(ParseThresholds, AcceptsFourNumbers) {
     EXPECT_EQ(t->nightDayHour, 6);
     for (const char* bad : {"70,60,22", "a,b,c,d", "70,60,22,6,1", "-1,60,22,6"})
         EXPECT_FALSE(ParseThresholds(QString::fromLatin1(bad)).has_value()) << bad;
+}
+
+namespace {
+QStringList csvLines(const QString& text) {
+    return text.split(QStringLiteral("\r\n"), Qt::SkipEmptyParts).mid(1);
+}
+} // namespace
+
+// Nine weeks of one device imported into an archive. Through --serial, a period read in several
+// chunks gives what the same days extracted into one save file give; over months every record is
+// read once and every day with records is there.
+TEST(StatsArchiveCli, PeriodsOfAnArchivedDeviceReadChunkByChunk) {
+    QTemporaryDir dir;
+    const CliRun generated = runVorlCli({"generate", "--history", dir.filePath(QStringLiteral("h")),
+                                         "--weeks", "9", "--start", "07/09/2026"});
+    ASSERT_EQ(generated.status, 0) << generated.err.toStdString();
+    const QStringList files = generated.out.trimmed().split('\n');
+    const QString archive = dir.filePath(QStringLiteral("archive.sqlite"));
+    ASSERT_EQ(runVorlCli(QStringList{"archive", "import", "--archive", archive} + files).status, 0);
+    const QString serial = QRegularExpression(QStringLiteral("serial: (\\d+)"))
+                               .match(runVorlCli({"info", files[0]}).out)
+                               .captured(1);
+    const QStringList bySerial{"--serial", serial, "--archive", archive};
+    const QString extracted = dir.filePath(QStringLiteral("period.qlv"));
+    ASSERT_EQ(runVorlCli(QStringList{"archive", "extract", "--from", "14/09/2026", "--to", "22/09/2026",
+                                     "--out", extracted} +
+                         bySerial)
+                  .status,
+              0);
+
+    // Nine days: a chunk of seven and one of two. The statistics end a day early: their last day
+    // runs to noon of the next.
+    const QStringList sameAsFile[] = {
+        {"stats", "--from", "14/09/2026", "--to", "21/09/2026", "--format", "text"},
+        {"stats", "--from", "14/09/2026", "--to", "21/09/2026", "--format", "json"},
+        {"export", "--what", "levels", "--from", "14/09/2026", "--to", "22/09/2026", "--format", "csv"},
+        {"export", "--what", "events", "--from", "14/09/2026", "--to", "22/09/2026", "--format", "json"},
+        {"export", "--what", "params", "--from", "14/09/2026", "--to", "22/09/2026", "--format", "csv"},
+    };
+    for (const QStringList& args : sameAsFile) {
+        SCOPED_TRACE(args.join(' ').toStdString());
+        const CliRun fromFile = runVorlCli(QStringList{args.first(), extracted} + args.mid(1));
+        const CliRun fromArchive = runVorlCli(args + bySerial);
+        ASSERT_EQ(fromFile.status, 0) << fromFile.out.toStdString();
+        ASSERT_EQ(fromArchive.status, 0) << fromArchive.out.toStdString();
+        EXPECT_GT(fromFile.out.count('\n'), 3);
+        EXPECT_EQ(fromArchive.out, fromFile.out);
+    }
+
+    // Months: the days of the weekly files, each record once.
+    QSet<QString> daysOfFiles;
+    for (const QString& file : files)
+        for (const QString& line :
+             csvLines(runVorlCli({"export", file, "--what", "levels", "--format", "csv"}).out))
+            daysOfFiles.insert(line.left(10));
+    const QStringList months{"--from", "01/08/2026", "--to", "30/11/2026"};
+    const CliRun levels =
+        runVorlCli(QStringList{"export", "--what", "levels", "--format", "csv"} + months + bySerial);
+    const CliRun stats = runVorlCli(QStringList{"stats", "--format", "json"} + months + bySerial);
+    ASSERT_EQ(levels.status, 0);
+    ASSERT_EQ(stats.status, 0);
+    QSet<QString> days;
+    QMap<QString, int> perKind;
+    for (const QString& line : csvLines(levels.out)) {
+        days.insert(line.left(10));
+        ++perKind[line.section(',', 1, 1)];
+    }
+    EXPECT_GT(days.size(), 50); // nine weeks less the missed one
+    EXPECT_EQ(days, daysOfFiles);
+    for (const QJsonValue& row : QJsonDocument::fromJson(stats.out.toUtf8())["period"].toArray())
+        EXPECT_EQ(row["count"].toInt(), perKind.value(row["kind"].toString()))
+            << row["kind"].toString().toStdString();
 }

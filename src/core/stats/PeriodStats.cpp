@@ -57,17 +57,34 @@ bool IsGeneralCut(int, int column7, int column8) {
     return column7 == 16 && column8 == 0;
 }
 
-PeriodStats ComputePeriodStats(const DataStore& store, const QDate& from, const QDate& to,
-                               const std::optional<TypedThresholds>& typed) {
-    PeriodStats stats;
-    stats.from = from;
-    stats.to = to;
-    stats.generation = store.Device_Version == 3 ? 3 : 5;
-    const ThresholdTimeline timeline = timelineFor(store, typed, stats.thresholds);
-    if (!from.isValid() || !to.isValid() || from > to) return stats;
-
+struct PeriodStatsBuilder::Samples {
     std::map<QDate, DaySamples> days;
     std::vector<LevelSample> allTen, allOne;
+};
+
+PeriodStatsBuilder::PeriodStatsBuilder(const QDate& from, const QDate& to,
+                                       const std::optional<TypedThresholds>& typed)
+    : m_typed(typed), m_samples(std::make_unique<Samples>()) {
+    m_stats.from = from;
+    m_stats.to = to;
+    if (typed) m_stats.thresholds = ThresholdSource::Typed;
+}
+
+PeriodStatsBuilder::~PeriodStatsBuilder() = default;
+
+void PeriodStatsBuilder::add(const DataStore& store, const QDate& first, const QDate& last) {
+    const auto stampedInside = [&](const QDateTime& stamp) {
+        return (!first.isValid() || stamp.date() >= first) && (!last.isValid() || stamp.date() <= last);
+    };
+    PeriodStats& stats = m_stats;
+    const QDate from = stats.from, to = stats.to;
+    stats.generation = store.Device_Version == 3 ? 3 : 5;
+    const ThresholdTimeline timeline = timelineFor(store, m_typed, stats.thresholds);
+    if (!from.isValid() || !to.isValid() || from > to) return;
+
+    auto& days = m_samples->days;
+    auto& allTen = m_samples->allTen;
+    auto& allOne = m_samples->allOne;
     const bool generation3 = stats.generation == 3;
     const int rows = generation3 ? 4096 : LeqTable::rowCount;
     const LeqTable& leq = store.Leq_Records;
@@ -78,7 +95,7 @@ PeriodStats ComputePeriodStats(const DataStore& store, const QDate& from, const 
         const bool oneMinute = !generation3 && type == kLeq1Type;
         if (!generation3 && !oneMinute && type != kLeq10Type) continue;
         const QDateTime stamp = RowStamp(leq, r);
-        if (!stamp.isValid()) continue;
+        if (!stamp.isValid() || !stampedInside(stamp)) continue;
         const QDateTime lastMinute = stamp.addSecs(-60);
         const QDate day = StatsDayOf(lastMinute);
         if (day < from || day > to) continue;
@@ -104,24 +121,34 @@ PeriodStats ComputePeriodStats(const DataStore& store, const QDate& from, const 
         const bool general = IsGeneralCut(stats.generation, c7, c8);
         if (!tenSecond && !general) continue;
         const QDateTime stamp = RowStamp(events, r);
-        if (!stamp.isValid()) continue;
+        if (!stamp.isValid() || !stampedInside(stamp)) continue;
         const QDate day = StatsDayOf(stamp);
         if (day < from || day > to) continue;
         PartSamples& part = days[day].part(timeline.at(stamp).night);
         (tenSecond ? part.tenSecondCuts : part.generalCuts) += 1;
     }
+}
 
-    stats.tenMinute = Summarise(allTen);
-    stats.oneMinute = Summarise(allOne);
+PeriodStats PeriodStatsBuilder::finish() const {
+    PeriodStats stats = m_stats;
+    stats.tenMinute = Summarise(m_samples->allTen);
+    stats.oneMinute = Summarise(m_samples->allOne);
     std::vector<int> oneMinuteLevels;
-    oneMinuteLevels.reserve(allOne.size());
-    for (const LevelSample& sample : allOne)
+    oneMinuteLevels.reserve(m_samples->allOne.size());
+    for (const LevelSample& sample : m_samples->allOne)
         oneMinuteLevels.push_back(sample.level);
     stats.oneMinutePercentiles = PercentilesOf(std::move(oneMinuteLevels));
 
     // Only the days that hold records are listed: a period of years would otherwise print a page
     // of empty days for every week the device was not recording.
-    for (const auto& [day, samples] : days)
+    for (const auto& [day, samples] : m_samples->days)
         stats.days.push_back({day, samples.day.summarise(), samples.night.summarise()});
     return stats;
+}
+
+PeriodStats ComputePeriodStats(const DataStore& store, const QDate& from, const QDate& to,
+                               const std::optional<TypedThresholds>& typed) {
+    PeriodStatsBuilder builder(from, to, typed);
+    builder.add(store);
+    return builder.finish();
 }

@@ -6,6 +6,7 @@
 
 #include <QDate>
 #include <QString>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -78,6 +79,27 @@ QDate StatsDayOf(const QDateTime& minute);
 // empty period (no days).
 PeriodStats ComputePeriodStats(const DataStore& store, const QDate& from, const QDate& to,
                                const std::optional<TypedThresholds>& typed = std::nullopt);
+
+// The same statistics gathered from several stores, each holding some whole days of the period (an
+// archive read a week at a time). Each record must be in one store only; each store's own parameter
+// history and window events decide the thresholds of its records. Adding the stores in time order
+// gives exactly the figures of one store holding them all.
+class PeriodStatsBuilder {
+public:
+    PeriodStatsBuilder(const QDate& from, const QDate& to,
+                       const std::optional<TypedThresholds>& typed = std::nullopt);
+    ~PeriodStatsBuilder();
+    // Only the rows stamped on the calendar days first..last count, when given: an archive's image
+    // of some days also holds, before them, rows that another image has already given.
+    void add(const DataStore& store, const QDate& first = {}, const QDate& last = {});
+    PeriodStats finish() const;
+
+private:
+    struct Samples;
+    PeriodStats m_stats;
+    std::optional<TypedThresholds> m_typed;
+    std::unique_ptr<Samples> m_samples;
+};
 
 // The level of a row of Leq_Records: generation 5 keeps the hundreds in column 8, generation 3 in column 7.
 int RecordLevel(const LeqTable& table, int row, int generation);
