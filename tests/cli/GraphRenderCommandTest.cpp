@@ -130,7 +130,9 @@ TEST(GraphRenderCommand, WritesPdfAndRefusesBadRequests) {
         const GraphRun run = runGraph(c.args);
         EXPECT_EQ(run.status, c.status) << c.name << ": " << run.err.toStdString();
         // The errors name the command that was run.
-        if (c.status == 2) EXPECT_TRUE(run.err.contains(QStringLiteral("vorl-cli graph: "))) << c.name;
+        if (c.status == 2) {
+            EXPECT_TRUE(run.err.contains(QStringLiteral("vorl-cli graph: "))) << c.name;
+        }
     }
 }
 

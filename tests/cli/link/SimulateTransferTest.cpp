@@ -67,7 +67,9 @@ TEST(SimulateTransfer, CommandsCarryASaveFileThroughThePseudoTerminal) {
         const QList<QByteArray> before = fileLines(original), after = fileLines(copy);
         ASSERT_EQ(before.size(), after.size());
         for (qsizetype line = 0; line < before.size(); ++line)
-            if (generation == 3 || line != 5) EXPECT_TRUE(before[line] == after[line]) << "line " << line + 1;
+            if (generation == 3 || line != 5) {
+                EXPECT_TRUE(before[line] == after[line]) << "line " << line + 1;
+            }
     }
 }
 

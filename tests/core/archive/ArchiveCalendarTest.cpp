@@ -24,7 +24,9 @@ TEST(ArchiveCalendar, LoudnessAgainstTheLimit) {
     for (Loudness a : all) {
         EXPECT_NE(LoudnessColour(a), kGapColour);
         for (Loudness b : all)
-            if (a != b) EXPECT_NE(LoudnessColour(a), LoudnessColour(b));
+            if (a != b) {
+                EXPECT_NE(LoudnessColour(a), LoudnessColour(b));
+            }
     }
 }
 

@@ -80,7 +80,9 @@ TEST_P(ArchiveProcesses, AnImportInterruptedMidwayLeavesWholeDownloadsOnly) {
             else
                 ::kill(child, SIGKILL);
             const int status = waitFor(child);
-            if (endSession) EXPECT_NE(status, 2);
+            if (endSession) {
+                EXPECT_NE(status, 2);
+            }
             auto archive = scratch.open();
             ASSERT_TRUE(archive);
             const qint64 downloads = scratch.count(QStringLiteral("SELECT count(*) FROM downloads"));

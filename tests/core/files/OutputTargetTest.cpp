@@ -53,7 +53,9 @@ TEST(OutputTarget, WrittenPdfMustBeWhole) {
     };
     for (const Case& c : cases) {
         const QString path = dir.filePath(QString::fromLatin1(c.name) + QStringLiteral(".pdf"));
-        if (c.content) ASSERT_TRUE(writeFile(path, *c.content));
+        if (c.content) {
+            ASSERT_TRUE(writeFile(path, *c.content));
+        }
         EXPECT_EQ(checkWrittenPdf(path).isEmpty(), c.sound) << c.name;
     }
 }

@@ -200,7 +200,9 @@ TEST(ExportCommand, AsksBeforeReplacingAnyOfTheThreeFiles) {
 
         EXPECT_EQ(RunExportCommand(store, ui), c.written);
         ASSERT_EQ(ui.questions.size(), c.existing >= 0 ? 1u : 0u);
-        if (c.existing >= 0) EXPECT_TRUE(ui.questions[0].text.contains(paths[c.existing]));
+        if (c.existing >= 0) {
+            EXPECT_TRUE(ui.questions[0].text.contains(paths[c.existing]));
+        }
         for (int i = 0; i < 3; ++i)
             EXPECT_EQ(QFileInfo(paths[i]).size() > 0, c.written) << i;
     }

@@ -122,7 +122,9 @@ TEST_F(TransferKeepingTest, CompletedTransferIsArchivedOnce) {
             EXPECT_EQ(store.Leq_Records, device.Leq_Records);
             EXPECT_TRUE(shell.caption().contains(kCaptionNoteSeparator));
         }
-        if (c.cancel == Cancel::Never) EXPECT_EQ(runner.keeping().holdsUnkeptTransfer(store), c.unkept);
+        if (c.cancel == Cancel::Never) {
+            EXPECT_EQ(runner.keeping().holdsUnkeptTransfer(store), c.unkept);
+        }
         store.Data_Loaded = kFalse;
     }
 }
