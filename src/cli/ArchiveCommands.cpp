@@ -4,6 +4,7 @@
 #include "core/store/Labels.h"
 #include "sim/History.h"
 
+#include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>

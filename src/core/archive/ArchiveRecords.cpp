@@ -110,10 +110,10 @@ QString SerialCellsText(const ParamZone& block) {
 bool RestoreParamZone(const QByteArray& archived, int generation, DeviceData& data) {
     const QByteArray bytes = qUncompress(archived);
     const int cells = generation == 3 ? ParamZoneV3::size : ParamZone::size;
-    if (bytes.size() != cells * 2) return false;
+    if (bytes.size() != qsizetype{cells} * 2) return false;
     auto cell = [&bytes](int i) {
-        return static_cast<int16_t>(static_cast<quint8>(bytes[2 * i]) |
-                                    (static_cast<quint8>(bytes[2 * i + 1]) << 8));
+        return static_cast<int16_t>(static_cast<quint8>(bytes[qsizetype{2} * i]) |
+                                    (static_cast<quint8>(bytes[qsizetype{2} * i + 1]) << 8));
     };
     if (generation == 5) {
         for (int i = 0; i < cells; ++i)

@@ -41,7 +41,7 @@ ThresholdTimeline timelineFor(const DataStore& store, const std::optional<TypedT
 } // namespace
 
 QDate StatsDayOf(const QDateTime& minute) {
-    return minute.addSecs(-kStatsDayStartHour * 3600).date();
+    return minute.addSecs(-qint64{kStatsDayStartHour} * 3600).date();
 }
 
 int RecordLevel(const LeqTable& table, int row, int generation) {
