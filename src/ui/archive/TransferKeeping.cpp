@@ -15,7 +15,7 @@ const QString kQuitText =
 ImportResult TransferKeeping::archiveTransfer(const DataStore& store, UiServices& ui, MainShell& shell,
                                               const QString& portName) {
     ui.setBusyCursor(true);
-    const ImportResult result = ArchiveFinishedTransfer(store, {}, portName);
+    ImportResult result = ArchiveFinishedTransfer(store, {}, portName);
     ui.setBusyCursor(false);
 
     if (result.ok())

@@ -5,6 +5,7 @@
 #include <QPainter>
 #include <QWheelEvent>
 #include <algorithm>
+#include <cmath>
 
 namespace {
 constexpr int kFewestMinutesShown = 30;
@@ -87,9 +88,9 @@ void ComplianceBandWidget::zoom(double factor, double anchor) {
     if (size == 0) return;
     const int first = m_view.first, last = m_view.last < 0 ? size : m_view.last;
     const double centre = first + anchor * (last - first);
-    const int span = std::clamp(static_cast<int>((last - first) * factor + 0.5),
+    const int span = std::clamp(static_cast<int>(std::lround((last - first) * factor)),
                                 std::min(size, kFewestMinutesShown), size);
-    m_view.first = std::clamp(static_cast<int>(centre - anchor * span + 0.5), 0, size - span);
+    m_view.first = std::clamp(static_cast<int>(std::lround(centre - anchor * span)), 0, size - span);
     m_view.last = m_view.first + span;
     update();
 }
