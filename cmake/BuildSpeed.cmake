@@ -3,8 +3,8 @@
 
 find_program(VORL_CCACHE ccache)
 if(VORL_CCACHE AND NOT CMAKE_CXX_COMPILER_LAUNCHER)
-    # Paths relative to the source tree, so that two checkouts of the project share their cache entries;
-    # the sloppiness lets ccache reuse results of files compiled with a precompiled header.
+    # Paths relative to the source tree; the sloppiness lets ccache reuse results of files compiled with a
+    # precompiled header (each build folder makes its own, so the cache serves that folder's rebuilds).
     set(CMAKE_CXX_COMPILER_LAUNCHER
         ${CMAKE_COMMAND} -E env CCACHE_BASEDIR=${CMAKE_SOURCE_DIR}
         "CCACHE_SLOPPINESS=pch_defines,time_macros,include_file_mtime,include_file_ctime" ${VORL_CCACHE})
