@@ -1,13 +1,18 @@
-# Build-time helpers: ccache when the machine has it, and precompiled Qt and standard headers per target.
+# Build-time helpers: precompiled headers per target, test files compiled in batches, ccache on request.
 # A fresh build spends most of its time parsing the same Qt headers in every file.
 
-find_program(VORL_CCACHE ccache)
+# ccache on request (-DVORL_CCACHE=ON, when the machine has it): it serves a build folder that is rebuilt
+# from scratch. It is off by default: each build folder makes its own precompiled headers, so a fresh
+# clone finds nothing to reuse, and storing every object made a fresh test run two minutes longer.
+option(VORL_CCACHE "Compile through ccache" OFF)
 if(VORL_CCACHE AND NOT CMAKE_CXX_COMPILER_LAUNCHER)
+    find_program(VORL_CCACHE_PROGRAM ccache REQUIRED)
     # Paths relative to the source tree; the sloppiness lets ccache reuse results of files compiled with a
-    # precompiled header (each build folder makes its own, so the cache serves that folder's rebuilds).
+    # precompiled header.
     set(CMAKE_CXX_COMPILER_LAUNCHER
         ${CMAKE_COMMAND} -E env CCACHE_BASEDIR=${CMAKE_SOURCE_DIR}
-        "CCACHE_SLOPPINESS=pch_defines,time_macros,include_file_mtime,include_file_ctime" ${VORL_CCACHE})
+        "CCACHE_SLOPPINESS=pch_defines,time_macros,include_file_mtime,include_file_ctime"
+        ${VORL_CCACHE_PROGRAM})
 endif()
 
 option(VORL_PCH "Precompile the Qt and standard headers of each target" ON)
