@@ -1,5 +1,6 @@
 #include "CliRun.h"
 #include "PdfWords.h"
+#include "TwoEveningsFile.h"
 #include "core/archive/Archive.h"
 #include "core/compliance/ComplianceReport.h"
 #include "paint/ComplianceReportPdf.h"
@@ -14,20 +15,7 @@
 #include <gtest/gtest.h>
 
 namespace {
-// Two generated evenings of a generation-5 device starting on 2 March 2009 (no clock change).
-class ComplianceCli : public ::testing::Test {
-protected:
-    void SetUp() override {
-        ASSERT_TRUE(dir.isValid());
-        file = dir.filePath(QStringLiteral("bar.qlv"));
-        ASSERT_EQ(runVorlCli({"generate", "--generation", "5", "--start", "02/03/2009", "--days", "2",
-                              "--out", file})
-                      .status,
-                  0);
-    }
-    QTemporaryDir dir;
-    QString file;
-};
+using ComplianceCli = TwoEveningsFile;
 
 TEST_F(ComplianceCli, CsvHasOneRowPerWindowStartOfEachNight) {
     const QString out = dir.filePath(QStringLiteral("bar.csv"));

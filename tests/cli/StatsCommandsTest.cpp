@@ -1,5 +1,6 @@
 #include "cli/StatsCommands.h"
 #include "CliRun.h"
+#include "TwoEveningsFile.h"
 #include "cli/CliApp.h"
 #include "core/stats/Export.h"
 #include "core/stats/StatsReport.h"
@@ -14,20 +15,7 @@
 
 namespace {
 
-// Two generated evenings of a generation-5 device starting on 2 March 2009.
-class StatsCli : public ::testing::Test {
-protected:
-    void SetUp() override {
-        ASSERT_TRUE(dir.isValid());
-        file = dir.filePath(QStringLiteral("bar.qlv"));
-        ASSERT_EQ(runVorlCli({"generate", "--generation", "5", "--start", "02/03/2009", "--days", "2",
-                              "--out", file})
-                      .status,
-                  0);
-    }
-    QTemporaryDir dir;
-    QString file;
-};
+using StatsCli = TwoEveningsFile;
 } // namespace
 
 TEST_F(StatsCli, TextCsvAndJsonAgree) {
