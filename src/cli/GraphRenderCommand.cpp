@@ -112,9 +112,10 @@ int runGraph(const QStringList& args, CliStreams& io) {
     }
     if (!enlarged.zoomText.isEmpty() && !zoomFromText(enlarged.zoomText)) {
         io.err
-            << "vorl-cli graph: --zoom wants X1,X2,Y1,Y2 (hours on the axis, then levels in dB) as a "
-               "drag the graph accepts: rightwards or at least one unit leftwards, upwards or at least 5 dB "
-               "down, not '"
+            << "vorl-cli graph: --zoom wants X1,X2,Y1,Y2: X1,X2 places on the time axis, where 12 is noon "
+               "of the start day and one unit is 1 hour (--days 1), 3 hours (--days 3) or 6 hours (--days "
+               "7); Y1,Y2 levels in dB; as a drag the graph accepts: rightwards or at least one unit "
+               "leftwards, upwards or at least 5 dB down, not '"
             << enlarged.zoomText << "'\n";
         return 2;
     }
@@ -180,7 +181,9 @@ std::vector<CliCommand> graphRenderCommands() {
              "FILE --start DD/MM/YYYY --days 1|3|7 [--thresholds DAY,NIGHT,JN,NJ] [--enlarged leq1|leq10 "
              "[--zoom X1,X2,Y1,Y2 | --print-layout]] --out OUT.png|OUT.pdf"),
          QStringLiteral("the graphs of a window as the graph window draws them: both, one enlarged (and "
-                        "zoomed), or the printed page"),
+                        "zoomed), or the printed page; --zoom X1,X2 are places on the time axis (12 is "
+                        "noon of the start day, one unit is 1, 3 or 6 hours for 1, 3 or 7 days), Y1,Y2 "
+                        "levels in dB"),
          runGraph},
     };
 }

@@ -43,6 +43,40 @@ foreach(key "Exec=vorl-analyser" "Icon=vorl-analyser" "Type=Application")
     endif()
 endforeach()
 
+# Exactly one main category, and every key as the desktop-entry rules want it.
+execute_process(COMMAND desktop-file-validate ${WORK_DIR}/usr/share/applications/vorl-analyser.desktop
+                RESULT_VARIABLE status OUTPUT_VARIABLE report ERROR_VARIABLE report)
+if(NOT status EQUAL 0 OR NOT report STREQUAL "")
+    message(FATAL_ERROR "desktop-file-validate: ${status} ${report}")
+endif()
+
+# The manual pages read without a single warning of man's formatter at 80 columns.
+foreach(page vorl-analyser vorl-cli)
+    execute_process(COMMAND ${CMAKE_COMMAND} -E env MANWIDTH=80 LC_ALL=C.UTF-8
+                            man --warnings -E UTF-8 -l ${WORK_DIR}/usr/share/man/man1/${page}.1.gz
+                    RESULT_VARIABLE status OUTPUT_VARIABLE text ERROR_VARIABLE warnings)
+    if(NOT status EQUAL 0 OR NOT warnings STREQUAL "")
+        message(FATAL_ERROR "man ${page}: ${status} ${warnings}")
+    endif()
+    foreach(heading NAME SYNOPSIS DESCRIPTION ENVIRONMENT FILES "EXIT STATUS")
+        string(FIND "${text}" "\n${heading}\n" at)
+        if(at LESS 0)
+            message(FATAL_ERROR "the manual page of ${page} has no ${heading} section")
+        endif()
+    endforeach()
+endforeach()
+
+# --help and --version answer without a display.
+foreach(option --version --help)
+    execute_process(COMMAND ${CMAKE_COMMAND} -E env --unset=DISPLAY --unset=WAYLAND_DISPLAY --unset=QT_QPA_PLATFORM
+                            ${WORK_DIR}/usr/bin/vorl-analyser ${option}
+                    RESULT_VARIABLE status OUTPUT_VARIABLE answer ERROR_VARIABLE answer TIMEOUT 20)
+    string(FIND "${answer}" "vorl-analyser" at)
+    if(NOT status EQUAL 0 OR at LESS 0)
+        message(FATAL_ERROR "vorl-analyser ${option} did not answer on the terminal: ${status} ${answer}")
+    endif()
+endforeach()
+
 execute_process(COMMAND ${WORK_DIR}/usr/bin/vorl-cli --help RESULT_VARIABLE status OUTPUT_VARIABLE help
                 ERROR_VARIABLE help)
 string(FIND "${help}" "stats" at)

@@ -7,6 +7,7 @@
 #include "ui/tables/TableWidgets.h"
 #include "ui/widgets/DialogControls.h"
 #include "ui/widgets/Twips.h"
+#include "ui/widgets/TypedDateEdit.h"
 
 #include <QButtonGroup>
 #include <QCalendarWidget>
@@ -70,7 +71,7 @@ frmInGraphique::frmInGraphique(AppContext& context, WindowId id, QWidget* parent
     dateFrame->setObjectName(QStringLiteral("Frame1"));
     dateFrame->setGeometry(twipsRect(120, 480, kFrameWidth, 840 + kSpanHeight));
     const QLocale french(QLocale::French, QLocale::France);
-    m_date = new QDateEdit(dateFrame);
+    m_date = new TypedDateEdit(dateFrame);
     m_date->setObjectName(QStringLiteral("DTPicker1"));
     m_date->setGeometry(twipsRect((kFrameWidth - 3000) / 2, 360, 3000, 330));
     m_date->setLocale(french);

@@ -95,12 +95,7 @@ void FrmMain::buildMenus() {
     QAction* stats = addMenuEntry("mnuStatistiques", QStringLiteral("Statistiques"));
     QAction* exportData = addMenuEntry("mnuExporter", QStringLiteral("Exporter ..."));
 
-    addBarEntry("sep5", kBarSeparator);
-    m_mnuAbout = addBarEntry("mnuAbout", QStringLiteral("A Propos de ..."));
-    addBarEntry("sep6", kBarSeparator);
-    m_mnuQuitter = addBarEntry("mnuQuitter", QStringLiteral("&Quitter"));
-
-    // The archive of every download, after the menus of the original program.
+    // The archive of every download, beside the analysis menu whose windows it feeds.
     addBarEntry("sep7", kBarSeparator);
     m_mnuArchives = new QMenu(QStringLiteral("&Archives"), this);
     m_mnuArchives->setObjectName(QStringLiteral("mnuArchivesMenu"));
@@ -112,6 +107,11 @@ void FrmMain::buildMenus() {
     QAction* compliance = m_mnuArchives->addAction(QStringLiteral("Conformité ..."));
     compliance->setObjectName(QStringLiteral("mnuConformite"));
     connect(compliance, &QAction::triggered, this, &FrmMain::showCompliance);
+
+    addBarEntry("sep5", kBarSeparator);
+    m_mnuAbout = addBarEntry("mnuAbout", QStringLiteral("A Propos de ..."));
+    addBarEntry("sep6", kBarSeparator);
+    m_mnuQuitter = addBarEntry("mnuQuitter", QStringLiteral("&Quitter"));
 
     connect(m_mnuPort, &QAction::triggered, this, [this] { open(WindowId::frmPort); });
     connect(m_mnuSave_As, &QAction::triggered, this, &FrmMain::saveAsRequested);
@@ -156,6 +156,8 @@ QAction* FrmMain::menuAction(MenuEntry entry) const {
 
 void FrmMain::setMenuEnabled(MenuEntry entry, bool enabled) {
     if (QAction* action = menuAction(entry)) action->setEnabled(enabled);
+    // The archive windows load data and close windows as the analysis commands do: one lock for both.
+    if (entry == MenuEntry::mnuAnalyse) m_mnuArchives->menuAction()->setEnabled(enabled);
 }
 
 bool FrmMain::isMenuEnabled(MenuEntry entry) const {
@@ -209,15 +211,29 @@ void FrmMain::show(QWidget* child) {
     connect(child, &QObject::destroyed, frame, &QObject::deleteLater);
     child->installEventFilter(this);
     if (sized) frame->resize(size.grownBy(frame->contentsMargins()));
+    const QSize room = growToHold(frame->size());
     if (placed) {
         frame->move(place);
     } else {
-        const QSize room = m_area->viewport()->size();
         frame->move(qMax(0, (room.width() - frame->width()) / 2),
                     qMax(0, (room.height() - frame->height()) / 3));
     }
     frame->show();
     child->show();
+}
+
+QSize FrmMain::growToHold(const QSize& frameSize) {
+    // A window taller or wider than the work area would be cut: the main window grows to hold it, as
+    // far as the screen allows (a maximised window stays as it is and the area scrolls).
+    const QSize room = m_area->viewport()->size();
+    const QSize missing(qMax(0, frameSize.width() - room.width()),
+                        qMax(0, frameSize.height() - room.height()));
+    if (missing == QSize(0, 0) || isMaximized() || isFullScreen()) return room;
+    QSize wanted = size() + missing;
+    if (const QScreen* shown = screen()) wanted = wanted.boundedTo(shown->availableGeometry().size());
+    const QSize grown = wanted - size();
+    resize(wanted);
+    return room + grown;
 }
 
 void FrmMain::unloadWindow(WindowId id) {

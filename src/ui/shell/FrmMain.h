@@ -99,6 +99,8 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // Grows the main window so that a frame of this size fits its work area; the room it then has.
+    QSize growToHold(const QSize& frameSize);
     void buildMenus();
     QAction* menuAction(MenuEntry entry) const;
     void applyWaitWindowRule(MainWindowState state);

@@ -2,9 +2,11 @@
 
 #include <QApplication>
 #include <QFileDialog>
+#include <QHeaderView>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QStringList>
+#include <QTreeView>
 
 namespace {
 QMessageBox::Icon boxIcon(MessageIcon icon) {
@@ -75,11 +77,28 @@ QString QtUiServices::qtFileFilter(const QString& filter) {
     return entries.join(QLatin1String(";;"));
 }
 
+void QtUiServices::prepareFileDialog(QFileDialog& dialog) {
+    // The detail view, wide enough that names, sizes and dates are read whole, not elided.
+    dialog.setViewMode(QFileDialog::Detail);
+    dialog.resize(860, 520);
+    if (auto* view = dialog.findChild<QTreeView*>(QStringLiteral("treeView"))) {
+        QHeaderView* header = view->header();
+        header->setStretchLastSection(false);
+        header->setSectionResizeMode(QHeaderView::ResizeToContents);
+        header->setSectionResizeMode(0, QHeaderView::Stretch);
+    }
+}
+
 std::optional<QString> QtUiServices::openFileName(const QString& fileName, const QString& filter) {
-    const QString chosen =
-        QFileDialog::getOpenFileName(dialogParent(), QString(), fileName, qtFileFilter(filter));
-    if (chosen.isEmpty()) return std::nullopt;
-    return chosen;
+    // The name given is where the dialog opens: a folder, or a file to preselect.
+    QFileDialog dialog(dialogParent(), QString(), fileName, qtFileFilter(filter));
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    prepareFileDialog(dialog);
+    if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+    const QStringList chosen = dialog.selectedFiles();
+    if (chosen.isEmpty() || chosen.first().isEmpty()) return std::nullopt;
+    return chosen.first();
 }
 
 QString QtUiServices::defaultSuffix(const QString& filter) {
@@ -99,6 +118,7 @@ std::optional<QString> QtUiServices::saveFileName(const QString& fileName, const
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setDefaultSuffix(defaultSuffix(filter));
+    prepareFileDialog(dialog);
     if (!fileName.isEmpty()) dialog.selectFile(fileName);
     if (dialog.exec() != QDialog::Accepted) return std::nullopt;
     const QStringList chosen = dialog.selectedFiles();

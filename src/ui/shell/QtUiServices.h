@@ -6,6 +6,8 @@
 #include <QWidget>
 
 // The real dialogs: message boxes, the open and save file choosers and the hourglass cursor.
+class QFileDialog;
+
 class QtUiServices : public UiServices {
 public:
     // The boxes stand over this window (the main window once it exists).
@@ -22,6 +24,8 @@ public:
     static QString qtFileFilter(const QString& filter);
     // The extension of the filter's first single pattern ("qlv" for "...|*.qlv"), else empty.
     static QString defaultSuffix(const QString& filter);
+    // Detail view, sized so that the columns are not elided.
+    static void prepareFileDialog(QFileDialog& dialog);
 
 private:
     QWidget* dialogParent() const;

@@ -6,6 +6,7 @@
 #include "ui/tables/TableWidgets.h"
 #include "ui/widgets/DialogControls.h"
 #include "ui/widgets/Twips.h"
+#include "ui/widgets/TypedDateEdit.h"
 
 #include <QCalendarWidget>
 #include <QCloseEvent>
@@ -18,7 +19,7 @@
 namespace {
 QDateEdit* makeDatePicker(QWidget* parent, const QString& name, int left, int top) {
     const QLocale french(QLocale::French, QLocale::France);
-    auto* picker = new QDateEdit(parent);
+    auto* picker = new TypedDateEdit(parent);
     picker->setObjectName(name);
     picker->setGeometry(twipsRect(left, top, 2520, 330));
     picker->setLocale(french);

@@ -1,7 +1,9 @@
 #include "ShellHarness.h"
 
+#include <QMdiArea>
 #include <QMenu>
 #include <QMenuBar>
+#include <QScreen>
 #include <gtest/gtest.h>
 
 namespace {
@@ -14,9 +16,17 @@ struct Entry {
 TEST(FrmMainMenus, BarEntriesInOrderWithCaptionsAndNames) {
     ShellHarness h;
     const Entry expected[] = {
-        {"mnuPort", "&Sélection Port"}, {"sep3", "|"}, {"mnuSave_As", "&Enregistrer Sous ..."}, {"sep4", "|"},
-        {"mnuAnalyse", "&Analyse"},     {"sep5", "|"}, {"mnuAbout", "A Propos de ..."},         {"sep6", "|"},
-        {"mnuQuitter", "&Quitter"},     {"sep7", "|"}, {"mnuArchivesMenu", "&Archives"},
+        {"mnuPort", "&Sélection Port"},
+        {"sep3", "|"},
+        {"mnuSave_As", "&Enregistrer Sous ..."},
+        {"sep4", "|"},
+        {"mnuAnalyse", "&Analyse"},
+        {"sep7", "|"},
+        {"mnuArchivesMenu", "&Archives"},
+        {"sep5", "|"},
+        {"mnuAbout", "A Propos de ..."},
+        {"sep6", "|"},
+        {"mnuQuitter", "&Quitter"},
     };
     const QList<QAction*> bar = h.main->menuBar()->actions();
     ASSERT_EQ(bar.size(), std::size(expected));
@@ -71,6 +81,10 @@ TEST(FrmMainMenus, OtherPartsLockAndUnlockEachEntryAndSetTheStatusLine) {
             h.main->setMenuEnabled(entry, enabled);
             EXPECT_EQ(h.main->isMenuEnabled(entry), enabled) << name;
             EXPECT_EQ(h.action(name)->isEnabled(), enabled) << name;
+            // The archive windows also load data and close windows: they follow the analysis lock.
+            if (entry == MenuEntry::mnuAnalyse) {
+                EXPECT_EQ(h.action("mnuArchivesMenu")->isEnabled(), enabled);
+            }
         }
     }
     h.main->setCaption(QStringLiteral("VORL Analyser - QLV 40 - Version 5.6  |  Port de com. : COM 2"));
@@ -85,7 +99,7 @@ TEST(FrmMainMenus, OtherPartsLockAndUnlockEachEntryAndSetTheStatusLine) {
 
 TEST(FrmMainMenus, BarSeparatorsDoNothingAndPortOpensThePortDialog) {
     ShellHarness h;
-    for (const char* name : {"sep3", "sep4", "sep5", "sep6"})
+    for (const char* name : {"sep3", "sep4", "sep5", "sep6", "sep7"})
         h.action(name)->trigger();
     EXPECT_TRUE(h.log.isEmpty());
     EXPECT_FALSE(h.main->wasClosed());
@@ -104,4 +118,32 @@ TEST(FrmMainMenus, SaveAsIsHandedToTheSaveCommand) {
     h.main->setMenuEnabled(MenuEntry::mnuSave_As, true);
     h.action("mnuSave_As")->trigger();
     EXPECT_EQ(requests, 1);
+}
+
+// A window taller or wider than the work area makes the main window grow so that it is not cut.
+TEST(FrmMainWindows, AWindowLargerThanTheWorkAreaGrowsTheMainWindowWithinTheScreen) {
+    ShellHarness h(false);
+    h.main->show();
+    QCoreApplication::processEvents();
+    const QSize before = h.main->size();
+    // Forty pixels taller than the work area, frame included.
+    const QSize tall(300, h.main->findChild<QMdiArea*>()->viewport()->height() + 40);
+    h.main->setWindowFactory([tall](WindowId id, AppContext& context) -> QWidget* {
+        openFlag(context.store, id) = kTrue;
+        auto* window = new QWidget;
+        window->resize(tall);
+        return window;
+    });
+    h.main->open(WindowId::frmTableau_Leq_V5);
+    QWidget* shown = h.main->window(WindowId::frmTableau_Leq_V5);
+    ASSERT_NE(shown, nullptr);
+    QCoreApplication::processEvents();
+    const QWidget* frame = shown->parentWidget();
+    const QRect area = h.main->findChild<QMdiArea*>()->viewport()->rect();
+    const QRect screen = h.main->screen()->availableGeometry();
+    EXPECT_GT(h.main->height(), before.height());
+    EXPECT_LE(h.main->height(), screen.height());
+    if (h.main->height() < screen.height()) {
+        EXPECT_TRUE(area.contains(frame->geometry())) << frame->geometry().bottom() << " " << area.bottom();
+    }
 }

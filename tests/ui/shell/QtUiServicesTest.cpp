@@ -3,7 +3,10 @@
 #include "ui/widgets/Pictures.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QFileDialog>
+#include <QFileIconProvider>
+#include <QFileInfo>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -118,10 +121,12 @@ TEST(QtUiServices, StandardDialogButtonsSpeakFrench) {
                     QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
     const QString cancel = box.button(QMessageBox::Cancel)->text();
     QString yes = box.button(QMessageBox::Yes)->text();
+    const QString folderKind = QFileIconProvider().type(QFileInfo(QDir::tempPath()));
     for (QTranslator* translator : QCoreApplication::instance()->findChildren<QTranslator*>()) {
         QCoreApplication::removeTranslator(translator);
         delete translator;
     }
     EXPECT_EQ(cancel, QStringLiteral("Annuler"));
     EXPECT_EQ(yes.remove(QLatin1Char('&')), QStringLiteral("Oui"));
+    EXPECT_EQ(folderKind, QStringLiteral("Dossier")); // the kind column of the file dialogs
 }
