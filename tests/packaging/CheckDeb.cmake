@@ -19,12 +19,20 @@ foreach(path "./usr/bin/vorl-analyser -> ../lib/vorl-analyser/vorl-analyser" "./
              "./usr/share/applications/vorl-analyser.desktop"
              "./usr/share/icons/hicolor/128x128/apps/vorl-analyser.png"
              "./usr/share/doc/vorl-analyser/copyright" "./usr/share/doc/vorl-analyser/changelog.gz"
-             "./usr/share/man/man1/vorl-analyser.1.gz" "./usr/share/man/man1/vorl-cli.1.gz")
+             "./usr/share/man/man1/vorl-analyser.1.gz" "./usr/share/man/man1/vorl-cli.1.gz"
+             "./usr/lib/systemd/user/vorl-archive-transfer.service" "./usr/lib/vorl-analyser/vorl-nightly-transfer")
     string(FIND "${listing}" "${path}" at)
     if(at LESS 0)
         message(FATAL_ERROR "the package lacks ${path}:\n${listing}")
     endif()
 endforeach()
+
+execute_process(COMMAND dpkg-deb -x ${debs} ${WORK_DIR}/unpacked)
+file(READ ${WORK_DIR}/unpacked/usr/lib/systemd/user/vorl-archive-transfer.service unit)
+string(FIND "${unit}" "\nExecStart=/usr/lib/vorl-analyser/vorl-nightly-transfer\n" at)
+if(at LESS 0)
+    message(FATAL_ERROR "the package's service does not start /usr/lib/vorl-analyser/vorl-nightly-transfer")
+endif()
 
 execute_process(COMMAND dpkg-deb -f ${debs} Depends OUTPUT_VARIABLE depends)
 foreach(dependency libqt6widgets6 libqt6serialport6 libqt6printsupport6 qt6-qpa-plugins libc6

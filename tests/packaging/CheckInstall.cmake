@@ -17,13 +17,22 @@ set(expected
     usr/lib/vorl-analyser/Images/Exit.jpg
     usr/share/applications/vorl-analyser.desktop
     usr/share/icons/hicolor/128x128/apps/vorl-analyser.png
-    usr/lib/systemd/user/vorl-archive-transfer.service
-    usr/lib/systemd/user/vorl-archive-transfer.timer)
+    usr/lib/vorl-analyser/vorl-nightly-transfer
+    usr/share/systemd/user/vorl-archive-transfer.service
+    usr/share/systemd/user/vorl-archive-transfer.timer)
 foreach(path IN LISTS expected)
     if(NOT EXISTS "${WORK_DIR}/${path}")
         message(FATAL_ERROR "missing after install: ${path}")
     endif()
 endforeach()
+
+# The nightly service starts the script of the prefix installed to (the package's units go to
+# /usr/lib/systemd/user, see CheckDeb.cmake).
+file(READ ${WORK_DIR}/usr/share/systemd/user/vorl-archive-transfer.service unit)
+string(FIND "${unit}" "\nExecStart=${WORK_DIR}/usr/lib/vorl-analyser/vorl-nightly-transfer\n" at)
+if(at LESS 0)
+    message(FATAL_ERROR "the service does not start the installed nightly script:\n${unit}")
+endif()
 
 # The program finds its pictures beside the file the link points to.
 if(NOT IS_SYMLINK ${WORK_DIR}/usr/bin/vorl-analyser)
