@@ -1,5 +1,6 @@
 #include "ui/widgets/TypedDateEdit.h"
 
+#include <QCalendarWidget>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QRegularExpression>
@@ -14,7 +15,13 @@ bool isTypedCharacter(const QKeyEvent* event) {
 }
 } // namespace
 
-TypedDateEdit::TypedDateEdit(QWidget* parent) : QDateEdit(parent) {}
+TypedDateEdit::TypedDateEdit(QWidget* parent) : QDateEdit(parent) {
+    setCalendarPopup(true);
+    // The pop-up is sized to the calendar's own hint, which leaves the sixth row of weeks touching
+    // (with bold days, cut by) its lower edge: half a line more.
+    QCalendarWidget* calendar = calendarWidget();
+    calendar->setMinimumHeight(calendar->sizeHint().height() + calendar->fontMetrics().height() / 2);
+}
 
 QDate TypedDateEdit::dateFromTyped(const QString& typed, const QDate& base) {
     static const QRegularExpression form(QStringLiteral("^(\\d{1,2})(?:/(\\d{1,2})(?:/(\\d{4}))?)?/?$"));
