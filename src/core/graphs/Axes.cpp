@@ -245,9 +245,20 @@ ZoomGrid ShowZoomGrid(Canvas& box, int graphDays, int16_t visible) {
     }
     grid.levelLabels = ZoomLevelLabelColumns(box);
     const double rightColumn = grid.levelLabels.rightStart;
+    const double labelHeight = grid.levelLabels.labelHeight;
+    const double bottomRow = top + height - 0.025 * height;
+    auto meetsHourLabels = [&](double labelTop) {
+        auto meets = [&](double rowTop) {
+            return labelTop < rowTop + labelHeight && rowTop < labelTop + labelHeight;
+        };
+        return meets(top) || meets(bottomRow);
+    };
     for (int b = 0; b <= 11; ++b) {
         const double y = -(65.0 + 5 * b);
         grid.levelLines.push_back({left, y, left + width, y});
+        // A level at the very top or bottom of the zoom would be written over the hour labels: its
+        // line is drawn, its label left out.
+        if (meetsHourLabels(y - 0.025 * height)) continue;
         const QString label = QString::number(65 + 5 * b) + QStringLiteral(" dB");
         box.printAt(left, y - 0.025 * height, label);
         box.printAt(rightColumn, y - 0.025 * height, label);

@@ -254,7 +254,7 @@ QRectF twipsRect(const Canvas& box, const Prim& text) {
 }
 } // namespace
 
-TEST(ZoomSelection, ButtonAndDayLabelsKeepOffTheLevelLabels) {
+TEST(ZoomSelection, ButtonDayAndHourLabelsKeepOffTheLevelLabels) {
     struct Case {
         int days;
         double x1, x2, low, high;
@@ -263,7 +263,8 @@ TEST(ZoomSelection, ButtonAndDayLabelsKeepOffTheLevelLabels) {
         {1, 23.95, 30, 62.5, 112.5}, // a date starting before the box, on the row of "65 dB"
         {1, 20, 21, 60, 110},        // narrow: the right column of labels stands far in
         {3, 12, 36, 40, 125},        // wide and high: the right column reaches past the edge
-        {7, 33.8, 40, 62.5, 112.5},
+        {7, 33.8, 40, 62.5, 112.5},  {7, 20, 30, 70, 100}, // "70 dB" on the row of the bottom hour labels
+        {1, 20, 30, 60, 95},                               // "95 dB" on the row of the top hour labels
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << c.days << " days, " << c.x1 << ".." << c.x2);
@@ -276,6 +277,7 @@ TEST(ZoomSelection, ButtonAndDayLabelsKeepOffTheLevelLabels) {
         for (const Prim& text : box.texts()) {
             if (!(text.color == kBlack)) continue;
             if (text.text.endsWith(QStringLiteral(" dB"))) levelLabels.push_back(twipsRect(box, text));
+            if (text.text.endsWith(QStringLiteral("h."))) dayLabels.push_back(twipsRect(box, text));
             for (int k = 1; k <= c.days + 1; ++k)
                 if (text.text == DayLabelText(w.store, k)) dayLabels.push_back(twipsRect(box, text));
         }
@@ -286,7 +288,7 @@ TEST(ZoomSelection, ButtonAndDayLabelsKeepOffTheLevelLabels) {
         for (const QRectF& level : levelLabels) {
             EXPECT_FALSE(button.intersects(level)) << "button over a level label";
             for (const QRectF& day : dayLabels)
-                EXPECT_FALSE(day.intersects(level)) << "date over a level label";
+                EXPECT_FALSE(day.intersects(level)) << "date or hour over a level label";
         }
     }
 }
