@@ -1,5 +1,6 @@
 #include "core/compliance/ComplianceAnalysis.h"
 #include "core/stats/ThresholdTimeline.h"
+#include "sim/Generator.h"
 
 #include <gtest/gtest.h>
 
@@ -293,5 +294,53 @@ TEST(ComplianceVerdict, OnlyAPlausibleLimitJudges) {
         EXPECT_EQ(ScopeOf(Weighting::A, SettingsForFreeLimit(limit, 15)) == VerdictScope::Full, valid)
             << limit;
     }
+}
+} // namespace
+
+namespace {
+// The parameter history documents the set level from its oldest row on, and the weighting row by row:
+// a night recorded "Linéaire" is not judged against an A limit, however loud.
+TEST(ComplianceVerdict, ParameterHistoryDocumentsSetLevelAndWeighting) {
+    GeneratorOptions options;
+    options.start = QDate(2024, 4, 8);
+    options.days = 3;
+    DeviceData data = GenerateDeviceData(options);
+    ParamChangeTable& history = data.Param_Change_Records;
+    const auto row = [&](int r, const QDateTime& at, int optionA) {
+        for (int c = 1; c <= ParamChangeTable::columnCount; ++c)
+            history(r, c) = history(1, c);
+        history(r, 1) = at.time().minute();
+        history(r, 2) = at.time().hour();
+        history(r, 3) = at.date().day();
+        history(r, 5) = at.date().month();
+        history(r, 6) = at.date().year() - 2000;
+        history(r, 7) = optionA;
+    };
+    const QDateTime linear = DeviceTime(QDate(2024, 4, 8), QTime(20, 0));
+    const QDateTime weightedA = DeviceTime(QDate(2024, 4, 9), QTime(12, 0));
+    row(1, linear, data.Param_Block[6] & ~0x0C);
+    row(2, weightedA, data.Param_Block[6] | 0x0C);
+    for (int r = 3; r <= ParamChangeTable::rowCount; ++r)
+        for (int c = 1; c <= ParamChangeTable::columnCount; ++c)
+            history(r, c) = 255;
+
+    const ComplianceInput input = ComplianceInputFromDevice(data, 5);
+    ASSERT_TRUE(input.setLevelAt);
+    EXPECT_FALSE(input.setLevelAt(linear.addSecs(-60)));
+    EXPECT_TRUE(input.setLevelAt(linear));
+    ASSERT_EQ(input.weightingChanges.size(), 2u);
+    EXPECT_EQ(input.weightingChanges[0].from, linear);
+    EXPECT_EQ(input.weightingChanges[0].weighting, Weighting::Linear);
+    EXPECT_EQ(input.weightingChanges[1].weighting, Weighting::A);
+
+    ComplianceAnalysis analysis(input, preset("Décret 2017 — A"));
+    const qint64 nightOne = analysis.elapsedOf(linear), nightTwo = analysis.elapsedOf(weightedA);
+    int judgedFirstNight = 0, judgedSecondNight = 0;
+    analysis.run(nightOne, nightTwo - 15,
+                 [&](const WindowResult& w) { judgedFirstNight += w.verdict != Verdict::None; });
+    analysis.run(nightTwo, nightTwo + 24 * 60,
+                 [&](const WindowResult& w) { judgedSecondNight += w.verdict != Verdict::None; });
+    EXPECT_EQ(judgedFirstNight, 0);
+    EXPECT_EQ(judgedSecondNight, 24 * 60);
 }
 } // namespace
