@@ -195,19 +195,19 @@ TEST(ComplianceVerdict, EdgesOfTheRecordsGiveNoFalseVerdict) {
              in.events.push_back({at(30), EventKind::Calibration, {}, {}, {}});
          },
          SettingsForFreeLimit(100, 15), 16, Verdict::Incomplete},
-        // Twenty minutes at 100 dB under an undocumented set level of 105 (no Leq1); the history
-        // documents 90 dB from minute 20 on.
+        // Under an undocumented set level of 105 dB (nothing stored): 102 dB for five minutes, then
+        // 96.2 dB for five (a ten-minute level of 100 dB). The history documents today's 100 dB from
+        // minute 20 on.
         {"no cap where the set level is not documented",
          [&](ComplianceInput& in) {
              in.records.push_back({at(10), 100, true});
-             in.records.push_back({at(20), 100, true});
-             leq1(in, 20, 40, 95);
+             leq1(in, 20, 40, 101);
              in.setLevelAt = [at](const QDateTime& m) -> std::optional<int> {
                  if (m < at(20)) return std::nullopt;
-                 return 90;
+                 return 100;
              };
          },
-         SettingsForFreeLimit(102, 5), 5, Verdict::Possible},
+         SettingsForFreeLimit(98, 5), 5, Verdict::Possible},
         // A ten-minute level of 80 dB whose one stored minute (89 dB) holds all of its lowest energy:
         // the other nine minutes may hold nothing.
         {"a lower bound cancelling to nothing is empty",
