@@ -65,6 +65,13 @@ void ComplianceTimeline::buildClock(const ComplianceInput& input) {
         ClockShift shift;
         shift.localAt = LocalMinuteOf(event.stamp);
         shift.spring = event.stamp.date().month() <= kLastSpringMonth;
+        // In autumn the clock goes back from 03:00 to 02:00. A change stamped in the half hour from
+        // 02:00 was written with the clock already set back: the hour lived twice follows its stamp.
+        const QTime at = event.stamp.time();
+        if (!shift.spring && at >= QTime(2, 0) && at < QTime(2, 30)) {
+            shift.localAt += kHour;
+            shift.stampedAfter = true;
+        }
         shift.elapsedFrom = shift.spring ? shift.localAt - kHour + adjust : shift.localAt + adjust;
         shift.adjustAfter = shift.spring ? adjust - kHour : adjust + kHour;
         // Two changes within the hour would fold time back on itself: the later one is not taken.
@@ -130,36 +137,63 @@ Weighting ComplianceTimeline::weightingAt(qint64 elapsed) const {
     return it == m_weightings.begin() ? m_baseWeighting : std::prev(it)->second;
 }
 
+const ComplianceTimeline::ClockShift* ComplianceTimeline::autumnShiftOf(qint64 localMinute) const {
+    for (const ClockShift& s : m_shifts)
+        if (!s.spring && localMinute >= s.localAt - kHour && localMinute < s.localAt) return &s;
+    return nullptr;
+}
+
+const ComplianceTimeline::ClockShift* ComplianceTimeline::setBackAt(qint64 stampMinute) const {
+    for (const ClockShift& s : m_shifts)
+        if (!s.spring && s.stampedAfter && stampMinute == s.localAt - kHour) return &s;
+    return nullptr;
+}
+
 void ComplianceTimeline::buildLevels(const ComplianceInput& input) {
     // In a repeated hour, of two records of a stamp the first (in memory order) is the first pass, the
-    // second one the second pass. A stamp with one record may belong to either pass.
+    // second one the second pass. A stamp with one record may belong to either pass. A device that
+    // stamps the change once set back also stamps the first pass's last minute with the clock set back
+    // (02:00, like the minute before the repeated hour); the second pass's last minute alone reads 03:00.
     std::map<std::pair<qint64, bool>, int> count, seen;
     for (const LevelRecord& record : input.records) {
-        const qint64 lastMinute = LocalMinuteOf(record.stamp) - 1;
-        if (inRepeatedHour(lastMinute)) ++count[{lastMinute, record.tenMinute}];
+        const qint64 stamp = LocalMinuteOf(record.stamp);
+        if (autumnShiftOf(stamp - 1) || setBackAt(stamp)) ++count[{stamp, record.tenMinute}];
     }
     for (const LevelRecord& record : input.records) {
-        const qint64 lastMinute = LocalMinuteOf(record.stamp) - 1;
-        qint64 end = elapsedOf(LocalOfMinute(lastMinute)) + 1;
-        if (inRepeatedHour(lastMinute)) {
+        const qint64 stamp = LocalMinuteOf(record.stamp);
+        const std::pair<qint64, bool> key{stamp, record.tenMinute};
+        qint64 end = elapsedOf(LocalOfMinute(stamp - 1)) + 1;
+        std::optional<qint64> other; // the other end the record may close
+        if (const ClockShift* shift = setBackAt(stamp)) {
             ++m_repeatedHourRecords;
-            const std::pair<qint64, bool> key{lastMinute, record.tenMinute};
-            if (count[key] == 1) {
-                ++m_eitherPassRecords;
-                m_stamps.push_back(end);
-                if (record.tenMinute) {
-                    // Neither pass's blocks can be read: the record may close either one, and the other
-                    // pass's block is then not proven under 70 dB.
-                    m_blockless.push_back(*repeatedHourOf(lastMinute));
-                    m_dataStart = std::min(m_dataStart, end - kBlockMinutes);
-                } else {
-                    m_leq1.push_back({end - 1, record.level, true});
-                    m_leq1.push_back({end - 1 + kHour, record.level, true});
-                    m_dataStart = std::min(m_dataStart, end - 1);
-                }
-                continue;
+            if (count[key] == 1)
+                other = shift->elapsedFrom;
+            else if (seen[key]++ > 0)
+                end = shift->elapsedFrom;
+        } else if (const ClockShift* shift = autumnShiftOf(stamp - 1)) {
+            ++m_repeatedHourRecords;
+            if (shift->stampedAfter && stamp == shift->localAt)
+                end = shift->elapsedFrom + kHour;
+            else if (count[key] == 1)
+                other = end + kHour;
+            else if (seen[key]++ > 0)
+                end += kHour;
+        }
+        if (other) {
+            ++m_eitherPassRecords;
+            const qint64 first = std::min(end, *other), last = std::max(end, *other);
+            m_stamps.push_back(first);
+            if (record.tenMinute) {
+                // Neither block can be read: the record may close either one, and the other block is
+                // then not proven under 70 dB.
+                m_blockless.push_back({first - kBlockMinutes, last});
+                m_dataStart = std::min(m_dataStart, first - kBlockMinutes);
+            } else {
+                m_leq1.push_back({first - 1, record.level, true});
+                m_leq1.push_back({last - 1, record.level, true});
+                m_dataStart = std::min(m_dataStart, first - 1);
             }
-            if (seen[key]++ > 0) end += kHour;
+            continue;
         }
         if (record.tenMinute) {
             m_allLeq10.push_back({end - kBlockMinutes, record.level});
@@ -177,10 +211,14 @@ void ComplianceTimeline::buildLevels(const ComplianceInput& input) {
         [](const TenMinuteRecord& a, const TenMinuteRecord& b) { return a.blockStart < b.blockStart; });
     std::sort(m_blockless.begin(), m_blockless.end(),
               [](const ElapsedSpan& a, const ElapsedSpan& b) { return a.from < b.from; });
-    m_blockless.erase(
-        std::unique(m_blockless.begin(), m_blockless.end(),
-                    [](const ElapsedSpan& a, const ElapsedSpan& b) { return a.from == b.from; }),
-        m_blockless.end());
+    std::vector<ElapsedSpan> merged;
+    for (const ElapsedSpan& span : m_blockless) {
+        if (!merged.empty() && span.from <= merged.back().to)
+            merged.back().to = std::max(merged.back().to, span.to);
+        else
+            merged.push_back(span);
+    }
+    m_blockless = std::move(merged);
 }
 
 void ComplianceTimeline::buildStretches(const ComplianceInput& input) {

@@ -72,16 +72,21 @@ public:
 
 private:
     struct ClockShift {
-        qint64 localAt = 0;     // local minute of the change
-        bool spring = true;     // the hour before it is skipped; else lived twice
-        qint64 elapsedFrom = 0; // first elapsed minute with the new offset
-        qint64 adjustAfter = 0; // elapsed = local + adjust from there on
+        qint64 localAt = 0;        // local minute of the change
+        bool spring = true;        // the hour before it is skipped; else lived twice
+        qint64 elapsedFrom = 0;    // first elapsed minute with the new offset
+        qint64 adjustAfter = 0;    // elapsed = local + adjust from there on
+        bool stampedAfter = false; // autumn: the device wrote the change with its clock set back
     };
     void buildClock(const ComplianceInput& input);
     void buildLevels(const ComplianceInput& input);
     void buildStretches(const ComplianceInput& input);
     void buildSegments();
     bool inRepeatedHour(qint64 localMinute) const;
+    // The autumn change whose repeated hour holds a local minute; the one stamped after setting the clock
+    // back whose repeated hour starts at a stamp.
+    const ClockShift* autumnShiftOf(qint64 localMinute) const;
+    const ClockShift* setBackAt(qint64 stampMinute) const;
     // Both passes of the repeated hour holding a local minute, in elapsed minutes.
     std::optional<ElapsedSpan> repeatedHourOf(qint64 localMinute) const;
 

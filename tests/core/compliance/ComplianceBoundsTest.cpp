@@ -172,7 +172,7 @@ TEST(ComplianceBounds, WindowsMatchBlockProgramsAndHoldTheTruth) {
 namespace {
 struct BoundsSimulation {
     static constexpr int kMinutes = 240;
-    bool autumn = false;
+    bool autumn = false, setBack = false;
     QDateTime t0;                               // local time of elapsed minute 0
     std::vector<double> venue;                  // the venue's true level of each elapsed minute
     std::vector<double> measured;               // what the device measured (a calibrator tone included)
@@ -182,7 +182,8 @@ struct BoundsSimulation {
     int documentedFrom = 0;                     // the history documents the set level from this minute
 
     // The clock goes back at the end of elapsed minute 149: 03:00 closes the first pass, whose last
-    // minute ends at 03:00; the second pass starts at 02:00.
+    // minute ends at 03:00 (or at 02:00 for a device that writes it, and the change, once set back);
+    // the second pass starts at 02:00.
     QDateTime endOf(int e) const { return t0.addSecs(60 * (autumn && e > 150 ? e - 60 : e)); }
     QDateTime startOf(int m) const { return t0.addSecs(60 * (autumn && m >= 150 ? m - 60 : m)); }
     int setLevelAt(int e) const {
@@ -197,6 +198,7 @@ BoundsSimulation simulateBoundsDevice(std::mt19937& rng, ComplianceInput& input)
     BoundsSimulation sim;
     const int n = BoundsSimulation::kMinutes;
     sim.autumn = rng() % 2 == 0;
+    sim.setBack = rng() % 2 == 0;
     // Autumn: local 00:30, the clock going back from 03:00 (elapsed 150) to 02:00.
     sim.t0 = sim.autumn ? DeviceTime(QDate(2019, 10, 27), QTime(0, 30))
                         : DeviceTime(QDate(2021, 6, 4), QTime(21, 0));
