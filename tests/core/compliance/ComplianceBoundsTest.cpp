@@ -250,6 +250,15 @@ BoundsSimulation simulateBoundsDevice(std::mt19937& rng, ComplianceInput& input)
         for (int m = cut; m <= start && m < n; ++m)
             sim.recording[static_cast<std::size_t>(m)] = false;
         restarts.push_back(start + 1);
+        // Now and then a silent stretch: nothing reaches 70 dB on one side of the cut, so its grid has
+        // no ten-minute level to show its phase.
+        if (rng() % 2 == 0) {
+            std::uniform_real_distribution<double> quiet(35, 64);
+            const bool before = rng() % 2 == 0;
+            for (int m = before ? 0 : start + 1; m < (before ? cut : n); ++m)
+                sim.venue[static_cast<std::size_t>(m)] = sim.measured[static_cast<std::size_t>(m)] =
+                    quiet(rng);
+        }
     }
     if (rng() % 2 == 0) { // a calibration, the tone in the minute before or after its stamp
         const int at = 30 + static_cast<int>(rng() % 180);
