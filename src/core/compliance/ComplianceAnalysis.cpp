@@ -147,6 +147,9 @@ struct ComplianceAnalysis::Impl {
         notes.eitherPassRecords = timeline.eitherPassRecords();
         for (Weighting w : {Weighting::A, Weighting::Linear, Weighting::M})
             scopeOfWeighting[static_cast<std::size_t>(w)] = ScopeOf(w, settings);
+        // The period's scope: the farthest any of its weightings may go.
+        for (const WeightingChange& change : in.weightingChanges)
+            scope = std::min(scope, ScopeOf(change.weighting, settings));
         notes.eventLogStart = timeline.eventLogStart();
         notes.eventLogStartsLater = timeline.eventLogStartsLater();
     }

@@ -93,6 +93,8 @@ public:
              const std::function<void(const MinuteState&)>& onMinute = {});
 
     const ComplianceNotes& notes() const;
+    // How far the verdicts of the period may go: the farthest of its weightings (each window is judged
+    // by the weighting of its own minutes).
     VerdictScope scope() const;
     const ComplianceSettings& settings() const;
 

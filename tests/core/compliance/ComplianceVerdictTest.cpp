@@ -342,5 +342,7 @@ TEST(ComplianceVerdict, ParameterHistoryDocumentsSetLevelAndWeighting) {
                  [&](const WindowResult& w) { judgedSecondNight += w.verdict != Verdict::None; });
     EXPECT_EQ(judgedFirstNight, 0);
     EXPECT_EQ(judgedSecondNight, 24 * 60);
+    // The linear night can be judged against a C limit, though the data are A-weighted today.
+    EXPECT_EQ(ComplianceAnalysis(input, preset("Décret 2017 — C")).scope(), VerdictScope::ComplianceOnly);
 }
 } // namespace
