@@ -76,9 +76,9 @@ std::optional<ComplianceSettings> settingsOf(const QMap<QString, QString>& optio
         int duration = 15;
         if (options.contains(QStringLiteral("duration")))
             duration = options.value(QStringLiteral("duration")).toInt(&durationOk);
-        if (!limitOk || limit < 0 || limit > 250 || !durationOk || duration < kMinComplianceDuration ||
+        if (!limitOk || !IsValidComplianceLimit(limit) || !durationOk || duration < kMinComplianceDuration ||
             duration > kMaxComplianceDuration) {
-            io.err << "vorl-cli compliance: --limit takes dB (0..250), --duration minutes (1..60)\n";
+            io.err << "vorl-cli compliance: --limit takes dB (40..140), --duration minutes (1..60)\n";
             return std::nullopt;
         }
         return SettingsForFreeLimit(limit, duration);

@@ -48,7 +48,8 @@ TEST_F(ComplianceCli, CsvHasOneRowPerWindowStartOfEachNight) {
 TEST_F(ComplianceCli, RefusesWhatMakesNoLimit) {
     for (const QStringList& extra :
          {QStringList{"--preset", "Décret 2020"}, QStringList{"--limit", "102", "--preset", "Ancien décret"},
-          QStringList{"--limit", "100", "--duration", "61"}, QStringList{"--format", "xml"}}) {
+          QStringList{"--limit", "100", "--duration", "61"}, QStringList{"--format", "xml"},
+          QStringList{"--limit", "nan"}, QStringList{"--limit", "0"}, QStringList{"--limit", "140.5"}}) {
         const CliRun run =
             runVorlCli(QStringList{"compliance", file, "--from", "02/03/2009", "--to", "03/03/2009"} + extra);
         EXPECT_EQ(run.status, 2) << extra.join(' ').toStdString();

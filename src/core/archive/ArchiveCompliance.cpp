@@ -18,7 +18,7 @@ QDateTime dayStart(const QDate& day) {
 // parameter row and window state in force at its start).
 struct PieceSetLevel {
     QDateTime from;
-    std::function<int(const QDateTime&)> at;
+    std::function<std::optional<int>(const QDateTime&)> at;
 };
 } // namespace
 
@@ -66,12 +66,17 @@ std::optional<ComplianceInput> ComplianceInputFromArchive(Archive& archive, qint
         for (ComplianceEvent& event : piece.events)
             if (inPiece(event.stamp)) input.events.push_back(std::move(event));
         if (piece.setLevelAt) setLevels.push_back({pieceFrom, std::move(piece.setLevelAt)});
+        // Each piece's history gives the weighting in force over it, the earlier pieces' stretches too.
+        for (const WeightingChange& change : piece.weightingChanges)
+            if (change.from < pieceTo &&
+                (input.weightingChanges.empty() || change.from > input.weightingChanges.back().from))
+                input.weightingChanges.push_back(change);
         if (piece.transferTime) transferTime = piece.transferTime;
         pieceFirst = pieceLast.addDays(1);
     }
 
     if (!setLevels.empty()) {
-        input.setLevelAt = [setLevels = std::move(setLevels)](const QDateTime& minute) {
+        input.setLevelAt = [setLevels = std::move(setLevels)](const QDateTime& minute) -> std::optional<int> {
             auto it = std::upper_bound(setLevels.begin(), setLevels.end(), minute,
                                        [](const QDateTime& m, const PieceSetLevel& p) { return m < p.from; });
             return (it == setLevels.begin() ? *it : *std::prev(it)).at(minute);

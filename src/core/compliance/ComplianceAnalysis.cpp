@@ -29,7 +29,11 @@ struct MinuteCell {
     bool capped = false; // high is the set-level cap, an assumption
     bool unknown = false;
     std::optional<UnknownCause> cause;
+    VerdictScope scope = VerdictScope::Full; // of the weighting the minute was measured with
     qint64 blockStart = kNoBlock;
+    // A known minute of a segment without a ten-minute grid: the grid is there, its phase unknown.
+    bool phaseless = false;
+    qint64 segmentFrom = 0, segmentTo = 0;
 };
 
 struct BlockState {
@@ -38,6 +42,28 @@ struct BlockState {
     bool capsDropped = false;
     double sumLow = 0, sumHigh = kInfiniteEnergy;
 };
+
+// The bounds of a window's energy, with the set-level caps and without them.
+struct WindowEnergy {
+    double least = 0, most = 0, leastUncapped = 0, mostUncapped = 0;
+    void addBox(const MinuteCell& c) {
+        least += c.low;
+        most += c.high;
+        leastUncapped += c.low;
+        mostUncapped += c.capped ? kInfiniteEnergy : c.high;
+    }
+    WindowEnergy& operator+=(const WindowEnergy& o) {
+        least += o.least;
+        most += o.most;
+        leastUncapped += o.leastUncapped;
+        mostUncapped += o.mostUncapped;
+        return *this;
+    }
+};
+
+qint64 floorMod(qint64 a, qint64 b) {
+    return ((a % b) + b) % b;
+}
 } // namespace
 
 QString VerdictCode(Verdict verdict) {
@@ -108,24 +134,40 @@ struct ComplianceAnalysis::Impl {
     // Blocks and records the windows read are counted in the notes once, however many runs read them.
     qint64 countFrom = 0, countTo = 0;
     qint64 countedUpTo = kNoBlock; // block starts up to this one are counted
-    qint64 cachedSetLevelMinute = kNoBlock;
-    int cachedSetLevel = 0;
+    std::array<std::pair<qint64, std::optional<int>>, 2> cachedSetLevels{
+        {{kNoBlock, std::nullopt}, {kNoBlock, std::nullopt}}};
+    qint64 capsCountedUpTo = kNoBlock; // windows up to this start are counted in windowsOnCaps
+    std::array<VerdictScope, 3> scopeOfWeighting{};
 
     Impl(const ComplianceInput& in, const ComplianceSettings& s)
         : input(in), settings(s), scope(ScopeOf(in.weighting, s)), timeline(in) {
         settings.durationMinutes =
             std::clamp(settings.durationMinutes, kMinComplianceDuration, kMaxComplianceDuration);
         notes.repeatedHourRecords = timeline.repeatedHourRecords();
+        notes.eitherPassRecords = timeline.eitherPassRecords();
+        for (Weighting w : {Weighting::A, Weighting::Linear, Weighting::M})
+            scopeOfWeighting[static_cast<std::size_t>(w)] = ScopeOf(w, settings);
+        // The period's scope: the farthest any of its weightings may go.
+        for (const WeightingChange& change : in.weightingChanges)
+            scope = std::min(scope, ScopeOf(change.weighting, settings));
         notes.eventLogStart = timeline.eventLogStart();
         notes.eventLogStartsLater = timeline.eventLogStartsLater();
     }
 
-    int setLevelAt(qint64 minute) {
-        if (minute != cachedSetLevelMinute) {
-            cachedSetLevelMinute = minute;
-            cachedSetLevel = input.setLevelAt(timeline.localOf(minute));
-        }
-        return cachedSetLevel;
+    std::optional<int> setLevelAt(qint64 minute) {
+        auto& slot = cachedSetLevels[static_cast<std::size_t>(floorMod(minute, 2))];
+        if (slot.first != minute) slot = {minute, input.setLevelAt(timeline.localOf(minute))};
+        return slot.second;
+    }
+
+    // The cap of an unstored minute. A change stamped m happens within [m, m + 1): the device may have
+    // judged minute m by the old set level or the new one, so the higher one caps it. No cap where the
+    // set level in force is not documented.
+    std::optional<double> capAt(qint64 m) {
+        if (input.generation != 5 || !input.setLevelAt) return std::nullopt;
+        const std::optional<int> before = setLevelAt(m - 1), now = setLevelAt(m);
+        if (!before || !now) return std::nullopt;
+        return EnergyOf(std::max(*before, *now));
     }
 
     MinuteCell& cell(qint64 minute) {
@@ -167,6 +209,7 @@ struct ComplianceAnalysis::Impl {
         MinuteCell& c = cell(m);
         c = MinuteCell{};
         c.minute = m;
+        c.scope = scopeOfWeighting[static_cast<std::size_t>(timeline.weightingAt(m))];
         const auto& stretches = timeline.unknownStretches();
         while (stretchCursor < stretches.size() && stretches[stretchCursor].to <= m)
             ++stretchCursor;
@@ -178,16 +221,19 @@ struct ComplianceAnalysis::Impl {
         const auto& leq1 = timeline.leq1();
         while (leq1Cursor < leq1.size() && leq1[leq1Cursor].minute < m)
             ++leq1Cursor;
-        std::optional<int> stored;
+        const MinuteLevel* stored = nullptr;
         while (leq1Cursor < leq1.size() && leq1[leq1Cursor].minute == m)
-            stored = leq1[leq1Cursor++].level; // a doubled minute keeps the later record
-        if (stored) {
-            c.low = halfDown(*stored);
-            c.high = halfUp(*stored);
-        } else if (input.generation == 5 && input.setLevelAt) {
-            // The set level may change within the minute (a window opened, new parameters): the device
-            // may have judged the minute by either, so the higher one bounds it.
-            c.high = EnergyOf(std::max(setLevelAt(m), setLevelAt(m + 1)));
+            stored = &leq1[leq1Cursor++]; // a doubled minute keeps the later record
+        const std::optional<double> cap = stored && !stored->eitherPass ? std::nullopt : capAt(m);
+        if (stored && !stored->eitherPass) {
+            c.low = halfDown(stored->level);
+            c.high = halfUp(stored->level);
+        } else if (stored) {
+            // The level may be this pass's or the other's, this minute then under the set level.
+            c.high = cap ? std::max(*cap, halfUp(stored->level)) : kInfiniteEnergy;
+            c.capped = cap && *cap > halfUp(stored->level);
+        } else if (cap) {
+            c.high = *cap;
             c.capped = true;
         }
 
@@ -196,9 +242,15 @@ struct ComplianceAnalysis::Impl {
             ++segmentCursor;
         if (segmentCursor >= segments.size() || segments[segmentCursor].from > m) return;
         const Segment& segment = segments[segmentCursor];
-        if (!segment.phase) return;
-        const qint64 start = m - (((m - *segment.phase) % kBlockMinutes) + kBlockMinutes) % kBlockMinutes;
+        c.segmentFrom = segment.from;
+        c.segmentTo = segment.to;
+        if (!segment.phase) {
+            c.phaseless = true;
+            return;
+        }
+        const qint64 start = m - floorMod(m - *segment.phase, kBlockMinutes);
         if (start < segment.from || start + kBlockMinutes > segment.to) return; // cut by the segment's ends
+        if (timeline.blockless(start, start + kBlockMinutes)) return;
         c.blockStart = start;
         if (m == start + kBlockMinutes - 1) resolveBlock(start, segment);
     }
@@ -230,8 +282,8 @@ struct ComplianceAnalysis::Impl {
             highUncapped += c.capped ? kInfiniteEnergy : c.high;
         }
         b.constrained = true;
-        if (low <= b.sumHigh && high >= b.sumLow) return;
-        if (low <= b.sumHigh && highUncapped >= b.sumLow) {
+        if (!EnergyExceeds(low, b.sumHigh) && !EnergyExceeds(b.sumLow, high)) return;
+        if (!EnergyExceeds(low, b.sumHigh) && !EnergyExceeds(b.sumLow, highUncapped)) {
             // The caps assumed a level the ten-minute record denies: they give way.
             b.capsDropped = true;
             for (qint64 m = start; m < start + kBlockMinutes; ++m)
@@ -244,53 +296,128 @@ struct ComplianceAnalysis::Impl {
         if (counted) ++notes.intervalsDropped;
     }
 
+    // The share of the window [s, s + d) in the block [start, start + 10) under its sum interval.
+    WindowEnergy blockPart(qint64 start, qint64 s, int d, double sumLow, double sumHigh) {
+        double inLow = 0, inHigh = 0, inUncapped = 0, outLow = 0, outHigh = 0, outUncapped = 0;
+        for (qint64 k = start; k < start + kBlockMinutes; ++k) {
+            const MinuteCell& c = cell(k);
+            const bool inside = k >= s && k < s + d;
+            (inside ? inLow : outLow) += c.low;
+            (inside ? inHigh : outHigh) += c.high;
+            (inside ? inUncapped : outUncapped) += c.capped ? kInfiniteEnergy : c.high;
+        }
+        const EnergyRange capped = BlockShareOfSums(inLow, inHigh, outLow, outHigh, sumLow, sumHigh);
+        const EnergyRange uncapped =
+            BlockShareOfSums(inLow, inUncapped, outLow, outUncapped, sumLow, sumHigh);
+        return {capped.least, capped.most, uncapped.least, uncapped.most};
+    }
+
+    // The minutes [a, b) of a window [s, s + d) in a segment [from, to) whose grid phase is unknown: every
+    // block of the grid wholly inside the segment stayed under 70 dB, whichever of the ten phases the
+    // grid has. The worst phase bounds each side.
+    WindowEnergy phaselessPart(qint64 from, qint64 to, qint64 a, qint64 b, qint64 s, int d) {
+        WindowEnergy worst{kInfiniteEnergy, -kInfiniteEnergy, kInfiniteEnergy, -kInfiniteEnergy};
+        for (int phase = 0; phase < kBlockMinutes; ++phase) {
+            WindowEnergy part;
+            for (qint64 k = a; k < b;) {
+                const qint64 start = k - floorMod(k - phase, kBlockMinutes);
+                const qint64 end = start + kBlockMinutes;
+                bool usable = start >= from && end <= to && !timeline.blockless(start, end);
+                if (usable) {
+                    double low = 0;
+                    for (qint64 j = start; j < end; ++j)
+                        low += cell(j).low;
+                    // Records too loud for a block without a ten-minute level: it says nothing.
+                    usable = !EnergyExceeds(low, kUnstoredBlockEnergy);
+                }
+                if (!usable) {
+                    part.addBox(cell(k++));
+                    continue;
+                }
+                part += blockPart(start, s, d, 0, kUnstoredBlockEnergy);
+                k = std::min(end, b);
+            }
+            worst.least = std::min(worst.least, part.least);
+            worst.most = std::max(worst.most, part.most);
+            worst.leastUncapped = std::min(worst.leastUncapped, part.leastUncapped);
+            worst.mostUncapped = std::max(worst.mostUncapped, part.mostUncapped);
+        }
+        return worst;
+    }
+
+    // How far the verdict of a window may go: that of its minutes' weighting. Where the weighting
+    // changes within the window, minutes whose weighting says nothing of the limit are unknown to it.
+    VerdictScope windowScope(qint64 s, int d, bool& foreignMinutes) {
+        std::array<bool, 3> seen{};
+        for (qint64 m = s; m < s + d; ++m)
+            seen[static_cast<std::size_t>(cell(m).scope)] = true;
+        const bool full = seen[static_cast<std::size_t>(VerdictScope::Full)];
+        const bool only = seen[static_cast<std::size_t>(VerdictScope::ComplianceOnly)];
+        const bool none = seen[static_cast<std::size_t>(VerdictScope::None)];
+        foreignMinutes = none && (full || only);
+        if (only) return VerdictScope::ComplianceOnly;
+        return full ? VerdictScope::Full : VerdictScope::None;
+    }
+
     WindowResult window(qint64 s) {
         const int d = settings.durationMinutes;
         WindowResult w;
         w.start = s;
         w.localStart = timeline.localOf(s);
         w.localEnd = timeline.localOf(s + d);
-        double least = 0, most = 0;
+        w.startUtcOffset = timeline.repeatedHourOffset(s);
+        w.endUtcOffset = timeline.repeatedHourOffset(s + d);
+        bool foreign = false;
+        const VerdictScope windowScope = this->windowScope(s, d, foreign);
+        WindowEnergy energy;
         qint64 m = s;
         while (m < s + d) {
             const MinuteCell& c = cell(m);
-            if (c.unknown) w.touchesUnknown = true;
+            if (c.unknown || (foreign && c.scope == VerdictScope::None)) {
+                w.touchesUnknown = true;
+                energy.addBox(MinuteCell{});
+                ++m;
+                continue;
+            }
+            if (c.phaseless) {
+                const qint64 end = std::min(c.segmentTo, s + d);
+                energy += phaselessPart(c.segmentFrom, c.segmentTo, m, end, s, d);
+                m = end;
+                continue;
+            }
             const bool inBlock = c.blockStart != kNoBlock && block(c.blockStart).start == c.blockStart &&
                                  block(c.blockStart).constrained;
             if (!inBlock) {
-                least += c.low;
-                most += c.high;
+                energy.addBox(c);
                 ++m;
                 continue;
             }
             const BlockState& b = block(c.blockStart);
-            double inLow = 0, inHigh = 0, outLow = 0, outHigh = 0;
-            for (qint64 k = b.start; k < b.start + kBlockMinutes; ++k) {
-                const MinuteCell& bc = cell(k);
-                const bool inside = k >= s && k < s + d;
-                (inside ? inLow : outLow) += bc.low;
-                (inside ? inHigh : outHigh) += bc.high;
-            }
-            const double partLeast = std::max({inLow, b.sumLow - outHigh, 0.0});
-            const double partMost = std::max(std::min(inHigh, b.sumHigh - outLow), partLeast);
-            least += partLeast;
-            most += partMost;
+            energy += blockPart(b.start, s, d, b.sumLow, b.sumHigh);
             m = std::min(b.start + kBlockMinutes, s + d);
         }
-        w.leastEnergy = least;
-        w.mostEnergy = most;
-        w.lowerDb = LowerTenth(LevelOf(least, d));
-        w.upperDb = UpperTenth(LevelOf(most, d));
-        w.verdict = verdictOf(least, most, w.touchesUnknown);
+        w.leastEnergy = energy.least;
+        w.mostEnergy = energy.most;
+        w.lowerDb = LowerTenth(LevelOf(energy.least, d));
+        w.upperDb = UpperTenth(LevelOf(energy.most, d));
+        w.verdict = verdictOf(windowScope, energy.least, energy.most, w.touchesUnknown);
+        if (s > capsCountedUpTo) {
+            capsCountedUpTo = s;
+            if (w.verdict != Verdict::None && verdictOf(windowScope, energy.leastUncapped,
+                                                        energy.mostUncapped, w.touchesUnknown) != w.verdict)
+                ++notes.windowsOnCaps;
+        }
         return w;
     }
 
-    Verdict verdictOf(double least, double most, bool touchesUnknown) const {
-        if (scope == VerdictScope::None) return Verdict::None;
+    // Energies equal to the limit within the tolerance are no exceedance.
+    Verdict verdictOf(VerdictScope windowScope, double least, double most, bool touchesUnknown) const {
+        if (windowScope == VerdictScope::None) return Verdict::None;
         const double limit = settings.durationMinutes * EnergyOf(*settings.limitDb);
-        if (least > limit) return scope == VerdictScope::Full ? Verdict::Certain : Verdict::Possible;
+        if (EnergyExceeds(least, limit))
+            return windowScope == VerdictScope::Full ? Verdict::Certain : Verdict::Possible;
         if (touchesUnknown) return Verdict::Incomplete;
-        return most > limit ? Verdict::Possible : Verdict::Compliant;
+        return EnergyExceeds(most, limit) ? Verdict::Possible : Verdict::Compliant;
     }
 };
 

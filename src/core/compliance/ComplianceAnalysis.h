@@ -41,6 +41,9 @@ struct WindowResult {
     qint64 start = 0;     // elapsed minute
     QDateTime localStart; // device local time
     QDateTime localEnd;   // local time of start + D
+    // The UTC offsets (minutes) of the start and end where the local time reads twice (the hour repeated
+    // by an autumn clock change); none elsewhere.
+    std::optional<int> startUtcOffset, endUtcOffset;
     double leastEnergy = 0;
     double mostEnergy = 0;
     std::optional<double> lowerDb; // one decimal; none when no finite bound
@@ -56,6 +59,8 @@ struct ComplianceNotes {
     int capsDropped = 0;              // blocks whose set-level caps had to go to meet their record
     int intervalsDropped = 0;         // blocks whose record contradicts the one-minute records
     int repeatedHourRecords = 0;      // records in an hour repeated by a clock change
+    int eitherPassRecords = 0;        // of these, records that may belong to either pass
+    int windowsOnCaps = 0;            // windows whose verdict would differ without the set-level caps
     bool eventLogStartsLater = false; // power cuts before the log's first entry are not known
     QDateTime eventLogStart;
 };
@@ -88,6 +93,8 @@ public:
              const std::function<void(const MinuteState&)>& onMinute = {});
 
     const ComplianceNotes& notes() const;
+    // How far the verdicts of the period may go: the farthest of its weightings (each window is judged
+    // by the weighting of its own minutes).
     VerdictScope scope() const;
     const ComplianceSettings& settings() const;
 

@@ -7,6 +7,23 @@ namespace {
 constexpr double kTenthNoise = 1e-9;
 }
 
+double EnergyDifference(double a, double b) {
+    if (std::isinf(a) || std::isinf(b)) return a - b;
+    const double d = a - b;
+    return std::abs(d) <= kEnergyTolerance * std::max(std::abs(a), std::abs(b)) ? 0.0 : d;
+}
+
+bool EnergyExceeds(double energy, double limit) {
+    return energy > limit * (1 + kEnergyTolerance);
+}
+
+EnergyRange BlockShareOfSums(double insideLow, double insideHigh, double outsideLow, double outsideHigh,
+                             double sumLow, double sumHigh) {
+    const double least = std::max({insideLow, EnergyDifference(sumLow, outsideHigh), 0.0});
+    const double most = std::max(std::min(insideHigh, EnergyDifference(sumHigh, outsideLow)), least);
+    return {least, most};
+}
+
 EnergyRange BlockShare(const std::vector<EnergyBox>& boxes, const std::vector<bool>& inside, double sumLow,
                        double sumHigh) {
     double insideLow = 0, insideHigh = 0, outsideLow = 0, outsideHigh = 0;
@@ -14,7 +31,7 @@ EnergyRange BlockShare(const std::vector<EnergyBox>& boxes, const std::vector<bo
         (inside[i] ? insideLow : outsideLow) += boxes[i].low;
         (inside[i] ? insideHigh : outsideHigh) += boxes[i].high;
     }
-    return {std::max(insideLow, sumLow - outsideHigh), std::min(insideHigh, sumHigh - outsideLow)};
+    return BlockShareOfSums(insideLow, insideHigh, outsideLow, outsideHigh, sumLow, sumHigh);
 }
 
 bool BlockFeasible(const std::vector<EnergyBox>& boxes, double sumLow, double sumHigh) {
@@ -23,7 +40,7 @@ bool BlockFeasible(const std::vector<EnergyBox>& boxes, double sumLow, double su
         low += box.low;
         high += box.high;
     }
-    return low <= sumHigh && high >= sumLow;
+    return !EnergyExceeds(low, sumHigh) && !EnergyExceeds(sumLow, high);
 }
 
 double EnergyOf(double levelDb) {

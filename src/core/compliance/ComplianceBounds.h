@@ -24,6 +24,20 @@ struct EnergyRange {
     double most = 0;
 };
 
+// Energies that agree to this relative tolerance are equal: a level equal to the limit is no
+// exceedance, and a difference of two equal energies is none (not a residue of rounding).
+constexpr double kEnergyTolerance = 1e-9;
+
+// a - b, or 0 where a and b agree within the tolerance.
+double EnergyDifference(double a, double b);
+// Whether `energy` is above `limit` by more than the tolerance.
+bool EnergyExceeds(double energy, double limit);
+
+// The extremes of the energy of the minutes of a block that a window reads, from the sums of the
+// boxes inside and outside the window and the block's sum interval (the block must be feasible).
+EnergyRange BlockShareOfSums(double insideLow, double insideHigh, double outsideLow, double outsideHigh,
+                             double sumLow, double sumHigh);
+
 // The extremes of the energy of the minutes `inside` (a mask over `boxes`) under the block sum.
 // The block must be feasible (see BlockFeasible).
 EnergyRange BlockShare(const std::vector<EnergyBox>& boxes, const std::vector<bool>& inside, double sumLow,

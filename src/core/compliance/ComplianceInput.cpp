@@ -25,6 +25,27 @@ std::optional<QDateTime> transferTimeOf(const DeviceData& data) {
     return DeviceTime(date, QTime(time.hour(), time.minute()));
 }
 
+// The parameter history: the weighting each row set, and the oldest row, from which the set level in
+// force is documented.
+struct ParameterHistory {
+    std::vector<WeightingChange> weightings;
+    std::optional<QDateTime> oldest;
+};
+
+ParameterHistory parameterHistoryOf(const DeviceData& data) {
+    ParameterHistory history;
+    for (int r = 1; r <= ParamChangeTable::rowCount; ++r) {
+        if (!isValidParamChangeRow(data.Param_Change_Records, r)) continue;
+        const QDateTime stamp = RowStamp(data.Param_Change_Records, r);
+        if (!stamp.isValid()) continue;
+        history.weightings.push_back({stamp, WeightingOf(data.Param_Change_Records(r, 7))});
+        if (!history.oldest || stamp < *history.oldest) history.oldest = stamp;
+    }
+    std::stable_sort(history.weightings.begin(), history.weightings.end(),
+                     [](const WeightingChange& a, const WeightingChange& b) { return a.from < b.from; });
+    return history;
+}
+
 QString deviceLine(const DeviceData& data, int generation) {
     const QString version = generation == 3 ? QStringLiteral("3.2") : FirmwareVersionText(data.Param_Block);
     return QStringLiteral("QLV 40 - FirmWare Version : ") + version +
@@ -107,7 +128,14 @@ ComplianceInput ComplianceInputFromDevice(const DeviceData& data, int generation
         DataStore scratch;
         scratch.commit(DeviceData(data));
         timeline = std::make_shared<const ThresholdTimeline>(ThresholdTimeline::recorded(scratch));
-        input.setLevelAt = [timeline](const QDateTime& minute) { return timeline->at(minute).threshold; };
+        // Before the oldest history row the set level in force is not known: today's parameters may
+        // have been set at any time since.
+        ParameterHistory history = parameterHistoryOf(data);
+        input.weightingChanges = std::move(history.weightings);
+        input.setLevelAt = [timeline, from = history.oldest](const QDateTime& minute) -> std::optional<int> {
+            if (!from || minute < *from) return std::nullopt;
+            return timeline->at(minute).threshold;
+        };
         input.transferTime = transferTimeOf(data);
     }
 

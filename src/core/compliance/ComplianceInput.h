@@ -49,19 +49,27 @@ struct ComplianceEvent {
     std::optional<int> thresholdBefore, thresholdAfter;
 };
 
+// The weighting set from a local time on (a parameter change).
+struct WeightingChange {
+    QDateTime from;
+    Weighting weighting = Weighting::A;
+};
+
 // A stretch of local time that some download of the device covers, [from, to).
 struct CoverageInterval {
     QDateTime from, to;
 };
 
 struct ComplianceInput {
-    int generation = 5; // 3 or 5
-    Weighting weighting = Weighting::A;
+    int generation = 5;                 // 3 or 5
+    Weighting weighting = Weighting::A; // the current weighting, in force before the first change too
+    std::vector<WeightingChange> weightingChanges; // time order
     QString device;                      // "QLV 40 - FirmWare Version : ... - Numéro de Série : ..."
     std::vector<LevelRecord> records;    // time order, then memory order
     std::vector<ComplianceEvent> events; // time order, then memory order
-    // The set level (threshold) in force at a local minute; generation 5 only. Empty: no cap is known.
-    std::function<int(const QDateTime&)> setLevelAt;
+    // The set level (threshold) in force at a local minute; generation 5 only. Empty, or none at a
+    // minute: the set level in force there is not documented and caps nothing.
+    std::function<std::optional<int>(const QDateTime&)> setLevelAt;
     // Archived downloads: the stretches they cover, in order. Empty: one download, whose coverage runs
     // from the earliest level record to the transfer.
     std::vector<CoverageInterval> coverage;

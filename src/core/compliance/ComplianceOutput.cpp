@@ -140,10 +140,24 @@ QString ComplianceStamp(const QDateTime& local) {
     return QString::fromLatin1(text);
 }
 
+namespace {
+// A window's time, with its UTC offset ("+02:00") where the local time reads twice.
+void writeWindowTime(const QDateTime& local, const std::optional<int>& utcOffset, char* out) {
+    writeStamp(local, out);
+    if (!utcOffset) return;
+    out += 16;
+    *out++ = *utcOffset < 0 ? '-' : '+';
+    out = putDigits(out, std::abs(*utcOffset) / 60, 2);
+    *out++ = ':';
+    out = putDigits(out, std::abs(*utcOffset) % 60, 2);
+    *out = '\0';
+}
+} // namespace
+
 QByteArray ComplianceCsvRow(const WindowResult& w) {
-    char start[17], end[17];
-    writeStamp(w.localStart, start);
-    writeStamp(w.localEnd, end);
+    char start[23], end[23];
+    writeWindowTime(w.localStart, w.startUtcOffset, start);
+    writeWindowTime(w.localEnd, w.endUtcOffset, end);
     QByteArray row;
     row.reserve(64);
     row.append(start).append(',').append(end).append(',');

@@ -103,6 +103,15 @@ QStringList noteLinesOf(const ComplianceReport& report) {
         lines << QStringLiteral("%1 enregistrement(s) dans l'heure répétée d'un changement d'heure : de "
                                 "deux horodatages égaux, le premier est pris dans le premier passage.")
                      .arg(n.repeatedHourRecords);
+    if (n.eitherPassRecords > 0)
+        lines << QStringLiteral(
+                     "%1 enregistrement(s) de l'heure répétée sans double : ils peuvent appartenir "
+                     "à l'un ou l'autre passage, et les bornes valent pour les deux.")
+                     .arg(n.eitherPassRecords);
+    if (n.windowsOnCaps > 0)
+        lines << QStringLiteral("%1 fenêtre(s) dont le verdict repose sur le niveau de consigne, là où "
+                                "l'historique des paramètres le documente.")
+                     .arg(n.windowsOnCaps);
     if (n.eventLogStartsLater) {
         const QString since =
             n.eventLogStart.isValid()

@@ -1,5 +1,11 @@
 #include "core/compliance/ComplianceSettings.h"
 
+#include <cmath>
+
+bool IsValidComplianceLimit(double limitDb) {
+    return std::isfinite(limitDb) && limitDb >= kMinComplianceLimit && limitDb <= kMaxComplianceLimit;
+}
+
 const std::vector<CompliancePreset>& CompliancePresets() {
     static const std::vector<CompliancePreset> presets = {
         {QStringLiteral("Décret 2017 — A"), 102, 15, Weighting::A},
@@ -40,7 +46,7 @@ ComplianceSettings SettingsForFreeLimit(double limitDb, int durationMinutes) {
 }
 
 VerdictScope ScopeOf(Weighting dataWeighting, const ComplianceSettings& settings) {
-    if (!settings.limitDb) return VerdictScope::None;
+    if (!settings.limitDb || !IsValidComplianceLimit(*settings.limitDb)) return VerdictScope::None;
     // A limit the user typed is compared with the levels as measured.
     if (!settings.preset) return VerdictScope::Full;
     switch (dataWeighting) {

@@ -21,6 +21,11 @@ std::optional<CompliancePreset> FindCompliancePreset(const QString& name);
 // first C preset for linear data, none for M-weighted data.
 std::optional<CompliancePreset> DefaultPreset(Weighting dataWeighting);
 
+// A limit is a finite level from 40 to 140 dB.
+constexpr double kMinComplianceLimit = 40;
+constexpr double kMaxComplianceLimit = 140;
+bool IsValidComplianceLimit(double limitDb);
+
 constexpr int kMinComplianceDuration = 1;
 constexpr int kMaxComplianceDuration = 60;
 
@@ -37,7 +42,8 @@ struct ComplianceSettings {
 ComplianceSettings SettingsForPreset(const CompliancePreset& preset);
 ComplianceSettings SettingsForFreeLimit(double limitDb, int durationMinutes);
 
-// How far a verdict may go for data of one weighting against a limit.
+// How far a verdict may go for data of one weighting against a limit (none for a limit that is not
+// valid).
 enum class VerdictScope {
     Full,           // every verdict
     ComplianceOnly, // linear data against a C limit: a bound at or under the limit proves compliance; an

@@ -1,6 +1,7 @@
 #include "core/compliance/ComplianceTimeline.h"
 
 #include <algorithm>
+#include <array>
 #include <map>
 
 namespace {
@@ -8,6 +9,26 @@ constexpr int kHour = 60;
 constexpr int kBlockMinutes = 10;
 constexpr int kCalibrationMinutes = 10;
 constexpr int kLastSpringMonth = 6;
+// The device keeps the legal time of France: UTC+2 in summer, UTC+1 in winter.
+constexpr int kSummerOffset = 120;
+constexpr int kWinterOffset = 60;
+
+bool makesUnknown(EventKind kind) {
+    return kind == EventKind::PowerCut || kind == EventKind::SystemStart || kind == EventKind::SensorFault ||
+           kind == EventKind::SensorFaultEnd || kind == EventKind::Calibration;
+}
+
+UnknownCause causeOf(EventKind kind) {
+    switch (kind) {
+    case EventKind::SensorFault:
+    case EventKind::SensorFaultEnd:
+        return UnknownCause::SensorFault;
+    case EventKind::Calibration:
+        return UnknownCause::Calibration;
+    default:
+        return UnknownCause::PowerCut;
+    }
+}
 
 qint64 floorMod(qint64 a, qint64 b) {
     return ((a % b) + b) % b;
@@ -25,6 +46,11 @@ QDateTime LocalOfMinute(qint64 localMinute) {
 
 ComplianceTimeline::ComplianceTimeline(const ComplianceInput& input) {
     buildClock(input);
+    m_baseWeighting = input.weighting;
+    for (const WeightingChange& change : input.weightingChanges) {
+        const Weighting before = m_weightings.empty() ? m_baseWeighting : m_weightings.back().second;
+        if (change.weighting != before) m_weightings.push_back({elapsedOf(change.from), change.weighting});
+    }
     buildLevels(input);
     buildStretches(input);
     buildSegments();
@@ -39,6 +65,13 @@ void ComplianceTimeline::buildClock(const ComplianceInput& input) {
         ClockShift shift;
         shift.localAt = LocalMinuteOf(event.stamp);
         shift.spring = event.stamp.date().month() <= kLastSpringMonth;
+        // In autumn the clock goes back from 03:00 to 02:00. A change stamped in the half hour from
+        // 02:00 was written with the clock already set back: the hour lived twice follows its stamp.
+        const QTime at = event.stamp.time();
+        if (!shift.spring && at >= QTime(2, 0) && at < QTime(2, 30)) {
+            shift.localAt += kHour;
+            shift.stampedAfter = true;
+        }
         shift.elapsedFrom = shift.spring ? shift.localAt - kHour + adjust : shift.localAt + adjust;
         shift.adjustAfter = shift.spring ? adjust - kHour : adjust + kHour;
         // Two changes within the hour would fold time back on itself: the later one is not taken.
@@ -77,16 +110,90 @@ bool ComplianceTimeline::inRepeatedHour(qint64 localMinute) const {
     });
 }
 
+std::optional<ElapsedSpan> ComplianceTimeline::repeatedHourOf(qint64 localMinute) const {
+    for (const ClockShift& s : m_shifts)
+        if (!s.spring && localMinute >= s.localAt - kHour && localMinute < s.localAt)
+            return ElapsedSpan{s.elapsedFrom - kHour, s.elapsedFrom + kHour};
+    return std::nullopt;
+}
+
+std::optional<int> ComplianceTimeline::repeatedHourOffset(qint64 elapsed) const {
+    for (const ClockShift& s : m_shifts) {
+        if (s.spring || elapsed < s.elapsedFrom - kHour || elapsed >= s.elapsedFrom + kHour) continue;
+        return elapsed < s.elapsedFrom ? kSummerOffset : kWinterOffset;
+    }
+    return std::nullopt;
+}
+
+bool ComplianceTimeline::blockless(qint64 from, qint64 to) const {
+    auto it = std::upper_bound(m_blockless.begin(), m_blockless.end(), from,
+                               [](qint64 m, const ElapsedSpan& s) { return m < s.to; });
+    return it != m_blockless.end() && it->from < to;
+}
+
+Weighting ComplianceTimeline::weightingAt(qint64 elapsed) const {
+    auto it = std::upper_bound(m_weightings.begin(), m_weightings.end(), elapsed,
+                               [](qint64 m, const std::pair<qint64, Weighting>& w) { return m < w.first; });
+    return it == m_weightings.begin() ? m_baseWeighting : std::prev(it)->second;
+}
+
+const ComplianceTimeline::ClockShift* ComplianceTimeline::autumnShiftOf(qint64 localMinute) const {
+    for (const ClockShift& s : m_shifts)
+        if (!s.spring && localMinute >= s.localAt - kHour && localMinute < s.localAt) return &s;
+    return nullptr;
+}
+
+const ComplianceTimeline::ClockShift* ComplianceTimeline::setBackAt(qint64 stampMinute) const {
+    for (const ClockShift& s : m_shifts)
+        if (!s.spring && s.stampedAfter && stampMinute == s.localAt - kHour) return &s;
+    return nullptr;
+}
+
 void ComplianceTimeline::buildLevels(const ComplianceInput& input) {
-    // In a repeated hour, the first record of a stamp (in memory order) is the first pass, the second
-    // one the second pass.
-    std::map<std::pair<qint64, bool>, int> seen;
+    // In a repeated hour, of two records of a stamp the first (in memory order) is the first pass, the
+    // second one the second pass. A stamp with one record may belong to either pass. A device that
+    // stamps the change once set back also stamps the first pass's last minute with the clock set back
+    // (02:00, like the minute before the repeated hour); the second pass's last minute alone reads 03:00.
+    std::map<std::pair<qint64, bool>, int> count, seen;
     for (const LevelRecord& record : input.records) {
-        const qint64 lastMinute = LocalMinuteOf(record.stamp) - 1;
-        qint64 end = elapsedOf(LocalOfMinute(lastMinute)) + 1;
-        if (inRepeatedHour(lastMinute)) {
+        const qint64 stamp = LocalMinuteOf(record.stamp);
+        if (autumnShiftOf(stamp - 1) || setBackAt(stamp)) ++count[{stamp, record.tenMinute}];
+    }
+    for (const LevelRecord& record : input.records) {
+        const qint64 stamp = LocalMinuteOf(record.stamp);
+        const std::pair<qint64, bool> key{stamp, record.tenMinute};
+        qint64 end = elapsedOf(LocalOfMinute(stamp - 1)) + 1;
+        std::optional<qint64> other; // the other end the record may close
+        if (const ClockShift* shift = setBackAt(stamp)) {
             ++m_repeatedHourRecords;
-            if (seen[{lastMinute, record.tenMinute}]++ > 0) end += kHour;
+            if (count[key] == 1)
+                other = shift->elapsedFrom;
+            else if (seen[key]++ > 0)
+                end = shift->elapsedFrom;
+        } else if (const ClockShift* shift = autumnShiftOf(stamp - 1)) {
+            ++m_repeatedHourRecords;
+            if (shift->stampedAfter && stamp == shift->localAt)
+                end = shift->elapsedFrom + kHour;
+            else if (count[key] == 1)
+                other = end + kHour;
+            else if (seen[key]++ > 0)
+                end += kHour;
+        }
+        if (other) {
+            ++m_eitherPassRecords;
+            const qint64 first = std::min(end, *other), last = std::max(end, *other);
+            m_stamps.push_back(first);
+            if (record.tenMinute) {
+                // Neither block can be read: the record may close either one, and the other block is
+                // then not proven under 70 dB.
+                m_blockless.push_back({first - kBlockMinutes, last});
+                m_dataStart = std::min(m_dataStart, first - kBlockMinutes);
+            } else {
+                m_leq1.push_back({first - 1, record.level, true});
+                m_leq1.push_back({last - 1, record.level, true});
+                m_dataStart = std::min(m_dataStart, first - 1);
+            }
+            continue;
         }
         if (record.tenMinute) {
             m_allLeq10.push_back({end - kBlockMinutes, record.level});
@@ -102,6 +209,16 @@ void ComplianceTimeline::buildLevels(const ComplianceInput& input) {
     std::stable_sort(
         m_allLeq10.begin(), m_allLeq10.end(),
         [](const TenMinuteRecord& a, const TenMinuteRecord& b) { return a.blockStart < b.blockStart; });
+    std::sort(m_blockless.begin(), m_blockless.end(),
+              [](const ElapsedSpan& a, const ElapsedSpan& b) { return a.from < b.from; });
+    std::vector<ElapsedSpan> merged;
+    for (const ElapsedSpan& span : m_blockless) {
+        if (!merged.empty() && span.from <= merged.back().to)
+            merged.back().to = std::max(merged.back().to, span.to);
+        else
+            merged.push_back(span);
+    }
+    m_blockless = std::move(merged);
 }
 
 void ComplianceTimeline::buildStretches(const ComplianceInput& input) {
@@ -139,6 +256,11 @@ void ComplianceTimeline::buildStretches(const ComplianceInput& input) {
     std::optional<qint64> cut, fault;
     for (const ComplianceEvent& event : input.events) {
         const qint64 at = elapsedOf(event.stamp);
+        // An event of a repeated hour may have happened in either pass: what it makes unknown is
+        // unknown in both.
+        if (makesUnknown(event.kind))
+            if (const auto span = repeatedHourOf(LocalMinuteOf(event.stamp)))
+                raw.push_back({span->from, span->to, causeOf(event.kind)});
         switch (event.kind) {
         case EventKind::PowerCut:
             if (!cut) cut = at;
@@ -162,7 +284,8 @@ void ComplianceTimeline::buildStretches(const ComplianceInput& input) {
             fault.reset();
             break;
         case EventKind::Calibration:
-            raw.push_back({at, at + kCalibrationMinutes, UnknownCause::Calibration});
+            // The stamp does not say whether the calibrator sounded before or after it.
+            raw.push_back({at - kCalibrationMinutes, at + kCalibrationMinutes, UnknownCause::Calibration});
             break;
         default:
             break;
@@ -197,12 +320,24 @@ void ComplianceTimeline::buildStretches(const ComplianceInput& input) {
 }
 
 void ComplianceTimeline::buildSegments() {
+    // Known stretches, split where the weighting changes: a ten-minute level measured across a change
+    // mixes two weightings.
+    std::vector<ElapsedSpan> known;
     qint64 from = kFirstMinute;
     for (const UnknownStretch& s : m_stretches) {
-        if (s.from > from) m_segments.push_back({from, s.from, std::nullopt, 0});
+        if (s.from > from) known.push_back({from, s.from});
         from = s.to;
     }
-    if (from < kLastMinute) m_segments.push_back({from, kLastMinute, std::nullopt, 0});
+    if (from < kLastMinute) known.push_back({from, kLastMinute});
+    for (const ElapsedSpan& span : known) {
+        qint64 start = span.from;
+        for (const auto& [at, weighting] : m_weightings)
+            if (at > start && at < span.to) {
+                m_segments.push_back({start, at, std::nullopt, 0});
+                start = at;
+            }
+        m_segments.push_back({start, span.to, std::nullopt, 0});
+    }
 
     // The ten-minute grid of a segment comes from its first record lying wholly inside it.
     std::size_t k = 0;
