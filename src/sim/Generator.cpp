@@ -202,7 +202,8 @@ private:
             s.peak = 91 + m_rng.uniform(0, 6) + (late ? 3 : 0);
             // The night the clocks go back the bar plays on through the hour lived twice.
             const QDate next = m_opt.start.addDays(day + 1);
-            if (m_opt.summerTime && next.month() == 10 && next.dayOfWeek() == 7 && next.addDays(7).month() == 11)
+            if (m_opt.summerTime && next.month() == 10 && next.dayOfWeek() == 7 &&
+                next.addDays(7).month() == 11)
                 s.close = (day + 1) * kMinutesPerDay + 5 * 60;
             m_sessions.push_back(s);
             if (!gen5()) continue;
@@ -271,10 +272,14 @@ private:
             const QDate date = m_opt.start.addDays(day);
             const bool lastSunday = date.dayOfWeek() == 7 && date.addDays(7).month() != date.month();
             if (lastSunday && (date.month() == 3 || date.month() == 10)) {
+                // A clock that follows summer time notes the change when it makes it: in spring at
+                // the jump (02:00 becomes 03:00, stamped 03:00), in autumn at 03:00 set back to
+                // 02:00 (stamped 02:00).
+                const int at = day * kMinutesPerDay + (m_opt.summerTime && date.month() == 3 ? 2 : 3) * 60;
                 if (gen5())
-                    event(day * kMinutesPerDay + 3 * 60, 8, 0);
+                    event(at, 8, 0);
                 else
-                    event(day * kMinutesPerDay + 3 * 60, 0, 8);
+                    event(at, 0, 8);
             }
         }
     }
