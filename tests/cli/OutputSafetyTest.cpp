@@ -51,6 +51,8 @@ std::vector<Writer> writers() {
         {"parameters printout", {"print", "params", days3}, "--pdf", ".pdf", false},
         {"export", {"export", days3, "--what", "levels", "--format", "csv"}, "--out", ".csv", true},
         {"stats", QStringList{"stats", days3, "--format", "json"} + period, "--out", ".json", true},
+        {"compliance CSV", QStringList{"compliance", days3, "--format", "csv"} + period, "--out", ".csv", true},
+        {"compliance PDF", QStringList{"compliance", days3, "--format", "pdf"} + period, "--out", ".pdf", false},
         {"generate",
          {"generate", "--generation", "5", "--start", "05/03/2009", "--days", "1"},
          "--out",
