@@ -9,6 +9,7 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QListWidget>
 #include <QTableWidget>
 #include <QTextStream>
 #include <QTimer>
@@ -31,6 +32,8 @@ int main(int argc, char** argv) {
             if (const int i = combo->findText(args[4]); i >= 0) combo->setCurrentIndex(i);
     window->show();
     window->compute();
+    // The first episode of the night shown, picked out on the plot.
+    if (window->episodeList()->count() > 0) window->episodeList()->setCurrentRow(0);
     int status = 0;
     QTimer::singleShot(std::max(500, qEnvironmentVariableIntValue("VORL_SHOT_HOLD_MS")), [&] {
         if (!window->grab().save(args[2])) status = 1;

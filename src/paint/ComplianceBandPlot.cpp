@@ -95,6 +95,15 @@ void paintBand(QPainter& painter, const Frame& f, const NightReport& night, doub
         }
     }
 }
+QFont scaledFont(const QFont& font, double scale) {
+    QFont scaled = font;
+    if (font.pointSizeF() > 0)
+        scaled.setPointSizeF(font.pointSizeF() * scale);
+    else
+        scaled.setPixelSize(std::max(1, static_cast<int>(font.pixelSize() * scale)));
+    return scaled;
+}
+
 // One line under the hours: a swatch and a word for each thing the plot draws.
 void paintLegend(QPainter& painter, QPointF at, double width, double h, double thin, bool withLimit) {
     struct Entry {
@@ -108,17 +117,17 @@ void paintLegend(QPainter& painter, QPointF at, double width, double h, double t
     entries.push_back({QStringLiteral("dépassement certain"), kCertainFill});
     entries.push_back({QStringLiteral("possible"), kPossibleFill});
     entries.push_back({QStringLiteral("épisode choisi"), kHighlightEdge});
-    // Smaller type rather than a legend cut at the plot's right edge.
+    // Smaller type and swatches rather than a legend cut at the plot's right edge.
     const QFont plain = painter.font();
-    const double swatch = h * 1.2;
     double needed = 0;
     for (const Entry& e : entries)
-        needed += swatch + h * 1.3 + QFontMetricsF(plain, painter.device()).horizontalAdvance(e.text);
+        needed += h * 2.5 + QFontMetricsF(plain, painter.device()).horizontalAdvance(e.text);
     if (needed > width) {
-        QFont smaller = plain;
-        smaller.setPointSizeF(plain.pointSizeF() * std::max(0.6, width / needed));
-        painter.setFont(smaller);
+        const double scale = std::max(0.5, width / needed);
+        painter.setFont(scaledFont(plain, scale));
+        h *= scale;
     }
+    const double swatch = h * 1.2;
     const QFontMetricsF metrics(painter.font(), painter.device());
     for (const Entry& e : entries) {
         const QRectF box(at.x(), at.y() + h * 0.2, swatch, h * 0.6);
@@ -254,9 +263,7 @@ void PaintComplianceBand(QPainter& painter, const QRectF& area, const Compliance
         const double widest =
             metrics.horizontalAdvance(every == 60 ? QStringLiteral("00h") : QStringLiteral("00h00")) + h / 4;
         if (widest > spacing) {
-            QFont smaller = plain;
-            smaller.setPointSizeF(plain.pointSizeF() * std::max(2.0 / 3.0, spacing / widest));
-            painter.setFont(smaller);
+            painter.setFont(scaledFont(plain, std::max(2.0 / 3.0, spacing / widest)));
         }
     }
     const QFontMetricsF labelMetrics(painter.font(), painter.device());
