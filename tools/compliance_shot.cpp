@@ -1,6 +1,7 @@
 // Draws the compliance window on a save file for the documentation: its picture and the PDF report.
 // Not part of the normal build: cmake --build build --target vorl-compliance-shot, then
 // xvfb-run -a build/tools/vorl-compliance-shot FILE.qlv WINDOW.png REPORT.pdf [PRESET]
+// The window has its default size; VORL_SHOT_HOLD_MS keeps it on screen longer (for a screen grab).
 #include "core/files/SaveFile.h"
 #include "paint/ComplianceReportPdf.h"
 #include "ui/compliance/ComplianceWindow.h"
@@ -8,9 +9,11 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QListWidget>
 #include <QTableWidget>
 #include <QTextStream>
 #include <QTimer>
+#include <algorithm>
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
@@ -27,11 +30,12 @@ int main(int argc, char** argv) {
     if (args.size() > 4)
         for (auto* combo : window->findChildren<QComboBox*>())
             if (const int i = combo->findText(args[4]); i >= 0) combo->setCurrentIndex(i);
-    window->resize(1280, 800);
     window->show();
     window->compute();
+    // The first episode of the night shown, picked out on the plot.
+    if (window->episodeList()->count() > 0) window->episodeList()->setCurrentRow(0);
     int status = 0;
-    QTimer::singleShot(500, [&] {
+    QTimer::singleShot(std::max(500, qEnvironmentVariableIntValue("VORL_SHOT_HOLD_MS")), [&] {
         if (!window->grab().save(args[2])) status = 1;
         QString error;
         if (window->report() && !WriteComplianceReportPdf(*window->report(), args[3], error)) status = 1;

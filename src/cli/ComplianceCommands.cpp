@@ -1,17 +1,24 @@
 #include "cli/ComplianceCommands.h"
 
+#include "cli/CliOutput.h"
 #include "cli/ConsoleShell.h"
 #include "cli/ConsoleUiServices.h"
 #include "core/archive/ArchiveCompliance.h"
+#include "core/archive/ArchiveComplianceSources.h"
 #include "core/compliance/ComplianceReport.h"
+#include "core/files/OutputTarget.h"
 #include "core/files/SaveFile.h"
+#include "core/files/StreamedOutputFile.h"
 #include "core/store/Labels.h"
 #include "core/tables/PeriodDialog.h"
 #include "paint/ComplianceReportPdf.h"
 
+#include <QCryptographicHash>
 #include <QFile>
 #include <QMap>
 #include <memory>
+#include <new>
+#include <sys/stat.h>
 
 namespace {
 constexpr int kUsageError = 2;
@@ -91,9 +98,8 @@ std::optional<ComplianceSettings> settingsOf(const QMap<QString, QString>& optio
     return ComplianceSettings{};
 }
 
-// The nights of an archived device, read from the archive at the location in force.
-std::optional<ComplianceInput> archivedInput(const QMap<QString, QString>& options, const QDate& from,
-                                             const QDate& to, CliStreams& io) {
+// The archive at the location in force, or the one --archive names.
+std::optional<ArchiveLocation> archiveLocationOf(const QMap<QString, QString>& options, CliStreams& io) {
     ArchiveLocation location;
     QString error;
     if (!ResolveArchiveLocation(options.value(QStringLiteral("archive")), location, &error)) {
@@ -104,12 +110,19 @@ std::optional<ComplianceInput> archivedInput(const QMap<QString, QString>& optio
         io.err << "vorl-cli compliance: the archive is off\n";
         return std::nullopt;
     }
+    return location;
+}
+
+// The nights of an archived device, and the downloads they rest on.
+std::optional<ComplianceInput> archivedInput(const ArchiveLocation& location, const QString& serial,
+                                             const QDate& from, const QDate& to,
+                                             std::vector<ReportSource>& sources, CliStreams& io) {
+    QString error;
     const auto archive = Archive::open(location, &error);
     if (!archive) {
         io.err << "vorl-cli compliance: " << error << '\n';
         return std::nullopt;
     }
-    const QString serial = options.value(QStringLiteral("serial"));
     const auto device = archive->findDevice(serial);
     if (!device) {
         io.err << "vorl-cli compliance: no device " << serial << " in " << location.displayText() << '\n';
@@ -117,8 +130,65 @@ std::optional<ComplianceInput> archivedInput(const QMap<QString, QString>& optio
     }
     auto input = ComplianceInputFromArchive(*archive, device->id, from, to, &error);
     if (!input) io.err << "vorl-cli compliance: " << error << '\n';
+    if (input) sources = ArchivedReportSources(*archive, device->id, from, to);
     return input;
 }
+
+// The save file itself: its transfer and the SHA-256 of its bytes as they are on disk.
+ReportSource fileSource(const QString& path, const DataStore& store) {
+    ReportSource source;
+    source.transfer = (store.Transfer_Date + QLatin1Char(' ') + store.Transfer_Time.left(5)).trimmed();
+    QFile file(path);
+    QCryptographicHash hash(QCryptographicHash::Sha256);
+    if (file.open(QIODevice::ReadOnly) && hash.addData(&file))
+        source.sha256 = QString::fromLatin1(hash.result().toHex());
+    source.sha256Kind = QStringLiteral("du fichier");
+    return source;
+}
+
+// Whether two names lead to the same file (through links and other spellings); false when either does
+// not exist.
+bool sameFile(const QString& a, const QString& b) {
+    struct stat sa {
+    }, sb{};
+    return !a.isEmpty() && !b.isEmpty() && ::stat(QFile::encodeName(a).constData(), &sa) == 0 &&
+           ::stat(QFile::encodeName(b).constData(), &sb) == 0 && sa.st_dev == sb.st_dev &&
+           sa.st_ino == sb.st_ino;
+}
+
+// Data written as it comes, to a checked file or to standard output, a chunk at a time.
+class DataSink {
+public:
+    DataSink(const QString& path, CliStreams& io) : m_io(io) {
+        if (!path.isEmpty() && !isStandardOutputName(path))
+            m_file = std::make_unique<StreamedOutputFile>(path);
+    }
+    bool open(QString& error) { return !m_file || m_file->open(error); }
+    void write(const QByteArray& bytes) {
+        m_chunk += bytes;
+        if (m_chunk.size() >= kChunk) flush();
+    }
+    bool finish(QString& error) {
+        flush();
+        if (m_file) return m_file->commit(error);
+        if (standardOutputWritten(m_io, error)) return true;
+        error = QStringLiteral("cannot write to standard output: ") + error;
+        return false;
+    }
+
+private:
+    static constexpr qsizetype kChunk = 1 << 16;
+    void flush() {
+        if (m_file)
+            m_file->write(m_chunk);
+        else
+            m_io.out << QString::fromUtf8(m_chunk);
+        m_chunk.clear();
+    }
+    CliStreams& m_io;
+    std::unique_ptr<StreamedOutputFile> m_file;
+    QByteArray m_chunk;
+};
 
 int runCompliance(const QStringList& args, CliStreams& io) {
     const auto request = parse(args, io);
@@ -140,61 +210,106 @@ int runCompliance(const QStringList& args, CliStreams& io) {
         return kUsageError;
     }
     const bool pdf = format == QStringLiteral("pdf");
-    if (pdf && !options.contains(QStringLiteral("out"))) {
+    const QString outPath = options.value(QStringLiteral("out"));
+    if (pdf && outPath.isEmpty()) {
         io.err << "vorl-cli compliance: --format pdf needs --out FILE\n";
         return kUsageError;
     }
-
+    if (!outPath.isEmpty() && !checkOutputTarget(QStringLiteral("compliance"), outPath,
+                                                 pdf ? StandardOutput::Refused : StandardOutput::Allowed, io))
+        return kUsageError;
+    // The same limit of the dates for a file as for the archive, before anything is read.
     ConsoleUiServices ui(io.out);
+    if (!CheckPeriod(from, to, ui)) return 1;
+    if (const QString problem = CompliancePeriodProblem(from, to); !problem.isEmpty()) {
+        io.err << "vorl-cli compliance: " << problem << '\n';
+        return kUsageError;
+    }
+
     ComplianceInput input;
+    std::vector<ReportSource> sources;
     if (request->file.isEmpty()) {
-        if (!CheckPeriod(from, to, ui)) return 1;
-        auto archived = archivedInput(options, from, to, io);
+        const auto location = archiveLocationOf(options, io);
+        if (!location) return 1;
+        if (location->engine == ArchiveEngine::Sqlite && sameFile(outPath, location->path)) {
+            io.err << "vorl-cli compliance: --out names the archive itself\n";
+            return kUsageError;
+        }
+        auto archived =
+            archivedInput(*location, options.value(QStringLiteral("serial")), from, to, sources, io);
         if (!archived) return 1;
         input = std::move(*archived);
     } else {
+        if (sameFile(outPath, request->file)) {
+            io.err << "vorl-cli compliance: --out names the input file " << request->file << '\n';
+            return kUsageError;
+        }
         auto store = std::make_unique<DataStore>();
         ConsoleShell shell;
         if (!LoadSaveFile(*store, request->file, ui, shell)) {
             if (ui.messageCount() == 0) io.err << "vorl-cli: cannot read " << request->file << '\n';
             return 1;
         }
-        if (!CheckPeriod(from, to, ui)) return 1;
         input = ComplianceInputFromStore(*store);
+        sources.push_back(fileSource(request->file, *store));
     }
     auto settings = settingsOf(options, input.weighting, io);
     if (!settings) return kUsageError;
-    settings->keepWindows = pdf; // the plots of the pages need every window
+    // No format keeps every window: the CSV is written as it is computed, the PDF's plots are computed
+    // again one night at a time.
+    settings->keepWindows = false;
 
-    QByteArray output;
-    if (format == QStringLiteral("csv")) output = QByteArray(kComplianceCsvHeader) + '\n';
-    const auto onWindow = [&](const WindowResult& w) { output += ComplianceCsvRow(w); };
-    const ComplianceReport report = BuildComplianceReport(
-        input, *settings, from, to,
-        format == QStringLiteral("csv") ? onWindow : std::function<void(const WindowResult&)>());
-    if (format == QStringLiteral("text"))
-        output = ComplianceTextLines(report).join(QLatin1Char('\n')).toUtf8() + '\n';
-    else if (format == QStringLiteral("json"))
-        output = ComplianceJson(report).toJson();
+    DataSink sink(pdf ? QString() : outPath, io);
+    QString error;
+    if (!pdf && format == QStringLiteral("csv") && !sink.open(error)) {
+        io.err << "vorl-cli compliance: " << error << '\n';
+        return 1;
+    }
+    std::function<void(const WindowResult&)> onWindow;
+    if (format == QStringLiteral("csv")) {
+        sink.write(QByteArray(kComplianceCsvHeader) + '\n');
+        onWindow = [&sink](const WindowResult& w) { sink.write(ComplianceCsvRow(w)); };
+    }
+    ComplianceReport report = BuildComplianceReport(input, *settings, from, to, onWindow);
+    report.sources = std::move(sources);
 
-    const QString outPath = options.value(QStringLiteral("out"));
     if (pdf) {
-        QString error;
-        if (!WriteComplianceReportPdf(report, outPath, error)) {
+        ComplianceNightBands bands(input, report.settings);
+        if (!WriteComplianceReportPdf(report, outPath, error, &bands)) {
             io.err << "vorl-cli compliance: " << error << '\n';
             return 1;
         }
-    } else if (outPath.isEmpty()) {
-        io.out << QString::fromUtf8(output);
     } else {
-        QFile file(outPath);
-        if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(output) != output.size()) {
-            io.err << "vorl-cli compliance: cannot write " << outPath << '\n';
+        if (format == QStringLiteral("text")) {
+            if (!sink.open(error)) {
+                io.err << "vorl-cli compliance: " << error << '\n';
+                return 1;
+            }
+            sink.write(ComplianceTextLines(report).join(QLatin1Char('\n')).toUtf8() + '\n');
+        } else if (format == QStringLiteral("json")) {
+            if (!sink.open(error)) {
+                io.err << "vorl-cli compliance: " << error << '\n';
+                return 1;
+            }
+            sink.write(ComplianceJson(report).toJson());
+        }
+        if (!sink.finish(error)) {
+            io.err << "vorl-cli compliance: " << error << '\n';
             return 1;
         }
     }
     io.err << report.nights.size() << " night(s), " << report.episodeCount << " exceedance episode(s)\n";
     return 0;
+}
+
+// Out of memory is said, not left to end the program without a word.
+int runComplianceChecked(const QStringList& args, CliStreams& io) {
+    try {
+        return runCompliance(args, io);
+    } catch (const std::bad_alloc&) {
+        io.err << "vorl-cli compliance: not enough memory for this period\n";
+        return 1;
+    }
 }
 } // namespace
 
@@ -203,5 +318,5 @@ std::vector<CliCommand> complianceCommands() {
         {QStringLiteral("compliance"), kUsage,
          QStringLiteral("the level over every sliding window of each night (noon to noon) against a legal "
                         "or free limit, with its lower and upper bounds and a verdict"),
-         runCompliance}};
+         runComplianceChecked}};
 }

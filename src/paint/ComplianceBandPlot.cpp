@@ -13,6 +13,8 @@ const QColor kUnknownFill(215, 215, 215);
 const QColor kCertainFill(240, 150, 150);
 const QColor kPossibleFill(250, 215, 160);
 const QColor kLimitColour(200, 0, 0);
+const QColor kHighlightFill(255, 235, 60, 90);
+const QColor kHighlightEdge(150, 110, 0);
 
 bool exceeds(Verdict v) {
     return v == Verdict::Certain || v == Verdict::Possible;
@@ -43,18 +45,9 @@ std::pair<int, int> shownRange(const NightReport& night, const BandView& view) {
 
 std::vector<std::pair<int, int>> BandEpisodeRuns(const NightReport& night) {
     std::vector<std::pair<int, int>> runs;
-    const int size = static_cast<int>(night.band.size());
-    for (int i = 0; i < size;) {
-        if (!exceeds(night.band[static_cast<std::size_t>(i)].verdict)) {
-            ++i;
-            continue;
-        }
-        int j = i;
-        while (j < size && exceeds(night.band[static_cast<std::size_t>(j)].verdict))
-            ++j;
-        runs.push_back({i, j});
-        i = j;
-    }
+    for (const ExceedanceEpisode& e : night.episodes)
+        runs.push_back({static_cast<int>(e.firstMinute - night.firstMinute),
+                        static_cast<int>(e.endMinute - night.firstMinute)});
     return runs;
 }
 
@@ -102,6 +95,60 @@ void paintBand(QPainter& painter, const Frame& f, const NightReport& night, doub
         }
     }
 }
+QFont scaledFont(const QFont& font, double scale) {
+    QFont scaled = font;
+    if (font.pointSizeF() > 0)
+        scaled.setPointSizeF(font.pointSizeF() * scale);
+    else
+        scaled.setPixelSize(std::max(1, static_cast<int>(font.pixelSize() * scale)));
+    return scaled;
+}
+
+// One line under the hours: a swatch and a word for each thing the plot draws.
+void paintLegend(QPainter& painter, QPointF at, double width, double h, double thin, bool withLimit) {
+    struct Entry {
+        QString text;
+        QColor fill;
+        bool line = false;
+    };
+    std::vector<Entry> entries = {{QStringLiteral("bornes basse et haute"), kBandFill}};
+    if (withLimit) entries.push_back({QStringLiteral("limite"), kLimitColour, true});
+    entries.push_back({QStringLiteral("non bornée (minutes inconnues)"), kUnknownFill});
+    entries.push_back({QStringLiteral("dépassement certain"), kCertainFill});
+    entries.push_back({QStringLiteral("possible"), kPossibleFill});
+    entries.push_back({QStringLiteral("épisode choisi"), kHighlightEdge});
+    // Smaller type and swatches rather than a legend cut at the plot's right edge.
+    const QFont plain = painter.font();
+    double needed = 0;
+    for (const Entry& e : entries)
+        needed += h * 2.5 + QFontMetricsF(plain, painter.device()).horizontalAdvance(e.text);
+    if (needed > width) {
+        const double scale = std::max(0.5, width / needed);
+        painter.setFont(scaledFont(plain, scale));
+        h *= scale;
+    }
+    const double swatch = h * 1.2;
+    const QFontMetricsF metrics(painter.font(), painter.device());
+    for (const Entry& e : entries) {
+        const QRectF box(at.x(), at.y() + h * 0.2, swatch, h * 0.6);
+        if (e.line) {
+            painter.setPen(QPen(e.fill, 1.5 * thin, Qt::DashLine));
+            painter.drawLine(QPointF(box.left(), box.center().y()), QPointF(box.right(), box.center().y()));
+        } else if (e.fill == kHighlightEdge) {
+            painter.fillRect(box, kHighlightFill);
+            painter.setPen(QPen(kHighlightEdge, 2 * thin));
+            painter.drawRect(box);
+        } else {
+            painter.fillRect(box, e.fill);
+        }
+        painter.setPen(Qt::black);
+        const double w = metrics.horizontalAdvance(e.text);
+        painter.drawText(QRectF(box.right() + h * 0.3, at.y(), w + 1, h), Qt::AlignLeft | Qt::AlignVCenter,
+                         e.text);
+        at.rx() = box.right() + h * 0.3 + w + h;
+    }
+    painter.setFont(plain);
+}
 } // namespace
 
 BandScale BandScaleOf(const ComplianceReport& report, const NightReport& night) {
@@ -123,7 +170,8 @@ BandScale BandScaleOf(const ComplianceReport& report, const NightReport& night) 
 
 QRectF BandPlotArea(const QRectF& area, const QFontMetricsF& metrics) {
     const double left = metrics.horizontalAdvance(QStringLiteral("000 dB")) + metrics.height() * 0.5;
-    return area.adjusted(left, metrics.height() * 0.6, -metrics.height() * 0.8, -metrics.height() * 1.6);
+    // Below the plot: the hours, then the legend.
+    return area.adjusted(left, metrics.height() * 0.6, -metrics.height() * 0.8, -metrics.height() * 2.8);
 }
 
 void PaintComplianceBand(QPainter& painter, const QRectF& area, const ComplianceReport& report,
@@ -151,29 +199,32 @@ void PaintComplianceBand(QPainter& painter, const QRectF& area, const Compliance
         if (!night.band[static_cast<std::size_t>(i)].upperDb)
             painter.fillRect(QRectF(QPointF(f.x(i), f.plot.top()), QPointF(f.x(i + 1), f.plot.bottom())),
                              kUnknownFill);
-    // Episodes: certain ones in red, possible ones in orange; the chosen one framed.
+    // Exceeding windows: certain ones in red, possible ones in orange.
+    for (int i = f.first; i < f.last; ++i) {
+        const Verdict v = night.band[static_cast<std::size_t>(i)].verdict;
+        if (exceeds(v))
+            painter.fillRect(QRectF(QPointF(f.x(i), f.plot.top()), QPointF(f.x(i + 1), f.plot.bottom())),
+                             v == Verdict::Certain ? kCertainFill : kPossibleFill);
+    }
+    // The chosen episode over its whole span: from its first window start to the end of its last window.
     const auto runs = BandEpisodeRuns(night);
-    for (std::size_t k = 0; k < runs.size(); ++k) {
-        const auto [from, to] = runs[k];
-        if (to <= f.first || from >= f.last) continue;
-        const bool certain = std::any_of(night.band.begin() + from, night.band.begin() + to,
-                                         [](const BandPoint& p) { return p.verdict == Verdict::Certain; });
+    if (view.selectedEpisode && *view.selectedEpisode >= 0 &&
+        *view.selectedEpisode < static_cast<int>(runs.size())) {
+        const auto [from, to] = runs[static_cast<std::size_t>(*view.selectedEpisode)];
         const QRectF span(QPointF(f.x(from), f.plot.top()), QPointF(f.x(to), f.plot.bottom()));
-        painter.fillRect(span, certain ? kCertainFill : kPossibleFill);
-        if (view.selectedEpisode && *view.selectedEpisode == static_cast<int>(k)) {
-            painter.setPen(QPen(kLimitColour, 2 * thin));
-            painter.setBrush(Qt::NoBrush);
-            painter.drawRect(span.adjusted(thin, thin, -thin, -thin));
-        }
+        painter.fillRect(span, kHighlightFill);
+        painter.setPen(QPen(kHighlightEdge, 2 * thin));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawRect(span.adjusted(thin, thin, -thin, -thin));
     }
 
-    // Grid: every 10 dB, and every two hours of the device's clock.
+    // Grid: every 10 dB, and every hour of the device's clock (finer when zoomed in).
     painter.setPen(QPen(QColor(190, 190, 190), thin));
     for (double db = f.scale.lowDb; db <= f.scale.highDb; db += 10)
         painter.drawLine(QPointF(f.plot.left(), f.y(db)), QPointF(f.plot.right(), f.y(db)));
     std::vector<int> hourTicks;
     const int span = f.last - f.first;
-    const int every = span > 8 * 60 ? 120 : span > 3 * 60 ? 60 : span > 60 ? 15 : 5;
+    const int every = span > 3 * 60 ? 60 : span > 60 ? 15 : 5;
     for (int i = f.first; i < f.last; ++i) {
         const QTime t = night.band[static_cast<std::size_t>(i)].start.time();
         if ((t.hour() * 60 + t.minute()) % every == 0) hourTicks.push_back(i);
@@ -203,16 +254,31 @@ void PaintComplianceBand(QPainter& painter, const QRectF& area, const Compliance
     for (double db = f.scale.lowDb; db <= f.scale.highDb; db += 10)
         painter.drawText(QRectF(area.left(), f.y(db) - h / 2, f.plot.left() - area.left() - h / 4, h),
                          Qt::AlignRight | Qt::AlignVCenter, QStringLiteral("%1 dB").arg(db, 0, 'f', 0));
+    // Whole hours as "22h" so that every hour of a long night (25 hours in autumn) keeps its label.
+    const QString format = every == 60 ? QStringLiteral("HH'h'") : QStringLiteral("HH'h'mm");
+    const QFont plain = painter.font();
+    if (hourTicks.size() > 1) {
+        // Labels a little smaller rather than fewer, down to two thirds of the size.
+        const double spacing = f.x(hourTicks[1]) - f.x(hourTicks[0]);
+        const double widest =
+            metrics.horizontalAdvance(every == 60 ? QStringLiteral("00h") : QStringLiteral("00h00")) + h / 4;
+        if (widest > spacing) {
+            painter.setFont(scaledFont(plain, std::max(2.0 / 3.0, spacing / widest)));
+        }
+    }
+    const QFontMetricsF labelMetrics(painter.font(), painter.device());
     double lastRight = -1e9;
     for (int i : hourTicks) {
-        const QString label =
-            night.band[static_cast<std::size_t>(i)].start.toString(QStringLiteral("HH'h'mm"));
-        const double w = metrics.horizontalAdvance(label);
+        const QString label = night.band[static_cast<std::size_t>(i)].start.toString(format);
+        const double w = labelMetrics.horizontalAdvance(label);
         const double x = f.x(i) - w / 2;
-        if (x < lastRight + h / 2) continue;
+        if (x < lastRight + labelMetrics.height() / 8) continue;
         painter.drawText(QRectF(x, f.plot.bottom() + h * 0.2, w, h), Qt::AlignCenter, label);
         lastRight = x + w;
     }
+    painter.setFont(plain);
+    paintLegend(painter, QPointF(f.plot.left(), f.plot.bottom() + h * 1.3), f.plot.width(), h, thin,
+                report.settings.limitDb.has_value());
     if (report.settings.limitDb) {
         painter.setPen(kLimitColour);
         const QString label = QStringLiteral("limite %1 dB")

@@ -49,7 +49,13 @@ std::optional<ComplianceInput> ComplianceInputFromArchive(Archive& archive, qint
 
         ComplianceInput piece = ComplianceInputFromDevice(period.data, period.generation);
         const QDateTime pieceFrom = dayStart(pieceFirst), pieceTo = dayStart(pieceLast.addDays(1));
-        const auto inPiece = [&](const QDateTime& stamp) { return stamp >= pieceFrom && stamp < pieceTo; };
+        // The first piece also brings the records the archive holds just before the period (the level
+        // before it, the window state in force): the data did not start with the period, as a save file
+        // holding the same records would show. Later pieces' context is the piece before.
+        const bool firstPiece = first;
+        const auto inPiece = [&](const QDateTime& stamp) {
+            return (firstPiece || stamp >= pieceFrom) && stamp < pieceTo;
+        };
         if (first) {
             input.generation = piece.generation;
             first = false;

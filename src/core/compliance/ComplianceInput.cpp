@@ -1,5 +1,7 @@
 #include "core/compliance/ComplianceInput.h"
 
+#include "core/compliance/ComplianceParameterChanges.h"
+
 #include "core/stats/PeriodStats.h"
 #include "core/stats/ThresholdTimeline.h"
 #include "core/store/Labels.h"
@@ -139,6 +141,8 @@ ComplianceInput ComplianceInputFromDevice(const DeviceData& data, int generation
         input.transferTime = transferTimeOf(data);
     }
 
+    const auto parameterChanges =
+        input.generation == 5 ? ParameterChangeLines(data) : std::map<QDateTime, QStringList>();
     const EventTable& events = data.Event_Records;
     for (int r = 1; r <= EventTable::rowCount; ++r) {
         if (!hasValidRecordDate(events, r) || !isEventRow(events, r)) continue;
@@ -151,6 +155,8 @@ ComplianceInput ComplianceInputFromDevice(const DeviceData& data, int generation
         if (event.kind == EventKind::ParameterChange && timeline) {
             event.thresholdBefore = timeline->at(stamp.addSecs(-60)).threshold;
             event.thresholdAfter = timeline->at(stamp).threshold;
+            if (const auto it = parameterChanges.find(stamp); it != parameterChanges.end())
+                event.changes = it->second;
         }
         input.events.push_back(std::move(event));
     }

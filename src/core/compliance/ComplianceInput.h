@@ -4,6 +4,7 @@
 
 #include <QDateTime>
 #include <QString>
+#include <QStringList>
 #include <functional>
 #include <optional>
 #include <vector>
@@ -47,6 +48,8 @@ struct ComplianceEvent {
     QString text; // the event table's own text
     // Parameter changes only: the threshold in force just before and just after the change (dB).
     std::optional<int> thresholdBefore, thresholdAfter;
+    // Parameter changes only: each field that changed, "Niveau Leq Nuit : 95 → 96".
+    QStringList changes;
 };
 
 // The weighting set from a local time on (a parameter change).

@@ -9,59 +9,30 @@
 namespace {
 const QString kDate = QStringLiteral("dd/MM/yyyy");
 const QString kDateTime = QStringLiteral("dd/MM/yyyy hh:mm");
+const QChar kNoBreakSpace(0x00A0);
 
-QString durationText(int minutes) {
-    return QStringLiteral("%1 h %2 min").arg(minutes / 60).arg(minutes % 60, 2, 10, QLatin1Char('0'));
+// "1 fenêtre conforme", "2 fenêtres conformes"; French puts 0 in the singular.
+QString counted(int n, const QString& one, const QString& many) {
+    return FrenchCount(n) + QLatin1Char(' ') + (n > 1 ? many : one);
 }
 
-QString boundLine(const BoundAt& bound) {
-    if (!bound.start.isValid()) return QStringLiteral("aucune");
-    const QString at = QStringLiteral(" (fenêtre du ") + bound.start.toString(kDateTime) + QLatin1Char(')');
-    if (bound.unbounded) return QStringLiteral("non bornée") + at;
-    if (!bound.db) return QStringLiteral("aucune");
-    return BoundText(bound.db) + QStringLiteral(" dB") + at;
-}
-
-QString countsLine(const ComplianceReport& report, const VerdictCounts& c) {
-    if (report.scope == VerdictScope::None) return QStringLiteral("%1 fenêtre(s), sans verdict").arg(c.none);
-    return QStringLiteral("%1 dépassement certain, %2 dépassement possible, %3 conforme, %4 incomplet")
-        .arg(c.certain)
-        .arg(c.possible)
-        .arg(c.compliant)
-        .arg(c.incomplete);
-}
-
-QString minutesLine(const MinuteAccount& m) {
-    QString line = QStringLiteral("couvert ") + durationText(m.covered) + QStringLiteral(", inconnu ") +
-                   durationText(m.unknownTotal());
-    QStringList causes;
-    for (int i = 0; i < kUnknownCauseCount; ++i)
-        if (m.unknown[static_cast<std::size_t>(i)] > 0)
-            causes << UnknownCauseText(static_cast<UnknownCause>(i)) + QStringLiteral(" ") +
-                          durationText(m.unknown[static_cast<std::size_t>(i)]);
-    if (!causes.isEmpty())
-        line += QStringLiteral(" (") + causes.join(QStringLiteral(", ")) + QLatin1Char(')');
-    return line;
-}
-
-QString eventLine(const ComplianceEvent& event) {
-    QString line = event.stamp.toString(kDateTime) + QStringLiteral(" ") + event.text;
-    if (event.thresholdBefore && event.thresholdAfter)
-        line +=
-            QStringLiteral(" (seuil %1 dB → %2 dB)").arg(*event.thresholdBefore).arg(*event.thresholdAfter);
-    return line;
+QString atText(const BoundAt& bound) {
+    return QStringLiteral(" (fenêtre du ") + bound.start.toString(kDateTime) + QLatin1Char(')');
 }
 
 QJsonValue boundJson(const std::optional<double>& db) {
     return db ? QJsonValue(*db) : QJsonValue();
 }
 
-QJsonObject boundAtJson(const BoundAt& bound) {
+QJsonObject boundAtJson(const BoundAt& bound, bool upper) {
     QJsonObject o;
     o[QStringLiteral("db")] = boundJson(bound.db);
-    o[QStringLiteral("unbounded")] = bound.unbounded;
     o[QStringLiteral("start")] =
-        bound.start.isValid() ? QJsonValue(ComplianceStamp(bound.start)) : QJsonValue();
+        bound.db && bound.start.isValid() ? QJsonValue(ComplianceStamp(bound.start)) : QJsonValue();
+    if (upper) {
+        o[QStringLiteral("unbounded")] = bound.unbounded;
+        o[QStringLiteral("unbounded_windows")] = bound.unboundedWindows;
+    }
     return o;
 }
 
@@ -88,6 +59,104 @@ QJsonObject minutesJson(const MinuteAccount& m) {
             {QStringLiteral("unknown_by_cause"), unknown}};
 }
 } // namespace
+
+QString FrenchCount(int n) {
+    QString digits = QString::number(std::abs(static_cast<long long>(n)));
+    for (qsizetype i = digits.size() - 3; i > 0; i -= 3)
+        digits.insert(i, kNoBreakSpace);
+    return n < 0 ? QStringLiteral("-") + digits : digits;
+}
+
+QString FrenchDb(const std::optional<double>& db, Weighting weighting) {
+    if (!db) return {};
+    return BoundText(db).replace(QLatin1Char('.'), QLatin1Char(',')) + kNoBreakSpace +
+           (weighting == Weighting::A ? QStringLiteral("dB(A)") : QStringLiteral("dB"));
+}
+
+QString ComplianceDurationText(int minutes) {
+    return FrenchCount(minutes / 60) + QStringLiteral(" h ") +
+           QStringLiteral("%1 min").arg(minutes % 60, 2, 10, QLatin1Char('0'));
+}
+
+QString ComplianceCountsText(const ComplianceReport& report, const VerdictCounts& c) {
+    if (report.scope == VerdictScope::None)
+        return counted(c.none, QStringLiteral("fenêtre"), QStringLiteral("fenêtres")) +
+               QStringLiteral(", sans verdict");
+    return counted(c.certain, QStringLiteral("dépassement certain"),
+                   QStringLiteral("dépassements certains")) +
+           QStringLiteral(", ") +
+           counted(c.possible, QStringLiteral("dépassement possible"),
+                   QStringLiteral("dépassements possibles")) +
+           QStringLiteral(", ") +
+           counted(c.compliant, QStringLiteral("fenêtre conforme"), QStringLiteral("fenêtres conformes")) +
+           QStringLiteral(", ") +
+           counted(c.incomplete, QStringLiteral("fenêtre incomplète"),
+                   QStringLiteral("fenêtres incomplètes"));
+}
+
+QString ComplianceMinutesText(const MinuteAccount& m) {
+    QString line = QStringLiteral("couvert ") + ComplianceDurationText(m.covered) +
+                   QStringLiteral(", inconnu ") + ComplianceDurationText(m.unknownTotal());
+    QStringList causes;
+    for (int i = 0; i < kUnknownCauseCount; ++i)
+        if (m.unknown[static_cast<std::size_t>(i)] > 0)
+            causes << UnknownCauseText(static_cast<UnknownCause>(i)) + QLatin1Char(' ') +
+                          ComplianceDurationText(m.unknown[static_cast<std::size_t>(i)]);
+    if (!causes.isEmpty())
+        line += QStringLiteral(" (") + causes.join(QStringLiteral(", ")) + QLatin1Char(')');
+    return line;
+}
+
+QString ComplianceUpperText(const ComplianceReport& report, const BoundAt& bound, bool withTime) {
+    QString text = bound.db ? FrenchDb(bound.db, report.weighting) + (withTime ? atText(bound) : QString())
+                            : QStringLiteral("aucune borne finie");
+    if (bound.unboundedWindows > 0)
+        text += QStringLiteral(" ; ") + counted(bound.unboundedWindows,
+                                                QStringLiteral("fenêtre sans borne haute"),
+                                                QStringLiteral("fenêtres sans borne haute"));
+    return text;
+}
+
+QString ComplianceLowerText(const ComplianceReport& report, const BoundAt& bound, bool withTime) {
+    if (!bound.db) return QStringLiteral("aucune");
+    return FrenchDb(bound.db, report.weighting) + (withTime ? atText(bound) : QString());
+}
+
+QString ComplianceEpisodeText(const ComplianceReport& report, const ExceedanceEpisode& e) {
+    return e.firstStart.toString(kDateTime) + QStringLiteral(" – ") +
+           e.end.toString(QStringLiteral("hh:mm")) + QStringLiteral(" : ") +
+           VerdictText(e.certain ? Verdict::Certain : Verdict::Possible) + QStringLiteral(", borne haute ") +
+           (e.highestUpper.unbounded ? QStringLiteral("non bornée")
+                                     : FrenchDb(e.highestUpper.db, report.weighting)) +
+           QStringLiteral(", borne basse ") +
+           (e.highestLower.db ? FrenchDb(e.highestLower.db, report.weighting) : QStringLiteral("aucune"));
+}
+
+QString ComplianceEventText(const ComplianceEvent& event) {
+    QString line = event.stamp.toString(kDateTime) + QLatin1Char(' ') + event.text;
+    if (!event.changes.isEmpty())
+        line += QStringLiteral(" (") + event.changes.join(QStringLiteral(" ; ")) + QLatin1Char(')');
+    else if (event.thresholdBefore && event.thresholdAfter && *event.thresholdBefore != *event.thresholdAfter)
+        line +=
+            QStringLiteral(" (seuil %1 dB → %2 dB)").arg(*event.thresholdBefore).arg(*event.thresholdAfter);
+    return line;
+}
+
+QStringList ComplianceSourceLines(const ComplianceReport& report) {
+    QStringList lines;
+    for (const ReportSource& s : report.sources) {
+        QString line = !s.id.isEmpty()          ? QStringLiteral("Téléchargement n° ") + s.id
+                       : s.sha256Kind.isEmpty() ? QStringLiteral("Données en mémoire")
+                                                : QStringLiteral("Fichier");
+        line += QStringLiteral(", transfert du ") +
+                (s.transfer.isEmpty() ? QStringLiteral("(inconnu)") : s.transfer);
+        line += QStringLiteral(", SHA-256 ") +
+                (s.sha256Kind.isEmpty() ? QString() : s.sha256Kind + QLatin1Char(' ')) +
+                (s.sha256.isEmpty() ? QStringLiteral("non disponible") : s.sha256);
+        lines << line;
+    }
+    return lines;
+}
 
 QString BoundText(const std::optional<double>& db) {
     return db ? QString::number(*db, 'f', 1) : QString();
@@ -177,32 +246,30 @@ QStringList ComplianceTextLines(const ComplianceReport& r) {
     lines << QStringLiteral("Pondération des mesures : ") + WeightingText(r.weighting);
     lines << QString();
     lines << QStringLiteral("Sur la période :");
-    lines << QStringLiteral("  Borne haute la plus élevée : ") + boundLine(r.highestUpper);
-    lines << QStringLiteral("  Borne basse la plus élevée : ") + boundLine(r.highestLower);
-    lines << QStringLiteral("  Fenêtres : ") + countsLine(r, r.counts);
-    lines << QStringLiteral("  Épisodes de dépassement : %1").arg(r.episodeCount);
-    lines << QStringLiteral("  Temps : ") + minutesLine(r.minutes);
+    lines << QStringLiteral("  Borne haute la plus élevée : ") + ComplianceUpperText(r, r.highestUpper);
+    lines << QStringLiteral("  Borne basse la plus élevée : ") + ComplianceLowerText(r, r.highestLower);
+    lines << QStringLiteral("  Fenêtres : ") + ComplianceCountsText(r, r.counts);
+    lines << QStringLiteral("  Épisodes de dépassement : ") + FrenchCount(r.episodeCount);
+    lines << QStringLiteral("  Temps : ") + ComplianceMinutesText(r.minutes);
     for (const NightReport& night : r.nights) {
         lines << QString();
         lines << QStringLiteral("Nuit du ") + night.day.toString(kDate) + QStringLiteral(" au ") +
                      night.day.addDays(1).toString(kDate) + QStringLiteral(" :");
-        lines << QStringLiteral("  Borne haute la plus élevée : ") + boundLine(night.highestUpper);
-        lines << QStringLiteral("  Borne basse la plus élevée : ") + boundLine(night.highestLower);
-        lines << QStringLiteral("  Fenêtres : ") + countsLine(r, night.counts);
-        lines << QStringLiteral("  Temps : ") + minutesLine(night.minutes);
+        lines << QStringLiteral("  Borne haute la plus élevée : ") +
+                     ComplianceUpperText(r, night.highestUpper);
+        lines << QStringLiteral("  Borne basse la plus élevée : ") +
+                     ComplianceLowerText(r, night.highestLower);
+        lines << QStringLiteral("  Fenêtres : ") + ComplianceCountsText(r, night.counts);
+        lines << QStringLiteral("  Temps : ") + ComplianceMinutesText(night.minutes);
         for (const ExceedanceEpisode& e : night.episodes)
-            lines << QStringLiteral("  Épisode ") + e.firstStart.toString(kDateTime) + QStringLiteral(" - ") +
-                         e.end.toString(QStringLiteral("hh:mm")) + QStringLiteral(" : ") +
-                         VerdictText(e.certain ? Verdict::Certain : Verdict::Possible) +
-                         QStringLiteral(", borne haute ") +
-                         (e.highestUpper.unbounded ? QStringLiteral("non bornée")
-                                                   : BoundText(e.highestUpper.db) + QStringLiteral(" dB")) +
-                         QStringLiteral(", borne basse ") +
-                         (e.highestLower.db ? BoundText(e.highestLower.db) + QStringLiteral(" dB")
-                                            : QStringLiteral("aucune"));
+            lines << QStringLiteral("  Épisode ") + ComplianceEpisodeText(r, e);
         for (const ComplianceEvent& event : night.events)
-            lines << QStringLiteral("  Événement : ") + eventLine(event);
+            lines << QStringLiteral("  Événement : ") + ComplianceEventText(event);
     }
+    lines << QString() << QStringLiteral("Données :");
+    for (const QString& source : ComplianceSourceLines(r))
+        lines << QStringLiteral("  - ") + source;
+    lines << QStringLiteral("  - SHA-256 du CSV de la même période et limite : ") + r.csvSha256;
     lines << QString() << QStringLiteral("Notes :");
     for (const QString& note : r.noteLines)
         lines << QStringLiteral("  - ") + note;
@@ -222,8 +289,8 @@ QJsonDocument ComplianceJson(const ComplianceReport& r) {
     if (r.settings.preset) limit[QStringLiteral("preset")] = r.settings.preset->name;
     root[QStringLiteral("limit")] = limit;
     root[QStringLiteral("period")] =
-        QJsonObject{{QStringLiteral("highest_upper"), boundAtJson(r.highestUpper)},
-                    {QStringLiteral("highest_lower"), boundAtJson(r.highestLower)},
+        QJsonObject{{QStringLiteral("highest_upper"), boundAtJson(r.highestUpper, true)},
+                    {QStringLiteral("highest_lower"), boundAtJson(r.highestLower, false)},
                     {QStringLiteral("verdicts"), countsJson(r.counts)},
                     {QStringLiteral("episodes"), r.episodeCount},
                     {QStringLiteral("minutes"), minutesJson(r.minutes)}};
@@ -231,27 +298,39 @@ QJsonDocument ComplianceJson(const ComplianceReport& r) {
     for (const NightReport& night : r.nights) {
         QJsonArray episodes, events;
         for (const ExceedanceEpisode& e : night.episodes)
-            episodes.append(QJsonObject{{QStringLiteral("start"), ComplianceStamp(e.firstStart)},
-                                        {QStringLiteral("end"), ComplianceStamp(e.end)},
-                                        {QStringLiteral("certain"), e.certain},
-                                        {QStringLiteral("highest_upper"), boundAtJson(e.highestUpper)},
-                                        {QStringLiteral("highest_lower"), boundAtJson(e.highestLower)}});
+            episodes.append(
+                QJsonObject{{QStringLiteral("start"), ComplianceStamp(e.firstStart)},
+                            {QStringLiteral("end"), ComplianceStamp(e.end)},
+                            {QStringLiteral("certain"), e.certain},
+                            {QStringLiteral("highest_upper"), boundAtJson(e.highestUpper, true)},
+                            {QStringLiteral("highest_lower"), boundAtJson(e.highestLower, false)}});
         for (const ComplianceEvent& event : night.events) {
             QJsonObject o{{QStringLiteral("stamp"), ComplianceStamp(event.stamp)},
                           {QStringLiteral("text"), event.text}};
             if (event.thresholdBefore) o[QStringLiteral("threshold_before")] = *event.thresholdBefore;
             if (event.thresholdAfter) o[QStringLiteral("threshold_after")] = *event.thresholdAfter;
+            if (!event.changes.isEmpty())
+                o[QStringLiteral("changes")] = QJsonArray::fromStringList(event.changes);
             events.append(o);
         }
         nights.append(QJsonObject{{QStringLiteral("night"), night.day.toString(Qt::ISODate)},
-                                  {QStringLiteral("highest_upper"), boundAtJson(night.highestUpper)},
-                                  {QStringLiteral("highest_lower"), boundAtJson(night.highestLower)},
+                                  {QStringLiteral("highest_upper"), boundAtJson(night.highestUpper, true)},
+                                  {QStringLiteral("highest_lower"), boundAtJson(night.highestLower, false)},
                                   {QStringLiteral("verdicts"), countsJson(night.counts)},
                                   {QStringLiteral("episodes"), episodes},
                                   {QStringLiteral("minutes"), minutesJson(night.minutes)},
                                   {QStringLiteral("events"), events}});
     }
     root[QStringLiteral("nights")] = nights;
+    QJsonArray sources;
+    for (const ReportSource& s : r.sources)
+        sources.append(
+            QJsonObject{{QStringLiteral("download"), s.id.isEmpty() ? QJsonValue() : QJsonValue(s.id)},
+                        {QStringLiteral("transfer"), s.transfer},
+                        {QStringLiteral("sha256"), s.sha256.isEmpty() ? QJsonValue() : QJsonValue(s.sha256)},
+                        {QStringLiteral("sha256_of"), s.sha256Kind}});
+    root[QStringLiteral("sources")] = sources;
+    root[QStringLiteral("csv_sha256")] = r.csvSha256;
     root[QStringLiteral("notes")] = QJsonArray::fromStringList(r.noteLines);
     return QJsonDocument(root);
 }

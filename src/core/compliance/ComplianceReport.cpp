@@ -3,10 +3,14 @@
 #include "core/compliance/ComplianceBounds.h"
 #include "core/stats/ThresholdTimeline.h"
 
+#include <QCryptographicHash>
+
 #include <algorithm>
+#include <limits>
 
 namespace {
 const QTime kNoon(12, 0);
+constexpr qint64 kNoEpisodeEnd = std::numeric_limits<qint64>::min();
 
 bool mattersToInspector(EventKind kind) {
     switch (kind) {
@@ -23,27 +27,41 @@ bool mattersToInspector(EventKind kind) {
     }
 }
 
+// The highest finite upper bound, and the windows that have none.
 void raiseUpper(BoundAt& bound, const WindowResult& w) {
+    if (!w.upperDb) {
+        bound.unbounded = true;
+        ++bound.unboundedWindows;
+        return;
+    }
     if (w.mostEnergy <= bound.energy) return;
     bound.energy = w.mostEnergy;
     bound.start = w.localStart;
     bound.db = w.upperDb;
-    bound.unbounded = !w.upperDb && w.mostEnergy > 0;
 }
 
+// The highest lower bound that proves something (an empty one proves nothing).
 void raiseLower(BoundAt& bound, const WindowResult& w) {
-    if (w.leastEnergy <= bound.energy) return;
+    if (!w.lowerDb || w.leastEnergy <= bound.energy) return;
     bound.energy = w.leastEnergy;
     bound.start = w.localStart;
     bound.db = w.lowerDb;
 }
 
 void raise(BoundAt& bound, const BoundAt& other) {
+    const int unboundedWindows = bound.unboundedWindows + other.unboundedWindows;
+    const bool unbounded = bound.unbounded || other.unbounded;
     if (other.energy > bound.energy) bound = other;
+    bound.unboundedWindows = unboundedWindows;
+    bound.unbounded = unbounded;
 }
 
 bool isExceedance(Verdict verdict) {
     return verdict == Verdict::Certain || verdict == Verdict::Possible;
+}
+
+QString frenchDecimal(double db) {
+    return QString::number(db, 'f', 1).replace(QLatin1Char('.'), QLatin1Char(','));
 }
 
 QString limitLabelOf(const ComplianceSettings& settings) {
@@ -52,11 +70,11 @@ QString limitLabelOf(const ComplianceSettings& settings) {
     if (settings.preset) {
         const QString unit =
             settings.preset->weighting == Weighting::A ? QStringLiteral("dB(A)") : QStringLiteral("dB(C)");
-        return settings.preset->name + QStringLiteral(" : ") + QString::number(*settings.limitDb, 'f', 1) +
-               QLatin1Char(' ') + unit + duration;
+        return settings.preset->name + QStringLiteral(" : ") + frenchDecimal(*settings.limitDb) +
+               QChar(0x00A0) + unit + duration;
     }
-    return QStringLiteral("limite libre : ") + QString::number(*settings.limitDb, 'f', 1) +
-           QStringLiteral(" dB") + duration;
+    return QStringLiteral("limite libre : ") + frenchDecimal(*settings.limitDb) + QChar(0x00A0) +
+           QStringLiteral("dB") + duration;
 }
 
 QStringList noteLinesOf(const ComplianceReport& report) {
@@ -77,6 +95,9 @@ QStringList noteLinesOf(const ComplianceReport& report) {
     lines << QStringLiteral("Les bornes sont arrondies au dixième vers l'extérieur.");
     if (report.weighting == Weighting::M)
         lines << QStringLiteral("La pondération Type M ne correspond à aucune limite légale.");
+    if (report.weighting == Weighting::A)
+        lines << QStringLiteral("Mesures pondérées A : la limite de 118 dB(C) ne peut pas être contrôlée "
+                                "à partir de ces enregistrements.");
     if (report.scope == VerdictScope::ComplianceOnly)
         lines << QStringLiteral("Mesures linéaires : un niveau linéaire n'est jamais inférieur au niveau "
                                 "pondéré C ; une borne sous la limite prouve la conformité, un dépassement "
@@ -112,7 +133,9 @@ QStringList noteLinesOf(const ComplianceReport& report) {
         lines << QStringLiteral("%1 fenêtre(s) dont le verdict repose sur le niveau de consigne, là où "
                                 "l'historique des paramètres le documente.")
                      .arg(n.windowsOnCaps);
-    if (n.eventLogStartsLater) {
+    // Only a log that starts after the first night's noon leaves power cuts of the period unknown.
+    if (n.eventLogStartsLater &&
+        (!n.eventLogStart.isValid() || n.eventLogStart > DeviceTime(report.from, kNoon))) {
         const QString since =
             n.eventLogStart.isValid()
                 ? QStringLiteral("avant le ") + n.eventLogStart.toString(QStringLiteral("dd/MM/yyyy à hh:mm"))
@@ -180,6 +203,18 @@ QString WeightingText(Weighting weighting) {
     return {};
 }
 
+QString CompliancePeriodProblem(const QDate& from, const QDate& to) {
+    const QDate first(kComplianceFirstYear, 1, 1), last(kComplianceLastYear, 12, 30);
+    if (!from.isValid() || !to.isValid() || from > to) return QStringLiteral("La période est invalide.");
+    if (from < first || to > last)
+        return QStringLiteral("Les nuits doivent être comprises entre le %1 et le %2 : l'appareil, et donc "
+                              "toute archive, ne date ses enregistrements que de %3 à %4.")
+            .arg(first.toString(QStringLiteral("dd/MM/yyyy")), last.toString(QStringLiteral("dd/MM/yyyy")))
+            .arg(kComplianceFirstYear)
+            .arg(kComplianceLastYear);
+    return {};
+}
+
 ComplianceReport BuildComplianceReport(const ComplianceInput& input, const ComplianceSettings& settings,
                                        const QDate& from, const QDate& to,
                                        const std::function<void(const WindowResult&)>& onWindow) {
@@ -194,6 +229,10 @@ ComplianceReport BuildComplianceReport(const ComplianceInput& input, const Compl
     report.scope = analysis.scope();
     report.limitLabel = limitLabelOf(report.settings);
 
+    qint64 periodEpisodeEnd = kNoEpisodeEnd;
+    // The CSV of the same period, hashed as it would be written, so a report names the rows it rests on.
+    QCryptographicHash csv(QCryptographicHash::Sha256);
+    csv.addData(QByteArray(kComplianceCsvHeader) + '\n');
     for (QDate day = from; day.isValid() && to.isValid() && day <= to; day = day.addDays(1)) {
         NightReport night;
         night.day = day;
@@ -205,20 +244,26 @@ ComplianceReport BuildComplianceReport(const ComplianceInput& input, const Compl
         };
         const auto window = [&](const WindowResult& w) {
             if (onWindow) onWindow(w);
+            csv.addData(ComplianceCsvRow(w));
             raiseUpper(night.highestUpper, w);
             raiseLower(night.highestLower, w);
             night.counts.add(w.verdict);
             if (report.settings.keepWindows)
                 night.band.push_back({w.localStart, w.lowerDb, w.upperDb, w.verdict});
-            if (!isExceedance(w.verdict)) {
-                closeEpisode();
-                return;
-            }
+            if (!isExceedance(w.verdict)) return;
+            const qint64 end = w.start + report.settings.durationMinutes;
+            // A span that overlaps or meets the episode's joins it.
+            if (episode && w.start > episode->endMinute) closeEpisode();
             if (!episode) {
                 episode.emplace();
                 episode->firstStart = w.localStart;
+                episode->firstMinute = w.start;
+                // One stretch of the period, though the night cuts it at noon.
+                if (w.start > periodEpisodeEnd) ++report.episodeCount;
             }
             episode->end = w.localEnd;
+            episode->endMinute = end;
+            periodEpisodeEnd = end;
             episode->certain = episode->certain || w.verdict == Verdict::Certain;
             raiseUpper(episode->highestUpper, w);
             raiseLower(episode->highestLower, w);
@@ -229,7 +274,8 @@ ComplianceReport BuildComplianceReport(const ComplianceInput& input, const Compl
             else
                 ++night.minutes.covered;
         };
-        analysis.run(analysis.elapsedOf(noon), analysis.elapsedOf(nextNoon), window, minute);
+        night.firstMinute = analysis.elapsedOf(noon);
+        analysis.run(night.firstMinute, analysis.elapsedOf(nextNoon), window, minute);
         closeEpisode();
         auto event =
             std::lower_bound(input.events.begin(), input.events.end(), noon,
@@ -240,11 +286,25 @@ ComplianceReport BuildComplianceReport(const ComplianceInput& input, const Compl
         raise(report.highestUpper, night.highestUpper);
         raise(report.highestLower, night.highestLower);
         report.counts += night.counts;
-        report.episodeCount += static_cast<int>(night.episodes.size());
         report.minutes += night.minutes;
         report.nights.push_back(std::move(night));
     }
+    report.csvSha256 = QString::fromLatin1(csv.result().toHex());
     report.notes = analysis.notes();
     report.noteLines = noteLinesOf(report);
     return report;
+}
+
+ComplianceNightBands::ComplianceNightBands(const ComplianceInput& input, const ComplianceSettings& settings)
+    : m_analysis(std::make_unique<ComplianceAnalysis>(input, settings)) {}
+
+ComplianceNightBands::~ComplianceNightBands() = default;
+
+std::vector<BandPoint> ComplianceNightBands::band(const NightReport& night) {
+    std::vector<BandPoint> band;
+    const qint64 end = m_analysis->elapsedOf(DeviceTime(night.day.addDays(1), kNoon));
+    m_analysis->run(night.firstMinute, end, [&](const WindowResult& w) {
+        band.push_back({w.localStart, w.lowerDb, w.upperDb, w.verdict});
+    });
+    return band;
 }

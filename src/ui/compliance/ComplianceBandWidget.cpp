@@ -10,6 +10,7 @@
 namespace {
 constexpr int kFewestMinutesShown = 30;
 constexpr double kZoomStep = 1.25;
+constexpr int kWheelStep = 120;
 
 QString dbText(const std::optional<double>& db) {
     return db ? BoundText(db).replace(QLatin1Char('.'), QLatin1Char(',')) + QStringLiteral(" dB")
@@ -35,8 +36,8 @@ int ComplianceBandWidget::bandSize() const {
     return n ? static_cast<int>(n->band.size()) : 0;
 }
 
-void ComplianceBandWidget::setNight(const ComplianceReport* report, int nightIndex) {
-    m_report = report;
+void ComplianceBandWidget::setNight(std::shared_ptr<const ComplianceReport> report, int nightIndex) {
+    m_report = std::move(report);
     m_night = nightIndex;
     showWholeNight();
 }
@@ -107,8 +108,12 @@ void ComplianceBandWidget::pan(int minutes) {
 void ComplianceBandWidget::wheelEvent(QWheelEvent* event) {
     const QRectF plot = BandPlotArea(QRectF(rect()).adjusted(4, 4, -4, -4), QFontMetricsF(font()));
     const double anchor = std::clamp((event->position().x() - plot.left()) / plot.width(), 0.0, 1.0);
-    const int steps = event->angleDelta().y() / 120;
-    if (steps != 0) zoom(steps > 0 ? 1 / kZoomStep : kZoomStep, anchor);
+    // A mouse wheel sends 120 per notch, a touchpad many small deltas: they add up to whole steps.
+    m_wheelAngle += event->angleDelta().y();
+    const int steps = m_wheelAngle / kWheelStep;
+    m_wheelAngle -= steps * kWheelStep;
+    for (int i = 0; i < std::abs(steps); ++i)
+        zoom(steps > 0 ? 1 / kZoomStep : kZoomStep, anchor);
     event->accept();
 }
 

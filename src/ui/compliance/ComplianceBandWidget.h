@@ -4,6 +4,7 @@
 #include "paint/ComplianceBandPlot.h"
 
 #include <QWidget>
+#include <memory>
 
 // The band plot of one night on screen: the mouse wheel (or + and -) zooms around the pointer, the
 // arrow keys move along the night, Home or a double click shows the whole night; the pointer reads out
@@ -13,8 +14,10 @@ class ComplianceBandWidget : public QWidget {
 public:
     explicit ComplianceBandWidget(QWidget* parent = nullptr);
 
-    // The night to show (the report must outlive the widget's use of it); null shows nothing.
-    void setNight(const ComplianceReport* report, int night);
+    // The night to show; the widget shares the report, so a window that replaces its own leaves the plot
+    // reading a whole one. Null shows nothing.
+    void setNight(std::shared_ptr<const ComplianceReport> report, int night);
+    const ComplianceReport* report() const { return m_report.get(); }
     // Zooms onto an episode of the night and picks it out.
     void showEpisode(int episode);
     void showWholeNight();
@@ -40,7 +43,8 @@ private:
     void zoom(double factor, double anchor);
     void pan(int minutes);
 
-    const ComplianceReport* m_report = nullptr;
+    std::shared_ptr<const ComplianceReport> m_report;
     int m_night = -1;
     BandView m_view;
+    int m_wheelAngle = 0; // eighths of a degree not yet used: touchpads send small steps
 };

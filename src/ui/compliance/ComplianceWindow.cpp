@@ -1,6 +1,7 @@
 #include "ui/compliance/ComplianceWindow.h"
 
 #include "core/archive/ArchiveCompliance.h"
+#include "core/archive/ArchiveComplianceSources.h"
 #include "paint/ComplianceReportPdf.h"
 #include "ui/compliance/ComplianceBandWidget.h"
 #include "ui/shell/AppContext.h"
@@ -18,6 +19,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QListWidget>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
@@ -32,12 +34,19 @@ const QString kDate = QStringLiteral("dd/MM/yyyy");
 // The preset list: the data's own legal limit, the legal presets, then a free limit.
 constexpr int kDefaultPresetItem = 0;
 
-QString boundCell(const BoundAt& b) {
-    if (!b.start.isValid()) return QStringLiteral("—");
-    const QString at = b.start.toString(QStringLiteral(" (hh:mm)"));
-    if (b.unbounded) return QStringLiteral("non bornée") + at;
-    return b.db ? BoundText(b.db).replace(QLatin1Char('.'), QLatin1Char(',')) + QStringLiteral(" dB") + at
-                : QStringLiteral("—");
+QString boundCell(const ComplianceReport& r, const BoundAt& b) {
+    if (!b.db) return b.unbounded ? QStringLiteral("non bornée") : QStringLiteral("—");
+    return FrenchDb(b.db, r.weighting) + b.start.toString(QStringLiteral(" (hh:mm)")) +
+           (b.unbounded ? QStringLiteral(" *") : QString());
+}
+
+// The night in words: its worst window.
+QString nightVerdict(const ComplianceReport& r, const VerdictCounts& c) {
+    if (r.scope == VerdictScope::None) return QStringLiteral("sans verdict");
+    if (c.certain > 0) return VerdictText(Verdict::Certain);
+    if (c.possible > 0) return VerdictText(Verdict::Possible);
+    if (c.incomplete > 0) return VerdictText(Verdict::Incomplete);
+    return VerdictText(Verdict::Compliant);
 }
 
 QTableWidgetItem* cell(const QString& text, bool number = true) {
@@ -70,7 +79,8 @@ ComplianceWindow::ComplianceWindow(AppContext& context, QWidget* parent) : QWidg
     setWindowFlag(Qt::Window);
     setAttribute(Qt::WA_DeleteOnClose);
     buildControls();
-    resize(1100, 720);
+    // Fits a 1024×768 screen with its panel; every control stays in view down to 1024×700.
+    resize(1024, 700);
 }
 
 ComplianceWindow::~ComplianceWindow() = default;
@@ -86,6 +96,7 @@ void ComplianceWindow::buildControls() {
     for (QDateEdit* edit : {m_from, m_to}) {
         edit->setCalendarPopup(true);
         edit->setDisplayFormat(kDate);
+        edit->setDateRange(QDate(kComplianceFirstYear, 1, 1), QDate(kComplianceLastYear, 12, 30));
     }
     auto* sourceLayout = new QGridLayout(source);
     sourceLayout->addWidget(m_fromMemory, 0, 0, 1, 2);
@@ -130,12 +141,12 @@ void ComplianceWindow::buildControls() {
     top->addWidget(limitBox, 2);
     top->addWidget(computeButton, 0, Qt::AlignBottom);
 
-    m_nights = new QTableWidget(0, 8);
+    m_nights = new QTableWidget(0, 9);
     m_nights->setObjectName(QStringLiteral("NightTable"));
-    m_nights->setHorizontalHeaderLabels({QStringLiteral("Nuit"), QStringLiteral("Borne haute max"),
-                                         QStringLiteral("Borne basse max"), QStringLiteral("Certain"),
-                                         QStringLiteral("Possible"), QStringLiteral("Conforme"),
-                                         QStringLiteral("Incomplet"), QStringLiteral("Épisodes")});
+    m_nights->setHorizontalHeaderLabels(
+        {QStringLiteral("Verdict"), QStringLiteral("Nuit"), QStringLiteral("Borne haute max"),
+         QStringLiteral("Borne basse max"), QStringLiteral("Certain"), QStringLiteral("Possible"),
+         QStringLiteral("Conforme"), QStringLiteral("Incomplet"), QStringLiteral("Épisodes")});
     m_nights->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_nights->setSelectionMode(QAbstractItemView::SingleSelection);
     m_nights->verticalHeader()->hide();
@@ -161,12 +172,19 @@ void ComplianceWindow::buildControls() {
     split->addWidget(right);
     split->setStretchFactor(0, 2);
     split->setStretchFactor(1, 3);
+    split->setChildrenCollapsible(false);
+    m_nights->setMinimumWidth(260);
 
     m_summary = new QLabel;
     m_summary->setWordWrap(true);
-    m_notes = new QLabel;
-    m_notes->setWordWrap(true);
+    m_summary->setObjectName(QStringLiteral("Summary"));
+    // The notes may run long: a few lines with a scroll bar, so the buttons below stay in view.
+    m_notes = new QPlainTextEdit;
+    m_notes->setReadOnly(true);
     m_notes->setObjectName(QStringLiteral("Notes"));
+    m_notes->setAccessibleName(QStringLiteral("Notes du calcul"));
+    m_notes->setMaximumHeight(QFontMetrics(m_notes->font()).lineSpacing() * 3 + 12);
+    m_notes->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     m_print = new QPushButton(QStringLiteral("&Imprimer"));
     m_pdf = new QPushButton(QStringLiteral("&Exporter en PDF ..."));
     auto* close = new QPushButton(QStringLiteral("&Fermer"));
@@ -186,6 +204,14 @@ void ComplianceWindow::buildControls() {
     connect(m_fromMemory, &QRadioButton::toggled, this, &ComplianceWindow::sourceChanged);
     connect(m_devices, &QComboBox::currentIndexChanged, this, &ComplianceWindow::sourceChanged);
     connect(m_preset, &QComboBox::currentIndexChanged, this, &ComplianceWindow::presetChanged);
+    // A report computed under other choices is not offered for printing until "Calculer" again.
+    connect(m_preset, &QComboBox::currentIndexChanged, this, &ComplianceWindow::markStale);
+    connect(m_limit, &QDoubleSpinBox::valueChanged, this, &ComplianceWindow::markStale);
+    connect(m_duration, &QSpinBox::valueChanged, this, &ComplianceWindow::markStale);
+    connect(m_from, &QDateEdit::dateChanged, this, &ComplianceWindow::markStale);
+    connect(m_to, &QDateEdit::dateChanged, this, &ComplianceWindow::markStale);
+    connect(m_fromMemory, &QRadioButton::toggled, this, &ComplianceWindow::markStale);
+    connect(m_devices, &QComboBox::currentIndexChanged, this, &ComplianceWindow::markStale);
     connect(computeButton, &QPushButton::clicked, this, &ComplianceWindow::compute);
     connect(m_nights, &QTableWidget::currentCellChanged, this, [this](int row) { showNight(row); });
     connect(m_episodes, &QListWidget::currentRowChanged, m_plot, &ComplianceBandWidget::showEpisode);
@@ -267,15 +293,27 @@ void ComplianceWindow::compute() {
                          QStringLiteral("La première nuit doit précéder la dernière."));
         return;
     }
+    if (const QString problem = CompliancePeriodProblem(from, to); !problem.isEmpty()) {
+        m_ctx.ui.message(MessageIcon::Warning, kTitle, problem);
+        return;
+    }
     m_ctx.ui.setBusyCursor(true);
     std::optional<ComplianceInput> input;
+    std::vector<ReportSource> sources;
     QString error;
     if (m_fromArchive->isChecked()) {
-        if (auto archive = openArchive(error))
-            input =
-                ComplianceInputFromArchive(*archive, m_devices->currentData().toLongLong(), from, to, &error);
+        const qint64 device = m_devices->currentData().toLongLong();
+        if (auto archive = openArchive(error)) {
+            input = ComplianceInputFromArchive(*archive, device, from, to, &error);
+            if (input) sources = ArchivedReportSources(*archive, device, from, to);
+        }
     } else if (m_ctx.store.Data_Loaded != kFalse) {
         input = ComplianceInputFromStore(m_ctx.store);
+        // The data in memory: its transfer; the bytes it was read from are not kept.
+        sources.push_back(
+            {QString(),
+             (m_ctx.store.Transfer_Date + QLatin1Char(' ') + m_ctx.store.Transfer_Time.left(5)).trimmed(),
+             QString(), QString()});
     } else {
         error = QStringLiteral("Aucune donnée en mémoire.");
     }
@@ -287,52 +325,67 @@ void ComplianceWindow::compute() {
     auto settings = chosenSettings(input->weighting);
     settings->keepWindows = true;
     ComplianceReport report = BuildComplianceReport(*input, *settings, from, to);
+    report.sources = std::move(sources);
     m_ctx.ui.setBusyCursor(false);
     setReport(std::move(report));
 }
 
 void ComplianceWindow::setReport(ComplianceReport report) {
-    m_report = std::make_unique<ComplianceReport>(std::move(report));
-    const ComplianceReport& r = *m_report;
+    // Empty the views first: clearing them emits selection changes that must find the old report whole.
+    m_plot->setNight(nullptr, -1);
+    m_episodes->clear();
     m_nights->setRowCount(0);
+    m_report = std::make_shared<const ComplianceReport>(std::move(report));
+    m_stale = false;
+    const ComplianceReport& r = *m_report;
     m_nights->setRowCount(static_cast<int>(r.nights.size()));
     int firstWithEpisode = -1;
     for (int row = 0; row < m_nights->rowCount(); ++row) {
         const NightReport& n = r.nights[static_cast<std::size_t>(row)];
-        m_nights->setItem(row, 0,
+        m_nights->setItem(row, 0, cell(nightVerdict(r, n.counts), false));
+        m_nights->setItem(row, 1,
                           cell(n.day.toString(kDate) + QStringLiteral(" → ") +
                                    n.day.addDays(1).toString(QStringLiteral("dd/MM")),
                                false));
-        m_nights->setItem(row, 1, cell(boundCell(n.highestUpper)));
-        m_nights->setItem(row, 2, cell(boundCell(n.highestLower)));
+        m_nights->setItem(row, 2, cell(boundCell(r, n.highestUpper)));
+        m_nights->setItem(row, 3, cell(boundCell(r, n.highestLower)));
         const int counts[] = {n.counts.certain, n.counts.possible, n.counts.compliant, n.counts.incomplete,
                               static_cast<int>(n.episodes.size())};
         for (int c = 0; c < 5; ++c)
-            m_nights->setItem(row, 3 + c, cell(QString::number(counts[c])));
+            m_nights->setItem(row, 4 + c, cell(FrenchCount(counts[c])));
         if (firstWithEpisode < 0 && !n.episodes.empty()) firstWithEpisode = row;
     }
     m_summary->setText(
-        QStringLiteral("%1 — limite : %2 — pondération : %3 — %4 épisode(s) de dépassement sur %5 nuit(s)")
-            .arg(r.device, r.limitLabel, WeightingText(r.weighting))
-            .arg(r.episodeCount)
+        QStringLiteral("%1 — limite : %2 — pondération : %3 — épisodes de dépassement : %4 "
+                       "sur %5 nuit(s)")
+            .arg(r.device, r.limitLabel, WeightingText(r.weighting), FrenchCount(r.episodeCount))
             .arg(r.nights.size()));
-    m_notes->setText(QStringLiteral("Notes : ") + r.noteLines.join(QStringLiteral(" — ")));
+    m_notes->setPlainText(QStringLiteral("Notes : ") + r.noteLines.join(QStringLiteral("\n")));
     m_print->setEnabled(true);
     m_pdf->setEnabled(true);
-    if (r.nights.empty()) {
-        m_plot->setNight(nullptr, -1);
-        m_episodes->clear();
-        return;
-    }
+    if (r.nights.empty()) return;
     m_nights->selectRow(std::max(0, firstWithEpisode));
     showNight(std::max(0, firstWithEpisode));
+}
+
+bool ComplianceWindow::reportCurrent() const {
+    return m_report && !m_stale;
+}
+
+void ComplianceWindow::markStale() {
+    if (!m_report || m_stale) return;
+    m_stale = true;
+    m_print->setEnabled(false);
+    m_pdf->setEnabled(false);
+    m_summary->setText(QStringLiteral("Les choix ont changé : « Calculer » pour refaire le rapport avant de "
+                                      "l'imprimer ou de l'exporter."));
 }
 
 void ComplianceWindow::showNight(int row) {
     m_episodes->clear();
     if (!m_report || row < 0 || row >= static_cast<int>(m_report->nights.size())) return;
     const NightReport& n = m_report->nights[static_cast<std::size_t>(row)];
-    m_plot->setNight(m_report.get(), row);
+    m_plot->setNight(m_report, row);
     for (const ExceedanceEpisode& e : n.episodes) {
         QString upper = e.highestUpper.unbounded ? QStringLiteral("non bornée")
                                                  : BoundText(e.highestUpper.db) + QStringLiteral(" dB");
@@ -345,7 +398,7 @@ void ComplianceWindow::showNight(int row) {
 }
 
 void ComplianceWindow::printReport() {
-    if (!m_report) return;
+    if (!reportCurrent()) return;
     std::unique_ptr<QPagedPaintDevice> printer = printerSource().choosePrinter(this, QPageLayout::Portrait);
     if (!printer) return;
     if (!PrintComplianceReport(*printer, *m_report) || !printedFileComplete(*printer))
@@ -353,7 +406,7 @@ void ComplianceWindow::printReport() {
 }
 
 void ComplianceWindow::exportPdf() {
-    if (!m_report) return;
+    if (!reportCurrent()) return;
     const auto path =
         m_ctx.ui.saveFileName(QStringLiteral("conformite.pdf"), QStringLiteral("Document PDF (*.pdf)|*.pdf"));
     if (!path || path->isEmpty()) return;

@@ -12,6 +12,7 @@ class QComboBox;
 class QDateEdit;
 class QDoubleSpinBox;
 class QLabel;
+class QPlainTextEdit;
 class QListWidget;
 class QPushButton;
 class QRadioButton;
@@ -30,6 +31,8 @@ public:
     // Shows a report (what the "Calculer" button does once the report is built).
     void setReport(ComplianceReport report);
     const ComplianceReport* report() const { return m_report.get(); }
+    // Whether printing and export are offered: a report is shown and no choice changed since.
+    bool reportCurrent() const;
 
     QTableWidget* nightTable() const { return m_nights; }
     QListWidget* episodeList() const { return m_episodes; }
@@ -44,10 +47,12 @@ private:
     void sourceChanged();
     void presetChanged();
     void showNight(int row);
+    void markStale();
     std::optional<ComplianceSettings> chosenSettings(Weighting dataWeighting) const;
 
     AppContext& m_ctx;
-    std::unique_ptr<ComplianceReport> m_report;
+    std::shared_ptr<const ComplianceReport> m_report;
+    bool m_stale = false;
     QRadioButton* m_fromMemory = nullptr;
     QRadioButton* m_fromArchive = nullptr;
     QComboBox* m_devices = nullptr;
@@ -61,7 +66,7 @@ private:
     ComplianceBandWidget* m_plot = nullptr;
     QLabel* m_readOut = nullptr;
     QLabel* m_summary = nullptr;
-    QLabel* m_notes = nullptr;
+    QPlainTextEdit* m_notes = nullptr;
     QPushButton* m_print = nullptr;
     QPushButton* m_pdf = nullptr;
 };

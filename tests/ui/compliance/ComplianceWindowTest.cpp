@@ -7,8 +7,11 @@
 #include "ui/compliance/ComplianceBandWidget.h"
 #include "ui/tables/TablesUiFixture.h"
 
+#include <QComboBox>
+#include <QFile>
 #include <QLabel>
 #include <QListWidget>
+#include <QPushButton>
 #include <QTableWidget>
 #include <QTest>
 #include <QWheelEvent>
@@ -48,7 +51,7 @@ TEST_F(ComplianceWindowTest, FillsNightsAndEpisodesFromAReportAndPrintsIt) {
     for (int row = 0; row < window.nightTable()->rowCount(); ++row) {
         window.nightTable()->selectRow(row);
         const NightReport& night = report.nights[static_cast<std::size_t>(row)];
-        EXPECT_EQ(window.nightTable()->item(row, 7)->text().toInt(), static_cast<int>(night.episodes.size()));
+        EXPECT_EQ(window.nightTable()->item(row, 8)->text().toInt(), static_cast<int>(night.episodes.size()));
         ASSERT_EQ(window.episodeList()->count(), static_cast<int>(night.episodes.size()));
         const auto runs = BandEpisodeRuns(night);
         ASSERT_EQ(runs.size(), night.episodes.size());
@@ -86,5 +89,93 @@ TEST_F(ComplianceWindowTest, FillsNightsAndEpisodesFromAReportAndPrintsIt) {
 
     window.printReport();
     EXPECT_TRUE(ui.messages.empty());
-    EXPECT_EQ(pdfPages(printer.path), ComplianceReportPageCount(report));
+    EXPECT_GE(pdfPages(printer.path), 1 + static_cast<int>(report.nights.size()));
+}
+
+namespace {
+void chooseComplianceWindowPreset(ComplianceWindow& window, const QString& name) {
+    for (QComboBox* combo : window.findChildren<QComboBox*>())
+        if (const int item = combo->findText(name); item >= 0) return combo->setCurrentIndex(item);
+    FAIL() << "no preset " << name.toStdString();
+}
+} // namespace
+
+// From 1024×700 up every button is in view and the first column of the nights says the verdict in words.
+TEST_F(ComplianceWindowTest, FitsASmallScreenWithTheVerdictFirst) {
+    ComplianceWindow window(ctx);
+    window.setAttribute(Qt::WA_DeleteOnClose, false);
+    EXPECT_LE(window.minimumSizeHint().height(), 700);
+    EXPECT_LE(window.minimumSizeHint().width(), 1024);
+    window.resize(1024, 700);
+    window.show();
+    chooseComplianceWindowPreset(window, QStringLiteral("Jeune public — A"));
+    window.compute();
+    QCoreApplication::processEvents();
+    for (QPushButton* button : window.findChildren<QPushButton*>()) {
+        const QRect inWindow(button->mapTo(&window, QPoint(0, 0)), button->size());
+        EXPECT_TRUE(window.rect().contains(inWindow)) << button->text().toStdString();
+    }
+    QTableWidget* nights = window.nightTable();
+    EXPECT_EQ(nights->horizontalHeaderItem(0)->text(), QStringLiteral("Verdict"));
+    EXPECT_LE(nights->columnViewportPosition(0) + nights->columnWidth(0), nights->viewport()->width());
+    const QStringList words = {QStringLiteral("dépassement certain"), QStringLiteral("dépassement possible"),
+                               QStringLiteral("conforme"), QStringLiteral("incomplet")};
+    for (int row = 0; row < nights->rowCount(); ++row)
+        EXPECT_TRUE(words.contains(nights->item(row, 0)->text()))
+            << nights->item(row, 0)->text().toStdString();
+}
+
+// A report computed under other choices is not printed or exported; "Calculer" offers it again.
+// Computing again with an episode chosen leaves the plot on the new report.
+TEST_F(ComplianceWindowTest, ChangedChoicesWithholdTheOldReportAndRecomputingIsSafe) {
+    ComplianceWindow window(ctx);
+    window.setAttribute(Qt::WA_DeleteOnClose, false);
+    window.show();
+    chooseComplianceWindowPreset(window, QStringLiteral("Jeune public — A"));
+    window.compute();
+    ASSERT_TRUE(window.reportCurrent());
+    int row = 0;
+    while (row < window.nightTable()->rowCount() && window.nightTable()->item(row, 8)->text() == "0")
+        ++row;
+    ASSERT_LT(row, window.nightTable()->rowCount());
+    window.nightTable()->selectRow(row);
+    QListWidget* episodes = window.episodeList();
+    ASSERT_GT(episodes->count(), 0);
+    QTest::mouseClick(episodes->viewport(), Qt::LeftButton, {},
+                      episodes->visualItemRect(episodes->item(0)).center());
+    EXPECT_EQ(window.bandPlot()->view().selectedEpisode.value_or(-1), 0);
+
+    chooseComplianceWindowPreset(window, QStringLiteral("Ancien décret"));
+    EXPECT_FALSE(window.reportCurrent());
+    window.exportPdf();
+    window.printReport();
+    EXPECT_TRUE(ui.messages.empty());
+    EXPECT_FALSE(QFile::exists(printer.path));
+
+    window.compute(); // with the episode still chosen: the old report is let go only once nothing reads it
+    EXPECT_TRUE(window.reportCurrent());
+    EXPECT_EQ(window.bandPlot()->report(), window.report());
+    EXPECT_EQ(window.report()->settings.limitDb, 105.0);
+}
+
+// Touchpads send small wheel steps; they add up to the zoom of a notch.
+TEST_F(ComplianceWindowTest, SmallWheelStepsAddUp) {
+    ComplianceWindow window(ctx);
+    window.setAttribute(Qt::WA_DeleteOnClose, false);
+    window.show();
+    window.compute();
+    ComplianceBandWidget* plot = window.bandPlot();
+    plot->showWholeNight();
+    const QPointF middle(plot->width() / 2.0, plot->height() / 2.0);
+    const auto wheel = [&](int delta) {
+        QWheelEvent event(middle, plot->mapToGlobal(middle), {}, QPoint(0, delta), Qt::NoButton,
+                          Qt::NoModifier, Qt::ScrollUpdate, false);
+        QCoreApplication::sendEvent(plot, &event);
+    };
+    wheel(30);
+    EXPECT_EQ(plot->view().last, -1) << "a quarter notch does not zoom yet";
+    wheel(30);
+    wheel(30);
+    wheel(30);
+    EXPECT_GE(plot->view().last, 0) << "four quarters make a notch";
 }
