@@ -1,5 +1,6 @@
 #include "cli/ComplianceCommands.h"
 
+#include "cli/ArchiveCommands.h"
 #include "cli/ConsoleShell.h"
 #include "cli/ConsoleUiServices.h"
 #include "core/archive/ArchiveCompliance.h"
@@ -15,9 +16,10 @@
 
 namespace {
 constexpr int kUsageError = 2;
-const QString kUsage = QStringLiteral("FILE | --serial S [--archive LOCATION]  --from DD/MM/YYYY --to "
-                                      "DD/MM/YYYY [--preset NAME | --limit DB --duration MIN] "
-                                      "[--format text|csv|json|pdf] [--out FILE]");
+const QString kUsage =
+    QStringLiteral("FILE | --serial S|--device ID [--archive LOCATION]  --from DD/MM/YYYY --to "
+                   "DD/MM/YYYY [--preset NAME | --limit DB --duration MIN] "
+                   "[--format text|csv|json|pdf] [--out FILE]");
 
 struct Request {
     QString file;
@@ -26,7 +28,7 @@ struct Request {
 
 std::optional<Request> parse(const QStringList& args, CliStreams& io) {
     static const QStringList known = {"from",   "to",  "preset", "limit",  "duration",
-                                      "format", "out", "serial", "archive"};
+                                      "format", "out", "serial", "device", "archive"};
     Request request;
     for (qsizetype i = 0; i < args.size(); ++i) {
         const QString& arg = args[i];
@@ -41,8 +43,10 @@ std::optional<Request> parse(const QStringList& args, CliStreams& io) {
         }
         request.options[arg.mid(2)] = args[++i];
     }
-    const bool fromArchive = request.options.contains(QStringLiteral("serial"));
+    const bool bySerial = request.options.contains(QStringLiteral("serial"));
+    const bool fromArchive = bySerial || request.options.contains(QStringLiteral("device"));
     if (request.file.isEmpty() == !fromArchive ||
+        (bySerial && request.options.contains(QStringLiteral("device"))) ||
         (!fromArchive && request.options.contains(QStringLiteral("archive"))) ||
         !request.options.contains(QStringLiteral("from")) || !request.options.contains(QStringLiteral("to")))
         return std::nullopt;
@@ -109,10 +113,9 @@ std::optional<ComplianceInput> archivedInput(const QMap<QString, QString>& optio
         io.err << "vorl-cli compliance: " << error << '\n';
         return std::nullopt;
     }
-    const QString serial = options.value(QStringLiteral("serial"));
-    const auto device = archive->findDevice(serial);
+    const ArchiveResult<ArchivedDevice> device = FindArchivedDevice(*archive, options);
     if (!device) {
-        io.err << "vorl-cli compliance: no device " << serial << " in " << location.displayText() << '\n';
+        io.err << "vorl-cli compliance: " << device.error() << '\n';
         return std::nullopt;
     }
     auto input = ComplianceInputFromArchive(*archive, device->id, from, to, &error);
