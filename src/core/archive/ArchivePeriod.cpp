@@ -304,10 +304,15 @@ ImportResult ArchiveFinishedTransfer(const DataStore& store, const QString& loca
 QString ImportResultText(const ImportResult& result) {
     switch (result.status) {
     case ImportStatus::Imported:
-        return QStringLiteral("Archivé : %1 mesures nouvelles, %2 déjà archivées, %3 événements nouveaux")
+        return QStringLiteral("Archivé : %1 mesures nouvelles, %2 déjà archivées, %3 événements nouveaux%4")
             .arg(result.added.levels())
             .arg(result.duplicates.levels())
-            .arg(result.added.events);
+            .arg(result.added.events)
+            .arg(result.transferBeforeRecords
+                     ? QStringLiteral(
+                           " (heure du transfert avant le dernier relevé : vérifiez l'horloge du PC "
+                           "et celle de l'appareil)")
+                     : QString());
     case ImportStatus::AlreadyArchived:
         return QStringLiteral("Déjà archivé (téléchargement %1)").arg(result.downloadId);
     case ImportStatus::Disabled:

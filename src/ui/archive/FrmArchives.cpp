@@ -301,7 +301,7 @@ void FrmArchives::showDevice() {
         QString transfer = (d.transferDate + QLatin1Char(' ') + d.transferTime).trimmed();
         if (d.transferBeforeRecords) transfer += QStringLiteral(" (avant le dernier relevé)");
         m_downloads->setItem(row, 1, readOnlyItem(transfer));
-        m_downloads->setItem(row, 2, readOnlyItem(stampText(d.importedAt)));
+        m_downloads->setItem(row, 2, readOnlyItem(stampText(d.importedAt.toLocalTime())));
         m_downloads->setItem(
             row, 3, readOnlyItem(stampText(d.coverFrom) + QStringLiteral(" → ") + stampText(d.coverTo)));
         m_downloads->setItem(row, 4, readOnlyItem(QString::number(d.counts.total())));

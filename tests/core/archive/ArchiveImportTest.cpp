@@ -221,6 +221,7 @@ TEST_P(ArchiveOnEngine, TheTransferTimeSaysHowFarADownloadCovers) {
             const ImportResult r = archive->importDownload(c.downloads[i], 5, {SourceKind::File, {}});
             EXPECT_EQ(r.status, c.statuses[i]) << r.error.toStdString();
             EXPECT_EQ(r.transferBeforeRecords, c.flagged);
+            EXPECT_EQ(ImportResultText(r).contains(QStringLiteral("avant le dernier relevé")), c.flagged);
         }
         EXPECT_EQ(one.count(QStringLiteral("SELECT count(*) FROM levels")), 3);
         const ArchivedDevice device = archive->devices().front();
