@@ -359,7 +359,7 @@ ArchiveStatus Archive::checkBeforeWriting() {
     if (m_soundForWriting) return ArchiveOk();
     ArchiveResult<VerifyReport> report = checkStructure(true);
     if (!report) return ArchiveStatus::failure(report.error());
-    checkOriginals(*report);
+    checkOriginals(*report, false);
     if (!report->ok())
         return ArchiveStatus::failure(
             QStringLiteral(

@@ -78,7 +78,9 @@ private:
     // The checks of verify that say whether the archive may be written to; quick: SQLite's quicker
     // check of its file.
     ArchiveResult<VerifyReport> checkStructure(bool quick);
-    void checkOriginals(VerifyReport& report);
+    // reread: also read each original again as a save file (verify); without, its hash alone (before
+    // writing, which must stay quick on an archive of years).
+    void checkOriginals(VerifyReport& report, bool reread);
     ArchiveStatus checkBeforeWriting();
     void stage(ImportStage at) {
         if (m_stageHook) m_stageHook(at);

@@ -21,7 +21,7 @@ VerifyReport Archive::verify() {
         failed.problems << QStringLiteral("Lecture impossible : ") + report.error();
         return failed;
     }
-    checkOriginals(*report);
+    checkOriginals(*report, true);
     return std::move(report).value();
 }
 
@@ -143,7 +143,7 @@ ArchiveResult<VerifyReport> Archive::checkStructure(bool quick) {
 
 // Each original must decompress, hash to what was stored for it, and read back as a save file whose
 // content is the download's.
-void Archive::checkOriginals(VerifyReport& report) {
+void Archive::checkOriginals(VerifyReport& report, bool reread) {
     QSqlQuery query(m_db->db());
     query.setForwardOnly(true);
     if (!m_db->exec(query, QStringLiteral("SELECT id FROM downloads ORDER BY id"))) {
@@ -188,6 +188,7 @@ void Archive::checkOriginals(VerifyReport& report) {
             damaged(QStringLiteral("leur empreinte SHA-256 a changé"));
             continue;
         }
+        if (!reread) continue;
         *data = DeviceData{};
         int generation = 0;
         if (ReadSaveFileBytes(bytes, *data, generation) != SaveFileFault::None) {
