@@ -371,6 +371,36 @@ TEST_P(ArchiveOnEngine, VerifyReportsDamageAndDownloadsStartingInARepeatedHour) 
     EXPECT_FALSE(damaged.ok());
 }
 
+// One byte changed in a kept original: verify finds it by the original's hash, and by reading it again
+// when the hash was changed with it.
+TEST_P(ArchiveOnEngine, VerifyReadsEveryOriginalAgain) {
+    for (const bool hashToo : {false, true}) {
+        SCOPED_TRACE(hashToo ? "hash changed too" : "bytes only");
+        ScratchArchive one(GetParam());
+        auto archive = one.open();
+        const ImportResult r = archive->importDownload(kMorning, 5, {SourceKind::File, QStringLiteral("a")});
+        ASSERT_TRUE(r.ok());
+        ASSERT_TRUE(archive->verify().ok());
+        QByteArray bytes = *archive->originalBytes(r.downloadId);
+        const qsizetype digit = bytes.indexOf(" 80 ") + 1; // the first level, 80 dB
+        ASSERT_GT(digit, 0);
+        bytes[digit] = '7';
+        auto db = ArchiveDatabase::connect(one.location, nullptr);
+        QSqlQuery update(db->db());
+        update.prepare(QStringLiteral("UPDATE downloads SET original = ?%1")
+                           .arg(hashToo ? ", original_sha256 = ?" : ""));
+        update.addBindValue(qCompress(bytes));
+        if (hashToo)
+            update.addBindValue(
+                QString::fromLatin1(QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex()));
+        ASSERT_TRUE(db->execPrepared(update));
+        const VerifyReport report = archive->verify();
+        ASSERT_EQ(report.problems.size(), 1);
+        EXPECT_TRUE(report.problems.first().contains(QStringLiteral("Téléchargement %1").arg(r.downloadId)))
+            << report.problems.first().toStdString();
+    }
+}
+
 // What verify finds damaged is not written to: the import is refused and says why.
 TEST_P(ArchiveOnEngine, ADamagedArchiveRefusesImports) {
     const struct Case {
