@@ -14,6 +14,9 @@ namespace {
 
 constexpr int kUsageError = 2;
 const QString kArchiveTitle = QStringLiteral("Archive");
+const QString kTransferBeforeRecords =
+    QStringLiteral("l'heure du transfert (horloge du PC) précède le dernier enregistrement (horloge de "
+                   "l'appareil) : la couverture s'arrête à ce dernier enregistrement.");
 
 struct Parsed {
     QMap<QString, QString> options;
@@ -76,15 +79,15 @@ QString countsText(const RecordCounts& c) {
         .arg(c.paramChanges);
 }
 
-// The device named by --serial, as vorl-cli info prints it.
+// The device named by --serial (as vorl-cli info prints it) or --device (its archive id).
 std::optional<ArchivedDevice> deviceOf(Archive& archive, const Parsed& parsed, CliStreams& io, int& status) {
-    const QString serial = parsed.options.value(QStringLiteral("serial"));
-    if (serial.isEmpty()) {
-        io.err << "vorl-cli archive: --serial is required\n";
+    const bool bySerial = !parsed.options.value(QStringLiteral("serial")).isEmpty();
+    if (bySerial == parsed.options.contains(QStringLiteral("device"))) {
+        io.err << "vorl-cli archive: give --serial S or --device ID\n";
         status = kUsageError;
         return std::nullopt;
     }
-    return ArchivedDeviceForCli(archive, serial, io.out, status);
+    return ArchivedDeviceForCli(archive, parsed.options, io.out, status);
 }
 
 int runImport(const QStringList& args, CliStreams& io) {
@@ -104,6 +107,7 @@ int runImport(const QStringList& args, CliStreams& io) {
         case ImportStatus::Imported:
             io.out << file << ": download " << r.downloadId << " of " << r.serial << ", new "
                    << countsText(r.added) << ", duplicates " << countsText(r.duplicates) << '\n';
+            if (r.transferBeforeRecords) io.out << file << ": note: " << kTransferBeforeRecords << '\n';
             break;
         case ImportStatus::AlreadyArchived:
             io.out << file << ": already archived (download " << r.downloadId << ")\n";
@@ -124,15 +128,18 @@ int runList(const QStringList& args, CliStreams& io) {
     if (!archive) return status;
     io.out << "archive: " << archive->location().displayText() << '\n';
     for (const ArchivedDevice& d : archive->devices()) {
-        io.out << "device " << d.serial << " generation " << d.generation << " venue \"" << d.venue
-               << "\" first " << timeText(d.firstRecord) << " last " << timeText(d.lastRecord)
+        io.out << "device " << d.serial << " generation " << d.generation << " id " << d.id << " venue \""
+               << d.venue << "\" first " << timeText(d.firstRecord) << " last " << timeText(d.lastRecord)
                << " downloads " << d.downloads << '\n';
         for (const ArchivedDownload& w : archive->downloads(d.id))
             io.out << "  download " << w.id << ' '
                    << (w.sourceKind == SourceKind::Transfer ? "transfer" : "file") << " \"" << w.sourceName
-                   << "\" imported " << w.importedAt.toString(Qt::ISODate) << " covers "
-                   << timeText(w.coverFrom) << " - " << timeText(w.coverTo) << ' ' << countsText(w.counts)
-                   << " sha256 " << w.sha256 << '\n';
+                   << "\" imported " << w.importedAt.toUTC().toString(Qt::ISODate) << " transfer "
+                   << w.transferDate << ' ' << w.transferTime << " covers " << timeText(w.coverFrom) << " - "
+                   << timeText(w.coverTo) << ' ' << countsText(w.counts) << " sha256 "
+                   << (w.originalSha256.isEmpty() ? QStringLiteral("-") : w.originalSha256)
+                   << " content-sha256 " << w.sha256
+                   << (w.transferBeforeRecords ? " transfer-before-records" : "") << '\n';
     }
     return 0;
 }
@@ -152,8 +159,8 @@ const char* coverName(DayCover cover) {
 int runCoverage(const QStringList& args, CliStreams& io) {
     Parsed parsed;
     if (!parse(args,
-               {QStringLiteral("archive"), QStringLiteral("serial"), QStringLiteral("from"),
-                QStringLiteral("to"), QStringLiteral("format")},
+               {QStringLiteral("archive"), QStringLiteral("serial"), QStringLiteral("device"),
+                QStringLiteral("from"), QStringLiteral("to"), QStringLiteral("format")},
                parsed, io, "archive coverage") ||
         !parsed.positional.isEmpty())
         return kUsageError;
@@ -215,8 +222,9 @@ int runCoverage(const QStringList& args, CliStreams& io) {
 int runExtract(const QStringList& args, CliStreams& io) {
     Parsed parsed;
     if (!parse(args,
-               {QStringLiteral("archive"), QStringLiteral("serial"), QStringLiteral("from"),
-                QStringLiteral("to"), QStringLiteral("out"), QStringLiteral("download")},
+               {QStringLiteral("archive"), QStringLiteral("serial"), QStringLiteral("device"),
+                QStringLiteral("from"), QStringLiteral("to"), QStringLiteral("out"),
+                QStringLiteral("download")},
                parsed, io, "archive extract") ||
         !parsed.positional.isEmpty())
         return kUsageError;
@@ -225,8 +233,8 @@ int runExtract(const QStringList& args, CliStreams& io) {
     const QDate from = parseDay(parsed.options.value(QStringLiteral("from")));
     const QDate to = parseDay(parsed.options.value(QStringLiteral("to")));
     if (out.isEmpty() || (!byDownload && (!from.isValid() || !to.isValid()))) {
-        io.err << "vorl-cli archive extract: --serial S --from D --to D --out FILE.qlv, or --download ID "
-                  "--out FILE\n";
+        io.err << "vorl-cli archive extract: --serial S|--device ID --from D --to D --out FILE.qlv, or "
+                  "--download ID --out FILE\n";
         return kUsageError;
     }
     int status = 0;
@@ -272,8 +280,10 @@ int runVerify(const QStringList& args, CliStreams& io) {
 
 int runVenue(const QStringList& args, CliStreams& io) {
     Parsed parsed;
-    if (!parse(args, {QStringLiteral("archive"), QStringLiteral("serial"), QStringLiteral("name")}, parsed,
-               io, "archive venue") ||
+    if (!parse(args,
+               {QStringLiteral("archive"), QStringLiteral("serial"), QStringLiteral("device"),
+                QStringLiteral("name")},
+               parsed, io, "archive venue") ||
         !parsed.positional.isEmpty() || !parsed.options.contains(QStringLiteral("name")))
         return kUsageError;
     int status = 0;
@@ -286,14 +296,54 @@ int runVenue(const QStringList& args, CliStreams& io) {
     return 0;
 }
 
+// Removes a device archived by mistake (the demonstration device, a device of someone else) with all
+// its downloads. The user types its serial to confirm, or gives it with --confirm.
+int runRemove(const QStringList& args, CliStreams& io) {
+    Parsed parsed;
+    if (!parse(args, {QStringLiteral("archive"), QStringLiteral("device"), QStringLiteral("confirm")}, parsed,
+               io, "archive remove") ||
+        !parsed.positional.isEmpty() || !parsed.options.contains(QStringLiteral("device"))) {
+        io.err << "vorl-cli archive remove: --device ID [--confirm SERIAL]\n";
+        return kUsageError;
+    }
+    int status = 0;
+    auto archive = openArchive(parsed, io, status);
+    if (!archive) return status;
+    const auto device = deviceOf(*archive, parsed, io, status);
+    if (!device) return status;
+    QString typed = parsed.options.value(QStringLiteral("confirm"));
+    if (!parsed.options.contains(QStringLiteral("confirm"))) {
+        io.out << QStringLiteral(
+                      "Retirer de l'archive l'appareil %1 (génération %2, %3 téléchargement(s)) et "
+                      "tout ce qui en est archivé ? Tapez son numéro de série pour confirmer : ")
+                      .arg(device->serial)
+                      .arg(device->generation)
+                      .arg(device->downloads)
+               << Qt::flush;
+        QTextStream input(stdin);
+        typed = input.readLine();
+    }
+    if (typed.trimmed() != device->serial)
+        return failure(
+            io, QStringLiteral("Le numéro de série tapé n'est pas celui de l'appareil %1 : rien n'a été "
+                               "retiré de l'archive.")
+                    .arg(device->id));
+    if (const ArchiveStatus removed = archive->removeDevice(device->id); !removed)
+        return failure(io, removed.error());
+    io.out << "removed device " << device->id << " (" << device->serial << ")\n";
+    return 0;
+}
+
 int runArchive(const QStringList& args, CliStreams& io) {
     static const QMap<QString, int (*)(const QStringList&, CliStreams&)> subcommands = {
         {QStringLiteral("import"), runImport},     {QStringLiteral("list"), runList},
         {QStringLiteral("coverage"), runCoverage}, {QStringLiteral("extract"), runExtract},
         {QStringLiteral("verify"), runVerify},     {QStringLiteral("venue"), runVenue},
+        {QStringLiteral("remove"), runRemove},
     };
     if (args.isEmpty() || !subcommands.contains(args.first())) {
-        io.err << "vorl-cli archive: import|list|coverage|extract|verify|venue (see vorl-cli --help)\n";
+        io.err
+            << "vorl-cli archive: import|list|coverage|extract|verify|venue|remove (see vorl-cli --help)\n";
         return kUsageError;
     }
     return subcommands.value(args.first())(args.mid(1), io);
@@ -317,13 +367,50 @@ std::unique_ptr<Archive> OpenArchiveForCli(const QString& locationText, QTextStr
     return archive;
 }
 
-std::optional<ArchivedDevice> ArchivedDeviceForCli(Archive& archive, const QString& serial,
+ArchiveResult<ArchivedDevice> FindArchivedDevice(Archive& archive, const QMap<QString, QString>& options) {
+    const std::vector<ArchivedDevice> devices = archive.devices();
+    if (options.contains(QStringLiteral("device"))) {
+        const QString text = options.value(QStringLiteral("device"));
+        bool number = false;
+        const qint64 id = text.toLongLong(&number);
+        for (const ArchivedDevice& d : devices)
+            if (number && d.id == id) return d;
+        return ArchiveResult<ArchivedDevice>::failure(
+            QStringLiteral(
+                "Aucun appareil %1 dans l'archive (vorl-cli archive list donne le numéro de chaque "
+                "appareil).")
+                .arg(text));
+    }
+    const QString serial = options.value(QStringLiteral("serial")).trimmed();
+    std::vector<ArchivedDevice> alike;
+    for (const ArchivedDevice& d : devices)
+        if (d.serial == serial) alike.push_back(d);
+    if (alike.empty())
+        return ArchiveResult<ArchivedDevice>::failure(
+            QStringLiteral("Aucun appareil de numéro de série %1 dans l'archive.").arg(serial));
+    if (alike.size() > 1) {
+        QStringList candidates;
+        for (const ArchivedDevice& d : alike)
+            candidates << QStringLiteral("--device %1 (génération %2%3)")
+                              .arg(d.id)
+                              .arg(d.generation)
+                              .arg(d.venue.isEmpty() ? QString() : QStringLiteral(", ") + d.venue);
+        return ArchiveResult<ArchivedDevice>::failure(
+            QStringLiteral(
+                "Plusieurs appareils de l'archive portent le numéro de série %1 : choisissez-en un, %2.")
+                .arg(serial, candidates.join(QStringLiteral(" ou "))));
+    }
+    return alike.front();
+}
+
+std::optional<ArchivedDevice> ArchivedDeviceForCli(Archive& archive, const QMap<QString, QString>& options,
                                                    QTextStream& messages, int& status) {
-    auto device = archive.findDevice(serial);
-    if (!device)
-        status = failure(messages,
-                         QStringLiteral("Aucun appareil de numéro de série %1 dans l'archive.").arg(serial));
-    return device;
+    ArchiveResult<ArchivedDevice> device = FindArchivedDevice(archive, options);
+    if (!device) {
+        status = failure(messages, device.error());
+        return std::nullopt;
+    }
+    return std::move(device).value();
 }
 
 int runGenerateHistory(const QStringList& args, CliStreams& io) {
@@ -366,11 +453,14 @@ std::vector<CliCommand> archiveCliCommands() {
     return {
         {QStringLiteral("archive"),
          QStringLiteral(
-             "import FILE... | list | coverage --serial S [--from D --to D] [--format text|csv|json] | "
-             "extract --serial S --from D --to D --out FILE.qlv | extract --download ID --out FILE | "
-             "verify | venue --serial S --name TEXT   [--archive LOCATION]"),
+             "import FILE... | list | coverage --serial S|--device ID [--from D --to D] [--format "
+             "text|csv|json] | extract --serial S|--device ID --from D --to D --out FILE.qlv | extract "
+             "--download ID --out FILE | verify | venue --serial S|--device ID --name TEXT | remove --device "
+             "ID "
+             "[--confirm SERIAL]   [--archive LOCATION]"),
          QStringLiteral("the archive of every download: import save files, list, coverage, extract a period, "
-                        "verify (LOCATION: a file, postgresql://user@host[:port]/db or off; default "
+                        "verify, remove a device archived by mistake (LOCATION: a file, "
+                        "postgresql://user@host[:port]/db or off; default "
                         "VORL_ARCHIVE, else ~/.local/share/vorl-analyser/archive.sqlite)"),
          runArchive}};
 }

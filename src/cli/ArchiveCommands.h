@@ -3,6 +3,7 @@
 #include "cli/CliApp.h"
 #include "core/archive/Archive.h"
 
+#include <QMap>
 #include <memory>
 #include <optional>
 
@@ -16,7 +17,10 @@ int runGenerateHistory(const QStringList& args, CliStreams& io);
 // when it is off or cannot be opened: the reason is shown as a message and status set.
 std::unique_ptr<Archive> OpenArchiveForCli(const QString& locationText, QTextStream& messages, int& status);
 
-// The archived device whose serial is this (as vorl-cli info prints it); nothing, with a message and
-// status set, when the archive has none.
-std::optional<ArchivedDevice> ArchivedDeviceForCli(Archive& archive, const QString& serial,
+// The archived device a command names: by --device (its archive id, as archive list prints it) or by
+// --serial (as vorl-cli info prints it). A serial two devices print alike is refused with both listed.
+ArchiveResult<ArchivedDevice> FindArchivedDevice(Archive& archive, const QMap<QString, QString>& options);
+
+// The same, for a command: nothing, with a message and status set, when the archive has no such device.
+std::optional<ArchivedDevice> ArchivedDeviceForCli(Archive& archive, const QMap<QString, QString>& options,
                                                    QTextStream& messages, int& status);

@@ -1,5 +1,6 @@
 #include "cli/ComplianceCommands.h"
 
+#include "cli/ArchiveCommands.h"
 #include "cli/CliOutput.h"
 #include "cli/ConsoleShell.h"
 #include "cli/ConsoleUiServices.h"
@@ -22,9 +23,10 @@
 
 namespace {
 constexpr int kUsageError = 2;
-const QString kUsage = QStringLiteral("FILE | --serial S [--archive LOCATION]  --from DD/MM/YYYY --to "
-                                      "DD/MM/YYYY [--preset NAME | --limit DB --duration MIN] "
-                                      "[--format text|csv|json|pdf] [--out FILE]");
+const QString kUsage =
+    QStringLiteral("FILE | --serial S|--device ID [--archive LOCATION]  --from DD/MM/YYYY --to "
+                   "DD/MM/YYYY [--preset NAME | --limit DB --duration MIN] "
+                   "[--format text|csv|json|pdf] [--out FILE]");
 
 struct Request {
     QString file;
@@ -33,7 +35,7 @@ struct Request {
 
 std::optional<Request> parse(const QStringList& args, CliStreams& io) {
     static const QStringList known = {"from",   "to",  "preset", "limit",  "duration",
-                                      "format", "out", "serial", "archive"};
+                                      "format", "out", "serial", "device", "archive"};
     Request request;
     for (qsizetype i = 0; i < args.size(); ++i) {
         const QString& arg = args[i];
@@ -48,8 +50,10 @@ std::optional<Request> parse(const QStringList& args, CliStreams& io) {
         }
         request.options[arg.mid(2)] = args[++i];
     }
-    const bool fromArchive = request.options.contains(QStringLiteral("serial"));
+    const bool bySerial = request.options.contains(QStringLiteral("serial"));
+    const bool fromArchive = bySerial || request.options.contains(QStringLiteral("device"));
     if (request.file.isEmpty() == !fromArchive ||
+        (bySerial && request.options.contains(QStringLiteral("device"))) ||
         (!fromArchive && request.options.contains(QStringLiteral("archive"))) ||
         !request.options.contains(QStringLiteral("from")) || !request.options.contains(QStringLiteral("to")))
         return std::nullopt;
@@ -114,18 +118,19 @@ std::optional<ArchiveLocation> archiveLocationOf(const QMap<QString, QString>& o
 }
 
 // The nights of an archived device, and the downloads they rest on.
-std::optional<ComplianceInput> archivedInput(const ArchiveLocation& location, const QString& serial,
-                                             const QDate& from, const QDate& to,
-                                             std::vector<ReportSource>& sources, CliStreams& io) {
+std::optional<ComplianceInput> archivedInput(const ArchiveLocation& location,
+                                             const QMap<QString, QString>& options, const QDate& from,
+                                             const QDate& to, std::vector<ReportSource>& sources,
+                                             CliStreams& io) {
     QString error;
     const auto archive = Archive::open(location, &error);
     if (!archive) {
         io.err << "vorl-cli compliance: " << error << '\n';
         return std::nullopt;
     }
-    const auto device = archive->findDevice(serial);
+    const ArchiveResult<ArchivedDevice> device = FindArchivedDevice(*archive, options);
     if (!device) {
-        io.err << "vorl-cli compliance: no device " << serial << " in " << location.displayText() << '\n';
+        io.err << "vorl-cli compliance: " << device.error() << '\n';
         return std::nullopt;
     }
     auto input = ComplianceInputFromArchive(*archive, device->id, from, to, &error);
@@ -235,8 +240,7 @@ int runCompliance(const QStringList& args, CliStreams& io) {
             io.err << "vorl-cli compliance: --out names the archive itself\n";
             return kUsageError;
         }
-        auto archived =
-            archivedInput(*location, options.value(QStringLiteral("serial")), from, to, sources, io);
+        auto archived = archivedInput(*location, options, from, to, sources, io);
         if (!archived) return 1;
         input = std::move(*archived);
     } else {

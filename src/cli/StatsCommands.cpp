@@ -17,10 +17,11 @@
 namespace {
 constexpr int kUsageError = 2;
 
-// "--name value" options after one positional FILE, or with --serial S instead of the FILE.
+// "--name value" options after one positional FILE, or with --serial S (or --device ID) instead of the FILE.
 bool parseArgs(const QStringList& args, const QStringList& known, QString& file,
                QMap<QString, QString>& options, const QString& command, CliStreams& io) {
-    const QString oneSource = QStringLiteral("give one save file, or --serial S [--archive LOCATION]");
+    const QString oneSource =
+        QStringLiteral("give one save file, or --serial S or --device ID [--archive LOCATION]");
     for (qsizetype i = 0; i < args.size(); ++i) {
         const QString& arg = args[i];
         if (!arg.startsWith(QStringLiteral("--"))) {
@@ -32,7 +33,8 @@ bool parseArgs(const QStringList& args, const QStringList& known, QString& file,
             continue;
         }
         const QString name = arg.mid(2);
-        if (!known.contains(name) && name != QLatin1String("serial") && name != QLatin1String("archive")) {
+        if (!known.contains(name) && name != QLatin1String("serial") && name != QLatin1String("device") &&
+            name != QLatin1String("archive")) {
             io.err << "vorl-cli " << command << ": unknown option " << arg << '\n';
             return false;
         }
@@ -42,8 +44,10 @@ bool parseArgs(const QStringList& args, const QStringList& known, QString& file,
         }
         options[name] = args[++i];
     }
-    const bool archived = options.contains(QStringLiteral("serial"));
-    if (file.isEmpty() != archived || (options.contains(QStringLiteral("archive")) && !archived)) {
+    const bool bySerial = options.contains(QStringLiteral("serial"));
+    const bool archived = bySerial || options.contains(QStringLiteral("device"));
+    if (file.isEmpty() != archived || (options.contains(QStringLiteral("archive")) && !archived) ||
+        (bySerial && options.contains(QStringLiteral("device")))) {
         io.err << "vorl-cli " << command << ": " << oneSource << '\n';
         return false;
     }
@@ -70,8 +74,7 @@ bool forEachArchivedChunk(const QMap<QString, QString>& options, QDate first, QD
     int status = 0;
     const auto archive = OpenArchiveForCli(options.value(QStringLiteral("archive")), messages, status);
     if (!archive) return false;
-    const auto device =
-        ArchivedDeviceForCli(*archive, options.value(QStringLiteral("serial")), messages, status);
+    const auto device = ArchivedDeviceForCli(*archive, options, messages, status);
     if (!device) return false;
     // Without dates: every day the device has records for.
     if (!first.isValid()) first = device->firstRecord.date();
@@ -98,9 +101,9 @@ QString serialLine(const DataStore& store) {
 }
 
 int runStats(const QStringList& args, CliStreams& io) {
-    const QString usage =
-        QStringLiteral("usage: stats FILE|--serial S [--archive LOCATION] --from DD/MM/YYYY --to DD/MM/YYYY "
-                       "[--thresholds DAY,NIGHT,JN,NJ] [--format text|csv|json] [--out FILE]");
+    const QString usage = QStringLiteral(
+        "usage: stats FILE|--serial S|--device ID [--archive LOCATION] --from DD/MM/YYYY --to DD/MM/YYYY "
+        "[--thresholds DAY,NIGHT,JN,NJ] [--format text|csv|json] [--out FILE]");
     QString file;
     QMap<QString, QString> options;
     if (!parseArgs(args, {"from", "to", "thresholds", "format", "out"}, file, options,
@@ -152,9 +155,9 @@ int runStats(const QStringList& args, CliStreams& io) {
 }
 
 int runExport(const QStringList& args, CliStreams& io) {
-    const QString usage =
-        QStringLiteral("usage: export FILE|--serial S [--archive LOCATION] --what levels|events|params "
-                       "[--from DD/MM/YYYY --to DD/MM/YYYY] --format csv|json [--out FILE]");
+    const QString usage = QStringLiteral(
+        "usage: export FILE|--serial S|--device ID [--archive LOCATION] --what levels|events|params "
+        "[--from DD/MM/YYYY --to DD/MM/YYYY] --format csv|json [--out FILE]");
     QString file;
     QMap<QString, QString> options;
     if (!parseArgs(args, {"what", "from", "to", "format", "out"}, file, options, QStringLiteral("export"),
@@ -264,16 +267,15 @@ int writeStats(const PeriodStats& stats, const QString& serialText, OutputFormat
 std::vector<CliCommand> statsCommands() {
     return {
         {QStringLiteral("stats"),
-         QStringLiteral("FILE|--serial S [--archive LOCATION] --from DD/MM/YYYY --to DD/MM/YYYY "
+         QStringLiteral("FILE|--serial S|--device ID [--archive LOCATION] --from DD/MM/YYYY --to DD/MM/YYYY "
                         "[--thresholds DAY,NIGHT,JN,NJ] [--format text|csv|json] [--out FILE]"),
          QStringLiteral("level statistics of a period of a save file or of an archived device (--serial: "
                         "months at a time): averages, extremes, L10/L50/L90, minutes above the threshold, "
                         "per day and night"),
          runStats},
         {QStringLiteral("export"),
-         QStringLiteral(
-             "FILE|--serial S [--archive LOCATION] --what levels|events|params [--from DD/MM/YYYY --to "
-             "DD/MM/YYYY] --format csv|json [--out FILE]"),
+         QStringLiteral("FILE|--serial S|--device ID [--archive LOCATION] --what levels|events|params "
+                        "[--from DD/MM/YYYY --to DD/MM/YYYY] --format csv|json [--out FILE]"),
          QStringLiteral("the levels, events or parameters of a save file, or of any period of an archived "
                         "device (--serial, as info prints it), as CSV or JSON"),
          runExport},

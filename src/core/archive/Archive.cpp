@@ -5,6 +5,7 @@
 #include "core/store/Labels.h"
 #include "core/store/Validity.h"
 
+#include <QCryptographicHash>
 #include <QSqlQuery>
 #include <map>
 #include <tuple>
@@ -15,22 +16,26 @@ namespace {
 // are what makes an import fast, on a server above all.
 constexpr int kRowsPerInsert = 1000;
 
+// The longest venue name the archive takes (its schema refuses longer ones).
+constexpr int kLongestVenue = 200;
+
 struct LevelRow {
     int64_t stamp;
-    int c4, b7, b8, rank, level;
+    int c4, b7, b8, rank, level, order;
 };
 struct EventRow {
     int64_t stamp;
-    int c4, b7, b8, rank;
+    int c4, b7, b8, rank, order;
 };
 struct ChangeRow {
     int64_t stamp;
     QString cells;
-    int rank;
+    int rank, order;
 };
 
 // The valid rows of one download, each with its rank among the identical rows before it in the same
-// download: 0 for the first, 1 for its twin in the hour repeated when the clock goes back.
+// download (0 for the first, 1 for its twin in the hour repeated when the clock goes back) and its
+// order among the rows of its minute in its table, which a period loaded back keeps.
 struct DownloadRows {
     std::vector<LevelRow> levels;
     std::vector<EventRow> events;
@@ -49,6 +54,7 @@ QString changeCells(const ParamChangeTable& table, int row) {
 DownloadRows collectRows(const DeviceData& data, int generation) {
     DownloadRows rows;
     std::map<std::tuple<int64_t, int, int, int>, int> seen;
+    std::map<int64_t, int> inMinute;
     auto noteAny = [&rows](int64_t stamp) { rows.lastAny = std::max(rows.lastAny, stamp); };
     const int levelRows = generation == 3 ? 4096 : LeqTable::rowCount;
     for (int r = 1; r <= levelRows; ++r) {
@@ -56,8 +62,8 @@ DownloadRows collectRows(const DeviceData& data, int generation) {
         if (!isValidLevelOrEventRow(t, r)) continue;
         const int64_t stamp = Stamp::ofRow(t, r);
         const int rank = seen[{stamp, t(r, 4), t(r, 7), t(r, 8)}]++;
-        rows.levels.push_back(
-            {stamp, t(r, 4), t(r, 7), t(r, 8), rank, LevelOf(generation, t(r, 7), t(r, 8))});
+        rows.levels.push_back({stamp, t(r, 4), t(r, 7), t(r, 8), rank, LevelOf(generation, t(r, 7), t(r, 8)),
+                               inMinute[stamp]++});
         if (generation == 5 && t(r, 4) == 1)
             ++rows.counts.leq1;
         else if (generation == 5 && t(r, 4) == 10)
@@ -69,24 +75,26 @@ DownloadRows collectRows(const DeviceData& data, int generation) {
         noteAny(stamp);
     }
     seen.clear();
+    inMinute.clear();
     for (int r = 1; r <= EventTable::rowCount; ++r) {
         const EventTable& t = data.Event_Records;
         if (!isValidLevelOrEventRow(t, r)) continue;
         const int64_t stamp = Stamp::ofRow(t, r);
         const int rank = seen[{stamp, t(r, 4), t(r, 7), t(r, 8)}]++;
-        rows.events.push_back({stamp, t(r, 4), t(r, 7), t(r, 8), rank});
+        rows.events.push_back({stamp, t(r, 4), t(r, 7), t(r, 8), rank, inMinute[stamp]++});
         ++rows.counts.events;
         noteAny(stamp);
     }
     if (generation == 5) {
         std::map<std::pair<int64_t, QString>, int> seenChanges;
+        inMinute.clear();
         for (int r = 1; r <= ParamChangeTable::rowCount; ++r) {
             const ParamChangeTable& t = data.Param_Change_Records;
             if (!isValidParamChangeRow(t, r)) continue;
             const int64_t stamp = Stamp::ofRow(t, r);
             QString cells = changeCells(t, r);
             const int rank = seenChanges[{stamp, cells}]++;
-            rows.changes.push_back({stamp, std::move(cells), rank});
+            rows.changes.push_back({stamp, std::move(cells), rank, inMinute[stamp]++});
             ++rows.counts.paramChanges;
             noteAny(stamp);
         }
@@ -153,7 +161,7 @@ std::unique_ptr<Archive> Archive::open(const ArchiveLocation& location, QString*
 const ArchiveLocation& Archive::location() const {
     return m_db->location();
 }
-int Archive::schemaVersion() const {
+SchemaVersion Archive::schemaVersion() const {
     return m_db->schemaVersion();
 }
 QString Archive::lastError() const {
@@ -180,11 +188,25 @@ ImportResult Archive::importDownload(const DeviceData& data, int generation, con
     }
     const DownloadRows rows = collectRows(data, generation);
     const QString hash = ContentHash(data, generation);
+    const QDateTime transfer = TransferDateTime(data.Transfer_Date, data.Transfer_Time);
+    const QString transferDate = notNull(data.Transfer_Date), transferTime = notNull(data.Transfer_Time);
 
-    // The same content again adds nothing, not even a download row.
-    const QVariant earlier =
-        m_db->scalar(QStringLiteral("SELECT id FROM downloads WHERE sha256 = ?"), {hash});
-    if (earlier.isValid()) {
+    if (const ArchiveStatus sound = checkBeforeWriting(); !sound) {
+        result.error = sound.error();
+        return result;
+    }
+    // The same content read at the same minute adds nothing, not even a download row (a transfer and
+    // the save file written from it); without a transfer time it has nothing to cover that the earlier
+    // one does not.
+    auto earlierDownload = [&] {
+        return transfer.isValid()
+                   ? m_db->scalar(
+                         QStringLiteral("SELECT id FROM downloads WHERE sha256 = ? AND transfer_date = "
+                                        "? AND substr(transfer_time, 1, 5) = ?"),
+                         {hash, transferDate, transferTime.left(5)})
+                   : m_db->scalar(QStringLiteral("SELECT min(id) FROM downloads WHERE sha256 = ?"), {hash});
+    };
+    auto alreadyArchived = [&](const QVariant& earlier) {
         result.status = ImportStatus::AlreadyArchived;
         result.downloadId = earlier.toLongLong();
         result.deviceId =
@@ -192,18 +214,23 @@ ImportResult Archive::importDownload(const DeviceData& data, int generation, con
                 .toLongLong();
         result.duplicates = rows.counts;
         return result;
-    }
+    };
+    if (const QVariant earlier = earlierDownload(); earlier.isValid() && !earlier.isNull())
+        return alreadyArchived(earlier);
     if (!m_db->lastError().isEmpty()) return fail(QStringLiteral("Lecture de l'archive impossible"));
 
-    const QByteArray original =
-        qCompress(originalBytes.isEmpty() ? SaveFileBytes(data, generation, true) : originalBytes);
-    const qint64 originalSize =
-        originalBytes.isEmpty() ? SaveFileBytes(data, generation, true).size() : originalBytes.size();
+    const QByteArray plain = originalBytes.isEmpty() ? SaveFileBytes(data, generation, true) : originalBytes;
+    const QByteArray original = qCompress(plain);
+    const qint64 originalSize = plain.size();
+    const QString originalHash =
+        QString::fromLatin1(QCryptographicHash::hash(plain, QCryptographicHash::Sha256).toHex());
     const QByteArray zone = zoneBytes(data, generation);
+    // The transfer time is the PC's clock, the records the device's: a transfer time before the last
+    // level cannot end the coverage.
     int64_t coverTo = rows.lastAny;
-    const QDateTime transfer = TransferDateTime(data.Transfer_Date, data.Transfer_Time);
     if (transfer.isValid() && Stamp::fromDateTime(transfer) >= rows.lastLevel)
         coverTo = Stamp::fromDateTime(transfer);
+    result.transferBeforeRecords = transfer.isValid() && Stamp::fromDateTime(transfer) < rows.lastLevel;
 
     if (!m_db->begin()) return fail(QStringLiteral("L'archive refuse l'écriture"));
     const QString cells = SerialCellsText(data.Param_Block);
@@ -224,64 +251,66 @@ ImportResult Archive::importDownload(const DeviceData& data, int generation, con
         "INSERT INTO downloads (device_id, source_kind, source_name, imported_at, transfer_date, "
         "transfer_time, "
         "cover_from, cover_to, n_leq, n_leq1, n_leq10, n_events, n_changes, sha256, param_zone, original, "
-        "original_size) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?) ON CONFLICT DO NOTHING "
-        "RETURNING id"));
+        "original_size, original_sha256) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?) ON "
+        "CONFLICT DO NOTHING RETURNING id"));
     for (const QVariant& v :
          QVariantList{result.deviceId, source.kind == SourceKind::Transfer ? 0 : 1, notNull(source.name),
-                      QDateTime::currentDateTime().toString(Qt::ISODate), notNull(data.Transfer_Date),
-                      notNull(data.Transfer_Time),
+                      QDateTime::currentDateTimeUtc().toString(Qt::ISODate), transferDate, transferTime,
                       rows.levels.empty() ? QVariant() : QVariant(qint64(rows.firstLevel)),
                       rows.lastAny == 0 ? QVariant() : QVariant(qint64(coverTo)), rows.counts.leq,
                       rows.counts.leq1, rows.counts.leq10, rows.counts.events, rows.counts.paramChanges, hash,
-                      zone, original, originalSize})
+                      zone, original, originalSize, originalHash})
         query.addBindValue(v);
     if (!m_db->execPrepared(query))
         return fail(QStringLiteral("Enregistrement du téléchargement impossible"));
     if (!query.next()) {
-        // Another importer archived the same content a moment ago.
+        // Another importer archived the same download a moment ago.
         query.finish();
         m_db->rollback();
-        result.status = ImportStatus::AlreadyArchived;
-        result.downloadId =
-            m_db->scalar(QStringLiteral("SELECT id FROM downloads WHERE sha256 = ?"), {hash}).toLongLong();
-        result.duplicates = rows.counts;
-        return result;
+        return alreadyArchived(earlierDownload());
     }
     result.downloadId = query.value(0).toLongLong();
     query.finish();
+    stage(ImportStage::DownloadRow);
     const QString device_ = num(result.deviceId), download_ = num(result.downloadId);
 
     std::vector<LevelRow> kinds[3];
     for (const LevelRow& row : rows.levels)
         kinds[generation == 5 && row.c4 == 1 ? 1 : generation == 5 && row.c4 == 10 ? 2 : 0].push_back(row);
-    const QString levelHead = QStringLiteral(
-        "INSERT INTO levels (device_id, stamp, c4, b7, b8, dup_rank, level, download_id) VALUES ");
+    const QString levelHead = QStringLiteral("INSERT INTO levels (device_id, stamp, c4, b7, b8, dup_rank, "
+                                             "level, download_id, minute_order) VALUES ");
     auto formatLevel = [&](QString& sql, const LevelRow& r) {
         sql += QLatin1Char('(') + device_ + QLatin1Char(',') + num(r.stamp) + QLatin1Char(',') + num(r.c4) +
                QLatin1Char(',') + num(r.b7) + QLatin1Char(',') + num(r.b8) + QLatin1Char(',') + num(r.rank) +
-               QLatin1Char(',') + num(r.level) + QLatin1Char(',') + download_ + QLatin1Char(')');
+               QLatin1Char(',') + num(r.level) + QLatin1Char(',') + download_ + QLatin1Char(',') +
+               num(r.order) + QLatin1Char(')');
     };
     int* const added[3] = {&result.added.leq, &result.added.leq1, &result.added.leq10};
     for (int k = 0; k < 3; ++k)
         if (!insertRows(*m_db, levelHead, kinds[k], formatLevel, *added[k]))
             return fail(QStringLiteral("Enregistrement des mesures impossible"));
-    const QString eventHead =
-        QStringLiteral("INSERT INTO events (device_id, stamp, c4, b7, b8, dup_rank, download_id) VALUES ");
+    stage(ImportStage::Levels);
+    const QString eventHead = QStringLiteral(
+        "INSERT INTO events (device_id, stamp, c4, b7, b8, dup_rank, download_id, minute_order) "
+        "VALUES ");
     auto formatEvent = [&](QString& sql, const EventRow& r) {
         sql += QLatin1Char('(') + device_ + QLatin1Char(',') + num(r.stamp) + QLatin1Char(',') + num(r.c4) +
                QLatin1Char(',') + num(r.b7) + QLatin1Char(',') + num(r.b8) + QLatin1Char(',') + num(r.rank) +
-               QLatin1Char(',') + download_ + QLatin1Char(')');
+               QLatin1Char(',') + download_ + QLatin1Char(',') + num(r.order) + QLatin1Char(')');
     };
     if (!insertRows(*m_db, eventHead, rows.events, formatEvent, result.added.events))
         return fail(QStringLiteral("Enregistrement des événements impossible"));
-    const QString changeHead =
-        QStringLiteral("INSERT INTO param_changes (device_id, stamp, cells, dup_rank, download_id) VALUES ");
+    const QString changeHead = QStringLiteral(
+        "INSERT INTO param_changes (device_id, stamp, cells, dup_rank, download_id, minute_order) "
+        "VALUES ");
     auto formatChange = [&](QString& sql, const ChangeRow& r) {
         sql += QLatin1Char('(') + device_ + QLatin1Char(',') + num(r.stamp) + QStringLiteral(",'") + r.cells +
-               QStringLiteral("',") + num(r.rank) + QLatin1Char(',') + download_ + QLatin1Char(')');
+               QStringLiteral("',") + num(r.rank) + QLatin1Char(',') + download_ + QLatin1Char(',') +
+               num(r.order) + QLatin1Char(')');
     };
     if (!insertRows(*m_db, changeHead, rows.changes, formatChange, result.added.paramChanges))
         return fail(QStringLiteral("Enregistrement des changements de paramètres impossible"));
+    stage(ImportStage::Records);
     if (!m_db->commit()) return fail(QStringLiteral("Validation de l'import impossible"));
 
     result.status = ImportStatus::Imported;
@@ -292,6 +321,10 @@ ImportResult Archive::importDownload(const DeviceData& data, int generation, con
 }
 
 bool Archive::setVenue(qint64 deviceId, const QString& venue) {
+    if (venue.trimmed().size() > kLongestVenue) {
+        m_db->setError(QStringLiteral("Le nom du lieu dépasse %1 caractères.").arg(kLongestVenue));
+        return false;
+    }
     QSqlQuery query(m_db->db());
     query.prepare(QStringLiteral("UPDATE devices SET venue = ? WHERE id = ?"));
     query.addBindValue(venue.trimmed());
@@ -320,4 +353,55 @@ std::optional<QByteArray> Archive::originalBytes(qint64 downloadId) {
         return std::nullopt;
     }
     return bytes;
+}
+
+ArchiveStatus Archive::checkBeforeWriting() {
+    if (m_soundForWriting) return ArchiveOk();
+    ArchiveResult<VerifyReport> report = checkStructure(true);
+    if (!report) return ArchiveStatus::failure(report.error());
+    checkOriginals(*report, false);
+    if (!report->ok())
+        return ArchiveStatus::failure(
+            QStringLiteral(
+                "Archive endommagée : %1. Rien n'y sera écrit avant qu'elle soit réparée (vorl-cli "
+                "archive verify dit tout ce qu'elle a). L'archive n'a pas été modifiée.")
+                .arg(report->problems.first()));
+    m_soundForWriting = true;
+    return ArchiveOk();
+}
+
+ArchiveStatus Archive::removeDevice(qint64 deviceId) {
+    m_db->clearError();
+    auto failed = [this](const QString& what) {
+        m_db->rollback();
+        return ArchiveStatus::failure(what + QStringLiteral(" : ") + m_db->lastError() +
+                                      QStringLiteral(". L'archive n'a pas été modifiée."));
+    };
+    if (!m_db->isSqlite()) {
+        // Every PC of a fleet may import; removing is for the role the archive belongs to.
+        const QString owner = m_db->foreignOwner();
+        if (!m_db->lastError().isEmpty()) return failed(QStringLiteral("Lecture de l'archive impossible"));
+        if (!owner.isEmpty())
+            return ArchiveStatus::failure(
+                QStringLiteral(
+                    "Seul le rôle propriétaire de l'archive (%1) peut en retirer un appareil. L'archive "
+                    "n'a pas été modifiée.")
+                    .arg(owner));
+    }
+    if (!m_db->begin()) return failed(QStringLiteral("L'archive refuse l'écriture"));
+    QSqlQuery query(m_db->db());
+    for (const char* table : {"levels", "events", "param_changes", "downloads"}) {
+        query.prepare(QStringLiteral("DELETE FROM %1 WHERE device_id = ?").arg(QLatin1String(table)));
+        query.addBindValue(deviceId);
+        if (!m_db->execPrepared(query)) return failed(QStringLiteral("Retrait de l'appareil impossible"));
+    }
+    query.prepare(QStringLiteral("DELETE FROM devices WHERE id = ?"));
+    query.addBindValue(deviceId);
+    if (!m_db->execPrepared(query)) return failed(QStringLiteral("Retrait de l'appareil impossible"));
+    if (query.numRowsAffected() != 1) {
+        m_db->rollback();
+        return ArchiveStatus::failure(QStringLiteral("Appareil inconnu dans l'archive : %1").arg(deviceId));
+    }
+    if (!m_db->commit()) return failed(QStringLiteral("Validation du retrait impossible"));
+    return ArchiveOk();
 }

@@ -1,10 +1,12 @@
 #pragma once
 
 #include "core/archive/ArchiveLocation.h"
+#include "core/archive/ArchiveResult.h"
 #include "core/archive/ArchiveTypes.h"
 #include "core/store/DataStore.h"
 
 #include <QString>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -34,17 +36,18 @@ public:
     Archive& operator=(const Archive&) = delete;
 
     const ArchiveLocation& location() const;
-    int schemaVersion() const;
+    SchemaVersion schemaVersion() const;
     QString lastError() const;
 
     // Imports one download in a single transaction: all of it or nothing. originalBytes are kept
     // compressed as evidence (a save file's bytes); when empty, the save-file form of the data is kept.
+    // A download is its content and its transfer date-time: the same memory read later is a new
+    // download (it adds no records, and covers up to its own transfer). An archive found damaged is
+    // not written to.
     ImportResult importDownload(const DeviceData& data, int generation, const DownloadSource& source,
                                 const QByteArray& originalBytes = {});
 
     std::vector<ArchivedDevice> devices();
-    // The device whose serial text is this (as vorl-cli info prints it); the first when two look alike.
-    std::optional<ArchivedDevice> findDevice(const QString& serial);
     std::vector<ArchivedDownload> downloads(qint64 deviceId);
 
     // Coverage of a device over [from, to] (whole days); null dates: from its first to its last record.
@@ -62,9 +65,30 @@ public:
 
     bool setVenue(qint64 deviceId, const QString& venue);
 
+    // Removes a device and everything archived of it, in one transaction. On PostgreSQL only the
+    // role that owns the archive may.
+    ArchiveStatus removeDevice(qint64 deviceId);
+
+    // Where an import stands inside its transaction; tests stop an importer there.
+    enum class ImportStage { DownloadRow, Levels, Records };
+    void setImportStageHook(std::function<void(ImportStage)> hook) { m_stageHook = std::move(hook); }
+
 private:
     explicit Archive(std::unique_ptr<ArchiveDatabase> db);
+    // The checks of verify that say whether the archive may be written to; quick: SQLite's quicker
+    // check of its file.
+    ArchiveResult<VerifyReport> checkStructure(bool quick);
+    // reread: also read each original again as a save file (verify); without, its hash alone (before
+    // writing, which must stay quick on an archive of years).
+    void checkOriginals(VerifyReport& report, bool reread);
+    ArchiveStatus checkBeforeWriting();
+    void stage(ImportStage at) {
+        if (m_stageHook) m_stageHook(at);
+    }
+
     std::unique_ptr<ArchiveDatabase> m_db;
+    bool m_soundForWriting = false; // checked once per session, before its first write
+    std::function<void(ImportStage)> m_stageHook;
 };
 
 // Reads a save file and imports it (source: the file's path, evidence: its bytes).

@@ -57,7 +57,6 @@ QString DaysSinceText(const std::optional<int>& days);
 class CalendarSelection {
 public:
     void click(const QDate& day, bool extend);
-    void dragTo(const QDate& day) { click(day, true); }
     void clear() { *this = {}; }
     bool isEmpty() const { return !m_first.isValid(); }
     bool contains(const QDate& day) const { return !isEmpty() && day >= m_first && day <= m_last; }

@@ -11,14 +11,6 @@ QAtomicInt g_connectionCounter;
 
 // How long a writer waits for another one (the window and a scheduled vorl-cli) before giving up.
 constexpr int kBusyTimeoutMs = 10000;
-
-QString tooNewText(int found) {
-    return QStringLiteral("Cette archive a été écrite par une version plus récente de VORL Analyser "
-                          "(schéma %1, ce programme connaît le schéma %2) : mettez le programme à jour "
-                          "pour l'utiliser. L'archive n'a pas été modifiée.")
-        .arg(found)
-        .arg(ArchiveDatabase::kSchemaVersion);
-}
 } // namespace
 
 ArchiveDatabase::ArchiveDatabase(const ArchiveLocation& location, const QString& connectionName)
@@ -77,11 +69,22 @@ std::unique_ptr<ArchiveDatabase> ArchiveDatabase::connect(const ArchiveLocation&
         pragma.exec(QStringLiteral("PRAGMA synchronous=NORMAL"));
         pragma.exec(QStringLiteral("PRAGMA foreign_keys=ON"));
     }
-    const int version = archive->schemaVersion();
-    if (version < 0)
+    const SchemaVersion version = archive->schemaVersion();
+    if (version.major < 0)
         return fail(QStringLiteral("L'archive %1 est illisible ou endommagée : %2")
                         .arg(location.displayText(), archive->lastError()));
-    if (version > kSchemaVersion) return fail(tooNewText(version));
+    if (version.major > kSchemaVersion.major) return fail(tooNewText(version));
+    if (version < kSchemaVersion && version.major > 0) {
+        // The tables belong to the role that created them: the others (a PC's role) cannot change them.
+        const QString owner = archive->foreignOwner();
+        if (!owner.isEmpty())
+            return fail(
+                QStringLiteral("L'archive %1 a le schéma %2 et ce programme le schéma %3 : le rôle "
+                               "propriétaire de l'archive (%4) doit la mettre à jour une fois, en lançant "
+                               "par exemple « vorl-cli archive verify » sous ce rôle. L'archive n'a pas "
+                               "été modifiée.")
+                    .arg(location.displayText(), version.text(), kSchemaVersion.text(), owner));
+    }
     if (version < kSchemaVersion && !archive->migrate())
         return fail(QStringLiteral("Impossible de préparer l'archive %1 : %2")
                         .arg(location.displayText(), archive->lastError()));
@@ -99,33 +102,6 @@ QString ArchiveDatabase::describe(const QSqlError& error) const {
 void ArchiveDatabase::setError(const QString& text) {
     m_lastError = MaskPasswords(text);
     if (!m_location.password.isEmpty()) m_lastError.replace(m_location.password, QStringLiteral("****"));
-}
-
-int ArchiveDatabase::schemaVersion() {
-    // Any query reads the file header: a file that is not a database fails here.
-    QSqlQuery query(m_db);
-    const QString tables = isSqlite()
-                               ? QStringLiteral("SELECT count(*) FROM sqlite_master WHERE type = 'table' "
-                                                "AND name = 'schema_version'")
-                               : QStringLiteral("SELECT count(*) FROM information_schema.tables WHERE "
-                                                "table_schema = current_schema() AND table_name = "
-                                                "'schema_version'");
-    if (!exec(query, tables) || !query.next()) return -1;
-    if (query.value(0).toInt() == 0) {
-        // An empty database becomes an archive; any other is someone else's.
-        const QString any = isSqlite()
-                                ? QStringLiteral("SELECT count(*) FROM sqlite_master")
-                                : QStringLiteral("SELECT count(*) FROM information_schema.tables WHERE "
-                                                 "table_schema = current_schema()");
-        if (!exec(query, any) || !query.next()) return -1;
-        if (query.value(0).toInt() != 0) {
-            setError(QStringLiteral("ce n'est pas une archive de VORL Analyser"));
-            return -1;
-        }
-        return 0;
-    }
-    if (!exec(query, QStringLiteral("SELECT max(version) FROM schema_version")) || !query.next()) return -1;
-    return query.value(0).toInt();
 }
 
 bool ArchiveDatabase::begin() {
@@ -171,82 +147,4 @@ QVariant ArchiveDatabase::scalar(const QString& sql, const QVariantList& values)
         query.addBindValue(value);
     if (!execPrepared(query) || !query.next()) return {};
     return query.value(0);
-}
-
-bool ArchiveDatabase::applySchemaStep(int version) {
-    QStringList statements;
-    if (version == 1) {
-        const QString id = idType();
-        const QString blob = blobType();
-        statements = {
-            QStringLiteral("CREATE TABLE schema_version (version INTEGER NOT NULL)"),
-            // A device is its generation and the eight raw cells of its serial number: two serial
-            // texts can look alike ("1" "12" and "11" "2").
-            QStringLiteral(
-                "CREATE TABLE devices (id %1, generation INTEGER NOT NULL, serial_cells TEXT NOT NULL, "
-                "serial TEXT NOT NULL, UNIQUE (generation, serial_cells))")
-                .arg(id),
-            QStringLiteral(
-                "CREATE TABLE downloads (id %1, device_id BIGINT NOT NULL REFERENCES devices (id), "
-                "source_kind INTEGER NOT NULL, source_name TEXT NOT NULL, imported_at TEXT NOT NULL, "
-                "transfer_date TEXT NOT NULL, transfer_time TEXT NOT NULL, cover_from BIGINT, "
-                "cover_to BIGINT, n_leq INTEGER NOT NULL, n_leq1 INTEGER NOT NULL, n_leq10 INTEGER "
-                "NOT NULL, n_events INTEGER NOT NULL, n_changes INTEGER NOT NULL, sha256 TEXT NOT "
-                "NULL UNIQUE, param_zone %2 NOT NULL, original %2 NOT NULL, original_size BIGINT "
-                "NOT NULL)")
-                .arg(id, blob),
-            QStringLiteral("CREATE INDEX downloads_by_device ON downloads (device_id, cover_to)"),
-            // Record identity: device, date-time, whole content and rank among identical records of one
-            // download. The download that first brought a record is kept for information only.
-            QStringLiteral(
-                "CREATE TABLE levels (device_id BIGINT NOT NULL, stamp BIGINT NOT NULL, c4 SMALLINT NOT "
-                "NULL, b7 SMALLINT NOT NULL, b8 SMALLINT NOT NULL, dup_rank SMALLINT NOT NULL, level "
-                "SMALLINT NOT NULL, download_id BIGINT NOT NULL, PRIMARY KEY (device_id, stamp, c4, "
-                "b7, b8, dup_rank))"),
-            QStringLiteral(
-                "CREATE TABLE events (device_id BIGINT NOT NULL, stamp BIGINT NOT NULL, c4 SMALLINT NOT "
-                "NULL, b7 SMALLINT NOT NULL, b8 SMALLINT NOT NULL, dup_rank SMALLINT NOT NULL, "
-                "download_id BIGINT NOT NULL, PRIMARY KEY (device_id, stamp, c4, b7, b8, dup_rank))"),
-            QStringLiteral(
-                "CREATE TABLE param_changes (device_id BIGINT NOT NULL, stamp BIGINT NOT NULL, cells "
-                "TEXT NOT NULL, dup_rank SMALLINT NOT NULL, download_id BIGINT NOT NULL, PRIMARY KEY "
-                "(device_id, stamp, cells, dup_rank))"),
-        };
-    } else if (version == 2) {
-        statements = {QStringLiteral("ALTER TABLE devices ADD COLUMN venue TEXT NOT NULL DEFAULT ''")};
-    }
-    for (const QString& sql : statements)
-        if (!exec(sql)) return false;
-    if (version == 1) return exec(QStringLiteral("INSERT INTO schema_version (version) VALUES (1)"));
-    return exec(QStringLiteral("UPDATE schema_version SET version = %1").arg(version));
-}
-
-bool ArchiveDatabase::migrate(int targetVersion) {
-    if (!begin()) return false;
-    // Two programs may create the same new archive at once: on PostgreSQL they queue on a lock held
-    // until the end of the transaction, on SQLite on the write lock the transaction took.
-    if (!isSqlite() && !exec(QStringLiteral("SELECT pg_advisory_xact_lock(4242014)"))) {
-        rollback();
-        return false;
-    }
-    const int current = schemaVersion();
-    if (current < 0) {
-        rollback();
-        return false;
-    }
-    if (current > kSchemaVersion) {
-        setError(tooNewText(current));
-        rollback();
-        return false;
-    }
-    for (int version = current + 1; version <= targetVersion; ++version)
-        if (!applySchemaStep(version)) {
-            rollback();
-            return false;
-        }
-    if (!commit()) {
-        rollback();
-        return false;
-    }
-    return true;
 }

@@ -166,14 +166,16 @@ LoadedPeriod Archive::loadPeriod(qint64 deviceId, const QDate& first, const QDat
     };
     // The level just before the period: a table line starts its ten minutes at the row before it when
     // that row is close enough.
-    if (!run(QStringLiteral("SELECT stamp, c4, b7, b8 FROM levels WHERE device_id = ? AND stamp < ? ORDER BY "
-                            "stamp DESC, c4 DESC, dup_rank DESC, b7 DESC, b8 DESC LIMIT 1"),
+    if (!run(QStringLiteral(
+                 "SELECT stamp, c4, b7, b8 FROM levels WHERE device_id = ? AND stamp < ? ORDER BY "
+                 "stamp DESC, COALESCE(minute_order, -1) DESC, c4 DESC, dup_rank DESC, b7 DESC, b8 DESC "
+                 "LIMIT 1"),
              {deviceId, qint64(from)}))
         return readFailed();
     if (query.next()) putLevel();
     if (!run(QStringLiteral(
                  "SELECT stamp, c4, b7, b8 FROM levels WHERE device_id = ? AND stamp BETWEEN ? AND ? "
-                 "ORDER BY stamp, c4, dup_rank, b7, b8"),
+                 "ORDER BY stamp, COALESCE(minute_order, -1), c4, dup_rank, b7, b8"),
              period))
         return readFailed();
     while (query.next() && row < levelRows)
@@ -181,10 +183,11 @@ LoadedPeriod Archive::loadPeriod(qint64 deviceId, const QDate& first, const QDat
 
     // The last window-state event before the period tells whether the room's window was open at its start.
     row = 0;
-    if (!run(QStringLiteral(
-                 "SELECT stamp, c4, b7, b8 FROM events WHERE device_id = ? AND stamp < ? AND b7 = 0 AND "
-                 "b8 IN (32, 64) ORDER BY stamp DESC, dup_rank DESC LIMIT 1"),
-             {deviceId, qint64(from)}))
+    if (!run(
+            QStringLiteral(
+                "SELECT stamp, c4, b7, b8 FROM events WHERE device_id = ? AND stamp < ? AND b7 = 0 AND "
+                "b8 IN (32, 64) ORDER BY stamp DESC, COALESCE(minute_order, -1) DESC, dup_rank DESC LIMIT 1"),
+            {deviceId, qint64(from)}))
         return readFailed();
     auto putEvent = [&] {
         ++row;
@@ -195,7 +198,7 @@ LoadedPeriod Archive::loadPeriod(qint64 deviceId, const QDate& first, const QDat
     if (query.next()) putEvent();
     if (!run(QStringLiteral(
                  "SELECT stamp, c4, b7, b8 FROM events WHERE device_id = ? AND stamp BETWEEN ? AND ? "
-                 "ORDER BY stamp, dup_rank, c4, b7, b8"),
+                 "ORDER BY stamp, COALESCE(minute_order, -1), dup_rank, c4, b7, b8"),
              period))
         return readFailed();
     while (query.next() && row < EventTable::rowCount)
@@ -206,7 +209,7 @@ LoadedPeriod Archive::loadPeriod(qint64 deviceId, const QDate& first, const QDat
         row = 0;
         if (!run(QStringLiteral(
                      "SELECT stamp, cells FROM param_changes WHERE device_id = ? AND stamp < ? ORDER BY "
-                     "stamp DESC, dup_rank DESC LIMIT 1"),
+                     "stamp DESC, COALESCE(minute_order, -1) DESC, dup_rank DESC LIMIT 1"),
                  {deviceId, qint64(from)}))
             return readFailed();
         if (query.next())
@@ -214,7 +217,7 @@ LoadedPeriod Archive::loadPeriod(qint64 deviceId, const QDate& first, const QDat
                       query.value(1).toString());
         if (!run(QStringLiteral(
                      "SELECT stamp, cells FROM param_changes WHERE device_id = ? AND stamp BETWEEN ? AND "
-                     "? ORDER BY stamp, dup_rank, cells"),
+                     "? ORDER BY stamp, COALESCE(minute_order, -1), dup_rank, cells"),
                  period))
             return readFailed();
         while (query.next() && row < ParamChangeTable::rowCount)
@@ -301,10 +304,15 @@ ImportResult ArchiveFinishedTransfer(const DataStore& store, const QString& loca
 QString ImportResultText(const ImportResult& result) {
     switch (result.status) {
     case ImportStatus::Imported:
-        return QStringLiteral("Archivé : %1 mesures nouvelles, %2 déjà archivées, %3 événements nouveaux")
+        return QStringLiteral("Archivé : %1 mesures nouvelles, %2 déjà archivées, %3 événements nouveaux%4")
             .arg(result.added.levels())
             .arg(result.duplicates.levels())
-            .arg(result.added.events);
+            .arg(result.added.events)
+            .arg(result.transferBeforeRecords
+                     ? QStringLiteral(
+                           " (heure du transfert avant le dernier relevé : vérifiez l'horloge du PC "
+                           "et celle de l'appareil)")
+                     : QString());
     case ImportStatus::AlreadyArchived:
         return QStringLiteral("Déjà archivé (téléchargement %1)").arg(result.downloadId);
     case ImportStatus::Disabled:

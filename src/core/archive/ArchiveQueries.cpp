@@ -73,12 +73,6 @@ std::vector<ArchivedDevice> Archive::devices() {
     return list;
 }
 
-std::optional<ArchivedDevice> Archive::findDevice(const QString& serial) {
-    for (const ArchivedDevice& d : devices())
-        if (d.serial == serial.trimmed()) return d;
-    return std::nullopt;
-}
-
 std::vector<ArchivedDownload> Archive::downloads(qint64 deviceId) {
     std::vector<ArchivedDownload> list;
     QSqlQuery query(m_db->db());
@@ -86,7 +80,8 @@ std::vector<ArchivedDownload> Archive::downloads(qint64 deviceId) {
     query.prepare(
         QStringLiteral("SELECT id, device_id, source_kind, source_name, imported_at, transfer_date, "
                        "transfer_time, cover_from, cover_to, n_leq, n_leq1, n_leq10, n_events, n_changes, "
-                       "sha256, original_size FROM downloads WHERE device_id = ? ORDER BY cover_to, id"));
+                       "sha256, original_size, original_sha256 FROM downloads WHERE device_id = ? ORDER BY "
+                       "cover_to, id"));
     query.addBindValue(deviceId);
     if (!m_db->execPrepared(query)) return list;
     while (query.next()) {
@@ -104,6 +99,10 @@ std::vector<ArchivedDownload> Archive::downloads(qint64 deviceId) {
                     query.value(12).toInt(), query.value(13).toInt()};
         d.sha256 = query.value(14).toString();
         d.originalSize = query.value(15).toLongLong();
+        d.originalSha256 = query.value(16).toString();
+        const QDateTime transfer = TransferDateTime(d.transferDate, d.transferTime);
+        d.transferBeforeRecords = transfer.isValid() && !query.value(8).isNull() &&
+                                  Stamp::fromDateTime(transfer) < query.value(8).toLongLong();
         list.push_back(d);
     }
     return list;

@@ -6,6 +6,7 @@
 #include <QString>
 #include <QStringList>
 #include <array>
+#include <compare>
 #include <cstdint>
 #include <optional>
 #include <vector>
@@ -14,9 +15,15 @@
 // time-zone rule of this PC ever shifts or merges them (the autumn repeated hour stays two hours of
 // equal stamps).
 
-// The kinds of level record: generation 3 has one kind, generation 5 tells one-minute and
-// ten-minute levels apart (the type byte of the record).
-enum class LevelKind { Leq = 0, Leq1 = 1, Leq10 = 10 };
+// The schema of an archive as major.minor. A minor step only adds (a column, a table, an index, a
+// constraint every program already satisfies), so a program that knows the major keeps reading and
+// writing the archive; a major step changes what older programs rely on, and they refuse it.
+struct SchemaVersion {
+    int major = 0;
+    int minor = 0;
+    auto operator<=>(const SchemaVersion&) const = default;
+    QString text() const { return QStringLiteral("%1.%2").arg(major).arg(minor); }
+};
 
 struct RecordCounts {
     int leq = 0; // generation 3 levels
@@ -40,7 +47,7 @@ struct DownloadSource {
 
 enum class ImportStatus {
     Imported,        // a new download row and its new records
-    AlreadyArchived, // the same content was imported before: nothing added
+    AlreadyArchived, // the same content read at the same moment was imported before: nothing added
     Failed,          // nothing added; error says why
     Disabled         // archiving is off: nothing was tried
 };
@@ -52,7 +59,10 @@ struct ImportResult {
     QString serial; // as vorl-cli info prints it
     RecordCounts added;
     RecordCounts duplicates; // records of the download the archive held already
-    QString error;           // French, for a message box; never a password
+    // The transfer time (the PC's clock) is earlier than the download's last record (the device's
+    // clock): its coverage ends at that record, and one of the two clocks is wrong.
+    bool transferBeforeRecords = false;
+    QString error; // French, for a message box; never a password
     bool ok() const { return status == ImportStatus::Imported || status == ImportStatus::AlreadyArchived; }
 };
 
@@ -73,14 +83,16 @@ struct ArchivedDownload {
     qint64 deviceId = 0;
     SourceKind sourceKind = SourceKind::File;
     QString sourceName;
-    QDateTime importedAt; // this PC's local time of the import
+    QDateTime importedAt; // when it was imported (stored in UTC; local for archives written before)
     QString transferDate; // dd/mm/yyyy and hh:mm(:ss) of the download, as the save file carries them
     QString transferTime;
-    QDateTime coverFrom; // earliest level record
-    QDateTime coverTo;   // transfer time, or latest record of any kind when there is none
-    RecordCounts counts; // valid rows of the download, by kind
-    QString sha256;      // hex, of the canonical save-file form without its last line
+    QDateTime coverFrom;    // earliest level record
+    QDateTime coverTo;      // transfer time, or latest record of any kind when there is none
+    RecordCounts counts;    // valid rows of the download, by kind
+    QString sha256;         // hex, of the canonical save-file form without its last line
+    QString originalSha256; // hex, of the original bytes as extracted; empty when they are damaged
     qint64 originalSize = 0;
+    bool transferBeforeRecords = false; // see ImportResult
 };
 
 // A half-open span [from, to) of device time.

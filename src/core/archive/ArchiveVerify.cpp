@@ -2,7 +2,9 @@
 #include "core/archive/Archive.h"
 #include "core/archive/ArchiveDatabase.h"
 #include "core/archive/ArchiveRecords.h"
+#include "core/files/SaveFileReader.h"
 
+#include <QCryptographicHash>
 #include <QSqlQuery>
 
 namespace {
@@ -12,16 +14,27 @@ QString stampText(int64_t s) {
 } // namespace
 
 VerifyReport Archive::verify() {
+    m_db->clearError();
+    ArchiveResult<VerifyReport> report = checkStructure(false);
+    if (!report) {
+        VerifyReport failed;
+        failed.problems << QStringLiteral("Lecture impossible : ") + report.error();
+        return failed;
+    }
+    checkOriginals(*report, true);
+    return std::move(report).value();
+}
+
+ArchiveResult<VerifyReport> Archive::checkStructure(bool quick) {
     VerifyReport report;
     QSqlQuery query(m_db->db());
     query.setForwardOnly(true);
-    auto failed = [&] {
-        report.problems << QStringLiteral("Lecture impossible : ") + m_db->lastError();
-        return report;
-    };
+    auto failed = [&] { return ArchiveResult<VerifyReport>::failure(m_db->lastError()); };
 
     if (m_db->isSqlite()) {
-        if (!m_db->exec(query, QStringLiteral("PRAGMA integrity_check"))) return failed();
+        if (!m_db->exec(query, quick ? QStringLiteral("PRAGMA quick_check")
+                                     : QStringLiteral("PRAGMA integrity_check")))
+            return failed();
         while (query.next()) {
             const QString line = query.value(0).toString();
             if (line != QLatin1String("ok")) report.problems << QStringLiteral("Fichier : ") + line;
@@ -35,7 +48,7 @@ VerifyReport Archive::verify() {
     } keys[] = {{"levels", "device_id, stamp, c4, b7, b8, dup_rank"},
                 {"events", "device_id, stamp, c4, b7, b8, dup_rank"},
                 {"param_changes", "device_id, stamp, cells, dup_rank"},
-                {"downloads", "sha256"}};
+                {"downloads", "sha256, transfer_date, substr(transfer_time, 1, 5)"}};
     for (const auto& k : keys) {
         if (!m_db->exec(
                 query, QStringLiteral("SELECT count(*) FROM (SELECT %1 FROM %2 GROUP BY %1 HAVING count(*) > "
@@ -57,6 +70,21 @@ VerifyReport Archive::verify() {
     if (query.next() && query.value(0).toInt() > 0)
         report.problems << QStringLiteral("%1 mesures répétées sans leur première occurrence")
                                .arg(query.value(0).toInt());
+
+    // Records archived before each kept its place among the records of its minute come back in the
+    // order of their kind and level.
+    for (const char* table : {"levels", "events", "param_changes"}) {
+        if (!m_db->exec(query, QStringLiteral("SELECT count(*) FROM %1 WHERE minute_order IS NULL")
+                                   .arg(QLatin1String(table))))
+            return failed();
+        if (query.next() && query.value(0).toLongLong() > 0)
+            report.notes << QStringLiteral(
+                                "Table %1 : %2 enregistrements archivés sans leur rang dans leur minute "
+                                "(avant la version 2.1 du schéma) ; ils reviennent dans l'ordre de leur "
+                                "type et de leur valeur.")
+                                .arg(QLatin1String(table))
+                                .arg(query.value(0).toLongLong());
+    }
 
     // Each download against the records: every level of its coverage is archived, counted by kind.
     if (!m_db->exec(
@@ -111,4 +139,63 @@ VerifyReport Archive::verify() {
                                 .arg(stampText(from));
     }
     return report;
+}
+
+// Each original must decompress, hash to what was stored for it, and read back as a save file whose
+// content is the download's.
+void Archive::checkOriginals(VerifyReport& report, bool reread) {
+    QSqlQuery query(m_db->db());
+    query.setForwardOnly(true);
+    if (!m_db->exec(query, QStringLiteral("SELECT id FROM downloads ORDER BY id"))) {
+        report.problems << QStringLiteral("Lecture impossible : ") + m_db->lastError();
+        return;
+    }
+    QList<qint64> ids;
+    while (query.next())
+        ids << query.value(0).toLongLong();
+    query.finish();
+    auto data = std::make_unique<DeviceData>();
+    for (const qint64 id : ids) {
+        query.prepare(QStringLiteral(
+            "SELECT original, original_size, original_sha256, sha256 FROM downloads WHERE id = ?"));
+        query.addBindValue(id);
+        if (!m_db->execPrepared(query) || !query.next()) {
+            report.problems << QStringLiteral("Lecture impossible : ") + m_db->lastError();
+            return;
+        }
+        const QByteArray bytes = qUncompress(query.value(0).toByteArray());
+        const qint64 size = query.value(1).toLongLong();
+        const QString originalHash = query.value(2).toString(), contentHash = query.value(3).toString();
+        query.finish();
+        auto damaged = [&](const QString& what) {
+            report.problems
+                << QStringLiteral("Téléchargement %1 : octets d'origine endommagés (%2)").arg(id).arg(what);
+        };
+        if (bytes.isEmpty()) {
+            damaged(QStringLiteral("ils ne se décompressent pas"));
+            continue;
+        }
+        if (bytes.size() != size) {
+            damaged(QStringLiteral("%1 octets au lieu de %2").arg(bytes.size()).arg(size));
+            continue;
+        }
+        if (originalHash.isEmpty())
+            report.notes << QStringLiteral(
+                                "Téléchargement %1 : empreinte SHA-256 des octets d'origine absente")
+                                .arg(id);
+        else if (QString::fromLatin1(QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex()) !=
+                 originalHash) {
+            damaged(QStringLiteral("leur empreinte SHA-256 a changé"));
+            continue;
+        }
+        if (!reread) continue;
+        *data = DeviceData{};
+        int generation = 0;
+        if (ReadSaveFileBytes(bytes, *data, generation) != SaveFileFault::None) {
+            damaged(QStringLiteral("ils ne se relisent pas comme un fichier de sauvegarde"));
+            continue;
+        }
+        if (ContentHash(*data, generation) != contentHash)
+            damaged(QStringLiteral("leur contenu n'est plus celui qui a été archivé"));
+    }
 }

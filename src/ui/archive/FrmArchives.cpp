@@ -15,6 +15,7 @@
 #include <QKeyEvent>
 #include <QKeySequence>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPainter>
 #include <QPixmap>
 #include <QProgressDialog>
@@ -142,6 +143,14 @@ void FrmArchives::buildControls() {
     m_export->setObjectName(QStringLiteral("Cmd_Exporter"));
     m_verify = new QPushButton(QStringLiteral("&Vérifier l'archive"), this);
     m_verify->setObjectName(QStringLiteral("Cmd_Verifier"));
+    m_removeSerial = new QLineEdit(this);
+    m_removeSerial->setObjectName(QStringLiteral("Text_Retirer"));
+    m_removeSerial->setPlaceholderText(QStringLiteral("N° de série à retirer"));
+    m_removeSerial->setToolTip(QStringLiteral("Pour retirer de l'archive l'appareil choisi et tous ses "
+                                              "téléchargements, tapez son numéro de série"));
+    m_removeSerial->setMaximumWidth(160);
+    m_remove = new QPushButton(QStringLiteral("&Retirer l'appareil"), this);
+    m_remove->setObjectName(QStringLiteral("Cmd_Retirer"));
     m_close = new QPushButton(QStringLiteral("&Fermer"), this);
     m_close->setObjectName(QStringLiteral("Cmd_Fermer"));
 
@@ -160,6 +169,8 @@ void FrmArchives::buildControls() {
     for (QPushButton* b : {m_import, m_load, m_export, m_verify})
         buttons->addWidget(b);
     buttons->addStretch();
+    buttons->addWidget(m_removeSerial);
+    buttons->addWidget(m_remove);
     buttons->addWidget(m_close);
 
     auto* split = new QSplitter(Qt::Vertical, this);
@@ -180,7 +191,9 @@ void FrmArchives::buildControls() {
     setTabOrder(m_import, m_load);
     setTabOrder(m_load, m_export);
     setTabOrder(m_export, m_verify);
-    setTabOrder(m_verify, m_close);
+    setTabOrder(m_verify, m_removeSerial);
+    setTabOrder(m_removeSerial, m_remove);
+    setTabOrder(m_remove, m_close);
 
     connect(m_devices, &QTableWidget::currentCellChanged, this, [this](int row) { chooseDevice(row); });
     connect(m_devices, &QTableWidget::cellChanged, this, &FrmArchives::venueEdited);
@@ -194,6 +207,8 @@ void FrmArchives::buildControls() {
     connect(m_load, &QPushButton::clicked, this, &FrmArchives::loadSelectedPeriod);
     connect(m_export, &QPushButton::clicked, this, &FrmArchives::exportSelectedPeriod);
     connect(m_verify, &QPushButton::clicked, this, &FrmArchives::verifyArchive);
+    connect(m_removeSerial, &QLineEdit::textChanged, this, &FrmArchives::updateCommands);
+    connect(m_remove, &QPushButton::clicked, this, &FrmArchives::removeChosenDevice);
     connect(m_close, &QPushButton::clicked, this, &QWidget::close);
     auto* reload = new QShortcut(QKeySequence::Refresh, this);
     reload->setContext(Qt::WidgetWithChildrenShortcut);
@@ -283,13 +298,14 @@ void FrmArchives::showDevice() {
                                    ? QStringLiteral("Transfert ") + d.sourceName
                                    : QStringLiteral("Fichier ") + d.sourceName;
         m_downloads->setItem(row, 0, readOnlyItem(source));
-        m_downloads->setItem(row, 1,
-                             readOnlyItem((d.transferDate + QLatin1Char(' ') + d.transferTime).trimmed()));
-        m_downloads->setItem(row, 2, readOnlyItem(stampText(d.importedAt)));
+        QString transfer = (d.transferDate + QLatin1Char(' ') + d.transferTime).trimmed();
+        if (d.transferBeforeRecords) transfer += QStringLiteral(" (avant le dernier relevé)");
+        m_downloads->setItem(row, 1, readOnlyItem(transfer));
+        m_downloads->setItem(row, 2, readOnlyItem(stampText(d.importedAt.toLocalTime())));
         m_downloads->setItem(
             row, 3, readOnlyItem(stampText(d.coverFrom) + QStringLiteral(" → ") + stampText(d.coverTo)));
         m_downloads->setItem(row, 4, readOnlyItem(QString::number(d.counts.total())));
-        m_downloads->setItem(row, 5, readOnlyItem(d.sha256));
+        m_downloads->setItem(row, 5, readOnlyItem(d.originalSha256));
     }
     m_downloads->resizeColumnsToContents();
     updateCommands();
@@ -307,6 +323,22 @@ void FrmArchives::updateCommands() {
     m_verify->setEnabled(m_archive != nullptr);
     m_load->setEnabled(m_archive && !chosen.isEmpty());
     m_export->setEnabled(m_archive && !chosen.isEmpty());
+    const int row = m_devices->currentRow();
+    const bool typed = row >= 0 && row < static_cast<int>(m_deviceList.size()) &&
+                       m_removeSerial->text().trimmed() == m_deviceList[static_cast<std::size_t>(row)].serial;
+    m_removeSerial->setEnabled(m_archive && row >= 0);
+    m_remove->setEnabled(m_archive && typed);
+}
+
+void FrmArchives::removeChosenDevice() {
+    if (!m_remove->isEnabled()) return;
+    const qint64 id = currentDeviceId();
+    if (const ArchiveStatus removed = m_archive->removeDevice(id); !removed) {
+        m_ctx.ui.message(MessageIcon::Warning, kTitle, removed.error());
+        return;
+    }
+    m_removeSerial->clear();
+    refresh();
 }
 
 void FrmArchives::venueEdited(int row, int column) {

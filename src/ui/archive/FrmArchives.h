@@ -7,6 +7,7 @@
 
 class CoverageCalendar;
 class QLabel;
+class QLineEdit;
 class QPushButton;
 class QTableWidget;
 struct AppContext;
@@ -31,11 +32,13 @@ public:
     bool loadSelectedPeriod();
     void exportSelectedPeriod();
     void verifyArchive();
+    // Removes the chosen device and all its downloads; runs only once its serial is typed in the
+    // confirmation field (the button is off until then).
+    void removeChosenDevice();
 
     CoverageCalendar* calendar() const { return m_calendar; }
     QTableWidget* devicesTable() const { return m_devices; }
     QTableWidget* downloadsTable() const { return m_downloads; }
-    QLabel* daysSinceLabel() const { return m_daysSince; }
 
 protected:
     // Return runs the focused button, elsewhere loads the chosen days; Escape closes. Both reach the
@@ -63,6 +66,8 @@ private:
     QPushButton* m_load = nullptr;
     QPushButton* m_export = nullptr;
     QPushButton* m_verify = nullptr;
+    QLineEdit* m_removeSerial = nullptr;
+    QPushButton* m_remove = nullptr;
     QPushButton* m_close = nullptr;
     bool m_filling = false;
 };

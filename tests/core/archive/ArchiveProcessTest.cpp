@@ -42,6 +42,31 @@ pid_t importInChild(const ArchiveLocation& location, std::size_t first, std::siz
     ::_exit(status); // no exit handlers: the parent's Qt and test state are not the child's
 }
 
+// Imports the readings in a child until the transaction of download `last` reaches `stage`: there the
+// child writes one byte to signalFd and waits pauseMs (to be killed, or to find its session ended), then
+// goes on with that import alone. Exit status 0 when it went in, 1 when it failed.
+pid_t importUntilStopped(const ArchiveLocation& location, std::size_t last, Archive::ImportStage stage,
+                         int signalFd, int pauseMs) {
+    const pid_t pid = fork();
+    if (pid != 0) return pid;
+    int status = 2;
+    {
+        auto archive = Archive::open(location);
+        std::size_t current = 0;
+        if (archive)
+            archive->setImportStageHook([&](Archive::ImportStage at) {
+                if (current != last || at != stage) return;
+                const char byte = 1;
+                if (::write(signalFd, &byte, 1) == 1)
+                    std::this_thread::sleep_for(std::chrono::milliseconds(pauseMs));
+            });
+        for (; archive && current <= last; ++current)
+            status =
+                archive->importDownload(weeklyReadings()[current], 5, {SourceKind::File, {}}).ok() ? 0 : 1;
+    }
+    ::_exit(status);
+}
+
 int waitFor(pid_t pid) {
     int status = 0;
     waitpid(pid, &status, 0);
@@ -61,17 +86,30 @@ TEST_P(ArchiveProcesses, AnImportInterruptedMidwayLeavesWholeDownloadsOnly) {
             levelsAfter.push_back(reference.count(QStringLiteral("SELECT count(*) FROM levels")));
         }
     }
-    // The child spends most of its time inside an import's transaction: most interruptions land in one.
-    // It is killed, or (on a server) its session is ended by the server as if the server went away.
+    // The child says when it stands inside the transaction of its k-th import, at a given stage, and
+    // is killed there, or (on a server) its session is ended by the server as if the server went away.
+    using Stage = Archive::ImportStage;
+    const struct Stop {
+        std::size_t download;
+        Stage stage;
+    } stops[] = {{0, Stage::DownloadRow}, {1, Stage::Levels}, {3, Stage::Records}, {5, Stage::Levels}};
     const bool server = GetParam() == Engine::Postgres;
     for (const bool endSession : server ? std::vector<bool>{false, true} : std::vector<bool>{false})
-        for (int delayMs : {10, 40, 80, 120, 200, 300}) {
+        for (const Stop& stop : stops) {
             SCOPED_TRACE(testing::Message()
-                         << delayMs << (endSession ? " ms, session ended" : " ms, killed"));
+                         << "download " << stop.download << " stage " << static_cast<int>(stop.stage)
+                         << (endSession ? ", session ended" : ", killed"));
             ScratchArchive scratch(GetParam());
             scratch.open();
-            const pid_t child = importInChild(scratch.location, 0, weeklyReadings().size() - 1);
-            std::this_thread::sleep_for(std::chrono::milliseconds(delayMs));
+            int signal[2];
+            ASSERT_EQ(::pipe(signal), 0);
+            const pid_t child = importUntilStopped(scratch.location, stop.download, stop.stage, signal[1],
+                                                   endSession ? 500 : 60000);
+            ::close(signal[1]);
+            char byte = 0;
+            const bool inside = ::read(signal[0], &byte, 1) == 1;
+            ::close(signal[0]);
+            EXPECT_TRUE(inside);
             if (endSession)
                 rawQuery(scratch.location,
                          QStringLiteral("SELECT pg_terminate_backend(pid) FROM pg_stat_activity "
@@ -81,14 +119,14 @@ TEST_P(ArchiveProcesses, AnImportInterruptedMidwayLeavesWholeDownloadsOnly) {
                 ::kill(child, SIGKILL);
             const int status = waitFor(child);
             if (endSession) {
-                EXPECT_NE(status, 2);
+                EXPECT_EQ(status, 1);
             }
             auto archive = scratch.open();
             ASSERT_TRUE(archive);
-            const qint64 downloads = scratch.count(QStringLiteral("SELECT count(*) FROM downloads"));
-            ASSERT_GE(downloads, 0);
-            ASSERT_LT(downloads, static_cast<qint64>(levelsAfter.size()));
-            EXPECT_EQ(scratch.count(QStringLiteral("SELECT count(*) FROM levels")), levelsAfter[downloads]);
+            EXPECT_EQ(scratch.count(QStringLiteral("SELECT count(*) FROM downloads")),
+                      static_cast<qint64>(stop.download));
+            EXPECT_EQ(scratch.count(QStringLiteral("SELECT count(*) FROM levels")),
+                      levelsAfter[stop.download]);
             EXPECT_TRUE(archive->verify().ok());
         }
 }

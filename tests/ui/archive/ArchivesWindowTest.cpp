@@ -10,6 +10,7 @@
 
 #include <QFile>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTableWidget>
@@ -153,6 +154,45 @@ TEST(ArchivesWindow, UnusableArchiveIsSaid) {
         for (const char* button : {"Cmd_Importer", "Cmd_Charger", "Cmd_Exporter", "Cmd_Verifier"})
             EXPECT_FALSE(window.findChild<QPushButton*>(QString::fromLatin1(button))->isEnabled()) << button;
     }
+}
+
+// A device archived by mistake is removed with all its downloads, and only once its serial is typed.
+TEST(ArchivesWindow, ADeviceIsRemovedOnceItsSerialIsTyped) {
+    QTemporaryDir dir;
+    EnvironmentGuard env;
+    const QString path = dir.filePath(QStringLiteral("archive.sqlite"));
+    env.set("VORL_ARCHIVE", path.toUtf8());
+    ArchiveLocation location;
+    ASSERT_TRUE(ParseArchiveLocation(path, location));
+    {
+        const auto archive = Archive::open(location);
+        ASSERT_TRUE(archive);
+        for (int generation : {3, 5})
+            ASSERT_TRUE(archive
+                            ->importDownload(MakeSampleDevice({generation, 7, 0.5, false}), generation,
+                                             {SourceKind::File, QStringLiteral("sample.qlv")})
+                            .ok());
+    }
+    FakeAppContext app;
+    FrmArchives window(app.ctx);
+    window.chooseDevice(0);
+    const QString serial = window.devicesTable()->item(0, 0)->text();
+    const QString generation = window.devicesTable()->item(0, 2)->text();
+    auto* typed = window.findChild<QLineEdit*>(QStringLiteral("Text_Retirer"));
+    auto* remove = window.findChild<QPushButton*>(QStringLiteral("Cmd_Retirer"));
+    for (const QString& text : {QString(), serial + QStringLiteral("0")}) {
+        typed->setText(text);
+        EXPECT_FALSE(remove->isEnabled());
+        window.removeChosenDevice();
+        EXPECT_EQ(window.devicesTable()->rowCount(), 2);
+    }
+    typed->setText(serial);
+    ASSERT_TRUE(remove->isEnabled());
+    QTest::mouseClick(remove, Qt::LeftButton);
+    ASSERT_EQ(window.devicesTable()->rowCount(), 1);
+    EXPECT_NE(window.devicesTable()->item(0, 2)->text(), generation);
+    EXPECT_TRUE(typed->text().isEmpty());
+    EXPECT_EQ(Archive::open(location)->devices().size(), 1u);
 }
 
 // Each entry of the "&Archives" menu opens one window in the work area; asking again brings the same
