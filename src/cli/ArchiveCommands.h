@@ -13,8 +13,10 @@ std::vector<CliCommand> archiveCliCommands();
 int runGenerateHistory(const QStringList& args, CliStreams& io);
 
 // The archive of a command's --archive value (empty: VORL_ARCHIVE, else the default file). Nothing
-// when it is off or cannot be opened: the reason is shown as a message and status set.
-std::unique_ptr<Archive> OpenArchiveForCli(const QString& locationText, QTextStream& messages, int& status);
+// when it is off or cannot be opened: the reason is shown as a message and status set. Only an
+// import creates a missing archive; for a command that reads, it is "introuvable".
+std::unique_ptr<Archive> OpenArchiveForCli(const QString& locationText, QTextStream& messages, int& status,
+                                           ArchiveOpenMode mode = ArchiveOpenMode::MustExist);
 
 // The archived device whose serial is this (as vorl-cli info prints it); nothing, with a message and
 // status set, when the archive has none.

@@ -2,6 +2,9 @@
 
 #include "core/files/OutputTarget.h"
 
+#include <QFileDevice>
+#include <QIODevice>
+
 bool checkOutputTarget(const QString& command, const QString& path, StandardOutput standardOutput,
                        CliStreams& io) {
     if (isStandardOutputName(path)) {
@@ -25,5 +28,25 @@ int writeData(const QString& command, const QString& path, const QByteArray& dat
     }
     if (writeThroughTemporaryFile(path, data, error)) return 0;
     io.err << "vorl-cli " << command << ": " << error << '\n';
+    return 1;
+}
+
+int writeBytes(const QString& command, const QString& path, const QByteArray& data, CliStreams& io) {
+    if (!path.isEmpty() && !isStandardOutputName(path)) return writeData(command, path, data, io);
+    QString error;
+    QIODevice* device = io.out.device();
+    if (!device) {
+        // A stream on a text (the tests): one character per byte.
+        io.out << QString::fromLatin1(data);
+    } else if (standardOutputWritten(io, error)) {
+        auto* file = qobject_cast<QFileDevice*>(device);
+        if (device->write(data) != data.size() || (file && !file->flush())) {
+            error = device->errorString();
+            io.err << "vorl-cli " << command << ": cannot write to standard output: " << error << '\n';
+            return 1;
+        }
+    }
+    if (standardOutputWritten(io, error)) return 0;
+    io.err << "vorl-cli " << command << ": cannot write to standard output: " << error << '\n';
     return 1;
 }

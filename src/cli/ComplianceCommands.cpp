@@ -104,7 +104,7 @@ std::optional<ComplianceInput> archivedInput(const QMap<QString, QString>& optio
         io.err << "vorl-cli compliance: the archive is off\n";
         return std::nullopt;
     }
-    const auto archive = Archive::open(location, &error);
+    const auto archive = Archive::open(location, &error, ArchiveOpenMode::MustExist);
     if (!archive) {
         io.err << "vorl-cli compliance: " << error << '\n';
         return std::nullopt;

@@ -1,9 +1,11 @@
 #include "cli/CliApp.h"
+#include "cli/TerminalText.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QTemporaryDir>
 
 #ifdef Q_OS_UNIX
 #include <csignal>
@@ -41,5 +43,7 @@ int main(int argc, char** argv) {
     QGuiApplication app(argc, argv);
     QGuiApplication::setApplicationName(QStringLiteral("vorl-cli"));
     QGuiApplication::setApplicationVersion(QStringLiteral(VORL_VERSION));
-    return runCli(QGuiApplication::arguments());
+    // Not QGuiApplication::arguments(): it replaces the bytes of a name that are not UTF-8.
+    std::unique_ptr<QTemporaryDir> links;
+    return runCli(LinkRawFileNames(ArgumentsFromBytes(argc, argv), links));
 }

@@ -144,14 +144,18 @@ QString notNull(const QString& s) {
 Archive::Archive(std::unique_ptr<ArchiveDatabase> db) : m_db(std::move(db)) {}
 Archive::~Archive() = default;
 
-std::unique_ptr<Archive> Archive::open(const ArchiveLocation& location, QString* error) {
-    auto db = ArchiveDatabase::connect(location, error);
+std::unique_ptr<Archive> Archive::open(const ArchiveLocation& location, QString* error,
+                                       ArchiveOpenMode mode) {
+    auto db = ArchiveDatabase::connect(location, error, mode);
     if (!db) return nullptr;
     return std::unique_ptr<Archive>(new Archive(std::move(db)));
 }
 
 const ArchiveLocation& Archive::location() const {
     return m_db->location();
+}
+bool Archive::ensureConnected() {
+    return m_db->ensureConnected();
 }
 int Archive::schemaVersion() const {
     return m_db->schemaVersion();
@@ -292,6 +296,10 @@ ImportResult Archive::importDownload(const DeviceData& data, int generation, con
 }
 
 bool Archive::setVenue(qint64 deviceId, const QString& venue) {
+    if (venue.trimmed().size() > kMaxVenueLength) {
+        m_db->setError(QStringLiteral("Le nom du lieu dépasse %1 caractères.").arg(kMaxVenueLength));
+        return false;
+    }
     QSqlQuery query(m_db->db());
     query.prepare(QStringLiteral("UPDATE devices SET venue = ? WHERE id = ?"));
     query.addBindValue(venue.trimmed());

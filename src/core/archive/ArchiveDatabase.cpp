@@ -1,5 +1,7 @@
 #include "core/archive/ArchiveDatabase.h"
 
+#include "core/archive/ArchiveSession.h"
+
 #include <QAtomicInt>
 #include <QDir>
 #include <QFileInfo>
@@ -30,7 +32,8 @@ ArchiveDatabase::~ArchiveDatabase() {
     QSqlDatabase::removeDatabase(m_connectionName);
 }
 
-std::unique_ptr<ArchiveDatabase> ArchiveDatabase::connect(const ArchiveLocation& location, QString* error) {
+std::unique_ptr<ArchiveDatabase> ArchiveDatabase::connect(const ArchiveLocation& location, QString* error,
+                                                          ArchiveOpenMode mode) {
     auto fail = [error](const QString& text) {
         if (error) *error = MaskPasswords(text);
         return nullptr;
@@ -46,46 +49,76 @@ std::unique_ptr<ArchiveDatabase> ArchiveDatabase::connect(const ArchiveLocation&
                            "ouverte.")
                 .arg(driver, location.displayText()));
     archive->m_db = QSqlDatabase::addDatabase(driver, name);
+    QString why;
+    if (sqlite && !archive->prepareSqlite(mode, why)) return fail(why);
+    if (!sqlite) ConfigurePostgresConnection(location, archive->m_db);
     QSqlDatabase& db = archive->m_db;
-    if (sqlite) {
-        // A "file:" URI (file:/media/archive.sqlite?mode=ro) is handed to SQLite as it is.
-        const bool uri = location.path.startsWith(QLatin1String("file:"));
-        const QFileInfo info(location.path);
-        if (!uri && !QDir().mkpath(info.absolutePath()))
-            return fail(QStringLiteral("Impossible de créer le dossier de l'archive : ") +
-                        info.absolutePath());
-        db.setDatabaseName(location.path);
-        db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1%2")
-                                 .arg(kBusyTimeoutMs)
-                                 .arg(uri ? QStringLiteral(";QSQLITE_OPEN_URI") : QString()));
-    } else {
-        // Empty parts are left to the client library and its environment (PGHOST, PGPASSWORD, ~/.pgpass...).
-        db.setHostName(location.host);
-        if (location.port > 0) db.setPort(location.port);
-        db.setUserName(location.user);
-        db.setPassword(location.password);
-        db.setDatabaseName(location.database);
-        db.setConnectOptions(QStringLiteral("connect_timeout=10;application_name=vorl-analyser"));
-    }
     if (!db.open())
         return fail(QStringLiteral("Impossible d'ouvrir l'archive %1 : %2")
                         .arg(location.displayText(), archive->describe(db.lastError())));
-    if (sqlite) {
-        // WAL lets a reader and a writer work at the same time; a read-only file keeps its journal mode.
-        QSqlQuery pragma(db);
-        pragma.exec(QStringLiteral("PRAGMA journal_mode=WAL"));
-        pragma.exec(QStringLiteral("PRAGMA synchronous=NORMAL"));
-        pragma.exec(QStringLiteral("PRAGMA foreign_keys=ON"));
-    }
+    if (!archive->startSession(why)) return fail(why);
     const int version = archive->schemaVersion();
     if (version < 0)
         return fail(QStringLiteral("L'archive %1 est illisible ou endommagée : %2")
                         .arg(location.displayText(), archive->lastError()));
+    // A server's database exists once it was made for the archive: its tables are created by the first
+    // command, whichever it is. A file a reading command finds without tables is no archive.
+    if (version == 0 && mode == ArchiveOpenMode::MustExist && sqlite)
+        return fail(QStringLiteral("Archive introuvable : %1").arg(location.displayText()));
     if (version > kSchemaVersion) return fail(tooNewText(version));
     if (version < kSchemaVersion && !archive->migrate())
         return fail(QStringLiteral("Impossible de préparer l'archive %1 : %2")
                         .arg(location.displayText(), archive->lastError()));
     return archive;
+}
+
+bool ArchiveDatabase::prepareSqlite(ArchiveOpenMode mode, QString& error) {
+    const SqliteOpening opening = PrepareSqliteFile(m_location, mode);
+    if (!opening.error.isEmpty()) {
+        error = opening.error;
+        return false;
+    }
+    m_readOnly = opening.readOnly;
+    m_db.setDatabaseName(opening.name);
+    m_db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1;QSQLITE_OPEN_URI%2")
+                               .arg(kBusyTimeoutMs)
+                               .arg(m_readOnly ? QStringLiteral(";QSQLITE_OPEN_READONLY") : QString()));
+    return true;
+}
+
+bool ArchiveDatabase::startSession(QString& error) {
+    QSqlQuery query(m_db);
+    if (isSqlite()) {
+        // WAL lets a reader and a writer work at the same time; a read-only file keeps its journal mode.
+        if (!m_readOnly) query.exec(QStringLiteral("PRAGMA journal_mode=WAL"));
+        query.exec(QStringLiteral("PRAGMA synchronous=NORMAL"));
+        query.exec(QStringLiteral("PRAGMA foreign_keys=ON"));
+        return true;
+    }
+    for (const QString& setting : PostgresSessionSettings())
+        if (!query.exec(setting)) {
+            error = QStringLiteral("Impossible d'ouvrir l'archive %1 : %2")
+                        .arg(m_location.displayText(), describe(query.lastError()));
+            return false;
+        }
+    return true;
+}
+
+bool ArchiveDatabase::ensureConnected() {
+    if (isSqlite() || (m_db.isOpen() && ConnectionAlive(m_db))) return true;
+    // The server went away (a restart, a session it ended): one new session, set up as the first.
+    if (m_db.isOpen()) m_db.close();
+    QString why;
+    if (!m_db.open()) {
+        setError(QStringLiteral("connexion au serveur perdue : ") + describe(m_db.lastError()));
+        return false;
+    }
+    if (!startSession(why)) {
+        setError(why);
+        m_db.close();
+        return false;
+    }
+    return true;
 }
 
 QString ArchiveDatabase::describe(const QSqlError& error) const {
@@ -129,6 +162,10 @@ int ArchiveDatabase::schemaVersion() {
 }
 
 bool ArchiveDatabase::begin() {
+    if (m_readOnly) {
+        setError(QStringLiteral("L'archive %1 est en lecture seule.").arg(m_location.displayText()));
+        return false;
+    }
     if (isSqlite()) return exec(QStringLiteral("BEGIN IMMEDIATE"));
     return exec(QStringLiteral("BEGIN"));
 }
