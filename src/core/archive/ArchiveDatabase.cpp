@@ -14,6 +14,12 @@ QAtomicInt g_connectionCounter;
 // How long a writer waits for another one (the window and a scheduled vorl-cli) before giving up.
 constexpr int kBusyTimeoutMs = 10000;
 
+// A server connection that broke (the server restarted, ended the session, or vanished).
+QString connectionLostText(const QString& driverText) {
+    return QStringLiteral("connexion au serveur perdue") +
+           (driverText.isEmpty() ? QString() : QStringLiteral(" (") + driverText + QLatin1Char(')'));
+}
+
 QString tooNewText(int found) {
     return QStringLiteral("Cette archive a été écrite par une version plus récente de VORL Analyser "
                           "(schéma %1, ce programme connaît le schéma %2) : mettez le programme à jour "
@@ -57,6 +63,7 @@ std::unique_ptr<ArchiveDatabase> ArchiveDatabase::connect(const ArchiveLocation&
         return fail(QStringLiteral("Impossible d'ouvrir l'archive %1 : %2")
                         .arg(location.displayText(), archive->describe(db.lastError())));
     if (!archive->startSession(why)) return fail(why);
+    archive->m_sessionStarted = true;
     const int version = archive->schemaVersion();
     if (version < 0)
         return fail(QStringLiteral("L'archive %1 est illisible ou endommagée : %2")
@@ -95,12 +102,8 @@ bool ArchiveDatabase::startSession(QString& error) {
         query.exec(QStringLiteral("PRAGMA foreign_keys=ON"));
         return true;
     }
-    for (const QString& setting : PostgresSessionSettings())
-        if (!query.exec(setting)) {
-            error = QStringLiteral("Impossible d'ouvrir l'archive %1 : %2")
-                        .arg(m_location.displayText(), describe(query.lastError()));
-            return false;
-        }
+    // The session limits came with the connection (ConfigurePostgresConnection).
+    Q_UNUSED(error);
     return true;
 }
 
@@ -110,7 +113,7 @@ bool ArchiveDatabase::ensureConnected() {
     if (m_db.isOpen()) m_db.close();
     QString why;
     if (!m_db.open()) {
-        setError(QStringLiteral("connexion au serveur perdue : ") + describe(m_db.lastError()));
+        setError(connectionLostText(m_db.lastError().text().simplified()));
         return false;
     }
     if (!startSession(why)) {
@@ -124,6 +127,7 @@ bool ArchiveDatabase::ensureConnected() {
 QString ArchiveDatabase::describe(const QSqlError& error) const {
     // One line: a driver's text may span several, and the console prints a message as two lines.
     QString text = error.text().simplified();
+    if (m_sessionStarted && !m_db.isOpen()) return MaskPasswords(connectionLostText(text));
     if (text.isEmpty()) text = QStringLiteral("erreur inconnue");
     if (!m_location.password.isEmpty()) text.replace(m_location.password, QStringLiteral("****"));
     return MaskPasswords(text);
@@ -175,6 +179,8 @@ bool ArchiveDatabase::commit() {
 }
 
 void ArchiveDatabase::rollback() {
+    // A lost connection has no transaction left to end, and a query on it only makes Qt complain.
+    if (!m_db.isOpen()) return;
     const QString kept = m_lastError;
     QSqlQuery query(m_db);
     query.exec(QStringLiteral("ROLLBACK"));
@@ -182,6 +188,10 @@ void ArchiveDatabase::rollback() {
 }
 
 bool ArchiveDatabase::exec(QSqlQuery& query, const QString& sql) {
+    if (!m_db.isOpen()) {
+        setError(connectionLostText({}));
+        return false;
+    }
     if (query.exec(sql)) return true;
     setError(describe(query.lastError()));
     return false;

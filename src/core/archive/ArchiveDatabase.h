@@ -71,4 +71,5 @@ private:
     QSqlDatabase m_db;
     QString m_lastError;
     bool m_readOnly = false;
+    bool m_sessionStarted = false; // a connection closed after this was lost
 };

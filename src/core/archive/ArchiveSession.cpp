@@ -126,6 +126,8 @@ void ConfigurePostgresConnection(const ArchiveLocation& location, QSqlDatabase& 
         {QStringLiteral("keepalives_idle"), QStringLiteral("30")},
         {QStringLiteral("keepalives_interval"), QStringLiteral("10")},
         {QStringLiteral("keepalives_count"), QStringLiteral("3")},
+        // Set when the session starts: no round trip, and a new session after a lost one has them too.
+        {QStringLiteral("options"), PostgresSessionSettings()},
     };
     for (const auto& parameter : location.parameters) {
         options.removeIf([&](const auto& option) { return option.first == parameter.first; });
@@ -137,12 +139,9 @@ void ConfigurePostgresConnection(const ArchiveLocation& location, QSqlDatabase& 
     db.setConnectOptions(text.join(QLatin1Char(';')));
 }
 
-QStringList PostgresSessionSettings() {
-    return {
-        QStringLiteral("SET idle_in_transaction_session_timeout = '30s'"),
-        QStringLiteral("SET lock_timeout = '60s'"),
-        QStringLiteral("SET statement_timeout = '120s'"),
-    };
+QString PostgresSessionSettings() {
+    return QStringLiteral("-c idle_in_transaction_session_timeout=30s -c lock_timeout=60s "
+                          "-c statement_timeout=120s");
 }
 
 bool ConnectionAlive(const QSqlDatabase& db) {

@@ -25,7 +25,8 @@ void ConfigurePostgresConnection(const ArchiveLocation& location, QSqlDatabase& 
 
 // The limits every server session runs under, so that a frozen client never holds others back: a
 // transaction left idle is ended, a lock or a statement that waits too long fails.
-QStringList PostgresSessionSettings();
+// They are the server options of the connection.
+QString PostgresSessionSettings();
 
 // Whether the server still answers on this connection.
 bool ConnectionAlive(const QSqlDatabase& db);

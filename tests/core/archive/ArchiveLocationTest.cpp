@@ -72,7 +72,9 @@ TEST(ArchiveLocationTest, TextsNameTheEngineAndNeverShowThePassword) {
         EXPECT_EQ(location.engine, c.engine);
         EXPECT_EQ(location.displayText(), QString::fromUtf8(c.shown));
         EXPECT_EQ(location.password, QString::fromUtf8(c.password));
-        if (*c.file) EXPECT_EQ(location.sqliteFile(), QString::fromUtf8(c.file));
+        if (*c.file) {
+            EXPECT_EQ(location.sqliteFile(), QString::fromUtf8(c.file));
+        }
     }
     const struct Masked {
         const char* text;
@@ -126,7 +128,7 @@ struct LocationOpening {
 // writes any file, whatever its mode), and tries an import.
 LocationOpening openInChild(const ArchiveLocation& location, ArchiveOpenMode mode, bool otherUser) {
     int channel[2];
-    if (::pipe(channel) != 0) return {QStringLiteral("pipe")};
+    if (::pipe(channel) != 0) return {QStringLiteral("pipe"), -1, {}};
     const pid_t pid = ::fork();
     if (pid == 0) {
         ::close(channel[0]);
@@ -243,7 +245,9 @@ TEST(ArchiveOpening, EachFileStateOpensAsItShould) {
         if (c.state == State::Missing && *c.error) {
             EXPECT_FALSE(QFileInfo::exists(folder));
         }
-        if (c.state == State::Empty) EXPECT_EQ(QFileInfo(file).size(), 0);
+        if (c.state == State::Empty) {
+            EXPECT_EQ(QFileInfo(file).size(), 0);
+        }
         if (c.state == State::Missing && !*c.error) {
             EXPECT_EQ(newFolderMode, 0700u);
             EXPECT_EQ(locationModeOf(file), 0600u);
