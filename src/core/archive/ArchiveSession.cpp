@@ -106,6 +106,16 @@ SqliteOpening PrepareSqliteFile(const ArchiveLocation& location, ArchiveOpenMode
     }
     if (!opening.readOnly)
         opening.readOnly = info.exists() && (!writable(file) || !writable(info.absolutePath()));
+    // A log that was never folded into the file can be read only through its index (-shm), which
+    // SQLite must create beside it: not in a folder it may not write.
+    const QString log = file + QStringLiteral("-wal");
+    if (opening.readOnly && !writable(info.absolutePath()) && QFileInfo(log).size() > 0 &&
+        !QFile::exists(file + QStringLiteral("-shm"))) {
+        opening.error = QStringLiteral("L'archive %1 est en lecture seule et son journal %2 n'y a pas été "
+                                       "intégré : ouvrez-la une fois là où elle peut être écrite.")
+                            .arg(location.displayText(), log);
+        return opening;
+    }
     opening.name = opening.readOnly ? readOnlyUri(location, file) : location.path;
     return opening;
 }

@@ -172,7 +172,7 @@ unsigned locationModeOf(const QString& path) {
 // Each state a file may be in when a program opens it: a read never creates, an empty file is not a
 // new archive, a new archive is private, an archive that cannot be written is read, not "damaged".
 TEST(ArchiveOpening, EachFileStateOpensAsItShould) {
-    enum class State { Missing, Empty, Archived, ArchivedLive };
+    enum class State { Missing, Empty, Archived, ArchivedLive, LogWithoutIndex };
     const struct Case {
         const char* name;
         State state;
@@ -196,6 +196,8 @@ TEST(ArchiveOpening, EachFileStateOpensAsItShould) {
          "lecture seule"},
         {"read-only folder, live log", State::ArchivedLive, "%1", 0555, 0644, ArchiveOpenMode::MustExist,
          true, "", 1, "lecture seule"},
+        {"read-only folder, log without its index", State::LogWithoutIndex, "%1", 0555, 0644,
+         ArchiveOpenMode::MustExist, true, "journal", -1, ""},
         {"read-only file", State::Archived, "%1", 0777, 0444, ArchiveOpenMode::CreateIfMissing, true, "", 1,
          "lecture seule"},
         {"read-only URI", State::Archived, "file://%1?mode=ro", 0755, 0644, ArchiveOpenMode::CreateIfMissing,
@@ -223,6 +225,7 @@ TEST(ArchiveOpening, EachFileStateOpensAsItShould) {
                     live->importDownload(tinyDownload(1, {{at(1, 10, 0), 1, 650}}, at(1, 12, 0)), 5, {})
                         .ok());
                 if (c.state == State::Archived) live.reset();
+                if (c.state == State::LogWithoutIndex) QFile::remove(file + QStringLiteral("-shm"));
             }
             for (const QString& part : QDir(folder).entryList(QDir::Files))
                 ::chmod(QFile::encodeName(folder + '/' + part).constData(), c.fileMode);
