@@ -62,8 +62,7 @@ std::unique_ptr<ArchiveDatabase> ArchiveDatabase::connect(const ArchiveLocation&
     if (!db.open())
         return fail(QStringLiteral("Impossible d'ouvrir l'archive %1 : %2")
                         .arg(location.displayText(), archive->describe(db.lastError())));
-    if (!archive->startSession(why)) return fail(why);
-    archive->m_sessionStarted = true;
+    archive->startSession();
     const int version = archive->schemaVersion();
     if (version < 0)
         return fail(QStringLiteral("L'archive %1 est illisible ou endommagée : %2")
@@ -93,43 +92,35 @@ bool ArchiveDatabase::prepareSqlite(ArchiveOpenMode mode, QString& error) {
     return true;
 }
 
-bool ArchiveDatabase::startSession(QString& error) {
+void ArchiveDatabase::startSession() {
+    m_sessionStarted = true;
+    // A server session got its limits with the connection (ConfigurePostgresConnection).
+    if (!isSqlite()) return;
+    // WAL lets a reader and a writer work at the same time; a read-only file keeps its journal mode.
     QSqlQuery query(m_db);
-    if (isSqlite()) {
-        // WAL lets a reader and a writer work at the same time; a read-only file keeps its journal mode.
-        if (!m_readOnly) query.exec(QStringLiteral("PRAGMA journal_mode=WAL"));
-        query.exec(QStringLiteral("PRAGMA synchronous=NORMAL"));
-        query.exec(QStringLiteral("PRAGMA foreign_keys=ON"));
-        return true;
-    }
-    // The session limits came with the connection (ConfigurePostgresConnection).
-    Q_UNUSED(error);
-    return true;
+    if (!m_readOnly) query.exec(QStringLiteral("PRAGMA journal_mode=WAL"));
+    query.exec(QStringLiteral("PRAGMA synchronous=NORMAL"));
+    query.exec(QStringLiteral("PRAGMA foreign_keys=ON"));
 }
 
 bool ArchiveDatabase::ensureConnected() {
     if (isSqlite() || (m_db.isOpen() && ConnectionAlive(m_db))) return true;
     // The server went away (a restart, a session it ended): one new session, set up as the first.
     if (m_db.isOpen()) m_db.close();
-    QString why;
     if (!m_db.open()) {
         setError(connectionLostText(m_db.lastError().text().simplified()));
         return false;
     }
-    if (!startSession(why)) {
-        setError(why);
-        m_db.close();
-        return false;
-    }
+    startSession();
     return true;
 }
 
 QString ArchiveDatabase::describe(const QSqlError& error) const {
     // One line: a driver's text may span several, and the console prints a message as two lines.
     QString text = error.text().simplified();
+    if (!m_location.password.isEmpty()) text.replace(m_location.password, QStringLiteral("****"));
     if (m_sessionStarted && !m_db.isOpen()) return MaskPasswords(connectionLostText(text));
     if (text.isEmpty()) text = QStringLiteral("erreur inconnue");
-    if (!m_location.password.isEmpty()) text.replace(m_location.password, QStringLiteral("****"));
     return MaskPasswords(text);
 }
 

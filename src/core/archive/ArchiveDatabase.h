@@ -64,7 +64,7 @@ private:
     bool applySchemaStep(int version);
     QString describe(const QSqlError& error) const;
     bool prepareSqlite(ArchiveOpenMode mode, QString& error);
-    bool startSession(QString& error);
+    void startSession();
 
     ArchiveLocation m_location;
     QString m_connectionName;
