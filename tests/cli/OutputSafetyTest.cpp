@@ -148,6 +148,7 @@ TEST(OutputSafety, StandardOutputThatTakesNothingFailsTheRun) {
         QStringList{"table", "leq10", days3} + period,
         QStringList{"stats", days3} + period,
         {"export", days3, "--what", "levels", "--format", "csv"},
+        {"archive", "extract", "--archive", safetyArchive().first, "--download", "1", "--out", "-"},
     };
     for (const QStringList& args : runs) {
         QFile full(QStringLiteral("/dev/full"));

@@ -279,9 +279,9 @@ ImportResult ImportSaveFile(Archive& archive, const QString& path, const QString
         result.error = QStringLiteral("Impossible de lire le fichier ") + path;
         return result;
     }
-    return archive.importDownload(store->deviceData(), store->Device_Version,
-                                  {SourceKind::File, sourceName.isEmpty() ? QFileInfo(path).absoluteFilePath() : sourceName},
-                                  bytes);
+    return archive.importDownload(
+        store->deviceData(), store->Device_Version,
+        {SourceKind::File, sourceName.isEmpty() ? QFileInfo(path).absoluteFilePath() : sourceName}, bytes);
 }
 
 ImportResult ArchiveFinishedTransfer(const DataStore& store, const QString& locationText,
