@@ -1,5 +1,6 @@
 #include "cli/CliOutput.h"
 
+#include "cli/TerminalText.h"
 #include "core/files/OutputTarget.h"
 
 #include <QFileDevice>
@@ -12,7 +13,11 @@ bool checkOutputTarget(const QString& command, const QString& path, StandardOutp
         io.err << "vorl-cli " << command << ": this output cannot go to standard output; name a file\n";
         return false;
     }
-    const QString problem = outputTargetProblem(path);
+    // A name the program could only write under other bytes than those typed is refused.
+    const QString problem = HasRawBytes(path)
+                                ? TerminalText(path) + QStringLiteral(" is not a UTF-8 name; name the "
+                                                                      "file in UTF-8")
+                                : outputTargetProblem(path);
     if (problem.isEmpty()) return true;
     io.err << "vorl-cli " << command << ": " << problem << '\n';
     return false;

@@ -256,6 +256,10 @@ TEST(ArchiveImportOutput, NamesThatAreNotUtf8OpenAndAreShownEscaped) {
     EXPECT_TRUE(listed.out.contains("\"" + dir.path() + '/' + shown + "\"")) << listed.out.toStdString();
     const CliRun info = runVorlCliBytes({"info", raw});
     EXPECT_EQ(info.status, 0) << info.out.toStdString();
+    const CliRun written = runVorlCliBytes({"archive", "extract", "--download", "1", "--archive", archive,
+                                            "--out", QFile::encodeName(dir.path()) + "/copie-\xE9.qlv"});
+    EXPECT_EQ(written.status, 2) << "never written under another name";
+    EXPECT_TRUE(written.err.contains(QStringLiteral("copie-\\xE9.qlv"))) << written.err.toStdString();
     EXPECT_EQ(TerminalText(QString::fromUtf8("a\xC3\xA9\xE2\x80\xAE")), QStringLiteral("aé\\u{202E}"));
     ::unlink(raw.constData()); // the folder's own removal goes by names it cannot spell
 }
