@@ -1,9 +1,14 @@
 #include "cli/ArchiveCommands.h"
 
+#include "cli/CliOutput.h"
+#include "cli/TerminalText.h"
 #include "core/archive/Archive.h"
+#include "core/archive/ArchiveExtract.h"
+#include "core/files/OutputTarget.h"
 #include "core/store/Labels.h"
 #include "sim/History.h"
 
+#include <QDir>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -47,15 +52,27 @@ bool parse(const QStringList& args, const QStringList& known, Parsed& parsed, Cl
 
 // A failure as the program's message box: title, then text; the run fails.
 int failure(QTextStream& messages, const QString& text) {
-    messages << kArchiveTitle << '\n' << text << '\n';
+    messages << kArchiveTitle << '\n' << TerminalText(text) << '\n';
     return 1;
 }
 int failure(CliStreams& io, const QString& text) {
     return failure(io.out, text);
 }
 
-std::unique_ptr<Archive> openArchive(const Parsed& parsed, CliStreams& io, int& status) {
-    return OpenArchiveForCli(parsed.options.value(QStringLiteral("archive")), io.out, status);
+std::unique_ptr<Archive> openArchive(const Parsed& parsed, CliStreams& io, int& status,
+                                     ArchiveOpenMode mode = ArchiveOpenMode::MustExist) {
+    return OpenArchiveForCli(parsed.options.value(QStringLiteral("archive")), io.out, status, mode);
+}
+
+// A file named on the command line as the user typed it, escaped for the terminal.
+QString shownFile(const QString& path) {
+    return TerminalText(OriginalFileName(path));
+}
+
+// The source name kept for a file whose name is not UTF-8: its escaped text.
+QString sourceNameOf(const QString& path) {
+    const QString original = OriginalFileName(path);
+    return HasRawBytes(original) ? TerminalText(QDir::current().absoluteFilePath(original)) : QString();
 }
 
 QDate parseDay(const QString& text) {
@@ -98,23 +115,32 @@ int runImport(const QStringList& args, CliStreams& io) {
         return kUsageError;
     }
     int status = 0;
-    auto archive = openArchive(parsed, io, status);
+    auto archive = openArchive(parsed, io, status, ArchiveOpenMode::CreateIfMissing);
     if (!archive) return status;
     for (const QString& file : parsed.positional) {
-        io.err << "importing " << file << '\n';
-        const ImportResult r = ImportSaveFile(*archive, file);
+        const QString shown = shownFile(file);
+        io.err << "importing " << shown << '\n';
+        io.err.flush();
+        // A server that went away since the last file gets one new session for this one.
+        ImportResult r;
+        if (archive->ensureConnected())
+            r = ImportSaveFile(*archive, file, sourceNameOf(file));
+        else
+            r.error = archive->lastError();
         switch (r.status) {
         case ImportStatus::Imported:
-            io.out << file << ": download " << r.downloadId << " of " << r.serial << ", new "
+            io.out << shown << ": download " << r.downloadId << " of " << TerminalText(r.serial) << ", new "
                    << countsText(r.added) << ", duplicates " << countsText(r.duplicates) << '\n';
             if (r.transferBeforeRecords) io.out << file << ": note: " << kTransferBeforeRecords << '\n';
             break;
         case ImportStatus::AlreadyArchived:
-            io.out << file << ": already archived (download " << r.downloadId << ")\n";
+            io.out << shown << ": already archived (download " << r.downloadId << ")\n";
             break;
         default:
-            status = failure(io, file + QStringLiteral(" : ") + r.error);
+            status = failure(io, OriginalFileName(file) + QStringLiteral(" : ") + r.error);
         }
+        // Each result is out as soon as its download is committed: a run cut short has said what it did.
+        io.out.flush();
     }
     return status;
 }
@@ -126,18 +152,19 @@ int runList(const QStringList& args, CliStreams& io) {
     int status = 0;
     auto archive = openArchive(parsed, io, status);
     if (!archive) return status;
-    io.out << "archive: " << archive->location().displayText() << '\n';
+    io.out << "archive: " << TerminalText(archive->location().displayText()) << '\n';
     for (const ArchivedDevice& d : archive->devices()) {
-        io.out << "device " << d.serial << " generation " << d.generation << " id " << d.id << " venue \""
-               << d.venue << "\" first " << timeText(d.firstRecord) << " last " << timeText(d.lastRecord)
-               << " downloads " << d.downloads << '\n';
+        io.out << "device " << TerminalText(d.serial) << " generation " << d.generation << " id " << d.id
+               << " venue \"" << TerminalText(d.venue) << "\" first " << timeText(d.firstRecord) << " last "
+               << timeText(d.lastRecord) << " downloads " << d.downloads << '\n';
         for (const ArchivedDownload& w : archive->downloads(d.id))
             io.out << "  download " << w.id << ' '
-                   << (w.sourceKind == SourceKind::Transfer ? "transfer" : "file") << " \"" << w.sourceName
-                   << "\" imported " << w.importedAt.toUTC().toString(Qt::ISODate) << " transfer "
-                   << w.transferDate << ' ' << w.transferTime << " covers " << timeText(w.coverFrom) << " - "
-                   << timeText(w.coverTo) << ' ' << countsText(w.counts) << " sha256 "
-                   << (w.originalSha256.isEmpty() ? QStringLiteral("-") : w.originalSha256)
+                   << (w.sourceKind == SourceKind::Transfer ? "transfer" : "file") << " \""
+                   << TerminalText(w.sourceName) << "\" imported "
+                   << w.importedAt.toUTC().toString(Qt::ISODate) << " transfer "
+                   << TerminalText(w.transferDate) << ' ' << TerminalText(w.transferTime) << " covers "
+                   << timeText(w.coverFrom) << " - " << timeText(w.coverTo) << ' ' << countsText(w.counts)
+                   << " sha256 " << (w.originalSha256.isEmpty() ? QStringLiteral("-") : w.originalSha256)
                    << " content-sha256 " << w.sha256
                    << (w.transferBeforeRecords ? " transfer-before-records" : "") << '\n';
     }
@@ -207,8 +234,8 @@ int runCoverage(const QStringList& args, CliStreams& io) {
     if (csv)
         io.out << "kind;start;end;cover;loudest\n";
     else
-        io.out << "device " << device->serial << " limit " << c.limitDb << " dB (" << c.weighting
-               << ") last download " << timeText(c.lastDownload) << '\n';
+        io.out << "device " << TerminalText(device->serial) << " limit " << c.limitDb << " dB ("
+               << c.weighting << ") last download " << timeText(c.lastDownload) << '\n';
     for (const TimeSpan& s : c.covered)
         io.out << "covered" << sep << timeText(s.from) << sep << timeText(s.to) << (csv ? ";;\n" : "\n");
     for (const TimeSpan& s : c.gaps)
@@ -237,25 +264,27 @@ int runExtract(const QStringList& args, CliStreams& io) {
                   "--download ID --out FILE\n";
         return kUsageError;
     }
+    // "-" is standard output; a device, pipe or folder is refused before any work.
+    if (!checkOutputTarget(QStringLiteral("archive"), out, StandardOutput::Allowed, io)) return kUsageError;
     int status = 0;
     auto archive = openArchive(parsed, io, status);
     if (!archive) return status;
+    QByteArray bytes;
     if (byDownload) {
-        const auto bytes =
+        const auto original =
             archive->originalBytes(parsed.options.value(QStringLiteral("download")).toLongLong());
-        if (!bytes) return failure(io, archive->lastError());
-        QFile file(out);
-        if (!file.open(QIODevice::WriteOnly) || file.write(*bytes) != bytes->size())
-            return failure(
-                io, QStringLiteral("Impossible d'écrire le fichier %1 : %2").arg(out, file.errorString()));
-        io.out << out << '\n';
-        return 0;
+        if (!original) return failure(io, archive->lastError());
+        bytes = *original;
+    } else {
+        const auto device = deviceOf(*archive, parsed, io, status);
+        if (!device) return status;
+        auto period = ExtractPeriodBytes(*archive, device->id, from, to);
+        if (!period) return failure(io, period.error());
+        bytes = std::move(period).value();
     }
-    const auto device = deviceOf(*archive, parsed, io, status);
-    if (!device) return status;
-    QString error;
-    if (!ExtractPeriodToFile(*archive, device->id, from, to, out, &error)) return failure(io, error);
-    io.out << out << '\n';
+    if (isStandardOutputName(out)) return writeBytes(QStringLiteral("archive"), out, bytes, io);
+    if (writeBytes(QStringLiteral("archive"), out, bytes, io) != 0) return 1;
+    io.out << shownFile(out) << '\n';
     return 0;
 }
 
@@ -269,9 +298,9 @@ int runVerify(const QStringList& args, CliStreams& io) {
     if (!archive) return status;
     const VerifyReport report = archive->verify();
     for (const QString& problem : report.problems)
-        io.out << "problem: " << problem << '\n';
+        io.out << "problem: " << TerminalText(problem) << '\n';
     for (const QString& note : report.notes)
-        io.out << "note: " << note << '\n';
+        io.out << "note: " << TerminalText(note) << '\n';
     if (!report.ok())
         return failure(io, QStringLiteral("L'archive présente %1 problème(s).").arg(report.problems.size()));
     io.out << "OK\n";
@@ -351,7 +380,8 @@ int runArchive(const QStringList& args, CliStreams& io) {
 
 } // namespace
 
-std::unique_ptr<Archive> OpenArchiveForCli(const QString& locationText, QTextStream& messages, int& status) {
+std::unique_ptr<Archive> OpenArchiveForCli(const QString& locationText, QTextStream& messages, int& status,
+                                           ArchiveOpenMode mode) {
     ArchiveLocation location;
     QString error;
     if (!ResolveArchiveLocation(locationText, location, &error)) {
@@ -362,7 +392,7 @@ std::unique_ptr<Archive> OpenArchiveForCli(const QString& locationText, QTextStr
         status = failure(messages, QStringLiteral("L'archivage est désactivé (VORL_ARCHIVE=off)."));
         return nullptr;
     }
-    auto archive = Archive::open(location, &error);
+    auto archive = Archive::open(location, &error, mode);
     if (!archive) status = failure(messages, error);
     return archive;
 }

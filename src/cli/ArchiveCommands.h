@@ -14,8 +14,10 @@ std::vector<CliCommand> archiveCliCommands();
 int runGenerateHistory(const QStringList& args, CliStreams& io);
 
 // The archive of a command's --archive value (empty: VORL_ARCHIVE, else the default file). Nothing
-// when it is off or cannot be opened: the reason is shown as a message and status set.
-std::unique_ptr<Archive> OpenArchiveForCli(const QString& locationText, QTextStream& messages, int& status);
+// when it is off or cannot be opened: the reason is shown as a message and status set. Only an
+// import creates a missing archive; for a command that reads, it is "introuvable".
+std::unique_ptr<Archive> OpenArchiveForCli(const QString& locationText, QTextStream& messages, int& status,
+                                           ArchiveOpenMode mode = ArchiveOpenMode::MustExist);
 
 // The archived device a command names: by --device (its archive id, as archive list prints it) or by
 // --serial (as vorl-cli info prints it). A serial two devices print alike is refused with both listed.

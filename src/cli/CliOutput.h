@@ -17,3 +17,7 @@ bool checkOutputTarget(const QString& command, const QString& path, StandardOutp
 // Writes data to `path`, or to standard output when the path is empty or "-". Returns 0, or 1 after
 // telling why the data could not be written.
 int writeData(const QString& command, const QString& path, const QByteArray& data, CliStreams& io);
+
+// As writeData, for bytes that are not text (a save file, an original download): they reach a file
+// or standard output unchanged.
+int writeBytes(const QString& command, const QString& path, const QByteArray& data, CliStreams& io);

@@ -123,7 +123,7 @@ std::optional<ComplianceInput> archivedInput(const ArchiveLocation& location,
                                              const QDate& to, std::vector<ReportSource>& sources,
                                              CliStreams& io) {
     QString error;
-    const auto archive = Archive::open(location, &error);
+    const auto archive = Archive::open(location, &error, ArchiveOpenMode::MustExist);
     if (!archive) {
         io.err << "vorl-cli compliance: " << error << '\n';
         return std::nullopt;

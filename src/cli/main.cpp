@@ -1,9 +1,12 @@
 #include "cli/CliApp.h"
+#include "cli/TerminalText.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QTemporaryDir>
+#include <cstdio>
 
 #ifdef Q_OS_UNIX
 #include <csignal>
@@ -28,12 +31,28 @@ void provideRuntimeFolder() {
         qputenv("XDG_RUNTIME_DIR", native);
 #endif
 }
+
+// The SQL layer's own complaints about a connection the server dropped ("database not open",
+// "Unable to free statement", the server's own notice) repeat, in English, what the command reports in
+// its message.
+QtMessageHandler g_previousHandler = nullptr;
+void dropSqlConnectionNoise(QtMsgType type, const QMessageLogContext& context, const QString& text) {
+    if (type == QtWarningMsg && (text.startsWith(QLatin1String("QSqlQuery::")) ||
+                                 text.startsWith(QLatin1String("Unable to free statement")) ||
+                                 text.startsWith(QLatin1String("FATAL:  terminating connection"))))
+        return;
+    if (g_previousHandler)
+        g_previousHandler(type, context, text);
+    else
+        std::fprintf(stderr, "%s\n", qPrintable(qFormatLogMessage(type, context, text)));
+}
 } // namespace
 
 int main(int argc, char** argv) {
     // Pictures (graphs, printouts) are drawn without a display.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     provideRuntimeFolder();
+    g_previousHandler = qInstallMessageHandler(dropSqlConnectionNoise);
 #ifdef Q_OS_UNIX
     // A file-size limit then fails the write with its reason instead of killing the run half-way.
     std::signal(SIGXFSZ, SIG_IGN);
@@ -41,5 +60,7 @@ int main(int argc, char** argv) {
     QGuiApplication app(argc, argv);
     QGuiApplication::setApplicationName(QStringLiteral("vorl-cli"));
     QGuiApplication::setApplicationVersion(QStringLiteral(VORL_VERSION));
-    return runCli(QGuiApplication::arguments());
+    // Not QGuiApplication::arguments(): it replaces the bytes of a name that are not UTF-8.
+    std::unique_ptr<QTemporaryDir> links;
+    return runCli(LinkRawFileNames(ArgumentsFromBytes(argc, argv), links));
 }

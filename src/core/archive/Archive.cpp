@@ -17,7 +17,6 @@ namespace {
 constexpr int kRowsPerInsert = 1000;
 
 // The longest venue name the archive takes (its schema refuses longer ones).
-constexpr int kLongestVenue = 200;
 
 struct LevelRow {
     int64_t stamp;
@@ -152,14 +151,18 @@ QString notNull(const QString& s) {
 Archive::Archive(std::unique_ptr<ArchiveDatabase> db) : m_db(std::move(db)) {}
 Archive::~Archive() = default;
 
-std::unique_ptr<Archive> Archive::open(const ArchiveLocation& location, QString* error) {
-    auto db = ArchiveDatabase::connect(location, error);
+std::unique_ptr<Archive> Archive::open(const ArchiveLocation& location, QString* error,
+                                       ArchiveOpenMode mode) {
+    auto db = ArchiveDatabase::connect(location, error, mode);
     if (!db) return nullptr;
     return std::unique_ptr<Archive>(new Archive(std::move(db)));
 }
 
 const ArchiveLocation& Archive::location() const {
     return m_db->location();
+}
+bool Archive::ensureConnected() {
+    return m_db->ensureConnected();
 }
 SchemaVersion Archive::schemaVersion() const {
     return m_db->schemaVersion();
@@ -321,8 +324,8 @@ ImportResult Archive::importDownload(const DeviceData& data, int generation, con
 }
 
 bool Archive::setVenue(qint64 deviceId, const QString& venue) {
-    if (venue.trimmed().size() > kLongestVenue) {
-        m_db->setError(QStringLiteral("Le nom du lieu dépasse %1 caractères.").arg(kLongestVenue));
+    if (venue.trimmed().size() > kMaxVenueLength) {
+        m_db->setError(QStringLiteral("Le nom du lieu dépasse %1 caractères.").arg(kMaxVenueLength));
         return false;
     }
     QSqlQuery query(m_db->db());

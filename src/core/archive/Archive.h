@@ -29,13 +29,17 @@ struct LoadedPeriod {
 class Archive {
 public:
     // Opens (and creates or migrates) the archive. Nothing for a location that is off or that cannot
-    // be opened: *error says why (a corrupt file, a newer archive, a server that does not answer).
-    static std::unique_ptr<Archive> open(const ArchiveLocation& location, QString* error = nullptr);
+    // be opened: *error says why (a corrupt file, a newer archive, a server that does not answer, a
+    // missing archive that a command reading it must not create).
+    static std::unique_ptr<Archive> open(const ArchiveLocation& location, QString* error = nullptr,
+                                         ArchiveOpenMode mode = ArchiveOpenMode::CreateIfMissing);
     ~Archive();
     Archive(const Archive&) = delete;
     Archive& operator=(const Archive&) = delete;
 
     const ArchiveLocation& location() const;
+    // Before each file of a long import: a session the server lost is opened again, once.
+    bool ensureConnected();
     SchemaVersion schemaVersion() const;
     QString lastError() const;
 
@@ -63,6 +67,8 @@ public:
     // Consistency checks; reports, never repairs.
     VerifyReport verify();
 
+    // A venue names the place in a caption or a line: at most kMaxVenueLength characters.
+    static constexpr int kMaxVenueLength = 200;
     bool setVenue(qint64 deviceId, const QString& venue);
 
     // Removes a device and everything archived of it, in one transaction. On PostgreSQL only the
@@ -91,8 +97,9 @@ private:
     std::function<void(ImportStage)> m_stageHook;
 };
 
-// Reads a save file and imports it (source: the file's path, evidence: its bytes).
-ImportResult ImportSaveFile(Archive& archive, const QString& path);
+// Reads a save file and imports it (source: the file's path unless sourceName is given, evidence: its
+// bytes).
+ImportResult ImportSaveFile(Archive& archive, const QString& path, const QString& sourceName = {});
 
 // Archives the data of a finished transfer at the location in force (VORL_ARCHIVE or the default
 // file; locationText, when not empty, overrides it). Call it only after a transfer that completed:

@@ -1,5 +1,7 @@
 #include "core/archive/ArchiveDatabase.h"
 
+#include "core/archive/ArchiveSession.h"
+
 #include <QAtomicInt>
 #include <QDir>
 #include <QFileInfo>
@@ -11,6 +13,12 @@ QAtomicInt g_connectionCounter;
 
 // How long a writer waits for another one (the window and a scheduled vorl-cli) before giving up.
 constexpr int kBusyTimeoutMs = 10000;
+
+// A server connection that broke (the server restarted, ended the session, or vanished).
+QString connectionLostText(const QString& driverText) {
+    return QStringLiteral("connexion au serveur perdue") +
+           (driverText.isEmpty() ? QString() : QStringLiteral(" (") + driverText + QLatin1Char(')'));
+}
 } // namespace
 
 ArchiveDatabase::ArchiveDatabase(const ArchiveLocation& location, const QString& connectionName)
@@ -22,7 +30,8 @@ ArchiveDatabase::~ArchiveDatabase() {
     QSqlDatabase::removeDatabase(m_connectionName);
 }
 
-std::unique_ptr<ArchiveDatabase> ArchiveDatabase::connect(const ArchiveLocation& location, QString* error) {
+std::unique_ptr<ArchiveDatabase> ArchiveDatabase::connect(const ArchiveLocation& location, QString* error,
+                                                          ArchiveOpenMode mode) {
     auto fail = [error](const QString& text) {
         if (error) *error = MaskPasswords(text);
         return nullptr;
@@ -38,41 +47,22 @@ std::unique_ptr<ArchiveDatabase> ArchiveDatabase::connect(const ArchiveLocation&
                            "ouverte.")
                 .arg(driver, location.displayText()));
     archive->m_db = QSqlDatabase::addDatabase(driver, name);
+    QString why;
+    if (sqlite && !archive->prepareSqlite(mode, why)) return fail(why);
+    if (!sqlite) ConfigurePostgresConnection(location, archive->m_db);
     QSqlDatabase& db = archive->m_db;
-    if (sqlite) {
-        // A "file:" URI (file:/media/archive.sqlite?mode=ro) is handed to SQLite as it is.
-        const bool uri = location.path.startsWith(QLatin1String("file:"));
-        const QFileInfo info(location.path);
-        if (!uri && !QDir().mkpath(info.absolutePath()))
-            return fail(QStringLiteral("Impossible de créer le dossier de l'archive : ") +
-                        info.absolutePath());
-        db.setDatabaseName(location.path);
-        db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1%2")
-                                 .arg(kBusyTimeoutMs)
-                                 .arg(uri ? QStringLiteral(";QSQLITE_OPEN_URI") : QString()));
-    } else {
-        // Empty parts are left to the client library and its environment (PGHOST, PGPASSWORD, ~/.pgpass...).
-        db.setHostName(location.host);
-        if (location.port > 0) db.setPort(location.port);
-        db.setUserName(location.user);
-        db.setPassword(location.password);
-        db.setDatabaseName(location.database);
-        db.setConnectOptions(QStringLiteral("connect_timeout=10;application_name=vorl-analyser"));
-    }
     if (!db.open())
         return fail(QStringLiteral("Impossible d'ouvrir l'archive %1 : %2")
                         .arg(location.displayText(), archive->describe(db.lastError())));
-    if (sqlite) {
-        // WAL lets a reader and a writer work at the same time; a read-only file keeps its journal mode.
-        QSqlQuery pragma(db);
-        pragma.exec(QStringLiteral("PRAGMA journal_mode=WAL"));
-        pragma.exec(QStringLiteral("PRAGMA synchronous=NORMAL"));
-        pragma.exec(QStringLiteral("PRAGMA foreign_keys=ON"));
-    }
+    archive->startSession();
     const SchemaVersion version = archive->schemaVersion();
     if (version.major < 0)
         return fail(QStringLiteral("L'archive %1 est illisible ou endommagée : %2")
                         .arg(location.displayText(), archive->lastError()));
+    // A server's database exists once it was made for the archive: its tables are created by the first
+    // command, whichever it is. A file a reading command finds without tables is no archive.
+    if (version.major == 0 && mode == ArchiveOpenMode::MustExist && sqlite)
+        return fail(QStringLiteral("Archive introuvable : %1").arg(location.displayText()));
     if (version.major > kSchemaVersion.major) return fail(tooNewText(version));
     if (version < kSchemaVersion && version.major > 0) {
         // The tables belong to the role that created them: the others (a PC's role) cannot change them.
@@ -91,11 +81,49 @@ std::unique_ptr<ArchiveDatabase> ArchiveDatabase::connect(const ArchiveLocation&
     return archive;
 }
 
+bool ArchiveDatabase::prepareSqlite(ArchiveOpenMode mode, QString& error) {
+    const SqliteOpening opening = PrepareSqliteFile(m_location, mode);
+    if (!opening.error.isEmpty()) {
+        error = opening.error;
+        return false;
+    }
+    m_readOnly = opening.readOnly;
+    m_db.setDatabaseName(opening.name);
+    m_db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1;QSQLITE_OPEN_URI%2")
+                               .arg(kBusyTimeoutMs)
+                               .arg(m_readOnly ? QStringLiteral(";QSQLITE_OPEN_READONLY") : QString()));
+    return true;
+}
+
+void ArchiveDatabase::startSession() {
+    m_sessionStarted = true;
+    // A server session got its limits with the connection (ConfigurePostgresConnection).
+    if (!isSqlite()) return;
+    // WAL lets a reader and a writer work at the same time; a read-only file keeps its journal mode.
+    QSqlQuery query(m_db);
+    if (!m_readOnly) query.exec(QStringLiteral("PRAGMA journal_mode=WAL"));
+    query.exec(QStringLiteral("PRAGMA synchronous=NORMAL"));
+    query.exec(QStringLiteral("PRAGMA foreign_keys=ON"));
+}
+
+bool ArchiveDatabase::ensureConnected() {
+    if (isSqlite() || (m_db.isOpen() && ConnectionAlive(m_db))) return true;
+    // The server went away (a restart, a session it ended): one new session, set up as the first.
+    if (m_db.isOpen()) m_db.close();
+    if (!m_db.open()) {
+        setError(connectionLostText(m_db.lastError().text().simplified()));
+        return false;
+    }
+    startSession();
+    return true;
+}
+
 QString ArchiveDatabase::describe(const QSqlError& error) const {
     // One line: a driver's text may span several, and the console prints a message as two lines.
     QString text = error.text().simplified();
-    if (text.isEmpty()) text = QStringLiteral("erreur inconnue");
     if (!m_location.password.isEmpty()) text.replace(m_location.password, QStringLiteral("****"));
+    if (m_sessionStarted && !m_db.isOpen()) return MaskPasswords(connectionLostText(text));
+    if (text.isEmpty()) text = QStringLiteral("erreur inconnue");
     return MaskPasswords(text);
 }
 
@@ -105,6 +133,10 @@ void ArchiveDatabase::setError(const QString& text) {
 }
 
 bool ArchiveDatabase::begin() {
+    if (m_readOnly) {
+        setError(QStringLiteral("L'archive %1 est en lecture seule.").arg(m_location.displayText()));
+        return false;
+    }
     if (isSqlite()) return exec(QStringLiteral("BEGIN IMMEDIATE"));
     return exec(QStringLiteral("BEGIN"));
 }
@@ -114,6 +146,8 @@ bool ArchiveDatabase::commit() {
 }
 
 void ArchiveDatabase::rollback() {
+    // A lost connection has no transaction left to end, and a query on it only makes Qt complain.
+    if (!m_db.isOpen()) return;
     const QString kept = m_lastError;
     QSqlQuery query(m_db);
     query.exec(QStringLiteral("ROLLBACK"));
@@ -121,6 +155,10 @@ void ArchiveDatabase::rollback() {
 }
 
 bool ArchiveDatabase::exec(QSqlQuery& query, const QString& sql) {
+    if (!m_db.isOpen()) {
+        setError(connectionLostText({}));
+        return false;
+    }
     if (query.exec(sql)) return true;
     setError(describe(query.lastError()));
     return false;

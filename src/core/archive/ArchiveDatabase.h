@@ -19,7 +19,11 @@ public:
     static constexpr SchemaVersion kSchemaVersion{2, 1};
 
     ~ArchiveDatabase();
-    static std::unique_ptr<ArchiveDatabase> connect(const ArchiveLocation& location, QString* error);
+    // Opens the archive; with CreateIfMissing a missing archive is made (a new file readable by its
+    // owner only), with MustExist it is "introuvable". A file or folder that cannot be written is
+    // opened read-only: it reads, and every writing transaction is refused as such.
+    static std::unique_ptr<ArchiveDatabase> connect(const ArchiveLocation& location, QString* error,
+                                                    ArchiveOpenMode mode = ArchiveOpenMode::CreateIfMissing);
 
     // Brings the schema to targetVersion (tests build older archives with it), in one transaction.
     bool migrate(SchemaVersion target = kSchemaVersion);
@@ -28,6 +32,11 @@ public:
 
     const ArchiveLocation& location() const { return m_location; }
     bool isSqlite() const { return m_location.engine == ArchiveEngine::Sqlite; }
+    bool isReadOnly() const { return m_readOnly; }
+
+    // On a server whose session was lost (a restart, a session it ended): opens a new one, set up as
+    // the first. False, with lastError saying the connection was lost, when the server does not answer.
+    bool ensureConnected();
     QSqlDatabase& db() { return m_db; }
 
     // A transaction that will write: on SQLite it takes the write lock at once, so two importers
@@ -68,9 +77,13 @@ private:
     bool addChecks();
     bool fillOriginalHashes();
     QString describe(const QSqlError& error) const;
+    bool prepareSqlite(ArchiveOpenMode mode, QString& error);
+    void startSession();
 
     ArchiveLocation m_location;
     QString m_connectionName;
     QSqlDatabase m_db;
     QString m_lastError;
+    bool m_readOnly = false;
+    bool m_sessionStarted = false; // a connection closed after this was lost
 };

@@ -265,7 +265,7 @@ bool ExtractPeriodToFile(Archive& archive, qint64 deviceId, const QDate& first, 
     return true;
 }
 
-ImportResult ImportSaveFile(Archive& archive, const QString& path) {
+ImportResult ImportSaveFile(Archive& archive, const QString& path, const QString& sourceName) {
     ImportResult result;
     // The reader shows its messages: here they become the reason of the failed import.
     SilentUi ui;
@@ -282,8 +282,9 @@ ImportResult ImportSaveFile(Archive& archive, const QString& path) {
         result.error = QStringLiteral("Impossible de lire le fichier ") + path;
         return result;
     }
-    return archive.importDownload(store->deviceData(), store->Device_Version,
-                                  {SourceKind::File, QFileInfo(path).absoluteFilePath()}, bytes);
+    return archive.importDownload(
+        store->deviceData(), store->Device_Version,
+        {SourceKind::File, sourceName.isEmpty() ? QFileInfo(path).absoluteFilePath() : sourceName}, bytes);
 }
 
 ImportResult ArchiveFinishedTransfer(const DataStore& store, const QString& locationText,

@@ -77,6 +77,13 @@ bool writeThroughTemporaryFile(const QString& path, const QByteArray& content, Q
     return true;
 }
 
+bool writeFileReplacing(const QString& path, const QByteArray& content, QString& reason) {
+    if (writeThroughTemporaryFile(path, content, reason)) return true;
+    const QString prefix = failure(path, QString());
+    if (reason.startsWith(prefix)) reason = reason.mid(prefix.size());
+    return false;
+}
+
 QString checkWrittenPdf(const QString& path) {
     const QFileInfo info(path);
     if (!info.exists()) return QStringLiteral("%1 was not written").arg(path);

@@ -20,6 +20,10 @@ inline bool isStandardOutputName(const QString& path) {
 // ("cannot write PATH: No space left on device").
 bool writeThroughTemporaryFile(const QString& path, const QByteArray& content, QString& error);
 
+// As writeThroughTemporaryFile, for callers that name the file themselves: `reason` is the system's
+// reason alone ("No space left on device"), or the target's problem.
+bool writeFileReplacing(const QString& path, const QByteArray& content, QString& reason);
+
 // Why a PDF file that a printer wrote directly is not sound, or an empty text: it must exist, be a
 // regular file, begin as a PDF and end with the end-of-file mark that the writer puts last (a file cut
 // short by a full disk lacks it).

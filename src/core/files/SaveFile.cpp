@@ -1,10 +1,10 @@
 #include "core/files/SaveFile.h"
 
+#include "core/files/OutputTarget.h"
 #include "core/files/SaveFileReader.h"
 #include "core/files/SaveFileTexts.h"
 
 #include <QFile>
-#include <QSaveFile>
 #include <algorithm>
 #include <array>
 #include <filesystem>
@@ -145,6 +145,46 @@ void appendParamChanges(LineBuilder& line, const ParamChangeTable& table, const 
 
 } // namespace
 
+QByteArray SaveFileContent(const DataStore& store, int generation, int leqRows,
+                           const std::function<void()>& progressStep) {
+    if ((generation != 3 && generation != 5) || leqRows < 0 || leqRows > LeqTable::rowCount) return {};
+    const std::function<void()> step = progressStep ? progressStep : [] {};
+    QByteArray file;
+    auto writeLine = [&file](const QByteArray& line) { file += line; };
+
+    writeLine((generation == 3 ? SaveFileTexts::kHeaderV3 : SaveFileTexts::kHeaderV5) + "\r\n");
+
+    LineBuilder leq(leqRows * 8 * 4 + 2);
+    appendRows(leq, store.Leq_Records, leqRows, step);
+    writeLine(leq.endLine());
+
+    LineBuilder events(EventTable::rowCount * 8 * 4 + 2);
+    appendRows(events, store.Event_Records, EventTable::rowCount, step);
+    writeLine(events.endLine());
+
+    if (generation == 3) {
+        LineBuilder params(ParamZoneV3::size * 4 + 3);
+        appendCells(params, store.Param_Block_V3, step);
+        params.blank();
+        writeLine(params.endLine());
+    } else {
+        LineBuilder params(ParamZone::size * 4 + 2);
+        appendCells(params, store.Param_Block, step);
+        writeLine(params.endLine());
+
+        LineBuilder changes(ParamChangeTable::rowCount * ParamChangeTable::columnCount * 4 + 3);
+        appendParamChanges(changes, store.Param_Change_Records, step);
+        changes.blank();
+        writeLine(changes.endLine());
+
+        LineBuilder transfer(32);
+        transfer.text(store.Transfer_Date.toLatin1() + '_' + store.Transfer_Time.toLatin1());
+        transfer.blank();
+        writeLine(transfer.endLine());
+    }
+    return file;
+}
+
 bool WriteSaveFile(const DataStore& store, const QString& path, int generation, int leqRows,
                    const std::function<void()>& progressStep, QString* error) {
     auto fail = [error](const QString& reason) {
@@ -155,49 +195,10 @@ bool WriteSaveFile(const DataStore& store, const QString& path, int generation, 
         return fail(QStringLiteral("unknown generation %1").arg(generation));
     if (leqRows < 0 || leqRows > LeqTable::rowCount)
         return fail(QStringLiteral("level row count %1 out of range").arg(leqRows));
-
-    const std::function<void()> step = progressStep ? progressStep : [] {};
-    // The old file is replaced only by a complete new one: a failure leaves it as it was.
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) return fail(file.errorString());
-    auto writeLine = [&file](const QByteArray& line) { return file.write(line) == line.size(); };
-
-    bool ok = writeLine((generation == 3 ? SaveFileTexts::kHeaderV3 : SaveFileTexts::kHeaderV5) + "\r\n");
-
-    LineBuilder leq(leqRows * 8 * 4 + 2);
-    appendRows(leq, store.Leq_Records, leqRows, step);
-    ok = ok && writeLine(leq.endLine());
-
-    LineBuilder events(EventTable::rowCount * 8 * 4 + 2);
-    appendRows(events, store.Event_Records, EventTable::rowCount, step);
-    ok = ok && writeLine(events.endLine());
-
-    if (generation == 3) {
-        LineBuilder params(ParamZoneV3::size * 4 + 3);
-        appendCells(params, store.Param_Block_V3, step);
-        params.blank();
-        ok = ok && writeLine(params.endLine());
-    } else {
-        LineBuilder params(ParamZone::size * 4 + 2);
-        appendCells(params, store.Param_Block, step);
-        ok = ok && writeLine(params.endLine());
-
-        LineBuilder changes(ParamChangeTable::rowCount * ParamChangeTable::columnCount * 4 + 3);
-        appendParamChanges(changes, store.Param_Change_Records, step);
-        changes.blank();
-        ok = ok && writeLine(changes.endLine());
-
-        LineBuilder transfer(32);
-        transfer.text(store.Transfer_Date.toLatin1() + '_' + store.Transfer_Time.toLatin1());
-        transfer.blank();
-        ok = ok && writeLine(transfer.endLine());
-    }
-
-    if (!ok) {
-        const QString reason = file.errorString();
-        file.cancelWriting();
+    // Only a regular file is replaced, and only by a complete new one: a failure leaves it as it was.
+    if (const QString problem = outputTargetProblem(path); !problem.isEmpty()) return fail(problem);
+    QString reason;
+    if (!writeFileReplacing(path, SaveFileContent(store, generation, leqRows, progressStep), reason))
         return fail(reason);
-    }
-    if (!file.commit()) return fail(file.errorString());
     return true;
 }

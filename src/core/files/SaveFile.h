@@ -13,8 +13,14 @@
 // Data_Loaded) on success.
 bool LoadSaveFile(DataStore& store, const QString& path, UiServices& ui, MainShell& shell);
 
+// The bytes of the store as a save file of the given generation; empty for an unknown generation or
+// row count.
+QByteArray SaveFileContent(const DataStore& store, int generation, int leqRows,
+                           const std::function<void()>& progressStep = {});
+
 // Writes the store as a save file of the given generation (3: 4096 level rows, 5: 8192).
 // progressStep runs at each progress step of the writing. The file is replaced only when the whole
-// file was written; returns false (with a reason in *error) when it could not be written.
+// file was written (a device, pipe or folder is refused); returns false (with the system's reason in
+// *error) when it could not be written.
 bool WriteSaveFile(const DataStore& store, const QString& path, int generation, int leqRows,
                    const std::function<void()>& progressStep = {}, QString* error = nullptr);

@@ -167,3 +167,43 @@ TEST(ArchiveFile, ReadOnlyArchiveRefusesTheImportAndStaysAsItWas) {
     archive.reset();
     EXPECT_EQ(scratch.count(QStringLiteral("SELECT count(*) FROM levels")), before);
 }
+
+namespace {
+// Waits at most `seconds` for a child; -1 (and the child killed) when it did not end in time.
+int waitAtMost(pid_t pid, int seconds) {
+    for (int tenth = 0; tenth < seconds * 10; ++tenth) {
+        int status = 0;
+        if (waitpid(pid, &status, WNOHANG) == pid) return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    ::kill(pid, SIGKILL);
+    waitFor(pid);
+    return -1;
+}
+} // namespace
+
+// An importer frozen inside its transaction (stopped, its PC asleep) holds what the next import
+// needs: the server ends the frozen session, and the next import completes, once.
+TEST_P(ArchiveProcesses, AFrozenImporterDoesNotHoldTheOthersBack) {
+    if (GetParam() != Engine::Postgres) GTEST_SKIP() << "SQLite writers queue on the busy timeout";
+    scratch->open()->importDownload(weeklyReadings()[0], 5, {SourceKind::File, {}});
+    const pid_t frozen = fork();
+    if (frozen == 0) {
+        auto db = ArchiveDatabase::connect(scratch->location, nullptr);
+        // What an import holds once it has written its device and download rows.
+        if (db && db->begin() && db->exec(QStringLiteral("LOCK TABLE devices, downloads IN EXCLUSIVE MODE")))
+            ::raise(SIGSTOP);
+        ::_exit(1);
+    }
+    int state = 0;
+    ASSERT_EQ(waitpid(frozen, &state, WUNTRACED), frozen);
+    ASSERT_TRUE(WIFSTOPPED(state));
+    const auto started = std::chrono::steady_clock::now();
+    const pid_t next = importInChild(scratch->location, 1, 2);
+    EXPECT_EQ(waitAtMost(next, 50), 0);
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(45));
+    ::kill(frozen, SIGKILL);
+    waitFor(frozen);
+    EXPECT_EQ(scratch->count(QStringLiteral("SELECT count(*) FROM downloads")), 3);
+    EXPECT_TRUE(scratch->open()->verify().ok());
+}
