@@ -11,7 +11,7 @@ PACKAGES=(
     qt6-base-dev qt6-base-dev-tools qt6-serialport-dev libgl-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     fonts-dejavu-core poppler-utils dpkg-dev file
-    libqt6sql6-sqlite libqt6sql6-psql qt6-translations-l10n lintian
+    libqt6sql6-sqlite libqt6sql6-psql qt6-translations-l10n lintian openssl
 )
 
 ensure_packages() {
