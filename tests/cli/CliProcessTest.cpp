@@ -99,6 +99,7 @@ TEST(CliProcess, AnImportGoesOnAfterTheServerDroppedItsSession) {
     const qint64 imported = text.count(QStringLiteral(": download "));
     EXPECT_GE(imported, files.size() - 1);
     EXPECT_EQ(scratch.count(QStringLiteral("SELECT count(*) FROM downloads")), imported);
-    if (imported < files.size())
+    if (imported < files.size()) {
         EXPECT_TRUE(text.contains(QStringLiteral("connexion"))) << text.toStdString();
+    }
 }
