@@ -1,3 +1,5 @@
+#include "core/archive/ScratchArchive.h"
+
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QTemporaryDir>
@@ -60,4 +62,44 @@ TEST(CliProcess, NormalRunsPrintNothingButTheirOwnLinesOnStandardError) {
                                          "--days", "1", "--out", dir.filePath(QStringLiteral("graph.png"))});
     EXPECT_EQ(graph.status, 0) << graph.err.toStdString();
     EXPECT_EQ(graph.err.count(QLatin1Char('\n')), 2) << graph.err.toStdString();
+}
+
+// The server drops the session of a running import (a restart): the file in flight fails as a lost
+// connection or goes in, every later file gets a new session, and nothing but the program speaks.
+TEST(CliProcess, AnImportGoesOnAfterTheServerDroppedItsSession) {
+    ScratchArchive scratch(Engine::Postgres);
+    if (!scratch.available()) GTEST_SKIP() << "no PostgreSQL server given (VORL_TEST_PG_URL or PGHOST)";
+    QTemporaryDir dir;
+    const ProcessRun generated = runProgram({"generate", "--history", dir.path(), "--weeks", "12"});
+    const QStringList files = generated.out.trimmed().split('\n');
+    ASSERT_EQ(files.size(), 11) << generated.err.toStdString(); // a week is missed
+
+    QProcess process;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.remove(QStringLiteral("XDG_RUNTIME_DIR"));
+    process.setProcessEnvironment(env);
+    process.start(QStringLiteral(VORL_BINARY_DIR "/bin/vorl-cli"),
+                  QStringList{"archive", "import", "--archive", scratch.text()} + files);
+    // Once the second file is under way.
+    QByteArray notes;
+    process.setReadChannel(QProcess::StandardError);
+    while (notes.count("importing") < 2 && process.waitForReadyRead(60000))
+        notes += process.readAllStandardError();
+    ArchiveLocation admin = scratch.location;
+    admin.database = QStringLiteral("postgres");
+    rawQuery(admin,
+             QStringLiteral("SELECT pg_terminate_backend(pid) FROM pg_stat_activity WHERE datname = '%1'")
+                 .arg(scratch.location.database));
+    ASSERT_TRUE(process.waitForFinished(60000));
+    const QString text = QString::fromUtf8(process.readAllStandardOutput());
+    const QString err = QString::fromUtf8(notes + process.readAllStandardError());
+    EXPECT_FALSE(text.contains(QStringLiteral("erreur inconnue"))) << text.toStdString();
+    EXPECT_EQ(err.count('\n'), files.size()) << "one note per file, no warning: " << err.toStdString();
+    EXPECT_TRUE(text.contains(files.last() + QStringLiteral(": download "))) << text.toStdString();
+    const qint64 imported = text.count(QStringLiteral(": download "));
+    EXPECT_GE(imported, files.size() - 1);
+    EXPECT_EQ(scratch.count(QStringLiteral("SELECT count(*) FROM downloads")), imported);
+    if (imported < files.size()) {
+        EXPECT_TRUE(text.contains(QStringLiteral("connexion"))) << text.toStdString();
+    }
 }
