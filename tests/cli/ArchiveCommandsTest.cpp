@@ -153,185 +153,179 @@ TEST_P(ArchiveCommands, DevicesPrintingOneSerialAreToldApartAndOneIsRemoved) {
     EXPECT_EQ(scratch->count(QStringLiteral("SELECT count(*) FROM devices")), 1);
     EXPECT_EQ(scratch->count(QStringLiteral("SELECT count(*) FROM levels WHERE device_id = %1").arg(g3[1])),
               0);
+}
 
-    namespace {
-    QString archiveSample(const char* name) {
-        return QStringLiteral(VORL_SOURCE_DIR "/samples/") + QString::fromLatin1(name);
+namespace {
+QString archiveSample(const char* name) {
+    return QStringLiteral(VORL_SOURCE_DIR "/samples/") + QString::fromLatin1(name);
+}
+
+// The files and folders a run left in a folder.
+QStringList archiveFolderEntries(const QString& folder) {
+    return QDir(folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
+}
+
+// Standard output and standard error as they reach their devices, in one list, in the order they
+// arrive: a stream that keeps its text until the end shows it last.
+class ArrivalLog : public QIODevice {
+public:
+    ArrivalLog(QStringList& log, const char* name) : m_log(log), m_name(name) { open(QIODevice::WriteOnly); }
+
+protected:
+    qint64 readData(char*, qint64) override { return -1; }
+    qint64 writeData(const char* data, qint64 size) override {
+        for (const QString& line : QString::fromUtf8(data, size).split('\n', Qt::SkipEmptyParts))
+            m_log << QString::fromLatin1(m_name) + line.section(' ', 0, 0);
+        return size;
     }
 
-    // The files and folders a run left in a folder.
-    QStringList archiveFolderEntries(const QString& folder) {
-        return QDir(folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
-    }
+private:
+    QStringList& m_log;
+    const char* m_name;
+};
+} // namespace
 
-    // Standard output and standard error as they reach their devices, in one list, in the order they
-    // arrive: a stream that keeps its text until the end shows it last.
-    class ArrivalLog : public QIODevice {
-    public:
-        ArrivalLog(QStringList& log, const char* name) : m_log(log), m_name(name) {
-            open(QIODevice::WriteOnly);
-        }
-
-    protected:
-        qint64 readData(char*, qint64) override { return -1; }
-        qint64 writeData(const char* data, qint64 size) override {
-            for (const QString& line : QString::fromUtf8(data, size).split('\n', Qt::SkipEmptyParts))
-                m_log << QString::fromLatin1(m_name) + line.section(' ', 0, 0);
-            return size;
-        }
-
-    private:
-        QStringList& m_log;
-        const char* m_name;
+// A mistyped or foreign address is refused and creates nothing; a command that reads never creates an
+// archive.
+TEST(ArchiveAddresses, RefusedAddressesAndMissingArchivesCreateNothing) {
+    QTemporaryDir dir;
+    const QString saved = QDir::currentPath();
+    ASSERT_TRUE(QDir::setCurrent(dir.path()));
+    const QString sample = archiveSample("gen5-3days.qlv");
+    const QString missing = dir.filePath(QStringLiteral("missing/archive.sqlite"));
+    const struct Case {
+        QStringList args;
+        const char* message;
+    } cases[] = {
+        {{"archive", "import", sample, "--archive", "postgresql:/localhost/vorl"},
+         "Adresse d'archive illisible"},
+        {{"archive", "import", sample, "--archive", "postgressql://u:pw@localhost/vorl"},
+         "Adresse d'archive illisible"},
+        {{"archive", "import", sample, "--archive", "mysql://localhost/vorl"}, "Adresse d'archive illisible"},
+        {{"archive", "list", "--archive", "http://localhost/vorl"}, "Adresse d'archive illisible"},
+        {{"archive", "list", "--archive", missing}, "introuvable"},
+        {{"archive", "coverage", "--serial", "1", "--archive", missing}, "introuvable"},
+        {{"archive", "extract", "--download", "1", "--out", "x.qlv", "--archive", missing}, "introuvable"},
+        {{"archive", "verify", "--archive", missing}, "introuvable"},
+        {{"stats", "--serial", "1", "--from", "01/01/2026", "--to", "02/01/2026", "--archive", missing},
+         "introuvable"},
+        {{"export", "--serial", "1", "--what", "levels", "--format", "csv", "--archive", missing},
+         "introuvable"},
+        {{"compliance", "--serial", "1", "--from", "01/01/2026", "--to", "02/01/2026", "--archive", missing},
+         "introuvable"},
     };
-    } // namespace
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.args.join(' ').toStdString());
+        const CliRun run = runVorlCli(c.args);
+        EXPECT_EQ(run.status, 1) << run.out.toStdString() << run.err.toStdString();
+        EXPECT_TRUE((run.out + run.err).contains(QString::fromUtf8(c.message)))
+            << run.out.toStdString() << run.err.toStdString();
+        EXPECT_FALSE((run.out + run.err).contains(QStringLiteral("pw@")));
+        EXPECT_EQ(archiveFolderEntries(dir.path()), QStringList{}) << "nothing created";
+    }
+    QDir::setCurrent(saved);
+}
 
-    // A mistyped or foreign address is refused and creates nothing; a command that reads never creates an
-    // archive.
-    TEST(ArchiveAddresses, RefusedAddressesAndMissingArchivesCreateNothing) {
-        QTemporaryDir dir;
-        const QString saved = QDir::currentPath();
-        ASSERT_TRUE(QDir::setCurrent(dir.path()));
-        const QString sample = archiveSample("gen5-3days.qlv");
-        const QString missing = dir.filePath(QStringLiteral("missing/archive.sqlite"));
-        const struct Case {
-            QStringList args;
-            const char* message;
-        } cases[] = {
-            {{"archive", "import", sample, "--archive", "postgresql:/localhost/vorl"},
-             "Adresse d'archive illisible"},
-            {{"archive", "import", sample, "--archive", "postgressql://u:pw@localhost/vorl"},
-             "Adresse d'archive illisible"},
-            {{"archive", "import", sample, "--archive", "mysql://localhost/vorl"},
-             "Adresse d'archive illisible"},
-            {{"archive", "list", "--archive", "http://localhost/vorl"}, "Adresse d'archive illisible"},
-            {{"archive", "list", "--archive", missing}, "introuvable"},
-            {{"archive", "coverage", "--serial", "1", "--archive", missing}, "introuvable"},
-            {{"archive", "extract", "--download", "1", "--out", "x.qlv", "--archive", missing},
-             "introuvable"},
-            {{"archive", "verify", "--archive", missing}, "introuvable"},
-            {{"stats", "--serial", "1", "--from", "01/01/2026", "--to", "02/01/2026", "--archive", missing},
-             "introuvable"},
-            {{"export", "--serial", "1", "--what", "levels", "--format", "csv", "--archive", missing},
-             "introuvable"},
-            {{"compliance", "--serial", "1", "--from", "01/01/2026", "--to", "02/01/2026", "--archive",
-              missing},
-             "introuvable"},
-        };
-        for (const Case& c : cases) {
-            SCOPED_TRACE(c.args.join(' ').toStdString());
-            const CliRun run = runVorlCli(c.args);
-            EXPECT_EQ(run.status, 1) << run.out.toStdString() << run.err.toStdString();
-            EXPECT_TRUE((run.out + run.err).contains(QString::fromUtf8(c.message)))
-                << run.out.toStdString() << run.err.toStdString();
-            EXPECT_FALSE((run.out + run.err).contains(QStringLiteral("pw@")));
-            EXPECT_EQ(archiveFolderEntries(dir.path()), QStringList{}) << "nothing created";
+// Each file's result is printed as its download is committed, after its "importing" note.
+TEST(ArchiveImportOutput, EachResultIsPrintedWhenItsFileIsDone) {
+    QTemporaryDir dir;
+    QStringList log;
+    ArrivalLog outDevice(log, "out:"), errDevice(log, "err:");
+    QTextStream out(&outDevice), err(&errDevice);
+    CliStreams io{out, err};
+    const QString first = archiveSample("gen5-3days.qlv"), second = archiveSample("gen3-3days.qlv");
+    ASSERT_EQ(
+        runCli({"vorl-cli", "archive", "import", first, second, "--archive", dir.filePath("a.sqlite")}, io),
+        0);
+    EXPECT_EQ(log,
+              (QStringList{"err:importing", "out:" + first + ':', "err:importing", "out:" + second + ':'}));
+}
+
+// Names and venues from the archive, and file names, reach the terminal with their control and
+// direction characters escaped: no line can be forged or recoloured.
+TEST(ArchiveImportOutput, HostileTextIsEscapedEverywhereItIsPrinted) {
+    QTemporaryDir dir;
+    const QString archive = dir.filePath(QStringLiteral("a.sqlite"));
+    const QString hostile =
+        dir.filePath(QStringLiteral("week\n\x1b[31mdevice 1 generation 5\r\u202Eqlv.qlv"));
+    ASSERT_TRUE(QFile::copy(archiveSample("gen5-3days.qlv"), hostile));
+    const CliRun imported = runVorlCli({"archive", "import", hostile, "--archive", archive});
+    ASSERT_EQ(imported.status, 0) << imported.out.toStdString();
+    const QString serial = imported.out.section(QStringLiteral(" of "), 1).section(',', 0, 0);
+    const QString venue = QStringLiteral("Salle\n\x1b]0;titre\x07\u202Edevice");
+    EXPECT_EQ(
+        runVorlCli({"archive", "venue", "--serial", serial, "--name", venue, "--archive", archive}).status,
+        0);
+    const CliRun tooLong = runVorlCli(
+        {"archive", "venue", "--serial", serial, "--name", QString(201, 'x'), "--archive", archive});
+    EXPECT_EQ(tooLong.status, 1);
+    const CliRun runs[] = {
+        imported,
+        runVorlCli({"archive", "list", "--archive", archive}),
+        runVorlCli({"archive", "import", hostile, "--archive", archive}),
+        runVorlCli({"archive", "coverage", "--serial", serial + "\x1b[2J", "--archive", archive}),
+    };
+    for (const CliRun& run : runs) {
+        SCOPED_TRACE(run.out.toStdString());
+        for (const QString& line : (run.out + run.err).split('\n', Qt::SkipEmptyParts)) {
+            EXPECT_FALSE(line.startsWith(QStringLiteral("device 1 ")));
+            for (const QChar c : line)
+                EXPECT_TRUE(c.unicode() >= 0x20 && c.unicode() != 0x7F && c.unicode() != 0x202E)
+                    << line.toStdString();
         }
-        QDir::setCurrent(saved);
     }
+    EXPECT_TRUE(runs[1].out.contains(QStringLiteral("venue \"Salle\\n\\e]0;titre\\x07\\u{202E}device\"")))
+        << runs[1].out.toStdString();
+}
 
-    // Each file's result is printed as its download is committed, after its "importing" note.
-    TEST(ArchiveImportOutput, EachResultIsPrintedWhenItsFileIsDone) {
-        QTemporaryDir dir;
-        QStringList log;
-        ArrivalLog outDevice(log, "out:"), errDevice(log, "err:");
-        QTextStream out(&outDevice), err(&errDevice);
-        CliStreams io{out, err};
-        const QString first = archiveSample("gen5-3days.qlv"), second = archiveSample("gen3-3days.qlv");
-        ASSERT_EQ(
-            runCli({"vorl-cli", "archive", "import", first, second, "--archive", dir.filePath("a.sqlite")},
-                   io),
-            0);
-        EXPECT_EQ(log, (QStringList{"err:importing", "out:" + first + ':', "err:importing",
-                                    "out:" + second + ':'}));
-    }
+namespace {
+// Runs vorl-cli as main() does, from the bytes of its arguments.
+CliRun runVorlCliBytes(const std::vector<QByteArray>& args) {
+    std::vector<char*> argv;
+    QByteArray program("vorl-cli");
+    argv.push_back(program.data());
+    std::vector<QByteArray> copies = args;
+    for (QByteArray& arg : copies)
+        argv.push_back(arg.data());
+    std::unique_ptr<QTemporaryDir> links;
+    const QStringList arguments = LinkRawFileNames(ArgumentsFromBytes(int(argv.size()), argv.data()), links);
+    QString out, err;
+    QTextStream outStream(&out), errStream(&err);
+    CliStreams io{outStream, errStream};
+    const int status = runCli(arguments, io);
+    outStream.flush();
+    errStream.flush();
+    return {status, out, err};
+}
+} // namespace
 
-    // Names and venues from the archive, and file names, reach the terminal with their control and
-    // direction characters escaped: no line can be forged or recoloured.
-    TEST(ArchiveImportOutput, HostileTextIsEscapedEverywhereItIsPrinted) {
-        QTemporaryDir dir;
-        const QString archive = dir.filePath(QStringLiteral("a.sqlite"));
-        const QString hostile =
-            dir.filePath(QStringLiteral("week\n\x1b[31mdevice 1 generation 5\r\u202Eqlv.qlv"));
-        ASSERT_TRUE(QFile::copy(archiveSample("gen5-3days.qlv"), hostile));
-        const CliRun imported = runVorlCli({"archive", "import", hostile, "--archive", archive});
-        ASSERT_EQ(imported.status, 0) << imported.out.toStdString();
-        const QString serial = imported.out.section(QStringLiteral(" of "), 1).section(',', 0, 0);
-        const QString venue = QStringLiteral("Salle\n\x1b]0;titre\x07\u202Edevice");
-        EXPECT_EQ(runVorlCli({"archive", "venue", "--serial", serial, "--name", venue, "--archive", archive})
-                      .status,
-                  0);
-        const CliRun tooLong = runVorlCli(
-            {"archive", "venue", "--serial", serial, "--name", QString(201, 'x'), "--archive", archive});
-        EXPECT_EQ(tooLong.status, 1);
-        const CliRun runs[] = {
-            imported,
-            runVorlCli({"archive", "list", "--archive", archive}),
-            runVorlCli({"archive", "import", hostile, "--archive", archive}),
-            runVorlCli({"archive", "coverage", "--serial", serial + "\x1b[2J", "--archive", archive}),
-        };
-        for (const CliRun& run : runs) {
-            SCOPED_TRACE(run.out.toStdString());
-            for (const QString& line : (run.out + run.err).split('\n', Qt::SkipEmptyParts)) {
-                EXPECT_FALSE(line.startsWith(QStringLiteral("device 1 ")));
-                for (const QChar c : line)
-                    EXPECT_TRUE(c.unicode() >= 0x20 && c.unicode() != 0x7F && c.unicode() != 0x202E)
-                        << line.toStdString();
-            }
-        }
-        EXPECT_TRUE(runs[1].out.contains(QStringLiteral("venue \"Salle\\n\\e]0;titre\\x07\\u{202E}device\"")))
-            << runs[1].out.toStdString();
-    }
+// A file whose name is not UTF-8 (written by an older system) opens in every command, and its name is
+// printed and kept with the bytes that are not UTF-8 escaped.
+TEST(ArchiveImportOutput, NamesThatAreNotUtf8OpenAndAreShownEscaped) {
+    QTemporaryDir dir;
+    const QByteArray raw = QFile::encodeName(dir.path()) + "/semaine-caf\xE9-\xFF.qlv";
+    QFile sample(archiveSample("gen5-3days.qlv"));
+    ASSERT_TRUE(sample.open(QIODevice::ReadOnly));
+    const QByteArray bytes = sample.readAll();
+    const int fd = ::open(raw.constData(), O_WRONLY | O_CREAT | O_EXCL, 0600);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(::write(fd, bytes.constData(), bytes.size()), bytes.size());
+    ::close(fd);
+    const QByteArray archive = QFile::encodeName(dir.filePath(QStringLiteral("a.sqlite")));
+    const QString shown = QStringLiteral("semaine-caf\\xE9-\\xFF.qlv");
 
-    namespace {
-    // Runs vorl-cli as main() does, from the bytes of its arguments.
-    CliRun runVorlCliBytes(const std::vector<QByteArray>& args) {
-        std::vector<char*> argv;
-        QByteArray program("vorl-cli");
-        argv.push_back(program.data());
-        std::vector<QByteArray> copies = args;
-        for (QByteArray& arg : copies)
-            argv.push_back(arg.data());
-        std::unique_ptr<QTemporaryDir> links;
-        const QStringList arguments =
-            LinkRawFileNames(ArgumentsFromBytes(int(argv.size()), argv.data()), links);
-        QString out, err;
-        QTextStream outStream(&out), errStream(&err);
-        CliStreams io{outStream, errStream};
-        const int status = runCli(arguments, io);
-        outStream.flush();
-        errStream.flush();
-        return {status, out, err};
-    }
-    } // namespace
-
-    // A file whose name is not UTF-8 (written by an older system) opens in every command, and its name is
-    // printed and kept with the bytes that are not UTF-8 escaped.
-    TEST(ArchiveImportOutput, NamesThatAreNotUtf8OpenAndAreShownEscaped) {
-        QTemporaryDir dir;
-        const QByteArray raw = QFile::encodeName(dir.path()) + "/semaine-caf\xE9-\xFF.qlv";
-        QFile sample(archiveSample("gen5-3days.qlv"));
-        ASSERT_TRUE(sample.open(QIODevice::ReadOnly));
-        const QByteArray bytes = sample.readAll();
-        const int fd = ::open(raw.constData(), O_WRONLY | O_CREAT | O_EXCL, 0600);
-        ASSERT_GE(fd, 0);
-        ASSERT_EQ(::write(fd, bytes.constData(), bytes.size()), bytes.size());
-        ::close(fd);
-        const QByteArray archive = QFile::encodeName(dir.filePath(QStringLiteral("a.sqlite")));
-        const QString shown = QStringLiteral("semaine-caf\\xE9-\\xFF.qlv");
-
-        const CliRun imported = runVorlCliBytes({"archive", "import", raw, "--archive", archive});
-        EXPECT_EQ(imported.status, 0) << imported.out.toStdString();
-        EXPECT_TRUE(imported.out.contains(dir.path() + '/' + shown + QStringLiteral(": download 1")))
-            << imported.out.toStdString();
-        const CliRun listed = runVorlCliBytes({"archive", "list", "--archive", archive});
-        EXPECT_TRUE(listed.out.contains("\"" + dir.path() + '/' + shown + "\"")) << listed.out.toStdString();
-        const CliRun info = runVorlCliBytes({"info", raw});
-        EXPECT_EQ(info.status, 0) << info.out.toStdString();
-        const CliRun written = runVorlCliBytes({"archive", "extract", "--download", "1", "--archive", archive,
-                                                "--out", QFile::encodeName(dir.path()) + "/copie-\xE9.qlv"});
-        EXPECT_EQ(written.status, 2) << "never written under another name";
-        EXPECT_TRUE(written.err.contains(QStringLiteral("copie-\\xE9.qlv"))) << written.err.toStdString();
-        EXPECT_EQ(TerminalText(QString::fromUtf8("a\xC3\xA9\xE2\x80\xAE")), QStringLiteral("aé\\u{202E}"));
-        ::unlink(raw.constData()); // the folder's own removal goes by names it cannot spell
-    }
+    const CliRun imported = runVorlCliBytes({"archive", "import", raw, "--archive", archive});
+    EXPECT_EQ(imported.status, 0) << imported.out.toStdString();
+    EXPECT_TRUE(imported.out.contains(dir.path() + '/' + shown + QStringLiteral(": download 1")))
+        << imported.out.toStdString();
+    const CliRun listed = runVorlCliBytes({"archive", "list", "--archive", archive});
+    EXPECT_TRUE(listed.out.contains("\"" + dir.path() + '/' + shown + "\"")) << listed.out.toStdString();
+    const CliRun info = runVorlCliBytes({"info", raw});
+    EXPECT_EQ(info.status, 0) << info.out.toStdString();
+    const CliRun written = runVorlCliBytes({"archive", "extract", "--download", "1", "--archive", archive,
+                                            "--out", QFile::encodeName(dir.path()) + "/copie-\xE9.qlv"});
+    EXPECT_EQ(written.status, 2) << "never written under another name";
+    EXPECT_TRUE(written.err.contains(QStringLiteral("copie-\\xE9.qlv"))) << written.err.toStdString();
+    EXPECT_EQ(TerminalText(QString::fromUtf8("a\xC3\xA9\xE2\x80\xAE")), QStringLiteral("aé\\u{202E}"));
+    ::unlink(raw.constData()); // the folder's own removal goes by names it cannot spell
+}
