@@ -122,12 +122,16 @@ int runList(const QStringList& args, CliStreams& io) {
     int status = 0;
     auto archive = openArchive(parsed, io, status);
     if (!archive) return status;
+    const auto devices = archive->devices();
+    if (!devices) return failure(io, devices.error());
     io.out << "archive: " << archive->location().displayText() << '\n';
-    for (const ArchivedDevice& d : archive->devices()) {
+    for (const ArchivedDevice& d : *devices) {
         io.out << "device " << d.serial << " generation " << d.generation << " venue \"" << d.venue
                << "\" first " << timeText(d.firstRecord) << " last " << timeText(d.lastRecord)
                << " downloads " << d.downloads << '\n';
-        for (const ArchivedDownload& w : archive->downloads(d.id))
+        const auto downloads = archive->downloads(d.id);
+        if (!downloads) return failure(io, downloads.error());
+        for (const ArchivedDownload& w : *downloads)
             io.out << "  download " << w.id << ' '
                    << (w.sourceKind == SourceKind::Transfer ? "transfer" : "file") << " \"" << w.sourceName
                    << "\" imported " << w.importedAt.toString(Qt::ISODate) << " covers "
@@ -172,7 +176,9 @@ int runCoverage(const QStringList& args, CliStreams& io) {
     if (!archive) return status;
     const auto device = deviceOf(*archive, parsed, io, status);
     if (!device) return status;
-    const Coverage c = archive->coverage(device->id, from, to);
+    const auto coverage = archive->coverage(device->id, from, to);
+    if (!coverage) return failure(io, coverage.error());
+    const Coverage& c = *coverage;
 
     if (format == QLatin1String("json")) {
         QJsonArray covered, gaps, days;
@@ -235,7 +241,7 @@ int runExtract(const QStringList& args, CliStreams& io) {
     if (byDownload) {
         const auto bytes =
             archive->originalBytes(parsed.options.value(QStringLiteral("download")).toLongLong());
-        if (!bytes) return failure(io, archive->lastError());
+        if (!bytes) return failure(io, bytes.error());
         QFile file(out);
         if (!file.open(QIODevice::WriteOnly) || file.write(*bytes) != bytes->size())
             return failure(
@@ -319,7 +325,12 @@ std::unique_ptr<Archive> OpenArchiveForCli(const QString& locationText, QTextStr
 
 std::optional<ArchivedDevice> ArchivedDeviceForCli(Archive& archive, const QString& serial,
                                                    QTextStream& messages, int& status) {
-    auto device = archive.findDevice(serial);
+    const auto found = archive.findDevice(serial);
+    if (!found) {
+        status = failure(messages, found.error());
+        return std::nullopt;
+    }
+    const std::optional<ArchivedDevice>& device = *found;
     if (!device)
         status = failure(messages,
                          QStringLiteral("Aucun appareil de numéro de série %1 dans l'archive.").arg(serial));

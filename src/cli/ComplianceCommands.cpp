@@ -110,7 +110,12 @@ std::optional<ComplianceInput> archivedInput(const QMap<QString, QString>& optio
         return std::nullopt;
     }
     const QString serial = options.value(QStringLiteral("serial"));
-    const auto device = archive->findDevice(serial);
+    const auto found = archive->findDevice(serial);
+    if (!found) {
+        io.err << "vorl-cli compliance: " << found.error() << '\n';
+        return std::nullopt;
+    }
+    const std::optional<ArchivedDevice>& device = *found;
     if (!device) {
         io.err << "vorl-cli compliance: no device " << serial << " in " << location.displayText() << '\n';
         return std::nullopt;

@@ -199,7 +199,9 @@ void ComplianceWindow::buildControls() {
     // The archived devices, when there is an archive to read.
     QString error;
     if (auto archive = openArchive(error, true)) {
-        for (const ArchivedDevice& device : archive->devices()) {
+        const auto devices = archive->devices();
+        if (!devices) error = devices.error();
+        for (const ArchivedDevice& device : devices ? *devices : std::vector<ArchivedDevice>{}) {
             const QString name =
                 device.venue.isEmpty() ? device.serial : device.serial + QStringLiteral(" — ") + device.venue;
             m_devices->addItem(name, device.id);

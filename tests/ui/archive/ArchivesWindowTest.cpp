@@ -97,7 +97,7 @@ TEST(ArchivesWindow, LoadedPeriodReachesTheAnalysisWindows) {
     window.devicesTable()->item(0, 1)->setText(QStringLiteral("Le Zinc"));
     ArchiveLocation location;
     ASSERT_TRUE(ParseArchiveLocation(path, location));
-    EXPECT_EQ(Archive::open(location)->devices().at(0).venue, QStringLiteral("Le Zinc"));
+    EXPECT_EQ(Archive::open(location)->devices()->at(0).venue, QStringLiteral("Le Zinc"));
 }
 
 // Two memories of the same days (different contents) hold more levels than the store: the whole span

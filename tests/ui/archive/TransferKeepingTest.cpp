@@ -71,7 +71,7 @@ protected:
         const auto archive = Archive::open(location);
         int downloads = 0;
         if (archive)
-            for (const ArchivedDevice& d : archive->devices())
+            for (const ArchivedDevice& d : *archive->devices())
                 downloads += d.downloads;
         return downloads;
     }
