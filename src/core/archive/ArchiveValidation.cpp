@@ -195,6 +195,7 @@ QString cellsSql(bool sqlite, const QString& a) {
         parts << integerSql(sqlite, a + QLatin1String(name), -32768, 32767);
     parts << QStringLiteral("%1b7 <> 255 AND %1b8 <> 255").arg(a);
     parts << integerSql(sqlite, a + QStringLiteral("dup_rank"), 0, LeqTable::rowCount);
+    parts << integerSql(sqlite, a + QStringLiteral("download_id"), 1, std::numeric_limits<qint64>::max());
     return parts.join(QStringLiteral(" AND "));
 }
 } // namespace
@@ -212,8 +213,11 @@ QString validEventRowSql(bool sqlite, const QString& a) {
 }
 
 QString validChangeRowSql(bool sqlite, const QString& a) {
-    QString sql = stampSql(sqlite, a + QStringLiteral("stamp")) + QStringLiteral(" AND ") +
-                  integerSql(sqlite, a + QStringLiteral("dup_rank"), 0, ParamChangeTable::rowCount);
+    QString sql =
+        stampSql(sqlite, a + QStringLiteral("stamp")) + QStringLiteral(" AND ") +
+        integerSql(sqlite, a + QStringLiteral("dup_rank"), 0, ParamChangeTable::rowCount) +
+        QStringLiteral(" AND ") +
+        integerSql(sqlite, a + QStringLiteral("download_id"), 1, std::numeric_limits<qint64>::max());
     if (sqlite) sql += QStringLiteral(" AND typeof(%1cells) = 'text'").arg(a);
     return QLatin1Char('(') + sql + QLatin1Char(')');
 }
@@ -306,6 +310,8 @@ ArchiveResult<QStringList> damagedRows(ArchiveDatabase& db) {
         if (problem.isEmpty() && (!generation || query.value(17).typeId() != QMetaType::QByteArray ||
                                   !RestoreParamZone(query.value(17).toByteArray(), int(*generation), zone)))
             problem = QStringLiteral("bloc de paramètres illisible");
+        if (problem.isEmpty() && !unpacked(query.value(18), query.value(15).toLongLong()))
+            problem = QStringLiteral("octets d'origine endommagés");
         if (!problem.isEmpty()) problems << damaged(QStringLiteral("downloads"), row, problem);
     }
     if (query.lastError().type() != QSqlError::NoError) return failed();
