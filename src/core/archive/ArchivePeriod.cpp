@@ -192,6 +192,13 @@ ArchiveResult<LoadedPeriod> Archive::loadPeriod(qint64 deviceId, const QDate& fi
                                  "longue période qui tient à partir du %1 va jusqu'au %3.")
                       .arg(dayText(first), dayText(last), dayText(*longest)));
     const int64_t from = Stamp::dayStart(first), to = periodEnd(last);
+    // The rows read are checked one by one below; rows whose stamp lies beyond every date are not read
+    // by any span: look for them.
+    for (RecordRows table : {RecordRows::Levels, RecordRows::Events, RecordRows::ParamChanges})
+        if (const ArchiveStatus rows =
+                ArchiveCheck::recordRows(*m_db, table, deviceId, 1, 0, result.generation);
+            !rows)
+            return Result::failure(rows.error());
     const int levelRows = ArchiveCheck::maxLevelRows(result.generation);
 
     DeviceData& data = result.data;
@@ -323,6 +330,8 @@ ArchiveResult<LoadedPeriod> Archive::loadPeriod(qint64 deviceId, const QDate& fi
     // none does (the end lies in a gap, or after the last download), of the latest one holding anything
     // before the end; else of the first one.
     const qint64 end = to;
+    if (const ArchiveStatus covers = ArchiveCheck::downloadCovers(*m_db, deviceId); !covers)
+        return Result::failure(covers.error());
     if (!run(QStringLiteral(
                  "SELECT param_zone, transfer_date, transfer_time, id FROM downloads WHERE device_id = ? "
                  "ORDER BY CASE WHEN cover_from IS NULL THEN 3 WHEN cover_from <= ? AND cover_to >= ? "

@@ -11,6 +11,7 @@
 #include <QSqlRecord>
 #include <QStringList>
 #include <limits>
+#include <memory>
 
 namespace ArchiveCheck {
 
@@ -247,21 +248,48 @@ ArchiveStatus recordRows(ArchiveDatabase& db, RecordRows table, qint64 deviceId,
     query.setForwardOnly(true);
     // Every row of the device (verify) or those of a span of stamps.
     const bool all = from == std::numeric_limits<int64_t>::min();
-    query.prepare(QStringLiteral("SELECT %1 FROM %2 WHERE device_id = ? %4 AND NOT %3 LIMIT 1")
-                      .arg(key, name, valid, all ? QString() : QStringLiteral("AND stamp BETWEEN ? AND ?")));
-    query.addBindValue(deviceId);
-    if (!all) {
-        query.addBindValue(qint64(from));
-        query.addBindValue(qint64(to));
+    // Then, the rows whose stamp lies beyond every date (below zero, past 31/12/2098 23:59, or not a
+    // number): no span of dates would meet them, so a read of any span looks for them (two index seeks).
+    const QString within = all ? QString() : QStringLiteral("AND stamp BETWEEN ? AND ?");
+    const QString beyond = QStringLiteral("AND (stamp < 0 OR stamp > %1)").arg(Stamp::of(98, 12, 31, 23, 59));
+    for (const QString& rows : {within, beyond}) {
+        if (all && rows == beyond) break;
+        query.prepare(QStringLiteral("SELECT %1 FROM %2 WHERE device_id = ? %4 AND NOT %3 LIMIT 1")
+                          .arg(key, name, valid, rows));
+        query.addBindValue(deviceId);
+        if (rows == within && !all) {
+            query.addBindValue(qint64(from));
+            query.addBindValue(qint64(to));
+        }
+        if (!db.execPrepared(query))
+            return ArchiveStatus::failure(QStringLiteral("Lecture de l'archive impossible : ") +
+                                          db.lastError());
+        if (!query.next()) continue;
+        QStringList values{QStringLiteral("appareil %1").arg(deviceId)};
+        for (int i = 0; i < query.record().count(); ++i)
+            values << shown(query.value(i));
+        return ArchiveStatus::failure(
+            damaged(name, values.join(QStringLiteral(", ")), QStringLiteral("valeur impossible")));
     }
+    return ArchiveOk();
+}
+
+ArchiveStatus downloadCovers(ArchiveDatabase& db, qint64 deviceId) {
+    const bool sqlite = db.isSqlite();
+    QSqlQuery query(db.db());
+    query.setForwardOnly(true);
+    query.prepare(
+        QStringLiteral("SELECT id FROM downloads WHERE device_id = ? AND NOT ((cover_from IS NULL AND "
+                       "cover_to IS NULL) OR (%1 AND %2 AND cover_from <= cover_to)) LIMIT 1")
+            .arg(stampSql(sqlite, QStringLiteral("cover_from")),
+                 stampSql(sqlite, QStringLiteral("cover_to"))));
+    query.addBindValue(deviceId);
     if (!db.execPrepared(query))
         return ArchiveStatus::failure(QStringLiteral("Lecture de l'archive impossible : ") + db.lastError());
     if (!query.next()) return ArchiveOk();
-    QStringList values{QStringLiteral("appareil %1").arg(deviceId)};
-    for (int i = 0; i < query.record().count(); ++i)
-        values << shown(query.value(i));
-    return ArchiveStatus::failure(
-        damaged(name, values.join(QStringLiteral(", ")), QStringLiteral("valeur impossible")));
+    return ArchiveStatus::failure(damaged(QStringLiteral("downloads"),
+                                          QStringLiteral("id ") + shown(query.value(0)),
+                                          QStringLiteral("couverture impossible")));
 }
 
 } // namespace ArchiveCheck
@@ -295,20 +323,21 @@ ArchiveResult<QStringList> damagedRows(ArchiveDatabase& db) {
     }
     if (query.lastError().type() != QSqlError::NoError) return failed();
 
-    if (!db.exec(query, QStringLiteral(
-                            "SELECT w.id, w.device_id, w.source_kind, w.source_name, w.imported_at, "
-                            "w.transfer_date, w.transfer_time, w.cover_from, w.cover_to, w.n_leq, w.n_leq1, "
-                            "w.n_leq10, w.n_events, w.n_changes, w.sha256, w.original_size, d.generation, "
-                            "w.param_zone FROM downloads w LEFT JOIN devices d ON d.id = w.device_id "
-                            "ORDER BY w.id")))
+    if (!db.exec(query,
+                 QStringLiteral(
+                     "SELECT w.id, w.device_id, w.source_kind, w.source_name, w.imported_at, "
+                     "w.transfer_date, w.transfer_time, w.cover_from, w.cover_to, w.n_leq, w.n_leq1, "
+                     "w.n_leq10, w.n_events, w.n_changes, w.sha256, w.original_size, d.generation, "
+                     "w.param_zone, w.original FROM downloads w LEFT JOIN devices d ON d.id = w.device_id "
+                     "ORDER BY w.id")))
         return failed();
     while (query.next()) {
         const QString row = QStringLiteral("id ") + shown(query.value(0));
         QString problem = downloadRowProblem(query, 0);
-        DeviceData zone;
+        auto zone = std::make_unique<DeviceData>();
         const auto generation = integer(query.value(16), 3, 5);
         if (problem.isEmpty() && (!generation || query.value(17).typeId() != QMetaType::QByteArray ||
-                                  !RestoreParamZone(query.value(17).toByteArray(), int(*generation), zone)))
+                                  !RestoreParamZone(query.value(17).toByteArray(), int(*generation), *zone)))
             problem = QStringLiteral("bloc de paramètres illisible");
         if (problem.isEmpty() && !unpacked(query.value(18), query.value(15).toLongLong()))
             problem = QStringLiteral("octets d'origine endommagés");

@@ -90,6 +90,9 @@ namespace ArchiveCheck {
 // an error naming the first that breaks the rules, or why the check could not run.
 ArchiveResult<ArchiveDone> recordRows(ArchiveDatabase& db, RecordRows table, qint64 deviceId, int64_t from,
                                       int64_t to, int generation);
+// The coverage columns of every download of a device, which the choice of a period's download reads
+// in SQL: an error naming the first download whose coverage is impossible.
+ArchiveResult<ArchiveDone> downloadCovers(ArchiveDatabase& db, qint64 deviceId);
 } // namespace ArchiveCheck
 
 namespace ArchiveCheck {

@@ -75,7 +75,7 @@ TEST_P(ArchiveOnEngine, EachRecordIsArchivedOnceWhateverTheDownloads) {
         }
         EXPECT_EQ(scratch.count(QStringLiteral("SELECT count(*) FROM levels")), c.archivedLevels);
         EXPECT_EQ(archive->devices()->size(), static_cast<std::size_t>(c.devices));
-        EXPECT_TRUE(archive->verify().ok());
+        EXPECT_TRUE(archive->verify().ok()) << archive->verify().problems.join('|').toStdString();
     }
 }
 
