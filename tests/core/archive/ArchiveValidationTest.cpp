@@ -231,20 +231,20 @@ TEST_P(DamagedArchives, EveryImpossibleValueIsRefusedOrChangesNothing) {
         {"param_changes", QStringLiteral("stamp = %1").arg(changeStamp), "dup_rank", {-1, 5000}, false},
     };
     int applied = 0;
+    DamagedWriter writer(scratch->location);
     for (const auto& c : cases)
         for (const QVariant& value : c.values) {
             SCOPED_TRACE(std::string(c.table) + "." + c.column + " = " + value.toString().toStdString());
+            // A server's typed column turns a fraction into a valid whole number: nothing damaged.
+            if (value.typeId() == QMetaType::Double && GetParam() == Engine::Postgres) continue;
             const QString table = QLatin1String(c.table), column = QLatin1String(c.column);
-            QVariant old;
-            {
-                DamagedWriter writer(scratch->location);
-                old = writer.value(QStringLiteral("SELECT %1 FROM %2 WHERE %3").arg(column, table, c.where));
-                ASSERT_TRUE(old.isValid());
-                // A value the engine's column type refuses cannot be there: nothing to read.
-                if (!writer.exec(QStringLiteral("UPDATE %1 SET %2 = ? WHERE %3").arg(table, column, c.where),
-                                 {value}))
-                    continue;
-            }
+            const QVariant old =
+                writer.value(QStringLiteral("SELECT %1 FROM %2 WHERE %3").arg(column, table, c.where));
+            ASSERT_TRUE(old.isValid());
+            // A value the engine's column type refuses cannot be there: nothing to read.
+            if (!writer.exec(QStringLiteral("UPDATE %1 SET %2 = ? WHERE %3").arg(table, column, c.where),
+                             {value}))
+                continue;
             ++applied;
             if (!c.verifyOnly) {
                 const QStringList got = damagedReads(*archive, device, downloads);
@@ -258,14 +258,11 @@ TEST_P(DamagedArchives, EveryImpossibleValueIsRefusedOrChangesNothing) {
                           column + QStringLiteral(" = ?"));
             QVariantList binds{old};
             if (where != c.where) binds << value;
-            {
-                DamagedWriter writer(scratch->location);
-                ASSERT_TRUE(writer.exec(
-                    QStringLiteral("UPDATE %1 SET %2 = ? WHERE %3").arg(table, column, where), binds));
-            }
+            ASSERT_TRUE(writer.exec(QStringLiteral("UPDATE %1 SET %2 = ? WHERE %3").arg(table, column, where),
+                                    binds));
             ASSERT_EQ(damagedReads(*archive, device, downloads), baseline);
         }
-    EXPECT_GT(applied, 30);
+    EXPECT_GT(applied, 25);
 }
 
 // A refusal names what is damaged, and a generation that is not the zone's never reaches the zone.
