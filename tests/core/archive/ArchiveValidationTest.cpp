@@ -291,3 +291,18 @@ TEST_P(DamagedArchives, ARefusalNamesTheTableAndTheRow) {
                                               "inconnue.")
                                    .arg(device));
 }
+
+// A day the month lacks (31/02), which the device's date test lets through, is no date: the archive
+// neither stores such a record nor moves it to another day, as the tables of a save file leave it out.
+TEST_P(DamagedArchives, ADayTheMonthLacksIsNeitherStoredNorMoved) {
+    DeviceData download =
+        tinyDownload(7, {{at(28, 10, 0, 2), 10, 80}, {at(28, 10, 10, 2), 10, 81}}, at(1, 9, 0, 3));
+    download.Leq_Records(2, 3) = 31;
+    auto archive = scratch->open();
+    const ImportResult imported = archive->importDownload(download, 5, {});
+    ASSERT_TRUE(imported.ok()) << imported.error.toStdString();
+    EXPECT_EQ(imported.added.levels(), 1);
+    const auto devices = archive->devices();
+    ASSERT_TRUE(devices) << devices.error().toStdString();
+    EXPECT_EQ(devices->front().lastRecord, at(28, 10, 0, 2));
+}

@@ -84,8 +84,10 @@ TEST(ArchivesWindow, LoadedPeriodReachesTheAnalysisWindows) {
     EXPECT_EQ(app.store.Device_Version, 5);
     EXPECT_FALSE(app.store.Serial_Number.isEmpty());
     EXPECT_EQ(rowsOn(app.store.Leq_Records, first, last), rowsOn(device.Leq_Records, first, last));
-    // Besides the period, only the last record before it comes along (the first line's context).
-    EXPECT_EQ(levelDays(app.store.Leq_Records), (std::set<QDate>{first.addDays(-1), first, last}));
+    // Besides the period, only the last record before it comes along (the first line's context), and
+    // the morning after it, which ends the period's last night.
+    EXPECT_EQ(levelDays(app.store.Leq_Records),
+              (std::set<QDate>{first.addDays(-1), first, last, last.addDays(1)}));
 
     app.store.Requested_View = QStringLiteral("Graphique Leq");
     FrmDataType dialog(app.ctx);
@@ -130,7 +132,8 @@ TEST(ArchivesWindow, RefusedPeriodOffersTheLongestThatFits) {
     EXPECT_EQ(offered.first(), *days.begin());
     EXPECT_LT(offered.last(), *days.rbegin());
     EXPECT_TRUE(window.loadSelectedPeriod());
-    EXPECT_EQ(levelDays(app.store.Leq_Records).size(), static_cast<std::size_t>(offered.dayCount()));
+    // The days offered and the morning after them.
+    EXPECT_EQ(levelDays(app.store.Leq_Records).size(), static_cast<std::size_t>(offered.dayCount()) + 1);
 }
 
 // An archive that cannot be opened is told in the window; its commands are off, the program goes on.

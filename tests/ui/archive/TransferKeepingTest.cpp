@@ -70,7 +70,9 @@ protected:
         EXPECT_TRUE(ParseArchiveLocation(path, location));
         const auto archive = Archive::open(location);
         int downloads = 0;
-        const auto devices = archive ? archive->devices() : ArchiveResult<std::vector<ArchivedDevice>>({});
+        const auto devices = archive
+                                 ? archive->devices()
+                                 : ArchiveResult<std::vector<ArchivedDevice>>(std::vector<ArchivedDevice>{});
         if (devices)
             for (const ArchivedDevice& d : *devices)
                 downloads += d.downloads;
