@@ -12,6 +12,8 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
@@ -178,3 +180,34 @@ TEST(ArchivesWindow, OneWindowPerEntryOfTheMenu) {
 }
 
 } // namespace
+
+// A read that fails is said in a message box, not shown as an archive without devices.
+TEST(ArchivesWindow, AFailedReadIsSaidNotShownEmpty) {
+    QTemporaryDir dir;
+    EnvironmentGuard env;
+    const QString path = dir.filePath(QStringLiteral("archive.sqlite"));
+    env.set("VORL_ARCHIVE", path.toUtf8());
+    ArchiveLocation location;
+    ASSERT_TRUE(ParseArchiveLocation(path, location));
+    {
+        const auto archive = Archive::open(location);
+        ASSERT_TRUE(archive);
+        ASSERT_TRUE(archive->importDownload(MakeSampleDevice({5, 2, 0.5, false}), 5, {}).ok());
+    }
+    {
+        QSqlDatabase db =
+            QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("archives-window-drop"));
+        db.setDatabaseName(path);
+        ASSERT_TRUE(db.open());
+        ASSERT_TRUE(QSqlQuery(db).exec(QStringLiteral("DROP TABLE levels")));
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("archives-window-drop"));
+    FakeAppContext app;
+    FrmArchives window(app.ctx);
+    ASSERT_TRUE(window.hasArchive());
+    ASSERT_EQ(app.ui.messages.size(), 1u);
+    EXPECT_EQ(app.ui.messages[0].icon, MessageIcon::Warning);
+    EXPECT_TRUE(app.ui.messages[0].text.startsWith(QStringLiteral("Lecture de l'archive impossible")))
+        << app.ui.messages[0].text.toStdString();
+}
