@@ -22,7 +22,7 @@ struct LoadedPeriod {
 
 // Every download of every device, stitched into one history per device. One object per connection;
 // not shared between threads. Every failing call leaves the archive as it was and says why in
-// French (lastError()), never with a password in it.
+// French (its result's error; lastError() for the calls that return a bool), never with a password in it.
 class Archive {
 public:
     // Opens (and creates or migrates) the archive. Nothing for a location that is off or that cannot

@@ -78,7 +78,7 @@ ArchiveResult<std::optional<RecordValues>> recordOf(const QSqlQuery& query, cons
     if (!stamp || !c4 || !b7 || !b8 || !rank || *b7 == 255 || *b8 == 255) {
         QStringList row{QStringLiteral("appareil %1").arg(deviceId)};
         for (int i = 0; i < 5; ++i)
-            row << query.value(i).toString().left(24);
+            row << ArchiveCheck::shown(query.value(i));
         return Result::failure(ArchiveCheck::damaged(table, row.join(QStringLiteral(", ")),
                                                      QStringLiteral("valeur impossible")));
     }
@@ -294,7 +294,7 @@ ArchiveResult<LoadedPeriod> Archive::loadPeriod(qint64 deviceId, const QDate& fi
                     failed = ArchiveCheck::damaged(QStringLiteral("param_changes"),
                                                    QStringLiteral("appareil %1, %2")
                                                        .arg(deviceId)
-                                                       .arg(query.value(0).toString().left(24)),
+                                                       .arg(ArchiveCheck::shown(query.value(0))),
                                                    QStringLiteral("valeur impossible"));
                     return false;
                 }
@@ -348,7 +348,7 @@ ArchiveResult<LoadedPeriod> Archive::loadPeriod(qint64 deviceId, const QDate& fi
         !RestoreParamZone(query.value(0).toByteArray(), result.generation, data) ||
         !ArchiveCheck::isTransferText(query.value(1)) || !ArchiveCheck::isTransferText(query.value(2)))
         return Result::failure(ArchiveCheck::damaged(
-            QStringLiteral("downloads"), QStringLiteral("id ") + query.value(3).toString().left(24),
+            QStringLiteral("downloads"), QStringLiteral("id ") + ArchiveCheck::shown(query.value(3)),
             QStringLiteral("bloc de paramètres illisible")));
     data.Transfer_Date = query.value(1).toString();
     data.Transfer_Time = query.value(2).toString();

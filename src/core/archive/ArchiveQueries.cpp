@@ -27,7 +27,7 @@ std::optional<QDateTime> stampTime(const QVariant& v) {
 }
 
 QString idText(const QVariant& v) {
-    return QStringLiteral("id ") + v.toString().left(24);
+    return QStringLiteral("id ") + ArchiveCheck::shown(v);
 }
 
 constexpr int kLimitWeightedA = 102; // the legal limit for A-weighted levels
@@ -86,11 +86,21 @@ ArchiveResult<std::vector<ArchivedDevice>> Archive::devices() {
         if (query.value(3).typeId() != QMetaType::QString || query.value(4).typeId() != QMetaType::QString)
             return damaged(QStringLiteral("devices"), QStringLiteral("texte illisible"));
         const auto first = stampTime(query.value(5)), last = stampTime(query.value(6));
-        if (!first || !last) return damaged(QStringLiteral("levels"), QStringLiteral("date impossible"));
+        if (!first || !last)
+            return Result::failure(
+                ArchiveCheck::damaged(QStringLiteral("levels"),
+                                      QStringLiteral("appareil %1, %2")
+                                          .arg(ArchiveCheck::shown(query.value(0)),
+                                               ArchiveCheck::shown(first ? query.value(6) : query.value(5))),
+                                      QStringLiteral("date impossible")));
         const auto count = ArchiveCheck::integer(query.value(7), 0, kMaxId);
         const auto lastDownload = stampTime(query.value(8));
         if (!count || !lastDownload)
-            return damaged(QStringLiteral("downloads"), QStringLiteral("couverture impossible"));
+            return Result::failure(ArchiveCheck::damaged(
+                QStringLiteral("downloads"),
+                QStringLiteral("appareil %1, fin %2")
+                    .arg(ArchiveCheck::shown(query.value(0)), ArchiveCheck::shown(query.value(8))),
+                QStringLiteral("couverture impossible")));
         d.id = *id;
         d.generation = static_cast<int>(*generation);
         d.serialCells = *cells;

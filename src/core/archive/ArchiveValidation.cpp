@@ -169,14 +169,14 @@ int maxChangeRows() {
     return ParamChangeTable::rowCount;
 }
 
-namespace {
-// A value as a message may show it: short, its control characters replaced.
 QString shown(const QVariant& value) {
     QString text = value.toString().left(40);
     for (QChar& c : text)
         if (c.category() == QChar::Other_Control || c.category() == QChar::Other_Format) c = QLatin1Char('?');
     return text;
 }
+
+namespace {
 
 QString integerSql(bool sqlite, const QString& column, qint64 low, qint64 high) {
     const QString range = QStringLiteral("%1 BETWEEN %2 AND %3").arg(column).arg(low).arg(high);

@@ -26,6 +26,8 @@ namespace ArchiveCheck {
 
 // "Archive endommagée : table levels, ligne appareil 1, 2610151230 : ..." (one line, French).
 QString damaged(const QString& table, const QString& row, const QString& what);
+// A value read from the archive as a message may show it: short, its control characters replaced.
+QString shown(const QVariant& value);
 
 // An integer column: the value must be an integer (not text, a fraction or null) within [low, high].
 std::optional<qint64> integer(const QVariant& value, qint64 low, qint64 high);
