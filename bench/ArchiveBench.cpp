@@ -98,7 +98,7 @@ struct FilledArchive {
     explicit FilledArchive(int months) {
         archive = scratch.open();
         importAll(*archive, readingsOf(months));
-        device = archive->devices().front();
+        device = archive->devices()->front();
     }
     ScratchFile scratch;
     std::unique_ptr<Archive> archive;
@@ -117,8 +117,8 @@ void BM_ArchiveLoadWeek(benchmark::State& state) {
     const QDate first =
         f.device.firstRecord.date().addDays(f.device.firstRecord.daysTo(f.device.lastRecord) / 2);
     for (auto _ : state) {
-        LoadedPeriod period = f.archive->loadPeriod(f.device.id, first, first.addDays(6));
-        if (!period.ok) state.SkipWithError(period.error.toStdString().c_str());
+        auto period = f.archive->loadPeriod(f.device.id, first, first.addDays(6));
+        if (!period) state.SkipWithError(period.error().toStdString().c_str());
         benchmark::DoNotOptimize(period);
     }
 }

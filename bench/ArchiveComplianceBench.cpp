@@ -15,7 +15,7 @@ static void BM_ComplianceFromArchiveSixMonths(benchmark::State& state) {
     if (!archive) return state.SkipWithError("cannot open the archive");
     for (const HistoryReading& reading : GenerateHistory(HistoryOptions{}))
         archive->importDownload(reading.data, 5, {SourceKind::File, {}});
-    const ArchivedDevice device = archive->devices().front();
+    const ArchivedDevice device = archive->devices()->front();
     const QDate from = device.firstRecord.date(), to = device.lastRecord.date().addDays(-1);
     std::size_t nights = 0;
     for (auto _ : state) {

@@ -152,12 +152,16 @@ int runList(const QStringList& args, CliStreams& io) {
     int status = 0;
     auto archive = openArchive(parsed, io, status);
     if (!archive) return status;
+    const auto devices = archive->devices();
+    if (!devices) return failure(io, devices.error());
     io.out << "archive: " << TerminalText(archive->location().displayText()) << '\n';
-    for (const ArchivedDevice& d : archive->devices()) {
+    for (const ArchivedDevice& d : *devices) {
         io.out << "device " << TerminalText(d.serial) << " generation " << d.generation << " id " << d.id
                << " venue \"" << TerminalText(d.venue) << "\" first " << timeText(d.firstRecord) << " last "
                << timeText(d.lastRecord) << " downloads " << d.downloads << '\n';
-        for (const ArchivedDownload& w : archive->downloads(d.id))
+        const auto downloads = archive->downloads(d.id);
+        if (!downloads) return failure(io, downloads.error());
+        for (const ArchivedDownload& w : *downloads)
             io.out << "  download " << w.id << ' '
                    << (w.sourceKind == SourceKind::Transfer ? "transfer" : "file") << " \""
                    << TerminalText(w.sourceName) << "\" imported "
@@ -206,7 +210,9 @@ int runCoverage(const QStringList& args, CliStreams& io) {
     if (!archive) return status;
     const auto device = deviceOf(*archive, parsed, io, status);
     if (!device) return status;
-    const Coverage c = archive->coverage(device->id, from, to);
+    const auto coverage = archive->coverage(device->id, from, to);
+    if (!coverage) return failure(io, coverage.error());
+    const Coverage& c = *coverage;
 
     if (format == QLatin1String("json")) {
         QJsonArray covered, gaps, days;
@@ -273,7 +279,7 @@ int runExtract(const QStringList& args, CliStreams& io) {
     if (byDownload) {
         const auto original =
             archive->originalBytes(parsed.options.value(QStringLiteral("download")).toLongLong());
-        if (!original) return failure(io, archive->lastError());
+        if (!original) return failure(io, original.error());
         bytes = *original;
     } else {
         const auto device = deviceOf(*archive, parsed, io, status);
@@ -398,7 +404,9 @@ std::unique_ptr<Archive> OpenArchiveForCli(const QString& locationText, QTextStr
 }
 
 ArchiveResult<ArchivedDevice> FindArchivedDevice(Archive& archive, const QMap<QString, QString>& options) {
-    const std::vector<ArchivedDevice> devices = archive.devices();
+    const auto listed = archive.devices();
+    if (!listed) return ArchiveResult<ArchivedDevice>::failure(listed.error());
+    const std::vector<ArchivedDevice>& devices = *listed;
     if (options.contains(QStringLiteral("device"))) {
         const QString text = options.value(QStringLiteral("device"));
         bool number = false;

@@ -134,8 +134,16 @@ std::optional<ComplianceInput> archivedInput(const ArchiveLocation& location,
         return std::nullopt;
     }
     auto input = ComplianceInputFromArchive(*archive, device->id, from, to, &error);
-    if (!input) io.err << "vorl-cli compliance: " << error << '\n';
-    if (input) sources = ArchivedReportSources(*archive, device->id, from, to);
+    if (!input) {
+        io.err << "vorl-cli compliance: " << error << '\n';
+        return std::nullopt;
+    }
+    auto listed = ArchivedReportSources(*archive, device->id, from, to);
+    if (!listed) {
+        io.err << "vorl-cli compliance: " << listed.error() << '\n';
+        return std::nullopt;
+    }
+    sources = std::move(listed).value();
     return input;
 }
 

@@ -57,7 +57,7 @@ TEST_P(ArchiveCommands, WeeklyFilesThroughEveryArchiveCommand) {
           "24/09/2026", "--out", extracted},
          0,
          "period.qlv"},
-        {{"info", extracted}, 0, "first: 2[12]/09/2026.*\\n.*last: 24/09/2026"},
+        {{"info", extracted}, 0, "first: 2[12]/09/2026.*\\n.*last: 25/09/2026.*transfer: 25/09/2026 12:00"},
         {{"archive", "extract", "--archive", archive, "--download", "1", "--out", original},
          0,
          "download1.qlv"},

@@ -2,6 +2,7 @@
 
 #include "core/archive/ArchiveDatabase.h"
 #include "core/archive/ArchiveRecords.h"
+#include "core/archive/ArchiveValidation.h"
 #include "core/store/Labels.h"
 #include "core/store/Validity.h"
 
@@ -58,7 +59,7 @@ DownloadRows collectRows(const DeviceData& data, int generation) {
     const int levelRows = generation == 3 ? 4096 : LeqTable::rowCount;
     for (int r = 1; r <= levelRows; ++r) {
         const LeqTable& t = data.Leq_Records;
-        if (!isValidLevelOrEventRow(t, r)) continue;
+        if (!isValidLevelOrEventRow(t, r) || !ArchiveCheck::isCalendarDay(Stamp::ofRow(t, r))) continue;
         const int64_t stamp = Stamp::ofRow(t, r);
         const int rank = seen[{stamp, t(r, 4), t(r, 7), t(r, 8)}]++;
         rows.levels.push_back({stamp, t(r, 4), t(r, 7), t(r, 8), rank, LevelOf(generation, t(r, 7), t(r, 8)),
@@ -77,7 +78,7 @@ DownloadRows collectRows(const DeviceData& data, int generation) {
     inMinute.clear();
     for (int r = 1; r <= EventTable::rowCount; ++r) {
         const EventTable& t = data.Event_Records;
-        if (!isValidLevelOrEventRow(t, r)) continue;
+        if (!isValidLevelOrEventRow(t, r) || !ArchiveCheck::isCalendarDay(Stamp::ofRow(t, r))) continue;
         const int64_t stamp = Stamp::ofRow(t, r);
         const int rank = seen[{stamp, t(r, 4), t(r, 7), t(r, 8)}]++;
         rows.events.push_back({stamp, t(r, 4), t(r, 7), t(r, 8), rank, inMinute[stamp]++});
@@ -89,7 +90,7 @@ DownloadRows collectRows(const DeviceData& data, int generation) {
         inMinute.clear();
         for (int r = 1; r <= ParamChangeTable::rowCount; ++r) {
             const ParamChangeTable& t = data.Param_Change_Records;
-            if (!isValidParamChangeRow(t, r)) continue;
+            if (!isValidParamChangeRow(t, r) || !ArchiveCheck::isCalendarDay(Stamp::ofRow(t, r))) continue;
             const int64_t stamp = Stamp::ofRow(t, r);
             QString cells = changeCells(t, r);
             const int rank = seenChanges[{stamp, cells}]++;
@@ -340,22 +341,26 @@ bool Archive::setVenue(qint64 deviceId, const QString& venue) {
     return true;
 }
 
-std::optional<QByteArray> Archive::originalBytes(qint64 downloadId) {
-    m_db->clearError();
-    const QVariant blob =
-        m_db->scalar(QStringLiteral("SELECT original FROM downloads WHERE id = ?"), {downloadId});
-    if (!blob.isValid()) {
-        if (m_db->lastError().isEmpty())
-            m_db->setError(QStringLiteral("Téléchargement inconnu dans l'archive : %1").arg(downloadId));
-        return std::nullopt;
-    }
-    const QByteArray bytes = qUncompress(blob.toByteArray());
-    if (bytes.isEmpty()) {
-        m_db->setError(
-            QStringLiteral("Les octets d'origine du téléchargement %1 sont endommagés").arg(downloadId));
-        return std::nullopt;
-    }
-    return bytes;
+ArchiveResult<QByteArray> Archive::originalBytes(qint64 downloadId) {
+    using Result = ArchiveResult<QByteArray>;
+    ArchiveReadTransaction read(*m_db);
+    if (!read.ok())
+        return Result::failure(QStringLiteral("Lecture de l'archive impossible : ") + m_db->lastError());
+    QSqlQuery query(m_db->db());
+    query.setForwardOnly(true);
+    query.prepare(QStringLiteral("SELECT original, original_size FROM downloads WHERE id = ?"));
+    query.addBindValue(downloadId);
+    if (!m_db->execPrepared(query))
+        return Result::failure(QStringLiteral("Lecture de l'archive impossible : ") + m_db->lastError());
+    if (!query.next())
+        return Result::failure(QStringLiteral("Téléchargement inconnu dans l'archive : %1").arg(downloadId));
+    const auto size = ArchiveCheck::integer(query.value(1), 1, ArchiveCheck::kMaxOriginalSize);
+    const auto bytes = size ? ArchiveCheck::unpacked(query.value(0), *size) : std::nullopt;
+    if (!bytes)
+        return Result::failure(ArchiveCheck::damaged(QStringLiteral("downloads"),
+                                                     QStringLiteral("id %1").arg(downloadId),
+                                                     QStringLiteral("octets d'origine endommagés")));
+    return *bytes;
 }
 
 ArchiveStatus Archive::checkBeforeWriting() {

@@ -15,17 +15,14 @@ class ArchiveDatabase;
 
 // A period of an archived device put back into the shape of a memory image, ready for the store.
 struct LoadedPeriod {
-    bool ok = false;
     int generation = 5;
     DeviceData data; // records of the period plus the context its windows need
     QString serial;
-    QString error;     // French; for a period too long, names the longest period that fits
-    QDate longestLast; // when refused for its length: the last day of the longest period that fits
 };
 
 // Every download of every device, stitched into one history per device. One object per connection;
 // not shared between threads. Every failing call leaves the archive as it was and says why in
-// French (lastError()), never with a password in it.
+// French (its result's error; lastError() for the calls that return a bool), never with a password in it.
 class Archive {
 public:
     // Opens (and creates or migrates) the archive. Nothing for a location that is off or that cannot
@@ -51,18 +48,42 @@ public:
     ImportResult importDownload(const DeviceData& data, int generation, const DownloadSource& source,
                                 const QByteArray& originalBytes = {});
 
-    std::vector<ArchivedDevice> devices();
-    std::vector<ArchivedDownload> downloads(qint64 deviceId);
+    // Every read gives its value or the French reason it has none (a failed query, a damaged row:
+    // "Archive endommagée : table …, ligne …"), never an empty value in place of an error. Each read
+    // sees one state of the archive, even while another program imports.
+    ArchiveResult<std::vector<ArchivedDevice>> devices();
+    ArchiveResult<std::vector<ArchivedDownload>> downloads(qint64 deviceId);
 
     // Coverage of a device over [from, to] (whole days); null dates: from its first to its last record.
-    Coverage coverage(qint64 deviceId, QDate from = {}, QDate to = {});
+    ArchiveResult<Coverage> coverage(qint64 deviceId, QDate from = {}, QDate to = {});
 
-    // The days first..last of a device as a memory image. Refused (ok false) when the period does not
-    // fit the tables of the store.
-    LoadedPeriod loadPeriod(qint64 deviceId, const QDate& first, const QDate& last);
+    // The days first..last of a device as a memory image, with the records up to noon of the day after
+    // last (the end of the night of last); its transfer time is the earlier of the download's and that
+    // noon. Refused when the period does not fit the tables of the store (see longestLoadable).
+    ArchiveResult<LoadedPeriod> loadPeriod(qint64 deviceId, const QDate& first, const QDate& last);
+    // The last day of the longest period from first, up to last, that loadPeriod takes; the day before
+    // first when first alone does not fit.
+    ArchiveResult<QDate> longestLoadable(qint64 deviceId, const QDate& first, const QDate& last);
 
-    // The original bytes of a download, byte for byte; nothing (lastError) for an unknown download.
-    std::optional<QByteArray> originalBytes(qint64 downloadId);
+    // The original bytes of a download, byte for byte.
+    ArchiveResult<QByteArray> originalBytes(qint64 downloadId);
+
+    // While one lives, every read of this archive sees the same state of it (a report that joins many
+    // reads). Keep it short.
+    class [[nodiscard]] Snapshot {
+    public:
+        explicit Snapshot(Archive& archive);
+        ~Snapshot();
+        Snapshot(const Snapshot&) = delete;
+        Snapshot& operator=(const Snapshot&) = delete;
+        const ArchiveStatus& status() const { return m_status; }
+
+    private:
+        Archive& m_archive;
+        ArchiveStatus m_status;
+    };
+    // For tests: called after each statement of a read, with its number within the read.
+    void setReadStatementHook(std::function<void(int)> hook);
 
     // Consistency checks; reports, never repairs.
     VerifyReport verify();
@@ -92,6 +113,7 @@ private:
         if (m_stageHook) m_stageHook(at);
     }
 
+    ArchiveResult<int> deviceGeneration(qint64 deviceId); // checked; inside a read
     std::unique_ptr<ArchiveDatabase> m_db;
     bool m_soundForWriting = false; // checked once per session, before its first write
     std::function<void(ImportStage)> m_stageHook;

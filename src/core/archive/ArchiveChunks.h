@@ -7,7 +7,9 @@
 #include <functional>
 
 // Days of an archived device too many for one memory image (months of them) are read as a row of
-// images of a few whole days each, in order. Every record of first..last is in exactly one of them.
+// images of a few whole days each, in order. Every record stamped on first..last is in exactly one of
+// them between its chunkFirst and chunkLast (an image also holds the morning after its last day, which
+// the next image gives again). All of them come from one state of the archive.
 // Each image carries the parameter zone and transfer date of the whole period's end, as one load of
 // the whole period would, so figures that depend on them do not change from one image to the next.
 using PeriodChunkVisitor =

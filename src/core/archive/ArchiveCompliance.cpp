@@ -30,29 +30,34 @@ std::optional<ComplianceInput> ComplianceInputFromArchive(Archive& archive, qint
         return std::nullopt;
     };
     if (!from.isValid() || !to.isValid() || from > to) return fail(QStringLiteral("Période invalide."));
-    // The last night ends at noon of the day after `to`, and its last windows read up to an hour more.
-    const QDate last = to.addDays(1);
-    const QDateTime loadedEnd = dayStart(last.addDays(1));
+    // One state of the archive for every piece and the coverage: an import meanwhile cannot make the
+    // coverage claim minutes whose records were not read.
+    const Archive::Snapshot snapshot(archive);
+    if (!snapshot.status()) return fail(snapshot.status().error());
+    // The last night ends at noon of the day after `to`: a loaded period of the same days ends there
+    // too (records and transfer time), so both give the same report.
+    const QDateTime loadedEnd = DeviceTime(to.addDays(1), QTime(12, 0));
 
     ComplianceInput input;
     std::vector<PieceSetLevel> setLevels;
     std::optional<QDateTime> transferTime;
     bool first = true;
-    for (QDate pieceFirst = from; pieceFirst <= last;) {
-        QDate pieceLast = std::min(last, pieceFirst.addDays(kDaysPerPiece - 1));
-        LoadedPeriod period = archive.loadPeriod(deviceId, pieceFirst, pieceLast);
-        if (!period.ok && period.longestLast.isValid() && period.longestLast >= pieceFirst) {
-            pieceLast = period.longestLast;
-            period = archive.loadPeriod(deviceId, pieceFirst, pieceLast);
-        }
-        if (!period.ok) return fail(period.error);
+    for (QDate pieceFirst = from; pieceFirst <= to;) {
+        const auto fits = archive.longestLoadable(deviceId, pieceFirst,
+                                                  std::min(to, pieceFirst.addDays(kDaysPerPiece - 1)));
+        if (!fits) return fail(fits.error());
+        const QDate pieceLast = std::max(pieceFirst, *fits);
+        auto period = archive.loadPeriod(deviceId, pieceFirst, pieceLast);
+        if (!period) return fail(period.error());
 
-        ComplianceInput piece = ComplianceInputFromDevice(period.data, period.generation);
-        const QDateTime pieceFrom = dayStart(pieceFirst), pieceTo = dayStart(pieceLast.addDays(1));
+        ComplianceInput piece = ComplianceInputFromDevice(period->data, period->generation);
         // The first piece also brings the records the archive holds just before the period (the level
         // before it, the window state in force): the data did not start with the period, as a save file
-        // holding the same records would show. Later pieces' context is the piece before.
+        // holding the same records would show. Later pieces' context is the piece before. A piece also
+        // holds the morning after its last day, which the next piece gives again; the last piece gives it.
         const bool firstPiece = first;
+        const QDateTime pieceFrom = dayStart(pieceFirst);
+        const QDateTime pieceTo = pieceLast < to ? dayStart(pieceLast.addDays(1)) : loadedEnd.addSecs(60);
         const auto inPiece = [&](const QDateTime& stamp) {
             return (firstPiece || stamp >= pieceFrom) && stamp < pieceTo;
         };
@@ -92,12 +97,11 @@ std::optional<ComplianceInput> ComplianceInputFromArchive(Archive& archive, qint
     // transfer time (generation 3) the data ends at its latest record, as for a save file.
     if (transferTime) input.transferTime = std::min(*transferTime, loadedEnd);
 
-    const Coverage coverage = archive.coverage(deviceId, from, last);
-    if (!archive.lastError().isEmpty())
-        return fail(QStringLiteral("Lecture de l'archive impossible : ") + archive.lastError());
+    const auto coverage = archive.coverage(deviceId, from, to.addDays(1));
+    if (!coverage) return fail(coverage.error());
     // A download's coverage starts at the stamp of its earliest level record, but that record covers
     // the minute (or ten minutes) before its stamp: those minutes are known too.
-    for (const TimeSpan& span : coverage.covered) {
+    for (const TimeSpan& span : coverage->covered) {
         QDateTime start = span.from;
         auto it = std::lower_bound(input.records.begin(), input.records.end(), span.from,
                                    [](const LevelRecord& r, const QDateTime& t) { return r.stamp < t; });

@@ -8,5 +8,5 @@
 
 // The archived downloads a compliance report of the nights from..to rests on: those whose coverage
 // meets noon of `from` to noon of the day after `to`, in order.
-std::vector<ReportSource> ArchivedReportSources(Archive& archive, qint64 deviceId, const QDate& from,
-                                                const QDate& to);
+ArchiveResult<std::vector<ReportSource>> ArchivedReportSources(Archive& archive, qint64 deviceId,
+                                                               const QDate& from, const QDate& to);

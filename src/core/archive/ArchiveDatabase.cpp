@@ -154,12 +154,46 @@ void ArchiveDatabase::rollback() {
     m_lastError = kept;
 }
 
+bool ArchiveDatabase::beginRead() {
+    if (m_readDepth > 0) {
+        ++m_readDepth;
+        return true;
+    }
+    const QString begin = isSqlite() ? QStringLiteral("BEGIN DEFERRED")
+                                     : QStringLiteral("BEGIN ISOLATION LEVEL REPEATABLE READ READ ONLY");
+    if (!exec(begin)) return false;
+    // SQLite takes its snapshot at the first read, PostgreSQL at the first statement: take it now.
+    QSqlQuery first(m_db);
+    if (!exec(first, QStringLiteral("SELECT count(*) FROM schema_version")) || !first.next()) {
+        first.finish();
+        rollback();
+        return false;
+    }
+    first.finish();
+    m_readDepth = 1;
+    m_readStatements = 0;
+    return true;
+}
+
+void ArchiveDatabase::endRead() {
+    if (m_readDepth == 0 || --m_readDepth > 0) return;
+    // Nothing was written: ending it either way only lets go of the snapshot.
+    rollback();
+}
+
+void ArchiveDatabase::afterStatement() {
+    if (m_readDepth > 0 && m_readHook) m_readHook(++m_readStatements);
+}
+
 bool ArchiveDatabase::exec(QSqlQuery& query, const QString& sql) {
     if (!m_db.isOpen()) {
         setError(connectionLostText({}));
         return false;
     }
-    if (query.exec(sql)) return true;
+    if (query.exec(sql)) {
+        afterStatement();
+        return true;
+    }
     setError(describe(query.lastError()));
     return false;
 }
@@ -170,7 +204,10 @@ bool ArchiveDatabase::exec(const QString& sql) {
 }
 
 bool ArchiveDatabase::execPrepared(QSqlQuery& query) {
-    if (query.exec()) return true;
+    if (query.exec()) {
+        afterStatement();
+        return true;
+    }
     setError(describe(query.lastError()));
     return false;
 }

@@ -7,6 +7,7 @@
 #include <QSqlQuery>
 #include <QString>
 #include <QVariant>
+#include <functional>
 #include <memory>
 
 // One connection to the archive and the little that differs between the two engines: how a
@@ -44,6 +45,16 @@ public:
     bool begin();
     bool commit();
     void rollback();
+
+    // A read transaction: every statement of a read operation sees the archive as it was at its
+    // first (REPEATABLE READ, READ ONLY on PostgreSQL; on SQLite a deferred transaction whose first read
+    // fixes the snapshot). Reads nest: only the outermost begins and ends it. Keep it short: a read
+    // never waits for the user inside one.
+    bool beginRead();
+    void endRead();
+    bool inRead() const { return m_readDepth > 0; }
+    // For tests: called after each statement run inside a read transaction, with its number (1, 2, ...).
+    void setReadStatementHook(std::function<void(int)> hook) { m_readHook = std::move(hook); }
 
     // Runs one statement; false (with lastError set) on failure.
     bool exec(QSqlQuery& query, const QString& sql);
@@ -86,4 +97,24 @@ private:
     QString m_lastError;
     bool m_readOnly = false;
     bool m_sessionStarted = false; // a connection closed after this was lost
+    int m_readDepth = 0;
+    int m_readStatements = 0;
+    std::function<void(int)> m_readHook;
+    void afterStatement();
+};
+
+// Holds a read transaction for its lifetime.
+class ArchiveReadTransaction {
+public:
+    explicit ArchiveReadTransaction(ArchiveDatabase& db) : m_db(db), m_ok(db.beginRead()) {}
+    ~ArchiveReadTransaction() {
+        if (m_ok) m_db.endRead();
+    }
+    ArchiveReadTransaction(const ArchiveReadTransaction&) = delete;
+    ArchiveReadTransaction& operator=(const ArchiveReadTransaction&) = delete;
+    bool ok() const { return m_ok; }
+
+private:
+    ArchiveDatabase& m_db;
+    bool m_ok;
 };

@@ -6,8 +6,9 @@
 
 ArchiveResult<QByteArray> ExtractPeriodBytes(Archive& archive, qint64 deviceId, const QDate& first,
                                              const QDate& last) {
-    LoadedPeriod period = archive.loadPeriod(deviceId, first, last);
-    if (!period.ok) return ArchiveResult<QByteArray>::failure(period.error);
+    auto loaded = archive.loadPeriod(deviceId, first, last);
+    if (!loaded) return ArchiveResult<QByteArray>::failure(loaded.error());
+    LoadedPeriod period = std::move(loaded).value();
     auto store = std::make_unique<DataStore>();
     store->commit(std::move(period.data));
     store->Device_Version = static_cast<int16_t>(period.generation);

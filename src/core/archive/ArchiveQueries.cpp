@@ -2,22 +2,32 @@
 #include "core/archive/Archive.h"
 #include "core/archive/ArchiveDatabase.h"
 #include "core/archive/ArchiveRecords.h"
+#include "core/archive/ArchiveValidation.h"
 
+#include <QSqlError>
 #include <QSqlQuery>
+#include <limits>
 #include <map>
 
 namespace {
 
-QDateTime stampTime(const QVariant& v) {
-    return v.isNull() ? QDateTime() : Stamp::toDateTime(v.toLongLong());
+constexpr qint64 kMaxId = std::numeric_limits<qint64>::max();
+
+QString readFailure(ArchiveDatabase& db) {
+    return QStringLiteral("Lecture de l'archive impossible : ") + db.lastError();
 }
 
-std::array<int16_t, 8> cellsOf(const QString& text) {
-    std::array<int16_t, 8> cells{};
-    const QStringList parts = text.split(QLatin1Char(','));
-    for (int i = 0; i < 8 && i < parts.size(); ++i)
-        cells[static_cast<std::size_t>(i)] = static_cast<int16_t>(parts[i].toInt());
-    return cells;
+// A query whose rows stopped coming before the end (a lost connection): its result would be cut short.
+bool cutShort(const QSqlQuery& query) {
+    return query.lastError().type() != QSqlError::NoError;
+}
+
+std::optional<QDateTime> stampTime(const QVariant& v) {
+    return ArchiveCheck::stampTime(v);
+}
+
+QString idText(const QVariant& v) {
+    return QStringLiteral("id ") + ArchiveCheck::shown(v);
 }
 
 constexpr int kLimitWeightedA = 102; // the legal limit for A-weighted levels
@@ -46,8 +56,11 @@ TimeSpan spanOf(int64_t from, int64_t to) {
 
 } // namespace
 
-std::vector<ArchivedDevice> Archive::devices() {
+ArchiveResult<std::vector<ArchivedDevice>> Archive::devices() {
+    using Result = ArchiveResult<std::vector<ArchivedDevice>>;
     std::vector<ArchivedDevice> list;
+    ArchiveReadTransaction read(*m_db);
+    if (!read.ok()) return Result::failure(readFailure(*m_db));
     QSqlQuery query(m_db->db());
     query.setForwardOnly(true);
     if (!m_db->exec(query, QStringLiteral("SELECT d.id, d.generation, d.serial_cells, d.serial, d.venue, "
@@ -56,25 +69,58 @@ std::vector<ArchivedDevice> Archive::devices() {
                                           "(SELECT count(*) FROM downloads WHERE device_id = d.id), "
                                           "(SELECT max(cover_to) FROM downloads WHERE device_id = d.id) "
                                           "FROM devices d ORDER BY d.serial, d.generation, d.id")))
-        return list;
+        return Result::failure(readFailure(*m_db));
     while (query.next()) {
         ArchivedDevice d;
-        d.id = query.value(0).toLongLong();
-        d.generation = query.value(1).toInt();
-        d.serialCells = cellsOf(query.value(2).toString());
+        const QString row = idText(query.value(0));
+        const auto damaged = [&](const QString& table, const QString& what) {
+            return Result::failure(ArchiveCheck::damaged(table, row, what));
+        };
+        const auto id = ArchiveCheck::integer(query.value(0), 1, kMaxId);
+        const auto generation = ArchiveCheck::integer(query.value(1), 3, 5);
+        const auto cells = ArchiveCheck::serialCells(query.value(2));
+        if (!id) return damaged(QStringLiteral("devices"), QStringLiteral("identifiant impossible"));
+        if (!generation || !ArchiveCheck::isGeneration(*generation))
+            return damaged(QStringLiteral("devices"), QStringLiteral("génération inconnue"));
+        if (!cells) return damaged(QStringLiteral("devices"), QStringLiteral("numéro de série illisible"));
+        if (query.value(3).typeId() != QMetaType::QString || query.value(4).typeId() != QMetaType::QString)
+            return damaged(QStringLiteral("devices"), QStringLiteral("texte illisible"));
+        const auto first = stampTime(query.value(5)), last = stampTime(query.value(6));
+        if (!first || !last)
+            return Result::failure(
+                ArchiveCheck::damaged(QStringLiteral("levels"),
+                                      QStringLiteral("appareil %1, %2")
+                                          .arg(ArchiveCheck::shown(query.value(0)),
+                                               ArchiveCheck::shown(first ? query.value(6) : query.value(5))),
+                                      QStringLiteral("date impossible")));
+        const auto count = ArchiveCheck::integer(query.value(7), 0, kMaxId);
+        const auto lastDownload = stampTime(query.value(8));
+        if (!count || !lastDownload)
+            return Result::failure(ArchiveCheck::damaged(
+                QStringLiteral("downloads"),
+                QStringLiteral("appareil %1, fin %2")
+                    .arg(ArchiveCheck::shown(query.value(0)), ArchiveCheck::shown(query.value(8))),
+                QStringLiteral("couverture impossible")));
+        d.id = *id;
+        d.generation = static_cast<int>(*generation);
+        d.serialCells = *cells;
         d.serial = query.value(3).toString();
         d.venue = query.value(4).toString();
-        d.firstRecord = stampTime(query.value(5));
-        d.lastRecord = stampTime(query.value(6));
-        d.downloads = query.value(7).toInt();
-        d.lastDownload = stampTime(query.value(8));
+        d.firstRecord = *first;
+        d.lastRecord = *last;
+        d.downloads = static_cast<int>(std::min<qint64>(*count, std::numeric_limits<int>::max()));
+        d.lastDownload = *lastDownload;
         list.push_back(d);
     }
+    if (cutShort(query)) return Result::failure(readFailure(*m_db));
     return list;
 }
 
-std::vector<ArchivedDownload> Archive::downloads(qint64 deviceId) {
+ArchiveResult<std::vector<ArchivedDownload>> Archive::downloads(qint64 deviceId) {
+    using Result = ArchiveResult<std::vector<ArchivedDownload>>;
     std::vector<ArchivedDownload> list;
+    ArchiveReadTransaction read(*m_db);
+    if (!read.ok()) return Result::failure(readFailure(*m_db));
     QSqlQuery query(m_db->db());
     query.setForwardOnly(true);
     query.prepare(
@@ -83,9 +129,13 @@ std::vector<ArchivedDownload> Archive::downloads(qint64 deviceId) {
                        "sha256, original_size, original_sha256 FROM downloads WHERE device_id = ? ORDER BY "
                        "cover_to, id"));
     query.addBindValue(deviceId);
-    if (!m_db->execPrepared(query)) return list;
+    if (!m_db->execPrepared(query)) return Result::failure(readFailure(*m_db));
     while (query.next()) {
         ArchivedDownload d;
+        const auto problem = ArchiveCheck::downloadRowProblem(query, 0);
+        if (!problem.isEmpty())
+            return Result::failure(
+                ArchiveCheck::damaged(QStringLiteral("downloads"), idText(query.value(0)), problem));
         d.id = query.value(0).toLongLong();
         d.deviceId = query.value(1).toLongLong();
         d.sourceKind = query.value(2).toInt() == 0 ? SourceKind::Transfer : SourceKind::File;
@@ -93,8 +143,8 @@ std::vector<ArchivedDownload> Archive::downloads(qint64 deviceId) {
         d.importedAt = QDateTime::fromString(query.value(4).toString(), Qt::ISODate);
         d.transferDate = query.value(5).toString();
         d.transferTime = query.value(6).toString();
-        d.coverFrom = stampTime(query.value(7));
-        d.coverTo = stampTime(query.value(8));
+        d.coverFrom = *stampTime(query.value(7));
+        d.coverTo = *stampTime(query.value(8));
         d.counts = {query.value(9).toInt(), query.value(10).toInt(), query.value(11).toInt(),
                     query.value(12).toInt(), query.value(13).toInt()};
         d.sha256 = query.value(14).toString();
@@ -105,45 +155,62 @@ std::vector<ArchivedDownload> Archive::downloads(qint64 deviceId) {
                                   Stamp::fromDateTime(transfer) < query.value(8).toLongLong();
         list.push_back(d);
     }
+    if (cutShort(query)) return Result::failure(readFailure(*m_db));
     return list;
 }
 
-Coverage Archive::coverage(qint64 deviceId, QDate from, QDate to) {
+ArchiveResult<Coverage> Archive::coverage(qint64 deviceId, QDate from, QDate to) {
+    using Result = ArchiveResult<Coverage>;
     Coverage result;
-    const int generation =
-        m_db->scalar(QStringLiteral("SELECT generation FROM devices WHERE id = ?"), {deviceId}).toInt();
+    ArchiveReadTransaction read(*m_db);
+    if (!read.ok()) return Result::failure(readFailure(*m_db));
+    const auto known = deviceGeneration(deviceId);
+    if (!known) return Result::failure(known.error());
+    const int generation = *known;
 
     QSqlQuery query(m_db->db());
     query.setForwardOnly(true);
     query.prepare(
-        QStringLiteral("SELECT cover_from, cover_to, param_zone FROM downloads WHERE device_id = ? AND "
+        QStringLiteral("SELECT id, cover_from, cover_to, param_zone FROM downloads WHERE device_id = ? AND "
                        "cover_from IS NOT NULL ORDER BY cover_from"));
     query.addBindValue(deviceId);
-    if (!m_db->execPrepared(query)) return result;
+    if (!m_db->execPrepared(query)) return Result::failure(readFailure(*m_db));
     int64_t latestEnd = 0;
     QByteArray latestZone;
+    QString latestRow;
     while (query.next()) {
-        const int64_t end = query.value(1).toLongLong();
-        const TimeSpan span = spanOf(query.value(0).toLongLong(), end);
+        const auto from = stampTime(query.value(1)), to = stampTime(query.value(2));
+        if (!from || !to || to->isNull() || *from > *to)
+            return Result::failure(ArchiveCheck::damaged(QStringLiteral("downloads"), idText(query.value(0)),
+                                                         QStringLiteral("couverture impossible")));
+        const int64_t end = Stamp::fromDateTime(*to);
+        const TimeSpan span = spanOf(Stamp::fromDateTime(*from), end);
         if (!result.covered.empty() && span.from <= result.covered.back().to)
             result.covered.back().to = std::max(result.covered.back().to, span.to);
         else
             result.covered.push_back(span);
         if (end >= latestEnd) {
             latestEnd = end;
-            latestZone = query.value(2).toByteArray();
+            latestZone = query.value(3).toByteArray();
+            latestRow = idText(query.value(0));
+            if (query.value(3).typeId() != QMetaType::QByteArray) latestZone.clear();
         }
     }
+    if (cutShort(query)) return Result::failure(readFailure(*m_db));
     query.finish();
-    if (latestEnd > 0) result.lastDownload = Stamp::toDateTime(latestEnd);
-    if (!latestZone.isEmpty()) {
+    if (latestEnd > 0) {
+        result.lastDownload = Stamp::toDateTime(latestEnd);
         auto zone = std::make_unique<DeviceData>();
-        if (RestoreParamZone(latestZone, generation, *zone)) judgeBy(*zone, result);
+        if (!RestoreParamZone(latestZone, generation, *zone))
+            return Result::failure(ArchiveCheck::damaged(QStringLiteral("downloads"), latestRow,
+                                                         QStringLiteral("bloc de paramètres illisible")));
+        judgeBy(*zone, result);
     }
     if (result.covered.empty() && (!from.isValid() || !to.isValid())) return result;
     if (!from.isValid()) from = result.covered.front().from.date();
     if (!to.isValid()) to = result.covered.back().to.addSecs(-60).date();
     if (from > to) return result;
+    if (from.year() < 2000 || to.year() > 2098) return Result::failure(QStringLiteral("Période invalide."));
 
     // Gaps inside the asked days, and the covered spans cut to them.
     const QDateTime windowFrom(from, QTime(0, 0), Qt::UTC);
@@ -162,6 +229,13 @@ Coverage Archive::coverage(qint64 deviceId, QDate from, QDate to) {
     // The loudest level of each half day, in the database; the noon-to-noon span of a day is its
     // afternoon and the next day's morning.
     std::map<int64_t, int> halfDayMax; // yymmdd * 10 + (0 morning, 1 afternoon)
+    const QDate after = to.addDays(1);
+    const int64_t levelsFrom = Stamp::of(from.year() - 2000, from.month(), from.day(), 12, 0);
+    const int64_t levelsTo = Stamp::of(after.year() - 2000, after.month(), after.day(), 11, 59);
+    if (const ArchiveStatus rows =
+            ArchiveCheck::recordRows(*m_db, RecordRows::Levels, deviceId, levelsFrom, levelsTo, generation);
+        !rows)
+        return Result::failure(rows.error());
     // Generation 3 has only ten-minute levels, and no type byte to tell them.
     const QString halfDay =
         QStringLiteral("stamp / 10000, CASE WHEN stamp / 100 % 100 >= 12 THEN 1 ELSE 0 END");
@@ -169,13 +243,14 @@ Coverage Archive::coverage(qint64 deviceId, QDate from, QDate to) {
         QStringLiteral("SELECT %1, max(level) FROM levels WHERE device_id = ? AND stamp BETWEEN ? AND ? %2 "
                        "GROUP BY %1")
             .arg(halfDay, generation == 3 ? QString() : QStringLiteral("AND c4 = 10")));
-    const QDate after = to.addDays(1);
     query.addBindValue(deviceId);
-    query.addBindValue(qint64(Stamp::of(from.year() - 2000, from.month(), from.day(), 12, 0)));
-    query.addBindValue(qint64(Stamp::of(after.year() - 2000, after.month(), after.day(), 11, 59)));
-    if (m_db->execPrepared(query))
-        while (query.next())
-            halfDayMax[query.value(0).toLongLong() * 10 + query.value(1).toInt()] = query.value(2).toInt();
+    query.addBindValue(qint64(levelsFrom));
+    query.addBindValue(qint64(levelsTo));
+    if (!m_db->execPrepared(query)) return Result::failure(readFailure(*m_db));
+    while (query.next())
+        halfDayMax[query.value(0).toLongLong() * 10 + query.value(1).toInt()] = query.value(2).toInt();
+    if (cutShort(query)) return Result::failure(readFailure(*m_db));
+    query.finish();
 
     std::size_t next = 0;
     for (QDate day = from; day <= to; day = day.addDays(1)) {
@@ -200,4 +275,34 @@ Coverage Archive::coverage(qint64 deviceId, QDate from, QDate to) {
         result.days.push_back(status);
     }
     return result;
+}
+
+ArchiveResult<int> Archive::deviceGeneration(qint64 deviceId) {
+    QSqlQuery query(m_db->db());
+    query.setForwardOnly(true);
+    query.prepare(QStringLiteral("SELECT generation FROM devices WHERE id = ?"));
+    query.addBindValue(deviceId);
+    if (!m_db->execPrepared(query)) return ArchiveResult<int>::failure(readFailure(*m_db));
+    if (!query.next()) {
+        if (cutShort(query)) return ArchiveResult<int>::failure(readFailure(*m_db));
+        return ArchiveResult<int>::failure(QStringLiteral("Appareil inconnu dans l'archive."));
+    }
+    const auto generation = ArchiveCheck::integer(query.value(0), 3, 5);
+    if (!generation || !ArchiveCheck::isGeneration(*generation))
+        return ArchiveResult<int>::failure(ArchiveCheck::damaged(QStringLiteral("devices"),
+                                                                 QStringLiteral("id %1").arg(deviceId),
+                                                                 QStringLiteral("génération inconnue")));
+    return static_cast<int>(*generation);
+}
+
+Archive::Snapshot::Snapshot(Archive& archive) : m_archive(archive), m_status(ArchiveOk()) {
+    if (!archive.m_db->beginRead()) m_status = ArchiveStatus::failure(readFailure(*archive.m_db));
+}
+
+Archive::Snapshot::~Snapshot() {
+    if (m_status) m_archive.m_db->endRead();
+}
+
+void Archive::setReadStatementHook(std::function<void(int)> hook) {
+    m_db->setReadStatementHook(std::move(hook));
 }

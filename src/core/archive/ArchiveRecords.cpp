@@ -1,5 +1,6 @@
 #include "core/archive/ArchiveRecords.h"
 
+#include "core/archive/ArchiveValidation.h"
 #include "core/files/SaveFileTexts.h"
 
 #include <QCryptographicHash>
@@ -7,12 +8,10 @@
 
 namespace Stamp {
 QDateTime toDateTime(int64_t s) {
-    const int y = 2000 + year(s);
-    const int m = month(s);
-    QDate date(y, m, 1);
-    if (!date.isValid()) return {};
-    date = QDate(y, m, std::min(day(s), date.daysInMonth()));
-    return QDateTime(date, QTime(hour(s), minute(s)), Qt::UTC);
+    const QDate date(2000 + year(s), month(s), day(s));
+    const QTime time(hour(s), minute(s));
+    if (s < 0 || !date.isValid() || !time.isValid()) return {};
+    return QDateTime(date, time, Qt::UTC);
 }
 
 int64_t fromDateTime(const QDateTime& t) {
@@ -108,9 +107,12 @@ QString SerialCellsText(const ParamZone& block) {
 }
 
 bool RestoreParamZone(const QByteArray& archived, int generation, DeviceData& data) {
-    const QByteArray bytes = qUncompress(archived);
+    if (generation != 3 && generation != 5) return false;
     const int cells = generation == 3 ? ParamZoneV3::size : ParamZone::size;
-    if (bytes.size() != qsizetype{cells} * 2) return false;
+    const std::optional<QByteArray> unpacked =
+        ArchiveCheck::unpacked(QVariant(archived), qsizetype{cells} * 2);
+    if (!unpacked) return false;
+    const QByteArray& bytes = *unpacked;
     auto cell = [&bytes](int i) {
         return static_cast<int16_t>(static_cast<quint8>(bytes[qsizetype{2} * i]) |
                                     (static_cast<quint8>(bytes[qsizetype{2} * i + 1]) << 8));

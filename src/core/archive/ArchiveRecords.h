@@ -9,7 +9,7 @@
 
 // The date-time of a record as one number that sorts like the record and reads like it:
 // yymmddhhmm (2603291459 is 29/03/2026 14:59). A day the calendar lacks (31/02), which the device's
-// validity test lets through, keeps its own stamp.
+// validity test lets through, is no date: the archive neither stores nor reads such rows.
 namespace Stamp {
 inline int64_t of(int year, int month, int day, int hour, int minute) {
     return (((static_cast<int64_t>(year) * 100 + month) * 100 + day) * 100 + hour) * 100 + minute;
@@ -32,7 +32,7 @@ inline int month(int64_t s) {
 inline int year(int64_t s) {
     return static_cast<int>(s / 100000000);
 }
-// Device time as a UTC QDateTime (no time-zone rule applies); a missing day becomes the month's last.
+// Device time as a UTC QDateTime (no time-zone rule applies); null for a day the month lacks.
 QDateTime toDateTime(int64_t s);
 int64_t fromDateTime(const QDateTime& t);
 inline int64_t dayStart(const QDate& d) {
@@ -60,4 +60,5 @@ inline int LevelOf(int generation, int c7, int c8) {
 
 // The parameter zone as archived with a download (compressed 16-bit cells) back into a data set:
 // Param_Block for generation 5; Param_Block_V3 and the Param_Block built from it for generation 3.
+// False, with data unchanged, when the bytes are not a zone of that generation.
 bool RestoreParamZone(const QByteArray& archived, int generation, DeviceData& data);

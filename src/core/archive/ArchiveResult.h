@@ -7,8 +7,7 @@
 // What every archive operation gives back: its value, or the French reason it has none. A caller
 // cannot take the value without looking (value() on a failure is a programming error), and it
 // cannot drop the result unread.
-template <class T>
-class [[nodiscard]] ArchiveResult {
+template <class T> class [[nodiscard]] ArchiveResult {
 public:
     ArchiveResult(T value) : m_value(std::move(value)) {} // NOLINT(google-explicit-constructor)
     static ArchiveResult failure(QString error) {
@@ -23,11 +22,14 @@ public:
 
     const T& value() const& { return *m_value; }
     T& value() & { return *m_value; }
-    T&& value() && { return std::move(*m_value); }
+    // From a temporary result, the value itself: a reference into it would dangle once the result is
+    // gone, in a range-for over *archive.devices() for one.
+    T value() && { return std::move(*m_value); }
     const T* operator->() const { return &*m_value; }
     T* operator->() { return &*m_value; }
-    const T& operator*() const { return *m_value; }
-    T& operator*() { return *m_value; }
+    const T& operator*() const& { return *m_value; }
+    T& operator*() & { return *m_value; }
+    T operator*() && { return std::move(*m_value); }
 
 private:
     ArchiveResult() = default;

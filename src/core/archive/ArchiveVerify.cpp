@@ -2,6 +2,7 @@
 #include "core/archive/Archive.h"
 #include "core/archive/ArchiveDatabase.h"
 #include "core/archive/ArchiveRecords.h"
+#include "core/archive/ArchiveValidation.h"
 #include "core/files/SaveFileReader.h"
 
 #include <QCryptographicHash>
@@ -27,6 +28,11 @@ VerifyReport Archive::verify() {
 
 ArchiveResult<VerifyReport> Archive::checkStructure(bool quick) {
     VerifyReport report;
+    ArchiveReadTransaction read(*m_db);
+    if (!read.ok()) {
+        report.problems << QStringLiteral("Lecture impossible : ") + m_db->lastError();
+        return report;
+    }
     QSqlQuery query(m_db->db());
     query.setForwardOnly(true);
     auto failed = [&] { return ArchiveResult<VerifyReport>::failure(m_db->lastError()); };
@@ -40,6 +46,14 @@ ArchiveResult<VerifyReport> Archive::checkStructure(bool quick) {
             if (line != QLatin1String("ok")) report.problems << QStringLiteral("Fichier : ") + line;
         }
     }
+
+    // Values no reader would take.
+    const auto damaged = ArchiveCheck::damagedRows(*m_db);
+    if (!damaged) {
+        report.problems << damaged.error();
+        return report;
+    }
+    report.problems << *damaged;
 
     // The record keys must be unique (the index says so; a damaged index would not).
     const struct {

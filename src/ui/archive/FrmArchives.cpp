@@ -234,7 +234,14 @@ void FrmArchives::keyPressEvent(QKeyEvent* event) {
 
 void FrmArchives::refresh() {
     const qint64 chosen = currentDeviceId();
-    m_deviceList = m_archive ? m_archive->devices() : std::vector<ArchivedDevice>{};
+    m_deviceList.clear();
+    if (m_archive) {
+        auto devices = m_archive->devices();
+        if (devices)
+            m_deviceList = std::move(*devices);
+        else
+            m_ctx.ui.message(MessageIcon::Warning, kTitle, devices.error());
+    }
     m_filling = true;
     m_devices->setRowCount(static_cast<int>(m_deviceList.size()));
     int keep = m_deviceList.empty() ? -1 : 0;
@@ -274,8 +281,15 @@ void FrmArchives::showDevice() {
     Coverage coverage;
     std::vector<ArchivedDownload> downloads;
     if (m_archive && id != 0) {
-        coverage = m_archive->coverage(id);
-        downloads = m_archive->downloads(id);
+        auto readCoverage = m_archive->coverage(id);
+        auto readDownloads = m_archive->downloads(id);
+        if (readCoverage && readDownloads) {
+            coverage = std::move(*readCoverage);
+            downloads = std::move(*readDownloads);
+        } else {
+            m_ctx.ui.message(MessageIcon::Warning, kTitle,
+                             readCoverage ? readDownloads.error() : readCoverage.error());
+        }
     }
     const std::optional<int> since = DaysSinceDownload(coverage.lastDownload, QDate::currentDate());
     m_daysSince->setText(id ? DaysSinceText(since) : QString());
@@ -388,25 +402,26 @@ bool FrmArchives::loadSelectedPeriod() {
         return false;
     }
     m_ctx.ui.setBusyCursor(true);
-    LoadedPeriod period = m_archive->loadPeriod(id, chosen.first(), chosen.last());
+    auto period = m_archive->loadPeriod(id, chosen.first(), chosen.last());
     m_ctx.ui.setBusyCursor(false);
-    if (!period.ok) {
-        if (period.longestLast.isValid() && period.longestLast >= chosen.first())
-            m_calendar->setSelection(chosen.first(), period.longestLast); // offers the longest that fits
-        m_ctx.ui.message(MessageIcon::Warning, kTitle, period.error);
+    if (!period) {
+        const auto fits = m_archive->longestLoadable(id, chosen.first(), chosen.last());
+        if (fits && *fits >= chosen.first() && *fits < chosen.last())
+            m_calendar->setSelection(chosen.first(), *fits); // offers the longest that fits
+        m_ctx.ui.message(MessageIcon::Warning, kTitle, period.error());
         return false;
     }
     // The period replaces the data in memory as a memory image would: the windows showing the old
     // data close first, and "Dernières données utilisées" then reaches every table and graph.
     m_ctx.windows.closeOpenWindows();
     DataStore& store = m_ctx.store;
-    store.commit(std::move(period.data));
-    store.Device_Version = static_cast<int16_t>(period.generation);
+    store.commit(std::move(period->data));
+    store.Device_Version = static_cast<int16_t>(period->generation);
     store.Abort_Flag = kFalse;
     store.Data_Loaded = kTrue;
     BuildSerialNumber(store);
     m_ctx.shell.setCaption(QStringLiteral("VORL Analyser - QLV 40  |  Archive : appareil %1, du %2 au %3")
-                               .arg(period.serial, dateText(chosen.first()), dateText(chosen.last())));
+                               .arg(period->serial, dateText(chosen.first()), dateText(chosen.last())));
     // Not in any file yet: the save command may write it.
     m_ctx.shell.setMenuEnabled(MenuEntry::mnuSave_As, true);
     return true;

@@ -225,7 +225,9 @@ void ComplianceWindow::buildControls() {
     // The archived devices, when there is an archive to read.
     QString error;
     if (auto archive = openArchive(error, true)) {
-        for (const ArchivedDevice& device : archive->devices()) {
+        const auto devices = archive->devices();
+        if (!devices) error = devices.error();
+        for (const ArchivedDevice& device : devices ? *devices : std::vector<ArchivedDevice>{}) {
             const QString name =
                 device.venue.isEmpty() ? device.serial : device.serial + QStringLiteral(" — ") + device.venue;
             m_devices->addItem(name, device.id);
@@ -305,7 +307,15 @@ void ComplianceWindow::compute() {
         const qint64 device = m_devices->currentData().toLongLong();
         if (auto archive = openArchive(error)) {
             input = ComplianceInputFromArchive(*archive, device, from, to, &error);
-            if (input) sources = ArchivedReportSources(*archive, device, from, to);
+            if (input) {
+                auto listed = ArchivedReportSources(*archive, device, from, to);
+                if (listed)
+                    sources = std::move(listed).value();
+                else {
+                    input.reset();
+                    error = listed.error();
+                }
+            }
         }
     } else if (m_ctx.store.Data_Loaded != kFalse) {
         input = ComplianceInputFromStore(m_ctx.store);

@@ -1,8 +1,14 @@
 #include "ScratchArchive.h"
 #include "TinyDownloads.h"
 
+#include "support/Fakes.h"
+
+#include "core/archive/ArchiveChunks.h"
 #include "core/archive/ArchiveCompliance.h"
 #include "core/compliance/ComplianceReport.h"
+#include "core/files/SaveFile.h"
+#include "core/stats/PeriodStats.h"
+#include "core/stats/StatsReport.h"
 #include "sim/History.h"
 
 #include <algorithm>
@@ -36,7 +42,7 @@ TEST(ArchiveCompliance, NightsFromTheArchiveMatchTheDownloadHoldingThem) {
     auto archive = scratch.open();
     for (const HistoryReading& reading : readings)
         ASSERT_TRUE(archive->importDownload(reading.data, 5, {SourceKind::File, {}}).ok());
-    const qint64 device = archive->devices().front().id;
+    const qint64 device = archive->devices()->front().id;
 
     const HistoryReading& last = readings.back();
     const ComplianceInput file = ComplianceInputFromDevice(last.data, 5);
@@ -72,8 +78,8 @@ TEST(ArchiveCompliance, DaysNoDownloadCoversAreUnknown) {
                                      {SourceKind::File, {}})
                     .ok());
     QString error;
-    const auto input = ComplianceInputFromArchive(*archive, archive->devices().front().id, QDate(2026, 10, 1),
-                                                  QDate(2026, 10, 5), &error);
+    const auto input = ComplianceInputFromArchive(*archive, archive->devices()->front().id,
+                                                  QDate(2026, 10, 1), QDate(2026, 10, 5), &error);
     ASSERT_TRUE(input) << error.toStdString();
     const std::vector<Band> bands = windowsOf(*input, QDate(2026, 10, 1), QDate(2026, 10, 5));
     for (const auto& [start, unknown] :
@@ -84,4 +90,58 @@ TEST(ArchiveCompliance, DaysNoDownloadCoversAreUnknown) {
         EXPECT_EQ(it->verdict == Verdict::Incomplete && !it->upper, unknown)
             << start.toString().toStdString();
     }
+}
+
+// Days D1..D2 loaded into memory, extracted into a file and read from the archive: the same records up
+// to noon after D2 and the same end of data, so every night of the period has the same compliance
+// windows and the same statistics, the last night included.
+TEST(ArchiveCompliance, ALoadedPeriodItsFileAndTheArchiveAgreeOnEveryNight) {
+    HistoryOptions options;
+    options.weeks = 2;
+    options.missedWeek = 0;
+    const std::vector<HistoryReading> readings = GenerateHistory(options);
+    ScratchArchive scratch(Engine::Sqlite);
+    auto archive = scratch.open();
+    for (const HistoryReading& reading : readings)
+        ASSERT_TRUE(archive->importDownload(reading.data, 5, {SourceKind::File, {}}).ok());
+    const qint64 device = archive->devices()->front().id;
+    // Across the first reading: the last night ends in the second download.
+    const QDate from = readings.front().day.addDays(-3), to = readings.front().day.addDays(2);
+
+    auto loaded = std::make_unique<DataStore>();
+    {
+        auto period = archive->loadPeriod(device, from, to);
+        ASSERT_TRUE(period) << period.error().toStdString();
+        loaded->commit(std::move(period->data));
+        loaded->Device_Version = static_cast<int16_t>(period->generation);
+    }
+    const QString path = scratch.folder() + QStringLiteral("/period.qlv");
+    QString error;
+    ASSERT_TRUE(ExtractPeriodToFile(*archive, device, from, to, path, &error)) << error.toStdString();
+    auto file = std::make_unique<DataStore>();
+    FakeUiServices ui;
+    FakeMainShell shell;
+    ASSERT_TRUE(LoadSaveFile(*file, path, ui, shell));
+    const auto fromArchive = ComplianceInputFromArchive(*archive, device, from, to, &error);
+    ASSERT_TRUE(fromArchive) << error.toStdString();
+
+    const std::vector<Band> want = windowsOf(*fromArchive, from, to);
+    ASSERT_GT(want.size(), std::size_t{12 * 60});
+    EXPECT_TRUE(windowsOf(ComplianceInputFromStore(*loaded), from, to) == want);
+    EXPECT_TRUE(windowsOf(ComplianceInputFromStore(*file), from, to) == want);
+    // The last night holds music after midnight: it is not judged on an empty morning.
+    EXPECT_TRUE(
+        std::any_of(want.end() - 12 * 60, want.end(), [](const Band& b) { return b.upper.has_value(); }));
+
+    PeriodStatsBuilder builder(from, to);
+    ASSERT_TRUE(ForEachPeriodChunk(
+        *archive, device, from, to.addDays(1),
+        [&](const DataStore& chunk, const QDate& first, const QDate& last) {
+            builder.add(chunk, first, last);
+        },
+        &error, 2))
+        << error.toStdString();
+    const QByteArray stats = StatsJson(builder.finish()).toJson();
+    EXPECT_EQ(StatsJson(ComputePeriodStats(*loaded, from, to)).toJson(), stats);
+    EXPECT_EQ(StatsJson(ComputePeriodStats(*file, from, to)).toJson(), stats);
 }

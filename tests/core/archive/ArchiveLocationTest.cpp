@@ -137,7 +137,7 @@ LocationOpening openInChild(const ArchiveLocation& location, ArchiveOpenMode mod
         QStringList answer;
         {
             auto archive = Archive::open(location, &error, mode);
-            answer << error << QString::number(archive ? int(archive->devices().size()) : -1);
+            answer << error << QString::number(archive ? int(archive->devices()->size()) : -1);
             if (archive) {
                 const ImportResult r =
                     archive->importDownload(tinyDownload(9, {{at(2, 10, 0), 1, 700}}, at(2, 11, 0)), 5, {});

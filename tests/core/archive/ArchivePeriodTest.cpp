@@ -43,7 +43,7 @@ TEST_P(ArchivePeriods, AWeekLoadedBackShowsTheTablesOfTheOriginalDownload) {
     auto archive = scratch->open();
     for (const DeviceData& reading : readings)
         ASSERT_TRUE(archive->importDownload(reading, 5, {SourceKind::File, {}}).ok());
-    const qint64 device = archive->devices().front().id;
+    const qint64 device = archive->devices()->front().id;
 
     auto original = std::make_unique<DataStore>();
     original->commit(DeviceData(readings[3]));
@@ -51,10 +51,10 @@ TEST_P(ArchivePeriods, AWeekLoadedBackShowsTheTablesOfTheOriginalDownload) {
     for (const auto& [first, last] : {std::pair{QDate(2026, 9, 21), QDate(2026, 9, 27)},
                                       std::pair{QDate(2026, 10, 1), QDate(2026, 10, 4)}}) {
         SCOPED_TRACE(first.toString().toStdString());
-        LoadedPeriod period = archive->loadPeriod(device, first, last);
-        ASSERT_TRUE(period.ok) << period.error.toStdString();
+        auto period = archive->loadPeriod(device, first, last);
+        ASSERT_TRUE(period) << period.error().toStdString();
         auto loaded = std::make_unique<DataStore>();
-        loaded->commit(std::move(period.data));
+        loaded->commit(std::move(period->data));
         loaded->Device_Version = 5;
         const TableTexts want = tablesOf(*original, first, last), got = tablesOf(*loaded, first, last);
         ASSERT_TRUE(want.levels.hasLeq10);
@@ -83,11 +83,11 @@ TEST_P(ArchivePeriods, AGeneration3PeriodLoadedBackShowsTheOriginalTables) {
     auto archive = scratch->open();
     ASSERT_TRUE(archive->importDownload(original->deviceData(), 3, {}).ok());
     const QDate first(2026, 2, 5), last(2026, 2, 7);
-    LoadedPeriod period = archive->loadPeriod(archive->devices().front().id, first, last);
-    ASSERT_TRUE(period.ok) << period.error.toStdString();
-    EXPECT_EQ(period.generation, 3);
+    auto period = archive->loadPeriod(archive->devices()->front().id, first, last);
+    ASSERT_TRUE(period) << period.error().toStdString();
+    EXPECT_EQ(period->generation, 3);
     auto loaded = std::make_unique<DataStore>();
-    loaded->commit(std::move(period.data));
+    loaded->commit(std::move(period->data));
     loaded->Device_Version = 3;
     choosePeriod(*original, first, last);
     choosePeriod(*loaded, first, last);
@@ -111,12 +111,13 @@ TEST_P(ArchivePeriods, APeriodTooLongForTheTablesIsRefusedWithTheLongestThatFits
             .ok());
     ASSERT_TRUE(
         archive->importDownload(tinyDownload(7, {busy.begin() + 5000, busy.end()}, at(7, 0, 0)), 5, {}).ok());
-    const qint64 device = archive->devices().front().id;
-    const LoadedPeriod refused = archive->loadPeriod(device, QDate(2026, 10, 5), QDate(2026, 10, 9));
-    EXPECT_FALSE(refused.ok);
-    EXPECT_EQ(refused.longestLast, QDate(2026, 10, 5));
-    EXPECT_TRUE(refused.error.contains(QStringLiteral("05/10/2026"))) << refused.error.toStdString();
-    EXPECT_TRUE(archive->loadPeriod(device, QDate(2026, 10, 6), QDate(2026, 10, 9)).ok);
+    const qint64 device = archive->devices()->front().id;
+    const auto refused = archive->loadPeriod(device, QDate(2026, 10, 5), QDate(2026, 10, 9));
+    ASSERT_FALSE(refused);
+    EXPECT_EQ(archive->longestLoadable(device, QDate(2026, 10, 5), QDate(2026, 10, 9)).value(),
+              QDate(2026, 10, 5));
+    EXPECT_TRUE(refused.error().contains(QStringLiteral("05/10/2026"))) << refused.error().toStdString();
+    EXPECT_TRUE(archive->loadPeriod(device, QDate(2026, 10, 6), QDate(2026, 10, 9)));
 }
 
 TEST_P(ArchivePeriods, CoverageShowsEachDayAndEveryGap) {
@@ -132,8 +133,10 @@ TEST_P(ArchivePeriods, CoverageShowsEachDayAndEveryGap) {
                                      5, {})
                     .ok());
     ASSERT_TRUE(archive->importDownload(tinyDownload(7, {{at(8, 0, 0), 10, 75}}, at(9, 6, 0)), 5, {}).ok());
-    const Coverage c =
-        archive->coverage(archive->devices().front().id, QDate(2026, 10, 3), QDate(2026, 10, 10));
+    const auto coverage =
+        archive->coverage(archive->devices()->front().id, QDate(2026, 10, 3), QDate(2026, 10, 10));
+    ASSERT_TRUE(coverage) << coverage.error().toStdString();
+    const Coverage& c = *coverage;
     const struct {
         int day;
         DayCover cover;
@@ -163,7 +166,7 @@ TEST_P(ArchivePeriods, AnExtractedPeriodIsASaveFileOfThatPeriod) {
     ASSERT_TRUE(archive->importDownload(download, 5, {}).ok());
     const QString path = scratch->folder() + QStringLiteral("/period.qlv");
     QString error;
-    ASSERT_TRUE(ExtractPeriodToFile(*archive, archive->devices().front().id, QDate(2026, 10, 5),
+    ASSERT_TRUE(ExtractPeriodToFile(*archive, archive->devices()->front().id, QDate(2026, 10, 5),
                                     QDate(2026, 10, 5), path, &error))
         << error.toStdString();
     // The day and, for its first table line, the level just before it; all of it archived already.
@@ -173,8 +176,9 @@ TEST_P(ArchivePeriods, AnExtractedPeriodIsASaveFileOfThatPeriod) {
     EXPECT_EQ(again.added.levels(), 0);
 }
 
-// The context of a loaded period: the parameter zone and transfer date of the latest download covering
-// its end, else of the latest before it, else of the first.
+// The context of a loaded period, whose data ends at noon after its last day: the parameter zone and
+// transfer date of the latest download covering that noon, else of the latest before it, else of the
+// first; a transfer after that noon is brought back to it.
 TEST_P(ArchivePeriods, APeriodTakesItsTransferDateFromTheLatestDownloadCoveringItsEnd) {
     auto archive = scratch->open();
     // Read on the 5th (from the 3rd), on the 7th (from the 4th), and on the 20th (from the 15th).
@@ -185,20 +189,22 @@ TEST_P(ArchivePeriods, APeriodTakesItsTransferDateFromTheLatestDownloadCoveringI
     };
     for (const DeviceData& d : downloads)
         ASSERT_TRUE(archive->importDownload(d, 5, {}).ok());
-    const qint64 device = archive->devices().front().id;
+    const qint64 device = archive->devices()->front().id;
     const struct {
         int firstDay, lastDay;
         const char* transferDate;
-    } cases[] = {{3, 4, "07/10/2026"},
-                 {3, 3, "05/10/2026"},
-                 {8, 10, "07/10/2026"},
-                 {16, 25, "20/10/2026"},
-                 {1, 2, "05/10/2026"}};
+        const char* transferTime;
+    } cases[] = {{3, 4, "05/10/2026", "12:00:00"},
+                 {4, 6, "07/10/2026", "09:00:00"},
+                 {8, 10, "07/10/2026", "09:00:00"},
+                 {16, 25, "20/10/2026", "09:00:00"},
+                 {1, 1, "02/10/2026", "12:00:00"}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.lastDay);
-        const LoadedPeriod period =
+        const auto period =
             archive->loadPeriod(device, QDate(2026, 10, c.firstDay), QDate(2026, 10, c.lastDay));
-        ASSERT_TRUE(period.ok) << period.error.toStdString();
-        EXPECT_EQ(period.data.Transfer_Date, QString::fromLatin1(c.transferDate));
+        ASSERT_TRUE(period) << period.error().toStdString();
+        EXPECT_EQ(period->data.Transfer_Date, QString::fromLatin1(c.transferDate));
+        EXPECT_EQ(period->data.Transfer_Time, QString::fromLatin1(c.transferTime));
     }
 }

@@ -13,6 +13,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
@@ -85,8 +87,10 @@ TEST(ArchivesWindow, LoadedPeriodReachesTheAnalysisWindows) {
     EXPECT_EQ(app.store.Device_Version, 5);
     EXPECT_FALSE(app.store.Serial_Number.isEmpty());
     EXPECT_EQ(rowsOn(app.store.Leq_Records, first, last), rowsOn(device.Leq_Records, first, last));
-    // Besides the period, only the last record before it comes along (the first line's context).
-    EXPECT_EQ(levelDays(app.store.Leq_Records), (std::set<QDate>{first.addDays(-1), first, last}));
+    // Besides the period, only the last record before it comes along (the first line's context), and
+    // the morning after it, which ends the period's last night.
+    EXPECT_EQ(levelDays(app.store.Leq_Records),
+              (std::set<QDate>{first.addDays(-1), first, last, last.addDays(1)}));
 
     app.store.Requested_View = QStringLiteral("Graphique Leq");
     FrmDataType dialog(app.ctx);
@@ -98,7 +102,7 @@ TEST(ArchivesWindow, LoadedPeriodReachesTheAnalysisWindows) {
     window.devicesTable()->item(0, 1)->setText(QStringLiteral("Le Zinc"));
     ArchiveLocation location;
     ASSERT_TRUE(ParseArchiveLocation(path, location));
-    EXPECT_EQ(Archive::open(location)->devices().at(0).venue, QStringLiteral("Le Zinc"));
+    EXPECT_EQ(Archive::open(location)->devices()->at(0).venue, QStringLiteral("Le Zinc"));
 }
 
 // Two memories of the same days (different contents) hold more levels than the store: the whole span
@@ -131,7 +135,8 @@ TEST(ArchivesWindow, RefusedPeriodOffersTheLongestThatFits) {
     EXPECT_EQ(offered.first(), *days.begin());
     EXPECT_LT(offered.last(), *days.rbegin());
     EXPECT_TRUE(window.loadSelectedPeriod());
-    EXPECT_EQ(levelDays(app.store.Leq_Records).size(), static_cast<std::size_t>(offered.dayCount()));
+    // The days offered and the morning after them.
+    EXPECT_EQ(levelDays(app.store.Leq_Records).size(), static_cast<std::size_t>(offered.dayCount()) + 1);
 }
 
 // An archive that cannot be opened is told in the window; its commands are off, the program goes on.
@@ -192,7 +197,7 @@ TEST(ArchivesWindow, ADeviceIsRemovedOnceItsSerialIsTyped) {
     ASSERT_EQ(window.devicesTable()->rowCount(), 1);
     EXPECT_NE(window.devicesTable()->item(0, 2)->text(), generation);
     EXPECT_TRUE(typed->text().isEmpty());
-    EXPECT_EQ(Archive::open(location)->devices().size(), 1u);
+    EXPECT_EQ(Archive::open(location)->devices()->size(), 1u);
 }
 
 // Each entry of the "&Archives" menu opens one window in the work area; asking again brings the same
@@ -215,3 +220,34 @@ TEST(ArchivesWindow, OneWindowPerEntryOfTheMenu) {
 }
 
 } // namespace
+
+// A read that fails is said in a message box, not shown as an archive without devices.
+TEST(ArchivesWindow, AFailedReadIsSaidNotShownEmpty) {
+    QTemporaryDir dir;
+    EnvironmentGuard env;
+    const QString path = dir.filePath(QStringLiteral("archive.sqlite"));
+    env.set("VORL_ARCHIVE", path.toUtf8());
+    ArchiveLocation location;
+    ASSERT_TRUE(ParseArchiveLocation(path, location));
+    {
+        const auto archive = Archive::open(location);
+        ASSERT_TRUE(archive);
+        ASSERT_TRUE(archive->importDownload(MakeSampleDevice({5, 2, 0.5, false}), 5, {}).ok());
+    }
+    {
+        QSqlDatabase db =
+            QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("archives-window-drop"));
+        db.setDatabaseName(path);
+        ASSERT_TRUE(db.open());
+        ASSERT_TRUE(QSqlQuery(db).exec(QStringLiteral("DROP TABLE levels")));
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("archives-window-drop"));
+    FakeAppContext app;
+    FrmArchives window(app.ctx);
+    ASSERT_TRUE(window.hasArchive());
+    ASSERT_EQ(app.ui.messages.size(), 1u);
+    EXPECT_EQ(app.ui.messages[0].icon, MessageIcon::Warning);
+    EXPECT_TRUE(app.ui.messages[0].text.startsWith(QStringLiteral("Lecture de l'archive impossible")))
+        << app.ui.messages[0].text.toStdString();
+}

@@ -70,8 +70,11 @@ protected:
         EXPECT_TRUE(ParseArchiveLocation(path, location));
         const auto archive = Archive::open(location);
         int downloads = 0;
-        if (archive)
-            for (const ArchivedDevice& d : archive->devices())
+        const auto devices = archive
+                                 ? archive->devices()
+                                 : ArchiveResult<std::vector<ArchivedDevice>>(std::vector<ArchivedDevice>{});
+        if (devices)
+            for (const ArchivedDevice& d : *devices)
                 downloads += d.downloads;
         return downloads;
     }
