@@ -23,10 +23,10 @@
 
 namespace {
 constexpr int kUsageError = 2;
-const QString kUsage =
-    QStringLiteral("FILE | --serial S|--device ID [--archive LOCATION]  --from DD/MM/YYYY --to "
-                   "DD/MM/YYYY [--preset NAME | --limit DB --duration MIN] "
-                   "[--format text|csv|json|pdf] [--out FILE]");
+const QString kUsage = QStringLiteral(
+    "FILE | --serial S|--device ID [--archive LOCATION]  --from DD/MM/YYYY --to "
+    "DD/MM/YYYY [--preset decret-a|decret-c|jeune-a|jeune-c|ancien | --limit DB --duration MIN] "
+    "[--format text|csv|json|pdf] [--out FILE]");
 
 struct Request {
     QString file;
@@ -75,7 +75,7 @@ std::optional<ComplianceSettings> settingsOf(const QMap<QString, QString>& optio
         if (!preset) {
             io.err << "vorl-cli compliance: unknown preset; the presets are:";
             for (const CompliancePreset& p : CompliancePresets())
-                io.err << " \"" << p.name << '"';
+                io.err << ' ' << p.key << " (\"" << p.name << "\")";
             io.err << '\n';
             return std::nullopt;
         }

@@ -8,18 +8,19 @@ bool IsValidComplianceLimit(double limitDb) {
 
 const std::vector<CompliancePreset>& CompliancePresets() {
     static const std::vector<CompliancePreset> presets = {
-        {QStringLiteral("Décret 2017 — A"), 102, 15, Weighting::A},
-        {QStringLiteral("Décret 2017 — C"), 118, 15, Weighting::Linear},
-        {QStringLiteral("Jeune public — A"), 94, 15, Weighting::A},
-        {QStringLiteral("Jeune public — C"), 104, 15, Weighting::Linear},
-        {QStringLiteral("Ancien décret"), 105, 15, Weighting::A},
+        {QStringLiteral("Décret 2017 — A"), QStringLiteral("decret-a"), 102, 15, Weighting::A},
+        {QStringLiteral("Décret 2017 — C"), QStringLiteral("decret-c"), 118, 15, Weighting::Linear},
+        {QStringLiteral("Jeune public — A"), QStringLiteral("jeune-a"), 94, 15, Weighting::A},
+        {QStringLiteral("Jeune public — C"), QStringLiteral("jeune-c"), 104, 15, Weighting::Linear},
+        {QStringLiteral("Ancien décret"), QStringLiteral("ancien"), 105, 15, Weighting::A},
     };
     return presets;
 }
 
 std::optional<CompliancePreset> FindCompliancePreset(const QString& name) {
     for (const CompliancePreset& preset : CompliancePresets())
-        if (preset.name == name) return preset;
+        if (preset.name == name || preset.key.compare(name.trimmed(), Qt::CaseInsensitive) == 0)
+            return preset;
     return std::nullopt;
 }
 

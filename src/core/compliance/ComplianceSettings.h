@@ -9,6 +9,7 @@
 // The limit a period is judged against.
 struct CompliancePreset {
     QString name;       // "Décret 2017 — A", ...
+    QString key;        // "decret-a": a stable ASCII name for the command line and the server's API
     double limitDb = 0; // equivalent level over the duration
     int durationMinutes = 15;
     Weighting weighting = Weighting::A; // A or Linear (a C-weighted limit)
@@ -16,6 +17,8 @@ struct CompliancePreset {
 
 // The legal presets, in the order the window offers them.
 const std::vector<CompliancePreset>& CompliancePresets();
+// The preset of this French label or ASCII key (case and accents as written above for the label,
+// the key in any case).
 std::optional<CompliancePreset> FindCompliancePreset(const QString& name);
 // The preset a data set gets when the user chooses none: the first A preset for A-weighted data, the
 // first C preset for linear data, none for M-weighted data.

@@ -2,11 +2,15 @@
 
 #include "core/archive/ArchiveCompliance.h"
 #include "core/archive/ArchiveComplianceSources.h"
+#include "core/tables/DataSpan.h"
 #include "paint/ComplianceReportPdf.h"
 #include "ui/compliance/ComplianceBandWidget.h"
 #include "ui/shell/AppContext.h"
 #include "ui/tables/TablePrinting.h"
+#include "ui/widgets/DialogControls.h"
+#include "ui/widgets/TypedDateEdit.h"
 
+#include <QCalendarWidget>
 #include <QComboBox>
 #include <QDateEdit>
 #include <QDialogButtonBox>
@@ -25,6 +29,7 @@
 #include <QSpinBox>
 #include <QSplitter>
 #include <QTableWidget>
+#include <QTextCharFormat>
 #include <QVBoxLayout>
 #include <algorithm>
 
@@ -91,8 +96,8 @@ void ComplianceWindow::buildControls() {
     m_fromArchive = new QRadioButton(QStringLiteral("&Archive :"));
     m_devices = new QComboBox;
     m_devices->setAccessibleName(QStringLiteral("Appareil archivé"));
-    m_from = new QDateEdit;
-    m_to = new QDateEdit;
+    m_from = new TypedDateEdit;
+    m_to = new TypedDateEdit;
     for (QDateEdit* edit : {m_from, m_to}) {
         edit->setCalendarPopup(true);
         edit->setDisplayFormat(kDate);
@@ -213,6 +218,8 @@ void ComplianceWindow::buildControls() {
     connect(m_fromMemory, &QRadioButton::toggled, this, &ComplianceWindow::markStale);
     connect(m_devices, &QComboBox::currentIndexChanged, this, &ComplianceWindow::markStale);
     connect(computeButton, &QPushButton::clicked, this, &ComplianceWindow::compute);
+    // Return computes and Escape closes, wherever the focus is, as in the program's dialogs.
+    InstallDialogKeys(this, computeButton, close);
     connect(m_nights, &QTableWidget::currentCellChanged, this, [this](int row) { showNight(row); });
     connect(m_episodes, &QListWidget::currentRowChanged, m_plot, &ComplianceBandWidget::showEpisode);
     connect(m_episodes, &QListWidget::itemClicked, this,
@@ -260,10 +267,34 @@ void ComplianceWindow::sourceChanged() {
             last = input.records.back().stamp.date();
         }
     }
+    markRecordDays();
     if (!first.isValid() || !last.isValid()) return;
     // At most the last week of the data: nights from noon to noon, the last one ending on its last morning.
     m_to->setDate(std::max(first, last.addDays(-1)));
     m_from->setDate(std::clamp(last.addDays(-7), first, m_to->date()));
+}
+
+void ComplianceWindow::markRecordDays() {
+    // The days that hold records in bold in both pop-ups, as the other date dialogs show them.
+    QSet<QDate> days;
+    if (m_fromArchive->isChecked()) {
+        QString error;
+        if (auto archive = openArchive(error, true)) {
+            const auto coverage = archive->coverage(m_devices->currentData().toLongLong());
+            if (coverage)
+                for (const DayStatus& day : coverage->days)
+                    if (day.cover != DayCover::None) days.insert(day.day);
+        }
+    } else if (m_ctx.store.Data_Loaded != kFalse) {
+        days = DataSpanFor(m_ctx.store, QString()).days;
+    }
+    QTextCharFormat bold;
+    bold.setFontWeight(QFont::Bold);
+    for (QDateEdit* picker : {m_from, m_to}) {
+        picker->calendarWidget()->setDateTextFormat(QDate(), QTextCharFormat());
+        for (const QDate& day : days)
+            picker->calendarWidget()->setDateTextFormat(day, bold);
+    }
 }
 
 void ComplianceWindow::presetChanged() {
@@ -424,7 +455,10 @@ void ComplianceWindow::exportPdf() {
     m_ctx.ui.setBusyCursor(true);
     const bool written = WriteComplianceReportPdf(*m_report, *path, error);
     m_ctx.ui.setBusyCursor(false);
-    if (!written) m_ctx.ui.message(MessageIcon::Critical, kTitle, error);
+    if (written)
+        m_ctx.ui.message(MessageIcon::Information, kTitle, QStringLiteral("Rapport exporté dans ") + *path);
+    else
+        m_ctx.ui.message(MessageIcon::Critical, kTitle, error);
 }
 
 void OpenComplianceWindow(AppContext& context, QWidget* parent) {

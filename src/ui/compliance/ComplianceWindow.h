@@ -46,6 +46,7 @@ private:
     void buildControls();
     void sourceChanged();
     void presetChanged();
+    void markRecordDays();
     void showNight(int row);
     void markStale();
     std::optional<ComplianceSettings> chosenSettings(Weighting dataWeighting) const;

@@ -346,3 +346,20 @@ TEST(ComplianceVerdict, ParameterHistoryDocumentsSetLevelAndWeighting) {
     EXPECT_EQ(ComplianceAnalysis(input, preset("Décret 2017 — C")).scope(), VerdictScope::ComplianceOnly);
 }
 } // namespace
+
+// Every preset answers to its French label and to its ASCII name, which the command line and the
+// server's API use and which never change.
+TEST(CompliancePresets, EachAnswersToItsLabelAndToItsStableAsciiName) {
+    const std::pair<const char*, double> keys[] = {
+        {"decret-a", 102}, {"decret-c", 118}, {"jeune-a", 94}, {"jeune-c", 104}, {"ancien", 105}};
+    ASSERT_EQ(CompliancePresets().size(), std::size(keys));
+    for (const auto& [key, limit] : keys) {
+        const auto byKey = FindCompliancePreset(QString::fromLatin1(key).toUpper());
+        ASSERT_TRUE(byKey) << key;
+        EXPECT_EQ(byKey->limitDb, limit) << key;
+        const auto byLabel = FindCompliancePreset(byKey->name);
+        ASSERT_TRUE(byLabel) << key;
+        EXPECT_EQ(byLabel->key, QString::fromLatin1(key));
+    }
+    EXPECT_FALSE(FindCompliancePreset(QStringLiteral("decret")));
+}

@@ -6,7 +6,9 @@
 #include "support/PdfPages.h"
 #include "ui/compliance/ComplianceBandWidget.h"
 #include "ui/tables/TablesUiFixture.h"
+#include "ui/widgets/TypedDateEdit.h"
 
+#include <QCalendarWidget>
 #include <QComboBox>
 #include <QFile>
 #include <QLabel>
@@ -178,4 +180,35 @@ TEST_F(ComplianceWindowTest, SmallWheelStepsAddUp) {
     wheel(30);
     wheel(30);
     EXPECT_GE(plot->view().last, 0) << "four quarters make a notch";
+}
+
+// The window answers the keys, the typed dates and the export as the program's other windows do:
+// Return computes, digits give a date, the days with records are bold in the pop-ups, the export says
+// where it wrote, Escape closes.
+TEST_F(ComplianceWindowTest, KeysTypedDatesAndExportAnswerAsElsewhere) {
+    ComplianceWindow window(ctx);
+    window.setAttribute(Qt::WA_DeleteOnClose, false);
+    window.show();
+    const QList<TypedDateEdit*> pickers = window.findChildren<TypedDateEdit*>();
+    ASSERT_EQ(pickers.size(), 2);
+    for (TypedDateEdit* picker : pickers) {
+        EXPECT_EQ(picker->calendarWidget()->dateTextFormat(QDate(2009, 3, 3)).fontWeight(), QFont::Bold);
+        EXPECT_NE(picker->calendarWidget()->dateTextFormat(QDate(2009, 2, 20)).fontWeight(), QFont::Bold);
+    }
+    QTest::keyClicks(pickers[0], QStringLiteral("02/03/2009"));
+    EXPECT_EQ(pickers[0]->date(), QDate(2009, 3, 2));
+
+    QTest::keyClick(window.nightTable(), Qt::Key_Return);
+    ASSERT_NE(window.report(), nullptr);
+    EXPECT_TRUE(window.reportCurrent());
+    const QString pdf = dir.filePath(QStringLiteral("rapport.pdf"));
+    ui.saveAnswers.push_back(pdf);
+    window.exportPdf();
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages.back().icon, MessageIcon::Information);
+    EXPECT_TRUE(ui.messages.back().text.contains(pdf));
+    EXPECT_TRUE(QFile::exists(pdf));
+
+    QTest::keyClick(window.nightTable(), Qt::Key_Escape);
+    EXPECT_FALSE(window.isVisible());
 }
