@@ -474,7 +474,14 @@ int runGenerateHistory(const QStringList& args, CliStreams& io) {
         io.err << "vorl-cli generate: " << problem << '\n';
         return kUsageError;
     }
-    io.err << "generating " << options.weeks << " weekly downloads\n";
+    // One file a week, but for the week whose reading was missed.
+    const int files = options.weeks - (options.missedWeek > 0 ? 1 : 0);
+    io.err << "writing " << files << " weekly downloads over " << options.weeks << " weeks";
+    if (options.missedWeek > 0)
+        io.err << " (week " << options.missedWeek
+               << " has none: its reading was missed and the memory erased at a service visit that "
+                  "morning, so the archive has a gap there)";
+    io.err << '\n';
     QString error;
     const QStringList paths =
         WriteHistoryFiles(options, parsed.options.value(QStringLiteral("history")), &error);

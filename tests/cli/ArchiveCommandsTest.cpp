@@ -34,6 +34,9 @@ TEST_P(ArchiveCommands, WeeklyFilesThroughEveryArchiveCommand) {
     ASSERT_EQ(generated.status, 0) << generated.err.toStdString();
     const QStringList files = generated.out.trimmed().split('\n');
     ASSERT_EQ(files.size(), 2); // the second week was missed
+    EXPECT_TRUE(
+        generated.err.startsWith(QStringLiteral("writing 2 weekly downloads over 3 weeks (week 2 has none")))
+        << generated.err.toStdString();
     const QString serial = QRegularExpression(QStringLiteral("serial: (\\d+)"))
                                .match(runVorlCli({"info", files[0]}).out)
                                .captured(1);
