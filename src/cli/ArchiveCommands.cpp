@@ -47,7 +47,7 @@ bool parse(const QStringList& args, const QStringList& known, Parsed& parsed, Cl
         }
         parsed.options[arg.mid(2)] = args[++i];
     }
-    return true;
+    return ArchiveOptionIsUsable(parsed.options, command, io.err);
 }
 
 // A failure as the program's message box: title, then text; the run fails.
@@ -395,12 +395,21 @@ std::unique_ptr<Archive> OpenArchiveForCli(const QString& locationText, QTextStr
         return nullptr;
     }
     if (location.isOff()) {
-        status = failure(messages, QStringLiteral("L'archivage est désactivé (VORL_ARCHIVE=off)."));
+        status = failure(messages, QStringLiteral("Archive désactivée : l'archivage est éteint (« off »)."));
         return nullptr;
     }
     auto archive = Archive::open(location, &error, mode);
     if (!archive) status = failure(messages, error);
     return archive;
+}
+
+bool ArchiveOptionIsUsable(const QMap<QString, QString>& options, const QString& command, QTextStream& err) {
+    if (!options.contains(QStringLiteral("archive")) ||
+        !options.value(QStringLiteral("archive")).trimmed().isEmpty())
+        return true;
+    err << "vorl-cli " << command
+        << ": --archive needs a location (a file, file:..., postgresql://... or off)\n";
+    return false;
 }
 
 ArchiveResult<ArchivedDevice> FindArchivedDevice(Archive& archive, const QMap<QString, QString>& options) {

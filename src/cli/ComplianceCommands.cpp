@@ -57,6 +57,7 @@ std::optional<Request> parse(const QStringList& args, CliStreams& io) {
         (!fromArchive && request.options.contains(QStringLiteral("archive"))) ||
         !request.options.contains(QStringLiteral("from")) || !request.options.contains(QStringLiteral("to")))
         return std::nullopt;
+    if (!ArchiveOptionIsUsable(request.options, "compliance", io.err)) return std::nullopt;
     return request;
 }
 

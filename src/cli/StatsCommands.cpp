@@ -51,7 +51,7 @@ bool parseArgs(const QStringList& args, const QStringList& known, QString& file,
         io.err << "vorl-cli " << command << ": " << oneSource << '\n';
         return false;
     }
-    return true;
+    return ArchiveOptionIsUsable(options, command, io.err);
 }
 
 // Where the program's message boxes go: standard error when standard output carries data.

@@ -332,3 +332,26 @@ TEST(ArchiveImportOutput, NamesThatAreNotUtf8OpenAndAreShownEscaped) {
     EXPECT_EQ(TerminalText(QString::fromUtf8("a\xC3\xA9\xE2\x80\xAE")), QStringLiteral("aé\\u{202E}"));
     ::unlink(raw.constData()); // the folder's own removal goes by names it cannot spell
 }
+
+// --archive always takes a location: an empty or blank one is a usage error, never the default file;
+// "off" says the archive is switched off.
+TEST(ArchiveOption, ABlankLocationIsRefusedAndOffIsSaidInWords) {
+    const QString sample = archiveSample("gen5-3days.qlv");
+    const QStringList commands[] = {
+        {"archive", "list"},
+        {"archive", "import", sample},
+        {"stats", "--serial", "1", "--from", "05/03/2009", "--to", "05/03/2009"},
+        {"compliance", "--serial", "1", "--from", "05/03/2009", "--to", "05/03/2009"},
+    };
+    for (const QStringList& command : commands) {
+        for (const char* blank : {"", "  "}) {
+            const CliRun run = runVorlCli(command + QStringList{"--archive", blank});
+            EXPECT_EQ(run.status, 2) << command.join(' ').toStdString();
+            EXPECT_TRUE(run.err.contains(QStringLiteral("--archive needs a location")))
+                << run.err.toStdString();
+        }
+        const CliRun off = runVorlCli(command + QStringList{"--archive", "off"});
+        EXPECT_NE(off.status, 0) << command.join(' ').toStdString();
+        EXPECT_FALSE((off.out + off.err).contains(QStringLiteral("VORL_ARCHIVE=off")));
+    }
+}

@@ -36,7 +36,8 @@ std::unique_ptr<ArchiveDatabase> ArchiveDatabase::connect(const ArchiveLocation&
         if (error) *error = MaskPasswords(text);
         return nullptr;
     };
-    if (location.isOff()) return fail(QStringLiteral("L'archivage est désactivé (VORL_ARCHIVE=off)."));
+    if (location.isOff())
+        return fail(QStringLiteral("Archive désactivée : l'archivage est éteint (« off »)."));
     const QString name = QStringLiteral("vorl-archive-%1").arg(g_connectionCounter.fetchAndAddRelaxed(1));
     std::unique_ptr<ArchiveDatabase> archive(new ArchiveDatabase(location, name));
     const bool sqlite = location.engine == ArchiveEngine::Sqlite;

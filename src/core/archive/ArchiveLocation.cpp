@@ -86,7 +86,8 @@ QString ArchiveLocation::displayText() const {
         if (!password.isEmpty()) text += QLatin1Char(':') + kMask;
         text += QLatin1Char('@');
     }
-    text += host;
+    // An IPv6 address keeps its brackets, or its colons would read as a port.
+    text += host.contains(QLatin1Char(':')) ? QLatin1Char('[') + host + QLatin1Char(']') : host;
     if (port > 0) text += QLatin1Char(':') + QString::number(port);
     text += QLatin1Char('/') + database;
     for (int i = 0; i < parameters.size(); ++i)

@@ -83,7 +83,7 @@ FrmArchives::FrmArchives(AppContext& ctx, QWidget* parent) : QWidget(parent), m_
     if (ResolveArchiveLocation({}, location, &error) && !location.isOff())
         m_archive = Archive::open(location, &error);
     else if (location.isOff() && error.isEmpty())
-        error = QStringLiteral("L'archivage est désactivé (VORL_ARCHIVE=off).");
+        error = QStringLiteral("Archive désactivée : l'archivage est éteint (« off »).");
     m_location->setText(m_archive ? QStringLiteral("Archive : ") + location.displayText()
                                   : QStringLiteral("Archive indisponible : ") + error);
     refresh();
