@@ -31,14 +31,16 @@ const std::vector<HelpSection>& cliHelpSections() {
          {{QStringLiteral("-h, --help"),
            QStringLiteral("show this help (after a command: that command's usage) and exit")},
           {QStringLiteral("--version"), QStringLiteral("show the program version and exit")},
-          {QStringLiteral("--man-page"), QStringLiteral("print this help as a manual page (roff) and exit")}}},
+          {QStringLiteral("--man-page"),
+           QStringLiteral("print this help as a manual page (roff) and exit")}}},
         {QStringLiteral("Output"),
          {{{},
            QStringLiteral(
                "Results go to standard output, progress to standard error. A message box of the program "
                "is printed as two lines, its title then its text, on standard output; when standard output "
-               "carries data (export and stats --format csv|json), message boxes go to standard error, so "
-               "that standard output carries only data. --out FILE writes a file instead (\"-\" is "
+               "carries data (export, stats and compliance --format csv|json), message boxes go to standard "
+               "error, so that standard output carries only data; every other command prints them on "
+               "standard output. --out FILE writes a file instead (\"-\" is "
                "standard output). A file named by --out or --pdf is replaced only once it is completely "
                "written; a device, pipe or folder is refused.")}}},
         {QStringLiteral("Environment"),
@@ -47,14 +49,16 @@ const std::vector<HelpSection>& cliHelpSections() {
                           "postgresql://user@host[:port]/database or off")},
           {QStringLiteral("VORL_PORTS"),
            QStringLiteral("device paths, separated by colons, numbered first as COM 1, COM 2 ...")},
-          {QStringLiteral("VORL_PORTS_ONLY"), QStringLiteral("when 1, only the paths of VORL_PORTS are used")},
+          {QStringLiteral("VORL_PORTS_ONLY"),
+           QStringLiteral("when 1, only the paths of VORL_PORTS are used")},
           {QStringLiteral("XDG_DATA_HOME"),
            QStringLiteral("where the default archive lives (default: ~/.local/share)")},
           {QStringLiteral("PGHOST, PGPORT, PGUSER, PGPASSWORD, PGSSLMODE"),
            QStringLiteral("read by the PostgreSQL client for the parts a postgresql:// address leaves out; "
                           "a password belongs in ~/.pgpass or PGPASSWORD, never in an argument")}}},
         {QStringLiteral("Files"),
-         {{QStringLiteral("~/.local/share/vorl-analyser/archive.sqlite"), QStringLiteral("the default archive")},
+         {{QStringLiteral("~/.local/share/vorl-analyser/archive.sqlite"),
+           QStringLiteral("the default archive")},
           {QStringLiteral("~/.config/vorl-analyser/transfer.env"),
            QStringLiteral("the serial port (VORL_PORT) and archive of the nightly download")},
           {QStringLiteral("vorl-archive-transfer.service, vorl-archive-transfer.timer"),

@@ -232,8 +232,9 @@ int runCompliance(const QStringList& args, CliStreams& io) {
     if (!outPath.isEmpty() && !checkOutputTarget(QStringLiteral("compliance"), outPath,
                                                  pdf ? StandardOutput::Refused : StandardOutput::Allowed, io))
         return kUsageError;
-    // The same limit of the dates for a file as for the archive, before anything is read.
-    ConsoleUiServices ui(io.out);
+    // The same limit of the dates for a file as for the archive, before anything is read. Message boxes
+    // go to standard error when standard output carries data (CSV, JSON), as for export and stats.
+    ConsoleUiServices ui(format == QStringLiteral("text") ? io.out : io.err);
     if (!CheckPeriod(from, to, ui)) return 1;
     if (const QString problem = CompliancePeriodProblem(from, to); !problem.isEmpty()) {
         io.err << "vorl-cli compliance: " << problem << '\n';

@@ -176,6 +176,9 @@ TEST(OutputSafety, DataCommandsKeepMessagesOffStandardOutput) {
         QStringList{"stats", days3, "--format", "csv"} + reversed,
         QStringList{"stats", days3, "--format", "json"} + reversed,
         {"export", QStringLiteral(VORL_SOURCE_DIR "/README.md"), "--what", "levels", "--format", "json"},
+        QStringList{"compliance", days3, "--format", "csv"} + reversed,
+        {"compliance", QStringLiteral(VORL_SOURCE_DIR "/README.md"), "--from", "05/03/2009", "--to",
+         "06/03/2009", "--format", "json"},
     };
     for (const QStringList& args : runs) {
         const CliRun run = runVorlCli(args);
