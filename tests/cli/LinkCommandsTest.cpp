@@ -216,7 +216,7 @@ TEST(LinkCommands, TransferArchivesWhatItDownloaded) {
         const char* stderrHas;
     } steps[] = {
         {archive, 0, "Archivé : "},
-        {archive, 0, "Déjà archivé (téléchargement 1)"},
+        {archive, 0, "Déjà dans l'archive"},
         {dir.path(), 1, ""}, // a folder is no archive file
     };
     for (const Step& step : steps) {

@@ -253,11 +253,11 @@ ArchiveResult<LoadedPeriod> Archive::loadPeriod(qint64 deviceId, const QDate& fi
     const QString levels = QStringLiteral("levels"), events = QStringLiteral("events");
     // The level just before the period: a table line starts its ten minutes at the row before it when
     // that row is close enough.
-    if (!run(
-            QStringLiteral("SELECT stamp, c4, b7, b8, dup_rank FROM levels WHERE device_id = ? AND stamp < ? "
-                           "ORDER BY stamp DESC, COALESCE(minute_order, -1) DESC, c4 DESC, dup_rank DESC, b7 DESC, "
-                           "b8 DESC LIMIT 1"),
-            {deviceId, qint64(from)}))
+    if (!run(QStringLiteral(
+                 "SELECT stamp, c4, b7, b8, dup_rank FROM levels WHERE device_id = ? AND stamp < ? "
+                 "ORDER BY stamp DESC, COALESCE(minute_order, -1) DESC, c4 DESC, dup_rank DESC, b7 DESC, "
+                 "b8 DESC LIMIT 1"),
+             {deviceId, qint64(from)}))
         return Result::failure(readFailure(*m_db));
     if (!putRows(data.Leq_Records, levelRows, levels, false)) return Result::failure(failed);
     if (!run(QStringLiteral("SELECT stamp, c4, b7, b8, dup_rank FROM levels WHERE device_id = ? AND stamp "
@@ -272,7 +272,8 @@ ArchiveResult<LoadedPeriod> Archive::loadPeriod(qint64 deviceId, const QDate& fi
     if (!run(
             QStringLiteral(
                 "SELECT stamp, c4, b7, b8, dup_rank FROM events WHERE device_id = ? AND stamp < ? AND b7 = 0 "
-                "AND b8 IN (32, 64) ORDER BY stamp DESC, COALESCE(minute_order, -1) DESC, dup_rank DESC LIMIT 1"),
+                "AND b8 IN (32, 64) ORDER BY stamp DESC, COALESCE(minute_order, -1) DESC, dup_rank DESC "
+                "LIMIT 1"),
             {deviceId, qint64(from)}))
         return Result::failure(readFailure(*m_db));
     if (!putRows(data.Event_Records, EventTable::rowCount, events, false)) return Result::failure(failed);
@@ -423,17 +424,18 @@ ImportResult ArchiveFinishedTransfer(const DataStore& store, const QString& loca
 QString ImportResultText(const ImportResult& result) {
     switch (result.status) {
     case ImportStatus::Imported:
-        return QStringLiteral("Archivé : %1 mesures nouvelles, %2 déjà archivées, %3 événements nouveaux%4")
+        return QStringLiteral("Archivé : %1 nouvelles mesures, %2 nouveaux événements, %3 mesures déjà dans "
+                              "l'archive%4")
             .arg(result.added.levels())
-            .arg(result.duplicates.levels())
             .arg(result.added.events)
+            .arg(result.duplicates.levels())
             .arg(result.transferBeforeRecords
                      ? QStringLiteral(
                            " (heure du transfert avant le dernier relevé : vérifiez l'horloge du PC "
                            "et celle de l'appareil)")
                      : QString());
     case ImportStatus::AlreadyArchived:
-        return QStringLiteral("Déjà archivé (téléchargement %1)").arg(result.downloadId);
+        return QStringLiteral("Déjà dans l'archive");
     case ImportStatus::Disabled:
         return QStringLiteral("Archivage désactivé");
     case ImportStatus::Failed:

@@ -3,6 +3,7 @@
 #include "core/archive/ArchiveCalendar.h"
 #include "core/store/Labels.h"
 #include "ui/archive/CoverageCalendar.h"
+#include "ui/archive/TransferKeeping.h"
 #include "ui/shell/AppContext.h"
 
 #include <QApplication>
@@ -420,7 +421,9 @@ bool FrmArchives::loadSelectedPeriod() {
     store.Abort_Flag = kFalse;
     store.Data_Loaded = kTrue;
     BuildSerialNumber(store);
-    m_ctx.shell.setCaption(QStringLiteral("VORL Analyser - QLV 40  |  Archive : appareil %1, du %2 au %3")
+    m_ctx.shell.setCaption(QStringLiteral("VORL Analyser - QLV 40") + kCaptionNoteSeparator +
+                           kLoadedPeriodCaption +
+                           QStringLiteral("%1, du %2 au %3")
                                .arg(period->serial, dateText(chosen.first()), dateText(chosen.last())));
     // Not in any file yet: the save command may write it.
     m_ctx.shell.setMenuEnabled(MenuEntry::mnuSave_As, true);

@@ -23,12 +23,19 @@ ImportResult TransferKeeping::archiveTransfer(const DataStore& store, UiServices
     else
         m_unkept = store.deviceData();
 
-    // The note replaces the one of the previous transfer; the status line before it stays.
+    // The note comes first, where a narrow title bar never elides it, and replaces the one of the
+    // previous transfer. Memory now holds the transfer: a period of the archive loaded before is no
+    // longer there and leaves the status line.
     QString caption = shell.caption();
-    if (!m_captionNote.isEmpty() && caption.endsWith(kCaptionNoteSeparator + m_captionNote))
-        caption.chop(kCaptionNoteSeparator.size() + m_captionNote.size());
+    if (!m_captionNote.isEmpty() && caption.startsWith(m_captionNote + kCaptionNoteSeparator))
+        caption.remove(0, m_captionNote.size() + kCaptionNoteSeparator.size());
+    const qsizetype loaded = caption.indexOf(kCaptionNoteSeparator + kLoadedPeriodCaption);
+    if (loaded >= 0) {
+        const qsizetype next = caption.indexOf(kCaptionNoteSeparator, loaded + kCaptionNoteSeparator.size());
+        caption = caption.left(loaded) + (next >= 0 ? caption.mid(next) : QString());
+    }
     m_captionNote = ImportResultText(result);
-    shell.setCaption(caption + kCaptionNoteSeparator + m_captionNote);
+    shell.setCaption(m_captionNote + kCaptionNoteSeparator + caption);
 
     if (result.status == ImportStatus::Imported && m_archived) m_archived();
     if (result.status == ImportStatus::Failed) ui.message(MessageIcon::Warning, kArchiveTitle, m_captionNote);

@@ -41,3 +41,5 @@ private:
 
 // The separator between the main window's status line and the note of the last archiving.
 inline const QString kCaptionNoteSeparator = QStringLiteral("  |  ");
+// How the status line names a period of the archive loaded into memory.
+inline const QString kLoadedPeriodCaption = QStringLiteral("Archive : appareil ");

@@ -450,8 +450,8 @@ TEST(ArchiveTransfer, AFinishedTransferIsArchivedWhereTheEnvironmentSays) {
         const char* caption;
     } cases[] = {
         {"off", ImportStatus::Disabled, "désactivé"},
-        {scratch.location.path.toUtf8(), ImportStatus::Imported, "4 mesures nouvelles"},
-        {scratch.location.path.toUtf8(), ImportStatus::AlreadyArchived, "Déjà archivé"},
+        {scratch.location.path.toUtf8(), ImportStatus::Imported, "4 nouvelles mesures"},
+        {scratch.location.path.toUtf8(), ImportStatus::AlreadyArchived, "Déjà dans l'archive"},
         {scratch.folder().toUtf8(), ImportStatus::Failed, "restent en mémoire"}, // a folder is no archive
     };
     EnvironmentGuard env;

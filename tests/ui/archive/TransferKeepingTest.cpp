@@ -113,6 +113,9 @@ TEST_F(TransferKeepingTest, CompletedTransferIsArchivedOnce) {
                 if (isTrue(store.Data_Loaded)) store.Abort_Flag = kTrue, store.Transfer_Step = 0;
             };
 
+        // The status line of an archive period loaded before the transfer.
+        shell.setCaption(QStringLiteral("VORL Analyser - QLV 40") + kCaptionNoteSeparator +
+                         kLoadedPeriodCaption + QStringLiteral("1, du 12/10/2026 au 18/10/2026"));
         runner.runTransfer(store);
         host.destroyAll();
         clock.scheduled.clear();
@@ -123,7 +126,11 @@ TEST_F(TransferKeepingTest, CompletedTransferIsArchivedOnce) {
             // The data of the transfer is in memory whatever became of the archive.
             EXPECT_TRUE(isTrue(store.Data_Loaded));
             EXPECT_EQ(store.Leq_Records, device.Leq_Records);
-            EXPECT_TRUE(shell.caption().contains(kCaptionNoteSeparator));
+            // What became of the transfer comes first, and the loaded period is no longer named.
+            EXPECT_TRUE(
+                shell.caption().section(kCaptionNoteSeparator, 1).startsWith(QStringLiteral("VORL Analyser")))
+                << shell.caption().toStdString();
+            EXPECT_FALSE(shell.caption().contains(kLoadedPeriodCaption)) << shell.caption().toStdString();
         }
         if (c.cancel == Cancel::Never) {
             EXPECT_EQ(runner.keeping().holdsUnkeptTransfer(store), c.unkept);
