@@ -125,7 +125,7 @@ QString ArchiveDatabase::describe(const QSqlError& error) const {
     if (!m_location.password.isEmpty()) text.replace(m_location.password, QStringLiteral("****"));
     if (m_sessionStarted && !m_db.isOpen()) return MaskPasswords(connectionLostText(text));
     if (text.isEmpty()) text = QStringLiteral("erreur inconnue");
-    return MaskPasswords(text);
+    return MaskPasswords(ArchiveFailureText(text));
 }
 
 void ArchiveDatabase::setError(const QString& text) {

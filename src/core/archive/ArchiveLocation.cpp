@@ -168,3 +168,30 @@ QString MaskPasswords(const QString& text) {
     masked.replace(password, QStringLiteral("\\1") + kMask);
     return masked;
 }
+
+QString ArchiveFailureText(const QString& driverText) {
+    static const struct {
+        const char* clue; // in the driver's text, any case
+        const char* cause;
+    } causes[] = {
+        {"disk is full", "le disque est plein"},
+        {"no space left", "le disque est plein"},
+        {"readonly database", "l'archive est en lecture seule"},
+        {"read-only", "l'archive est en lecture seule"},
+        {"database is locked", "l'archive est occupée par un autre programme"},
+        {"password authentication failed", "le serveur a refusé l'identification"},
+        {"authentication failed", "le serveur a refusé l'identification"},
+        {"no password supplied", "le serveur a refusé l'identification (aucun mot de passe)"},
+        {"could not connect", "le serveur ne répond pas"},
+        {"connection refused", "le serveur ne répond pas"},
+        {"could not translate host name", "le serveur est introuvable"},
+        {"timeout expired", "le serveur ne répond pas"},
+        {"malformed", "l'archive est endommagée"},
+        {"not a database", "l'archive est endommagée"},
+    };
+    const QString text = driverText.simplified();
+    for (const auto& c : causes)
+        if (text.contains(QLatin1String(c.clue), Qt::CaseInsensitive))
+            return QString::fromUtf8(c.cause) + QStringLiteral(". Détail : ") + text;
+    return text;
+}

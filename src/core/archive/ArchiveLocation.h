@@ -56,3 +56,8 @@ bool ResolveArchiveLocation(const QString& commandLineValue, ArchiveLocation& lo
 // A text with the user-info part of every address (user:password@) and every password=... replaced
 // by "****": for messages that quote a driver's text, which may repeat what it was given.
 QString MaskPasswords(const QString& text);
+
+// A driver's error in the words of this program: the French cause for the common cases (disk full,
+// read only, locked, server unreachable, authentication refused, damaged), then the driver's own
+// text after "Détail :"; the driver's text alone when its cause is not one of those.
+QString ArchiveFailureText(const QString& driverText);

@@ -38,7 +38,11 @@ ImportResult TransferKeeping::archiveTransfer(const DataStore& store, UiServices
     shell.setCaption(m_captionNote + kCaptionNoteSeparator + caption);
 
     if (result.status == ImportStatus::Imported && m_archived) m_archived();
-    if (result.status == ImportStatus::Failed) ui.message(MessageIcon::Warning, kArchiveTitle, m_captionNote);
+    if (result.status == ImportStatus::Failed)
+        ui.message(
+            MessageIcon::Warning, kArchiveTitle,
+            m_captionNote +
+                QStringLiteral("\nUtilisez « Enregistrer Sous ... » pour les garder dans un fichier."));
     return result;
 }
 

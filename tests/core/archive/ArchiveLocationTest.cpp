@@ -358,3 +358,21 @@ TEST(ArchiveServerSession, AnEncryptedConnectionAskedForIsNeverMadeInClear) {
     EXPECT_FALSE(Archive::open(verified, &error)) << "a root certificate that does not exist";
     configure(false);
 }
+
+// A driver's failure is told in French first, with the driver's own words after "Détail :".
+TEST(ArchiveFailureText, CommonCausesAreSaidInFrenchBeforeTheDriversWords) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"database or disk is full Unable to fetch row", "le disque est plein. Détail : "},
+        {"attempt to write a readonly database", "l'archive est en lecture seule. Détail : "},
+        {"database is locked", "l'archive est occupée par un autre programme. Détail : "},
+        {"could not connect to server: Connection refused", "le serveur ne répond pas. Détail : "},
+        {"FATAL: password authentication failed for user \"pc1\"", "le serveur a refusé l'identification. "},
+        {"database disk image is malformed", "l'archive est endommagée. Détail : "},
+        {"near \"SELEC\": syntax error", ""},
+    };
+    for (const auto& [driver, cause] : cases) {
+        const QString text = ArchiveFailureText(QString::fromUtf8(driver));
+        EXPECT_TRUE(text.startsWith(QString::fromUtf8(cause))) << text.toStdString();
+        EXPECT_TRUE(text.endsWith(QString::fromUtf8(driver))) << text.toStdString();
+    }
+}
