@@ -1,8 +1,9 @@
 #include "core/stats/ExportFiles.h"
 
+#include "core/files/OutputTarget.h"
+
 #include <QDir>
 #include <QFileInfo>
-#include <QSaveFile>
 
 namespace {
 constexpr ExportWhat kAll[] = {ExportWhat::Levels, ExportWhat::Events, ExportWhat::Parameters};
@@ -20,10 +21,9 @@ QStringList ExportFilePaths(const QString& chosenPath) {
 bool WriteExportFiles(const DataStore& store, const QString& chosenPath, QString* failedPath) {
     const QStringList paths = ExportFilePaths(chosenPath);
     for (int i = 0; i < 3; ++i) {
-        QSaveFile file(paths[i]);
-        const bool written = file.open(QIODevice::WriteOnly) &&
-                             file.write(ToCsv(BuildExport(store, kAll[i]))) >= 0 && file.commit();
-        if (!written) {
+        // Through the one checked writer: a device or pipe is refused, a failed write keeps the old file.
+        QString reason;
+        if (!writeFileReplacing(paths[i], ToCsv(BuildExport(store, kAll[i])), reason)) {
             if (failedPath) *failedPath = paths[i];
             return false;
         }
