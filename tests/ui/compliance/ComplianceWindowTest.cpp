@@ -15,6 +15,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QTableWidget>
+#include <QTextCharFormat>
 #include <QTest>
 #include <QWheelEvent>
 
