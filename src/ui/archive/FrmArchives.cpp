@@ -104,6 +104,7 @@ void FrmArchives::buildControls() {
     m_location = new QLabel(this);
     m_location->setObjectName(QStringLiteral("Label_Location"));
     m_location->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    m_location->setWordWrap(true); // a server's reason may run long
 
     m_devices = makeTable(this, "List_Devices",
                           {QStringLiteral("N° de série"), QStringLiteral("Lieu"),
