@@ -93,11 +93,6 @@ TEST(ArchiveWorker, EndingFinishesTheJobsGivenAndDropsTheirReplies) {
 // job itself does not run.
 TEST(ArchiveWorker, AnUnusableArchiveAnswersWithItsReason) {
     QTemporaryDir dir;
-    const QString corrupt = dir.filePath(QStringLiteral("corrupt.sqlite"));
-    QFile file(corrupt);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(QByteArray(8192, 'x'));
-    file.close();
     const struct {
         QString location;
         ArchiveOpenMode mode;
@@ -108,7 +103,7 @@ TEST(ArchiveWorker, AnUnusableArchiveAnswersWithItsReason) {
          QStringLiteral("Adresse d'archive illisible")},
         {dir.filePath(QStringLiteral("missing.sqlite")), ArchiveOpenMode::MustExist,
          QStringLiteral("Archive introuvable")},
-        {corrupt, ArchiveOpenMode::CreateIfMissing, QString()},
+        {dir.path(), ArchiveOpenMode::CreateIfMissing, QString()}, // a folder
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.location.toStdString());

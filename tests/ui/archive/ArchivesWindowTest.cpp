@@ -42,22 +42,25 @@ int rowsOn(const LeqTable& table, const QDate& first, const QDate& last) {
     return rows;
 }
 
+// Makes an archive holding the device the program's archive; its path.
+QString archiveWindowArchiveOf(const QTemporaryDir& dir, EnvironmentGuard& env, const DeviceData& device) {
+    const QString path = dir.filePath(QStringLiteral("archive.sqlite"));
+    env.set("VORL_ARCHIVE", path.toUtf8());
+    ArchiveLocation location;
+    EXPECT_TRUE(ParseArchiveLocation(path, location));
+    const auto archive = Archive::open(location);
+    EXPECT_TRUE(archive &&
+                archive->importDownload(device, 5, {SourceKind::File, QStringLiteral("sample.qlv")}).ok());
+    return path;
+}
+
 // Days chosen on the calendar become the data in memory, and "Dernières données utilisées" takes
 // the analysis commands to them.
 TEST(ArchivesWindow, LoadedPeriodReachesTheAnalysisWindows) {
     QTemporaryDir dir;
     EnvironmentGuard env;
-    const QString path = dir.filePath(QStringLiteral("archive.sqlite"));
-    env.set("VORL_ARCHIVE", path.toUtf8());
     const DeviceData device = MakeSampleDevice({5, 7, 0.75, false});
-    {
-        ArchiveLocation location;
-        ASSERT_TRUE(ParseArchiveLocation(path, location));
-        const auto archive = Archive::open(location);
-        ASSERT_TRUE(archive);
-        ASSERT_TRUE(
-            archive->importDownload(device, 5, {SourceKind::File, QStringLiteral("sample.qlv")}).ok());
-    }
+    const QString path = archiveWindowArchiveOf(dir, env, device);
 
     FakeAppContext app;
     FrmArchives window(app.ctx);
@@ -217,14 +220,8 @@ TEST(ArchivesWindow, ADeviceIsRemovedOnceItsSerialIsTyped) {
 TEST(ArchivesWindow, WindowsWaitForTheArchiveWithoutFreezingAndMayCloseMeanwhile) {
     QTemporaryDir dir;
     EnvironmentGuard env;
-    const QString path = dir.filePath(QStringLiteral("archive.sqlite"));
-    env.set("VORL_ARCHIVE", path.toUtf8());
     const DeviceData device = MakeSampleDevice({5, 7, 0.75, false});
-    {
-        ArchiveLocation location;
-        ASSERT_TRUE(ParseArchiveLocation(path, location));
-        ASSERT_TRUE(Archive::open(location)->importDownload(device, 5, {SourceKind::File, QString()}).ok());
-    }
+    archiveWindowArchiveOf(dir, env, device);
     FakeAppContext app;
     auto* archives = new FrmArchives(app.ctx);
     auto* busyLine = archives->findChild<QLabel*>(QStringLiteral("Label_Archive_Busy"));
