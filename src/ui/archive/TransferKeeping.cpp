@@ -34,11 +34,12 @@ void TransferKeeping::archiveTransfer(const DataStore& store, ArchiveWorker& arc
         [data, generation, portName](Archive& opened) {
             return ArchiveTransferredData(opened, data, generation, portName);
         },
-        [this, archiving = ++m_archivings, &ui, &shell](ArchiveResult<ImportResult> archived) {
+        [this, archiving = ++m_archivings, off = archive.isOff(), &ui,
+         &shell](ArchiveResult<ImportResult> archived) {
             ImportResult result;
             if (archived)
                 result = std::move(archived).value();
-            else if (m_archive->isOff())
+            else if (off)
                 result.status = ImportStatus::Disabled;
             else
                 result.error = archived.error();
