@@ -103,7 +103,6 @@ private:
     std::vector<QPointer<QWidget>> m_shown;
 };
 
-
 // Everything a window needs, from fakes. The windows go first: they still reach the context when
 // they unload.
 struct FakeAppContext {
@@ -116,6 +115,7 @@ struct FakeAppContext {
     PortTable ports;
     FakePortProber prober;
     FakeTransferRunner transfer;
+    ArchiveWorker archive; // VORL_ARCHIVE as the test set it before
     FakeWindowHost windows{store};
-    AppContext ctx{store, ui, clock, shell, windows, ports, prober, transfer};
+    AppContext ctx{store, ui, clock, shell, windows, ports, prober, transfer, archive};
 };

@@ -74,7 +74,8 @@ protected:
     FakeSerialLink fakeLink{clock};
     FakeSerialLink* link = &fakeLink;
     UiTransferRunner runner{[this](Clock&) { return std::make_unique<BorrowedLink>(fakeLink); }};
-    AppContext ctx{store, ui, clock, shell, host, ports, prober, runner};
+    ArchiveWorker archive;
+    AppContext ctx{store, ui, clock, shell, host, ports, prober, runner, archive};
 
     void SetUp() override {
         runner.setContext(ctx);

@@ -128,6 +128,9 @@ ImportResult ImportSaveFile(Archive& archive, const QString& path, const QString
 // the store is read, never changed. Status Disabled when archiving is off.
 ImportResult ArchiveFinishedTransfer(const DataStore& store, const QString& locationText = {},
                                      const QString& portName = {});
+// The same into an archive already open, from a copy of the transfer's data.
+ImportResult ArchiveTransferredData(Archive& archive, const DeviceData& data, int generation,
+                                    const QString& portName);
 
 // One short French line for the main window's caption or a console: what the import added, that it
 // was already archived, or why it failed.

@@ -417,8 +417,12 @@ ImportResult ArchiveFinishedTransfer(const DataStore& store, const QString& loca
     }
     const auto archive = Archive::open(location, &result.error);
     if (!archive) return result;
-    return archive->importDownload(store.deviceData(), store.Device_Version,
-                                   {SourceKind::Transfer, portName});
+    return ArchiveTransferredData(*archive, store.deviceData(), store.Device_Version, portName);
+}
+
+ImportResult ArchiveTransferredData(Archive& archive, const DeviceData& data, int generation,
+                                    const QString& portName) {
+    return archive.importDownload(data, generation, {SourceKind::Transfer, portName});
 }
 
 QString ImportResultText(const ImportResult& result) {

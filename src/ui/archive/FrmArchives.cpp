@@ -2,11 +2,11 @@
 
 #include "core/archive/ArchiveCalendar.h"
 #include "core/store/Labels.h"
+#include "ui/archive/ArchiveBusyLine.h"
 #include "ui/archive/CoverageCalendar.h"
 #include "ui/archive/TransferKeeping.h"
 #include "ui/shell/AppContext.h"
 
-#include <QApplication>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QGridLayout>
@@ -29,6 +29,8 @@
 
 namespace {
 const QString kTitle = QStringLiteral("Archives");
+// The window's commands may create the archive, as an import does.
+constexpr ArchiveOpenMode kOpening = ArchiveOpenMode::CreateIfMissing;
 
 QString dateText(const QDate& day) {
     return day.toString(QStringLiteral("dd/MM/yyyy"));
@@ -74,29 +76,35 @@ QWidget* legendEntry(QWidget* parent, DayCover cover, Loudness loudness, const Q
 }
 } // namespace
 
+struct FrmArchives::ImportTally {
+    qint64 files = 0;
+    int imported = 0, already = 0;
+    QStringList report;
+};
+
 FrmArchives::FrmArchives(AppContext& ctx, QWidget* parent) : QWidget(parent), m_ctx(ctx) {
     setObjectName(QStringLiteral("frmArchives"));
     setWindowTitle(kTitle);
     buildControls();
-
-    ArchiveLocation location;
-    QString error;
-    if (ResolveArchiveLocation({}, location, &error) && !location.isOff())
-        m_archive = Archive::open(location, &error);
-    else if (location.isOff() && error.isEmpty())
-        error = QStringLiteral("Archive désactivée : l'archivage est éteint (« off »).");
-    m_location->setText(m_archive ? QStringLiteral("Archive : ") + location.displayText()
-                                  : QStringLiteral("Archive indisponible : ") + error);
+    connect(&m_ctx.archive, &ArchiveWorker::busyChanged, this, &FrmArchives::updateCommands);
     refresh();
+    updateCommands();
     resize(900, 640);
 }
 
-FrmArchives::~FrmArchives() = default;
+FrmArchives::~FrmArchives() {
+    if (m_stopImport) *m_stopImport = true;
+}
+
+bool FrmArchives::hasArchive() const {
+    return m_ctx.archive.unavailable().isEmpty();
+}
 
 void FrmArchives::buildControls() {
     m_location = new QLabel(this);
     m_location->setObjectName(QStringLiteral("Label_Location"));
     m_location->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    m_location->setWordWrap(true); // a server's reason may run long
 
     m_devices = makeTable(this, "List_Devices",
                           {QStringLiteral("N° de série"), QStringLiteral("Lieu"),
@@ -154,6 +162,7 @@ void FrmArchives::buildControls() {
     m_remove->setObjectName(QStringLiteral("Cmd_Retirer"));
     m_close = new QPushButton(QStringLiteral("&Fermer"), this);
     m_close->setObjectName(QStringLiteral("Cmd_Fermer"));
+    m_busy = MakeArchiveBusyLine(m_ctx.archive, this);
 
     auto* calendarBox = new QGroupBox(QStringLiteral("Couverture"), this);
     auto* calendarLayout = new QVBoxLayout(calendarBox);
@@ -181,7 +190,10 @@ void FrmArchives::buildControls() {
     split->setStretchFactor(1, 1);
 
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(m_location);
+    auto* top = new QHBoxLayout;
+    top->addWidget(m_location, 1);
+    top->addWidget(m_busy);
+    layout->addLayout(top);
     layout->addWidget(m_devices);
     layout->addWidget(split, 1);
     layout->addLayout(buttons);
@@ -234,15 +246,18 @@ void FrmArchives::keyPressEvent(QKeyEvent* event) {
 }
 
 void FrmArchives::refresh() {
+    m_ctx.archive.run(
+        this, kOpening, [](Archive& archive) { return archive.devices(); },
+        [this](ArchiveResult<std::vector<ArchivedDevice>> devices) { showDevices(std::move(devices)); });
+}
+
+void FrmArchives::showDevices(ArchiveResult<std::vector<ArchivedDevice>> devices) {
     const qint64 chosen = currentDeviceId();
     m_deviceList.clear();
-    if (m_archive) {
-        auto devices = m_archive->devices();
-        if (devices)
-            m_deviceList = std::move(*devices);
-        else
-            m_ctx.ui.message(MessageIcon::Warning, kTitle, devices.error());
-    }
+    if (devices)
+        m_deviceList = std::move(devices).value();
+    else if (hasArchive()) // an archive that cannot be opened is said in the window itself
+        m_ctx.ui.message(MessageIcon::Warning, kTitle, devices.error());
     m_filling = true;
     m_devices->setRowCount(static_cast<int>(m_deviceList.size()));
     int keep = m_deviceList.empty() ? -1 : 0;
@@ -279,19 +294,34 @@ void FrmArchives::chooseDevice(int row) {
 
 void FrmArchives::showDevice() {
     const qint64 id = currentDeviceId();
-    Coverage coverage;
-    std::vector<ArchivedDownload> downloads;
-    if (m_archive && id != 0) {
-        auto readCoverage = m_archive->coverage(id);
-        auto readDownloads = m_archive->downloads(id);
-        if (readCoverage && readDownloads) {
-            coverage = std::move(*readCoverage);
-            downloads = std::move(*readDownloads);
-        } else {
-            m_ctx.ui.message(MessageIcon::Warning, kTitle,
-                             readCoverage ? readDownloads.error() : readCoverage.error());
-        }
+    if (!hasArchive() || id == 0) {
+        showDevice(id, {}, {});
+        return;
     }
+    struct DeviceView {
+        Coverage coverage;
+        std::vector<ArchivedDownload> downloads;
+    };
+    m_ctx.archive.run(
+        this, kOpening,
+        [id](Archive& archive) -> ArchiveResult<DeviceView> {
+            auto coverage = archive.coverage(id);
+            if (!coverage) return ArchiveResult<DeviceView>::failure(coverage.error());
+            auto downloads = archive.downloads(id);
+            if (!downloads) return ArchiveResult<DeviceView>::failure(downloads.error());
+            return DeviceView{std::move(coverage).value(), std::move(downloads).value()};
+        },
+        [this, id](const ArchiveResult<DeviceView>& view) {
+            // Another device chosen meanwhile has its own reply coming.
+            if (id != currentDeviceId()) return;
+            if (!view) m_ctx.ui.message(MessageIcon::Warning, kTitle, view.error());
+            showDevice(id, view ? view->coverage : Coverage{},
+                       view ? view->downloads : std::vector<ArchivedDownload>{});
+        });
+}
+
+void FrmArchives::showDevice(qint64 id, const Coverage& coverage,
+                             const std::vector<ArchivedDownload>& downloads) {
     const std::optional<int> since = DaysSinceDownload(coverage.lastDownload, QDate::currentDate());
     m_daysSince->setText(id ? DaysSinceText(since) : QString());
     m_daysSince->setStyleSheet(
@@ -334,132 +364,204 @@ void FrmArchives::updateCommands() {
             : QStringLiteral("Période choisie : du %1 au %2 (%3 jours)")
                   .arg(dateText(chosen.first()), dateText(chosen.last()))
                   .arg(chosen.dayCount()));
-    m_import->setEnabled(m_archive != nullptr);
-    m_verify->setEnabled(m_archive != nullptr);
-    m_load->setEnabled(m_archive && !chosen.isEmpty());
-    m_export->setEnabled(m_archive && !chosen.isEmpty());
+    m_location->setText(hasArchive()
+                            ? QStringLiteral("Archive : ") + m_ctx.archive.location().displayText()
+                            : QStringLiteral("Archive indisponible : ") + m_ctx.archive.unavailable());
+    // While the archive works, the commands wait: each would only queue behind the job under way.
+    const bool ready = hasArchive() && !m_ctx.archive.isBusy();
+    m_import->setEnabled(ready);
+    m_verify->setEnabled(ready);
+    m_load->setEnabled(ready && !chosen.isEmpty());
+    m_export->setEnabled(ready && !chosen.isEmpty());
     const int row = m_devices->currentRow();
     const bool typed = row >= 0 && row < static_cast<int>(m_deviceList.size()) &&
                        m_removeSerial->text().trimmed() == m_deviceList[static_cast<std::size_t>(row)].serial;
-    m_removeSerial->setEnabled(m_archive && row >= 0);
-    m_remove->setEnabled(m_archive && typed);
+    m_removeSerial->setEnabled(hasArchive() && row >= 0);
+    m_remove->setEnabled(ready && typed);
 }
 
 void FrmArchives::removeChosenDevice() {
     if (!m_remove->isEnabled()) return;
     const qint64 id = currentDeviceId();
-    if (const ArchiveStatus removed = m_archive->removeDevice(id); !removed) {
-        m_ctx.ui.message(MessageIcon::Warning, kTitle, removed.error());
-        return;
-    }
-    m_removeSerial->clear();
-    refresh();
+    m_ctx.archive.run(
+        this, kOpening, [id](Archive& archive) { return archive.removeDevice(id); },
+        [this](const ArchiveStatus& removed) {
+            if (!removed) {
+                m_ctx.ui.message(MessageIcon::Warning, kTitle, removed.error());
+                return;
+            }
+            m_removeSerial->clear();
+            refresh();
+        });
 }
 
 void FrmArchives::venueEdited(int row, int column) {
-    if (m_filling || column != 1 || !m_archive) return;
+    if (m_filling || column != 1 || !hasArchive()) return;
     const qint64 id = m_deviceList.at(static_cast<std::size_t>(row)).id;
     const QString venue = m_devices->item(row, column)->text().trimmed();
-    if (!m_archive->setVenue(id, venue))
-        m_ctx.ui.message(MessageIcon::Warning, kTitle, m_archive->lastError());
-    else
-        m_deviceList[static_cast<std::size_t>(row)].venue = venue;
+    m_ctx.archive.run(
+        this, kOpening,
+        [id, venue](Archive& archive) -> ArchiveStatus {
+            if (!archive.setVenue(id, venue)) return ArchiveStatus::failure(archive.lastError());
+            return ArchiveOk();
+        },
+        [this, id, venue](const ArchiveStatus& named) {
+            if (!named) {
+                m_ctx.ui.message(MessageIcon::Warning, kTitle, named.error());
+                return;
+            }
+            for (ArchivedDevice& device : m_deviceList)
+                if (device.id == id) device.venue = venue;
+        });
 }
 
 void FrmArchives::importFiles(const QStringList& paths) {
-    if (!m_archive) return;
-    QProgressDialog progress(QStringLiteral("Import des fichiers dans l'archive ..."),
-                             QStringLiteral("Arrêter"), 0, static_cast<int>(paths.size()), this);
-    progress.setWindowTitle(kTitle);
-    progress.setWindowModality(Qt::WindowModal);
-    progress.setMinimumDuration(300);
-    QStringList report;
-    int imported = 0, already = 0;
-    for (int i = 0; i < paths.size(); ++i) {
-        progress.setValue(i);
-        progress.setLabelText(QStringLiteral("Import de %1 ...").arg(QFileInfo(paths[i]).fileName()));
-        QApplication::processEvents();
-        if (progress.wasCanceled()) break;
-        // One file is one transaction: a failure leaves the archive as it was and the next file goes on.
-        const ImportResult result = ImportSaveFile(*m_archive, paths[i]);
-        if (result.status == ImportStatus::Imported) ++imported;
-        if (result.status == ImportStatus::AlreadyArchived) ++already;
-        if (!result.ok())
-            report << QFileInfo(paths[i]).fileName() + QStringLiteral(" : ") + ImportResultText(result);
-    }
-    progress.setValue(static_cast<int>(paths.size()));
-    refresh();
-    QString text = QStringLiteral("%1 fichier(s) importé(s), %2 déjà archivé(s).").arg(imported).arg(already);
-    if (!report.isEmpty()) text += QStringLiteral("\n") + report.join(QLatin1Char('\n'));
-    m_ctx.ui.message(report.isEmpty() ? MessageIcon::Information : MessageIcon::Warning, kTitle, text);
+    if (!hasArchive() || paths.isEmpty() || m_importProgress) return;
+    // Not modal: the other windows stay usable while the files go in.
+    m_importProgress =
+        new QProgressDialog(QStringLiteral("Import de %1 ...").arg(QFileInfo(paths[0]).fileName()),
+                            QStringLiteral("Arrêter"), 0, static_cast<int>(paths.size()), this);
+    m_importProgress->setWindowTitle(kTitle);
+    m_importProgress->setMinimumDuration(300);
+    m_importProgress->setValue(0);
+    m_stopImport = std::make_shared<std::atomic_bool>(false);
+    connect(m_importProgress, &QProgressDialog::canceled, this, [stop = m_stopImport] { *stop = true; });
+    auto tally = std::make_shared<ImportTally>();
+    tally->files = paths.size();
+    for (qint64 i = 0; i < paths.size(); ++i)
+        m_ctx.archive.run(
+            this, kOpening,
+            [path = paths[i], stop = m_stopImport](Archive& archive) -> std::optional<ImportResult> {
+                if (*stop) return std::nullopt;
+                // One file is one transaction: a failure leaves the archive as it was and the next file
+                // goes on.
+                return ImportSaveFile(archive, path);
+            },
+            [this, i, tally, name = QFileInfo(paths[i]).fileName(),
+             next = QFileInfo(paths.value(i + 1)).fileName()](
+                const ArchiveResult<std::optional<ImportResult>>& result) {
+                if (m_importProgress && !next.isEmpty())
+                    m_importProgress->setLabelText(QStringLiteral("Import de %1 ...").arg(next));
+                importDone(i, name, result, tally);
+            });
 }
 
-bool FrmArchives::loadSelectedPeriod() {
+void FrmArchives::importDone(qint64 index, const QString& name,
+                             const ArchiveResult<std::optional<ImportResult>>& result,
+                             const std::shared_ptr<ImportTally>& tally) {
+    if (m_importProgress) m_importProgress->setValue(static_cast<int>(index + 1));
+    if (!result) {
+        tally->report << name + QStringLiteral(" : ") + result.error();
+    } else if (const std::optional<ImportResult>& imported = *result) {
+        if (imported->status == ImportStatus::Imported) ++tally->imported;
+        if (imported->status == ImportStatus::AlreadyArchived) ++tally->already;
+        if (!imported->ok()) tally->report << name + QStringLiteral(" : ") + ImportResultText(*imported);
+    }
+    if (index + 1 < tally->files) return;
+    delete m_importProgress;
+    m_stopImport.reset();
+    refresh();
+    QString text = QStringLiteral("%1 fichier(s) importé(s), %2 déjà archivé(s).")
+                       .arg(tally->imported)
+                       .arg(tally->already);
+    if (!tally->report.isEmpty()) text += QStringLiteral("\n") + tally->report.join(QLatin1Char('\n'));
+    m_ctx.ui.message(tally->report.isEmpty() ? MessageIcon::Information : MessageIcon::Warning, kTitle, text);
+}
+
+void FrmArchives::loadSelectedPeriod() {
     const CalendarSelection& chosen = m_calendar->selection();
     const qint64 id = currentDeviceId();
-    if (!m_archive || !id || chosen.isEmpty()) return false;
-    if (isTrue(m_ctx.store.Open_frmWait)) {
+    if (!hasArchive() || !id || chosen.isEmpty()) return;
+    const QDate first = chosen.first(), last = chosen.last();
+    auto transferRuns = [this] {
+        if (!isTrue(m_ctx.store.Open_frmWait)) return false;
         m_ctx.ui.message(MessageIcon::Warning, kTitle, QStringLiteral("Un transfert est en cours."));
-        return false;
-    }
-    m_ctx.ui.setBusyCursor(true);
-    auto period = m_archive->loadPeriod(id, chosen.first(), chosen.last());
-    m_ctx.ui.setBusyCursor(false);
-    if (!period) {
-        const auto fits = m_archive->longestLoadable(id, chosen.first(), chosen.last());
-        if (fits && *fits >= chosen.first() && *fits < chosen.last())
-            m_calendar->setSelection(chosen.first(), *fits); // offers the longest that fits
-        m_ctx.ui.message(MessageIcon::Warning, kTitle, period.error());
-        return false;
-    }
-    // The period replaces the data in memory as a memory image would: the windows showing the old
-    // data close first, and "Dernières données utilisées" then reaches every table and graph.
-    m_ctx.windows.closeOpenWindows();
-    DataStore& store = m_ctx.store;
-    store.commit(std::move(period->data));
-    store.Device_Version = static_cast<int16_t>(period->generation);
-    store.Abort_Flag = kFalse;
-    store.Data_Loaded = kTrue;
-    BuildSerialNumber(store);
-    m_ctx.shell.setCaption(QStringLiteral("VORL Analyser - QLV 40") + kCaptionNoteSeparator +
-                           kLoadedPeriodCaption +
-                           QStringLiteral("%1, du %2 au %3")
-                               .arg(period->serial, dateText(chosen.first()), dateText(chosen.last())));
-    // Not in any file yet: the save command may write it.
-    m_ctx.shell.setMenuEnabled(MenuEntry::mnuSave_As, true);
-    return true;
+        return true;
+    };
+    if (transferRuns()) return;
+    struct PeriodLoad {
+        ArchiveResult<LoadedPeriod> period;
+        ArchiveResult<QDate> fits; // on a refusal, the last day of the longest period that fits
+    };
+    m_ctx.archive.run(
+        this, kOpening,
+        [id, first, last](Archive& archive) {
+            auto period = archive.loadPeriod(id, first, last);
+            auto fits = period ? ArchiveResult<QDate>(last) : archive.longestLoadable(id, first, last);
+            return PeriodLoad{std::move(period), std::move(fits)};
+        },
+        [this, first, last, transferRuns](ArchiveResult<PeriodLoad> load) {
+            if (!load || !load->period) {
+                if (load && load->fits && *load->fits >= first && *load->fits < last)
+                    m_calendar->setSelection(first, *load->fits); // offers the longest that fits
+                m_ctx.ui.message(MessageIcon::Warning, kTitle, load ? load->period.error() : load.error());
+                return;
+            }
+            // A transfer started while the archive was read owns the data in memory now.
+            if (transferRuns()) return;
+            LoadedPeriod& period = load->period.value();
+            // The period replaces the data in memory as a memory image would: the windows showing the old
+            // data close first, and "Dernières données utilisées" then reaches every table and graph.
+            m_ctx.windows.closeOpenWindows();
+            DataStore& store = m_ctx.store;
+            store.commit(std::move(period.data));
+            store.Device_Version = static_cast<int16_t>(period.generation);
+            store.Abort_Flag = kFalse;
+            store.Data_Loaded = kTrue;
+            BuildSerialNumber(store);
+            m_ctx.shell.setCaption(
+                QStringLiteral("VORL Analyser - QLV 40") + kCaptionNoteSeparator + kLoadedPeriodCaption +
+                QStringLiteral("%1, du %2 au %3").arg(period.serial, dateText(first), dateText(last)));
+            // Not in any file yet: the save command may write it.
+            m_ctx.shell.setMenuEnabled(MenuEntry::mnuSave_As, true);
+        });
 }
 
 void FrmArchives::exportSelectedPeriod() {
     const CalendarSelection& chosen = m_calendar->selection();
     const qint64 id = currentDeviceId();
-    if (!m_archive || !id || chosen.isEmpty()) return;
+    if (!hasArchive() || !id || chosen.isEmpty()) return;
+    const QDate first = chosen.first(), last = chosen.last();
     const QString serial = m_deviceList.at(static_cast<std::size_t>(m_devices->currentRow())).serial;
     const QString name = QStringLiteral("Archive %1 du %2 au %3.qlv")
-                             .arg(serial, chosen.first().toString(QStringLiteral("dd-MM-yyyy")),
-                                  chosen.last().toString(QStringLiteral("dd-MM-yyyy")));
+                             .arg(serial, first.toString(QStringLiteral("dd-MM-yyyy")),
+                                  last.toString(QStringLiteral("dd-MM-yyyy")));
     const std::optional<QString> path = m_ctx.ui.saveFileName(name, kSaveFileFilter);
     if (!path || path->isEmpty()) return;
-    QString error;
-    m_ctx.ui.setBusyCursor(true);
-    const bool written = ExtractPeriodToFile(*m_archive, id, chosen.first(), chosen.last(), *path, &error);
-    m_ctx.ui.setBusyCursor(false);
-    if (written)
-        m_ctx.ui.message(MessageIcon::Information, kTitle, QStringLiteral("Période exportée dans ") + *path);
-    else
-        m_ctx.ui.message(MessageIcon::Warning, kTitle, error);
+    m_ctx.archive.run(
+        this, kOpening,
+        [id, first, last, path = *path](Archive& archive) -> ArchiveStatus {
+            QString error;
+            if (!ExtractPeriodToFile(archive, id, first, last, path, &error))
+                return ArchiveStatus::failure(error);
+            return ArchiveOk();
+        },
+        [this, path = *path](const ArchiveStatus& written) {
+            if (written)
+                m_ctx.ui.message(MessageIcon::Information, kTitle,
+                                 QStringLiteral("Période exportée dans ") + path);
+            else
+                m_ctx.ui.message(MessageIcon::Warning, kTitle, written.error());
+        });
 }
 
 void FrmArchives::verifyArchive() {
-    if (!m_archive) return;
-    m_ctx.ui.setBusyCursor(true);
-    const VerifyReport report = m_archive->verify();
-    m_ctx.ui.setBusyCursor(false);
-    QStringList lines;
-    lines << (report.ok()
-                  ? QStringLiteral("L'archive est cohérente.")
-                  : QStringLiteral("L'archive présente %1 problème(s) :").arg(report.problems.size()));
-    lines << report.problems;
-    if (!report.notes.isEmpty()) lines << QStringLiteral("Remarques :") << report.notes;
-    m_ctx.ui.message(report.ok() ? MessageIcon::Information : MessageIcon::Warning, kTitle, lines.join('\n'));
+    if (!hasArchive()) return;
+    m_ctx.archive.run(
+        this, kOpening, [](Archive& archive) { return archive.verify(); },
+        [this](const ArchiveResult<VerifyReport>& report) {
+            if (!report) {
+                m_ctx.ui.message(MessageIcon::Warning, kTitle, report.error());
+                return;
+            }
+            QStringList lines;
+            lines
+                << (report->ok()
+                        ? QStringLiteral("L'archive est cohérente.")
+                        : QStringLiteral("L'archive présente %1 problème(s) :").arg(report->problems.size()));
+            lines << report->problems;
+            if (!report->notes.isEmpty()) lines << QStringLiteral("Remarques :") << report->notes;
+            m_ctx.ui.message(report->ok() ? MessageIcon::Information : MessageIcon::Warning, kTitle,
+                             lines.join('\n'));
+        });
 }

@@ -2,19 +2,24 @@
 
 #include "core/archive/Archive.h"
 
+#include <QPointer>
 #include <QWidget>
+#include <atomic>
 #include <memory>
 
 class CoverageCalendar;
 class QLabel;
 class QLineEdit;
+class QProgressDialog;
 class QPushButton;
 class QTableWidget;
 struct AppContext;
 
 // The Archives window: the archived devices, the coverage calendar of the chosen one, its downloads,
-// and the commands that bring files in and periods out. It opens the archive in force (VORL_ARCHIVE
-// or the default file); when that fails it says why and the rest of the program works on without it.
+// and the commands that bring files in and periods out. It works on the program's archive (VORL_ARCHIVE
+// or the default file) through its thread: each command gives a job and the window shows the result when
+// it comes back, busy meanwhile but never frozen. When the archive cannot be opened the window says why
+// and the rest of the program works on without it.
 class FrmArchives : public QWidget {
     Q_OBJECT
 public:
@@ -23,13 +28,14 @@ public:
 
     // Reads the devices again (after a transfer was archived, or F5), keeping the chosen device.
     void refresh();
-    bool hasArchive() const { return m_archive != nullptr; }
+    // False once the archive could not be opened (the window then says why).
+    bool hasArchive() const;
 
-    // The commands, as the buttons run them.
+    // The commands, as the buttons run them; their results come back once the archive has answered.
     void chooseDevice(int row);
     void importFiles(const QStringList& paths);
-    // Puts the chosen days into the data in memory; false (with a message) when refused.
-    bool loadSelectedPeriod();
+    // Puts the chosen days into the data in memory; a refusal is said in a message.
+    void loadSelectedPeriod();
     void exportSelectedPeriod();
     void verifyArchive();
     // Removes the chosen device and all its downloads; runs only once its serial is typed in the
@@ -48,12 +54,17 @@ protected:
 private:
     void buildControls();
     void showDevice();
+    void showDevice(qint64 id, const Coverage& coverage, const std::vector<ArchivedDownload>& downloads);
+    void showDevices(ArchiveResult<std::vector<ArchivedDevice>> devices);
+    struct ImportTally;
+    void importDone(qint64 index, const QString& name,
+                    const ArchiveResult<std::optional<ImportResult>>& result,
+                    const std::shared_ptr<ImportTally>& tally);
     void updateCommands();
     qint64 currentDeviceId() const;
     void venueEdited(int row, int column);
 
     AppContext& m_ctx;
-    std::unique_ptr<Archive> m_archive;
     std::vector<ArchivedDevice> m_deviceList;
     QLabel* m_location = nullptr;
     QTableWidget* m_devices = nullptr;
@@ -69,5 +80,9 @@ private:
     QLineEdit* m_removeSerial = nullptr;
     QPushButton* m_remove = nullptr;
     QPushButton* m_close = nullptr;
+    QLabel* m_busy = nullptr;
+    QPointer<QProgressDialog> m_importProgress;
+    // Set by "Arrêter" or the window's close: the files not started yet are left out.
+    std::shared_ptr<std::atomic_bool> m_stopImport;
     bool m_filling = false;
 };

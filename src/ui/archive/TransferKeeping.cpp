@@ -1,49 +1,67 @@
 #include "ui/archive/TransferKeeping.h"
 
-#include "core/archive/Archive.h"
+#include "core/archive/ArchiveWorker.h"
 #include "core/platform/MainShell.h"
 #include "core/platform/UiServices.h"
 
 namespace {
 const QString kArchiveTitle = QStringLiteral("Archivage");
+const QString kArchivingNote = QStringLiteral("Archivage en cours ...");
 const QString kQuitTitle = QStringLiteral("Quitter");
 const QString kQuitText =
     QStringLiteral("Les données du dernier transfert ne sont ni enregistrées ni archivées et "
                    "seront perdues.\nQuitter quand même ?");
 } // namespace
 
-ImportResult TransferKeeping::archiveTransfer(const DataStore& store, UiServices& ui, MainShell& shell,
-                                              const QString& portName) {
-    ui.setBusyCursor(true);
-    ImportResult result = ArchiveFinishedTransfer(store, {}, portName);
-    ui.setBusyCursor(false);
-
-    if (result.ok())
-        m_unkept.reset();
-    else
-        m_unkept = store.deviceData();
-
-    // The note comes first, where a narrow title bar never elides it, and replaces the one of the
-    // previous transfer. Memory now holds the transfer: a period of the archive loaded before is no
-    // longer there and leaves the status line.
+void TransferKeeping::archiveTransfer(const DataStore& store, ArchiveWorker& archive, UiServices& ui,
+                                      MainShell& shell, const QString& portName) {
+    m_archive = &archive;
+    m_unkept = store.deviceData();
+    // Memory now holds the transfer: a period of the archive loaded before is no longer there and
+    // leaves the status line.
     QString caption = shell.caption();
-    if (!m_captionNote.isEmpty() && caption.startsWith(m_captionNote + kCaptionNoteSeparator))
-        caption.remove(0, m_captionNote.size() + kCaptionNoteSeparator.size());
     const qsizetype loaded = caption.indexOf(kCaptionNoteSeparator + kLoadedPeriodCaption);
     if (loaded >= 0) {
         const qsizetype next = caption.indexOf(kCaptionNoteSeparator, loaded + kCaptionNoteSeparator.size());
-        caption = caption.left(loaded) + (next >= 0 ? caption.mid(next) : QString());
+        shell.setCaption(caption.left(loaded) + (next >= 0 ? caption.mid(next) : QString()));
     }
-    m_captionNote = ImportResultText(result);
-    shell.setCaption(m_captionNote + kCaptionNoteSeparator + caption);
+    setCaptionNote(shell, kArchivingNote);
 
-    if (result.status == ImportStatus::Imported && m_archived) m_archived();
-    if (result.status == ImportStatus::Failed)
-        ui.message(
-            MessageIcon::Warning, kArchiveTitle,
-            m_captionNote +
-                QStringLiteral("\nUtilisez « Enregistrer Sous ... » pour les garder dans un fichier."));
-    return result;
+    const DeviceData data = store.deviceData();
+    const int generation = store.Device_Version;
+    archive.run(
+        nullptr, ArchiveOpenMode::CreateIfMissing,
+        [data, generation, portName](Archive& opened) {
+            return ArchiveTransferredData(opened, data, generation, portName);
+        },
+        [this, archiving = ++m_archivings, off = archive.isOff(), &ui,
+         &shell](ArchiveResult<ImportResult> archived) {
+            ImportResult result;
+            if (archived)
+                result = std::move(archived).value();
+            else if (off)
+                result.status = ImportStatus::Disabled;
+            else
+                result.error = archived.error();
+            // A later transfer is not kept by this one's archiving.
+            if (result.ok() && archiving == m_archivings) m_unkept.reset();
+            setCaptionNote(shell, ImportResultText(result));
+            if (result.status == ImportStatus::Imported && m_archived) m_archived();
+            if (result.status == ImportStatus::Failed)
+                ui.message(MessageIcon::Warning, kArchiveTitle,
+                           m_captionNote +
+                               QStringLiteral("\nUtilisez « Enregistrer Sous ... » pour les garder "
+                                              "dans un fichier."));
+        });
+}
+
+void TransferKeeping::setCaptionNote(MainShell& shell, const QString& note) {
+    // The note comes first, where a narrow title bar never elides it, and replaces the previous one.
+    QString caption = shell.caption();
+    if (!m_captionNote.isEmpty() && caption.startsWith(m_captionNote + kCaptionNoteSeparator))
+        caption.remove(0, m_captionNote.size() + kCaptionNoteSeparator.size());
+    m_captionNote = note;
+    shell.setCaption(m_captionNote + kCaptionNoteSeparator + caption);
 }
 
 void TransferKeeping::dataSaved(const DataStore& store) {
@@ -56,6 +74,7 @@ bool TransferKeeping::holdsUnkeptTransfer(const DataStore& store) const {
 }
 
 bool TransferKeeping::confirmQuit(const DataStore& store, UiServices& ui) const {
+    if (m_archive) m_archive->waitForIdle();
     if (!holdsUnkeptTransfer(store)) return true;
     return ui.question(kQuitTitle, kQuitText);
 }

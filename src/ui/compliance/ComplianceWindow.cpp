@@ -4,6 +4,7 @@
 #include "core/archive/ArchiveComplianceSources.h"
 #include "core/tables/DataSpan.h"
 #include "paint/ComplianceReportPdf.h"
+#include "ui/archive/ArchiveBusyLine.h"
 #include "ui/compliance/ComplianceBandWidget.h"
 #include "ui/shell/AppContext.h"
 #include "ui/tables/TablePrinting.h"
@@ -15,7 +16,6 @@
 #include <QDateEdit>
 #include <QDialogButtonBox>
 #include <QDoubleSpinBox>
-#include <QFileInfo>
 #include <QFormLayout>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -61,20 +61,25 @@ QTableWidgetItem* cell(const QString& text, bool number = true) {
     return item;
 }
 
-// The archive in force; with `existingOnly`, an archive file not yet created is left alone (listing
-// the devices must not create one).
-std::unique_ptr<Archive> openArchive(QString& error, bool existingOnly = false) {
-    ArchiveLocation location;
-    if (!ResolveArchiveLocation(QString(), location, &error)) return nullptr;
-    if (location.isOff()) {
-        error = QStringLiteral("L'archive est désactivée.");
-        return nullptr;
+// The window only reads the archive: a missing one is not created.
+constexpr ArchiveOpenMode kOpening = ArchiveOpenMode::MustExist;
+
+// The settings of the chosen limit for data of that weighting.
+std::optional<ComplianceSettings> SettingsFor(const LimitChoice& choice, Weighting dataWeighting) {
+    if (choice.item == choice.freeItem) return SettingsForFreeLimit(choice.limitDb, choice.durationMinutes);
+    if (choice.item == kDefaultPresetItem) {
+        if (const auto preset = DefaultPreset(dataWeighting)) return SettingsForPreset(*preset);
+        return ComplianceSettings{};
     }
-    if (existingOnly && location.engine == ArchiveEngine::Sqlite && !QFileInfo::exists(location.path)) {
-        error = QStringLiteral("Aucune archive.");
-        return nullptr;
-    }
-    return Archive::open(location, &error);
+    return SettingsForPreset(CompliancePresets()[static_cast<std::size_t>(choice.item - 1)]);
+}
+
+// The report of the nights from..to, with the windows the band plot shows.
+ComplianceReport BuildReport(const ComplianceInput& input, const LimitChoice& choice, const QDate& from,
+                             const QDate& to) {
+    auto settings = SettingsFor(choice, input.weighting);
+    settings->keepWindows = true;
+    return BuildComplianceReport(input, *settings, from, to);
 }
 } // namespace
 
@@ -139,12 +144,12 @@ void ComplianceWindow::buildControls() {
     limitLayout->addRow(QStringLiteral("&Niveau :"), m_limit);
     limitLayout->addRow(QStringLiteral("D&urée :"), m_duration);
 
-    auto* computeButton = new QPushButton(QStringLiteral("&Calculer"));
-    computeButton->setDefault(true);
+    m_compute = new QPushButton(QStringLiteral("&Calculer"));
+    m_compute->setDefault(true);
     auto* top = new QHBoxLayout;
     top->addWidget(source, 3);
     top->addWidget(limitBox, 2);
-    top->addWidget(computeButton, 0, Qt::AlignBottom);
+    top->addWidget(m_compute, 0, Qt::AlignBottom);
 
     m_nights = new QTableWidget(0, 9);
     m_nights->setObjectName(QStringLiteral("NightTable"));
@@ -217,9 +222,9 @@ void ComplianceWindow::buildControls() {
     connect(m_to, &QDateEdit::dateChanged, this, &ComplianceWindow::markStale);
     connect(m_fromMemory, &QRadioButton::toggled, this, &ComplianceWindow::markStale);
     connect(m_devices, &QComboBox::currentIndexChanged, this, &ComplianceWindow::markStale);
-    connect(computeButton, &QPushButton::clicked, this, &ComplianceWindow::compute);
+    connect(m_compute, &QPushButton::clicked, this, &ComplianceWindow::compute);
     // Return computes and Escape closes, wherever the focus is, as in the program's dialogs.
-    InstallDialogKeys(this, computeButton, close);
+    InstallDialogKeys(this, m_compute, close);
     connect(m_nights, &QTableWidget::currentCellChanged, this, [this](int row) { showNight(row); });
     connect(m_episodes, &QListWidget::currentRowChanged, m_plot, &ComplianceBandWidget::showEpisode);
     connect(m_episodes, &QListWidget::itemClicked, this,
@@ -229,29 +234,43 @@ void ComplianceWindow::buildControls() {
     connect(m_pdf, &QPushButton::clicked, this, &ComplianceWindow::exportPdf);
     connect(close, &QPushButton::clicked, this, &QWidget::close);
 
-    // The archived devices, when there is an archive to read.
-    QString error;
-    if (auto archive = openArchive(error, true)) {
-        const auto devices = archive->devices();
-        if (!devices) error = devices.error();
-        for (const ArchivedDevice& device : devices ? *devices : std::vector<ArchivedDevice>{}) {
-            const QString name =
-                device.venue.isEmpty() ? device.serial : device.serial + QStringLiteral(" — ") + device.venue;
-            m_devices->addItem(name, device.id);
-            m_devices->setItemData(m_devices->count() - 1, device.firstRecord.date(), Qt::UserRole + 1);
-            m_devices->setItemData(m_devices->count() - 1, device.lastRecord.date(), Qt::UserRole + 2);
-        }
-    }
-    m_fromArchive->setEnabled(m_devices->count() > 0);
-    if (m_devices->count() == 0)
-        m_fromArchive->setToolTip(error.isEmpty() ? QStringLiteral("Archive vide") : error);
+    // The archived devices come when the archive has answered; meanwhile the data in memory is offered.
+    m_fromArchive->setEnabled(false);
     const bool memory = m_ctx.store.Data_Loaded != kFalse;
     m_fromMemory->setEnabled(memory);
-    (memory || m_devices->count() == 0 ? m_fromMemory : m_fromArchive)->setChecked(true);
+    m_fromMemory->setChecked(true);
+    m_ctx.archive.run(
+        this, kOpening, [](Archive& archive) { return archive.devices(); },
+        [this](const ArchiveResult<std::vector<ArchivedDevice>>& devices) { listDevices(devices); });
+    m_busy = MakeArchiveBusyLine(m_ctx.archive, this);
+    buttons->insertWidget(0, m_busy);
+    // The data in memory is computed at once; the archive's computation waits for the archive.
+    auto offerCompute = [this] {
+        m_compute->setEnabled(!m_fromArchive->isChecked() || !m_ctx.archive.isBusy());
+    };
+    connect(&m_ctx.archive, &ArchiveWorker::busyChanged, this, offerCompute);
+    connect(m_fromArchive, &QRadioButton::toggled, this, offerCompute);
+    offerCompute();
     m_print->setEnabled(false);
     m_pdf->setEnabled(false);
     sourceChanged();
     presetChanged();
+}
+
+void ComplianceWindow::listDevices(const ArchiveResult<std::vector<ArchivedDevice>>& devices) {
+    const QSignalBlocker quiet(m_devices);
+    for (const ArchivedDevice& device : devices ? *devices : std::vector<ArchivedDevice>{}) {
+        const QString name =
+            device.venue.isEmpty() ? device.serial : device.serial + QStringLiteral(" — ") + device.venue;
+        m_devices->addItem(name, device.id);
+        m_devices->setItemData(m_devices->count() - 1, device.firstRecord.date(), Qt::UserRole + 1);
+        m_devices->setItemData(m_devices->count() - 1, device.lastRecord.date(), Qt::UserRole + 2);
+    }
+    m_fromArchive->setEnabled(m_devices->count() > 0);
+    if (m_devices->count() == 0)
+        m_fromArchive->setToolTip(devices ? QStringLiteral("Archive vide") : devices.error());
+    // Without data in memory, the archive is the source.
+    if (m_devices->count() > 0 && !m_fromMemory->isEnabled()) m_fromArchive->setChecked(true);
 }
 
 void ComplianceWindow::sourceChanged() {
@@ -278,16 +297,25 @@ void ComplianceWindow::markRecordDays() {
     // The days that hold records in bold in both pop-ups, as the other date dialogs show them.
     QSet<QDate> days;
     if (m_fromArchive->isChecked()) {
-        QString error;
-        if (auto archive = openArchive(error, true)) {
-            const auto coverage = archive->coverage(m_devices->currentData().toLongLong());
-            if (coverage)
-                for (const DayStatus& day : coverage->days)
-                    if (day.cover != DayCover::None) days.insert(day.day);
-        }
+        const qint64 device = m_devices->currentData().toLongLong();
+        m_ctx.archive.run(
+            this, kOpening, [device](Archive& archive) { return archive.coverage(device); },
+            [this, device](const ArchiveResult<Coverage>& coverage) {
+                // Another source chosen meanwhile has marked its own days.
+                if (!m_fromArchive->isChecked() || m_devices->currentData().toLongLong() != device) return;
+                QSet<QDate> covered;
+                if (coverage)
+                    for (const DayStatus& day : coverage->days)
+                        if (day.cover != DayCover::None) covered.insert(day.day);
+                markDays(covered);
+            });
     } else if (m_ctx.store.Data_Loaded != kFalse) {
         days = DataSpanFor(m_ctx.store, QString()).days;
     }
+    markDays(days);
+}
+
+void ComplianceWindow::markDays(const QSet<QDate>& days) {
     QTextCharFormat bold;
     bold.setFontWeight(QFont::Bold);
     for (QDateEdit* picker : {m_from, m_to}) {
@@ -309,14 +337,8 @@ void ComplianceWindow::presetChanged() {
     }
 }
 
-std::optional<ComplianceSettings> ComplianceWindow::chosenSettings(Weighting dataWeighting) const {
-    const int item = m_preset->currentIndex();
-    if (item == m_preset->count() - 1) return SettingsForFreeLimit(m_limit->value(), m_duration->value());
-    if (item == kDefaultPresetItem) {
-        if (const auto preset = DefaultPreset(dataWeighting)) return SettingsForPreset(*preset);
-        return ComplianceSettings{};
-    }
-    return SettingsForPreset(CompliancePresets()[static_cast<std::size_t>(item - 1)]);
+LimitChoice ComplianceWindow::chosenLimit() const {
+    return {m_preset->currentIndex(), m_preset->count() - 1, m_limit->value(), m_duration->value()};
 }
 
 void ComplianceWindow::compute() {
@@ -330,43 +352,45 @@ void ComplianceWindow::compute() {
         m_ctx.ui.message(MessageIcon::Warning, kTitle, problem);
         return;
     }
-    m_ctx.ui.setBusyCursor(true);
-    std::optional<ComplianceInput> input;
-    std::vector<ReportSource> sources;
-    QString error;
+    const LimitChoice choice = chosenLimit();
     if (m_fromArchive->isChecked()) {
+        // Read and computed on the archive's thread: a long period never freezes the window.
         const qint64 device = m_devices->currentData().toLongLong();
-        if (auto archive = openArchive(error)) {
-            input = ComplianceInputFromArchive(*archive, device, from, to, &error);
-            if (input) {
-                auto listed = ArchivedReportSources(*archive, device, from, to);
-                if (listed)
-                    sources = std::move(listed).value();
-                else {
-                    input.reset();
-                    error = listed.error();
+        m_ctx.archive.run(
+            this, kOpening,
+            [device, from, to, choice](Archive& archive) -> ArchiveResult<ComplianceReport> {
+                QString error;
+                const std::optional<ComplianceInput> input =
+                    ComplianceInputFromArchive(archive, device, from, to, &error);
+                if (!input) return ArchiveResult<ComplianceReport>::failure(error);
+                auto sources = ArchivedReportSources(archive, device, from, to);
+                if (!sources) return ArchiveResult<ComplianceReport>::failure(sources.error());
+                ComplianceReport report = BuildReport(*input, choice, from, to);
+                report.sources = std::move(sources).value();
+                return report;
+            },
+            [this, choices = m_choiceChanges](ArchiveResult<ComplianceReport> report) {
+                if (!report) {
+                    m_ctx.ui.message(MessageIcon::Critical, kTitle, report.error());
+                    return;
                 }
-            }
-        }
-    } else if (m_ctx.store.Data_Loaded != kFalse) {
-        input = ComplianceInputFromStore(m_ctx.store);
-        // The data in memory: its transfer; the bytes it was read from are not kept.
-        sources.push_back(
-            {QString(),
-             (m_ctx.store.Transfer_Date + QLatin1Char(' ') + m_ctx.store.Transfer_Time.left(5)).trimmed(),
-             QString(), QString()});
-    } else {
-        error = QStringLiteral("Aucune donnée en mémoire.");
-    }
-    if (!input) {
-        m_ctx.ui.setBusyCursor(false);
-        m_ctx.ui.message(MessageIcon::Critical, kTitle, error);
+                setReport(std::move(report).value());
+                // Choices changed while it was computed: it is not theirs.
+                if (choices != m_choiceChanges) markStale();
+            });
         return;
     }
-    auto settings = chosenSettings(input->weighting);
-    settings->keepWindows = true;
-    ComplianceReport report = BuildComplianceReport(*input, *settings, from, to);
-    report.sources = std::move(sources);
+    if (m_ctx.store.Data_Loaded == kFalse) {
+        m_ctx.ui.message(MessageIcon::Critical, kTitle, QStringLiteral("Aucune donnée en mémoire."));
+        return;
+    }
+    m_ctx.ui.setBusyCursor(true);
+    ComplianceReport report = BuildReport(ComplianceInputFromStore(m_ctx.store), choice, from, to);
+    // The data in memory: its transfer; the bytes it was read from are not kept.
+    report.sources.push_back(
+        {QString(),
+         (m_ctx.store.Transfer_Date + QLatin1Char(' ') + m_ctx.store.Transfer_Time.left(5)).trimmed(),
+         QString(), QString()});
     m_ctx.ui.setBusyCursor(false);
     setReport(std::move(report));
 }
@@ -414,6 +438,7 @@ bool ComplianceWindow::reportCurrent() const {
 }
 
 void ComplianceWindow::markStale() {
+    ++m_choiceChanges;
     if (!m_report || m_stale) return;
     m_stale = true;
     m_print->setEnabled(false);

@@ -57,7 +57,8 @@ void UiTransferRunner::runTransfer(DataStore& store) {
     // Only a completed transfer is kept; a close of the progress window during the completion pause
     // does not undo it (the data arrived whole and is in memory).
     if (m_lastResult.succeeded() && !isTrue(store.Abort_Flag))
-        m_keeping.archiveTransfer(store, ctx.ui, ctx.shell, ctx.ports.devicePath(store.Com_Port));
+        m_keeping.archiveTransfer(store, ctx.archive, ctx.ui, ctx.shell,
+                                  ctx.ports.devicePath(store.Com_Port));
     // A failure that carries its own message (the port, the line) is told here, once.
     if (!m_lastResult.title.isEmpty())
         ctx.ui.message(MessageIcon::Critical, m_lastResult.title, m_lastResult.text);

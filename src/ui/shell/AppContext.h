@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/archive/ArchiveWorker.h"
 #include "core/link/PortTable.h"
 #include "core/link/TransferRunner.h"
 #include "core/platform/Clock.h"
@@ -8,7 +9,8 @@
 #include "core/store/DataStore.h"
 #include "ui/shell/WindowHost.h"
 
-// Everything a window may reach: the store, the platform services and the main window.
+// Everything a window may reach: the store, the platform services, the main window and the archive
+// (one connection for the whole program, on a thread of its own).
 // One instance lives as long as the main window; tests build one from fakes.
 struct AppContext {
     DataStore& store;
@@ -19,4 +21,5 @@ struct AppContext {
     PortTable& ports;
     PortProber& prober;
     TransferRunner& transfer;
+    ArchiveWorker& archive;
 };

@@ -27,7 +27,7 @@ bool runStartUp(FrmMain& main) {
 
 AnalyserWindows::AnalyserWindows()
     : m_ports(PortTable::detect()), m_prober(m_ports),
-      m_main(ShellServices{m_store, m_ui, m_clock, m_ports, m_prober, m_transfer}) {
+      m_main(ShellServices{m_store, m_ui, m_clock, m_ports, m_prober, m_transfer, m_archive}) {
     m_ui.setParentWindow(&m_main);
     m_transfer.setContext(m_main.context());
     QObject::connect(&m_main, &FrmMain::saveAsRequested, &m_main, [this] {

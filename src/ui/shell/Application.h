@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/archive/ArchiveWorker.h"
 #include "core/link/PortTable.h"
 #include "core/link/SerialPortProber.h"
 #include "core/platform/QtClock.h"
@@ -25,6 +26,8 @@ private:
     QtUiServices m_ui;
     PortTable m_ports;
     SerialPortProber m_prober;
+    // Ends after the windows and the transfer that give it jobs: it lets its jobs finish, then stops.
+    ArchiveWorker m_archive;
     UiTransferRunner m_transfer;
     FrmMain m_main;
 };

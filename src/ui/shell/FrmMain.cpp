@@ -27,8 +27,9 @@ constexpr QSize kInitialSize(1024, 740);
 } // namespace
 
 FrmMain::FrmMain(const ShellServices& services, QWidget* parent)
-    : QMainWindow(parent), m_context{services.store, services.ui,    services.clock,  *this,
-                                     *this,          services.ports, services.prober, services.transfer},
+    : QMainWindow(parent), m_context{services.store,  services.ui,    services.clock,  *this,
+                                     *this,           services.ports, services.prober, services.transfer,
+                                     services.archive},
       m_factory(createWindow) {
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(MainCaption());
@@ -40,6 +41,9 @@ FrmMain::FrmMain(const ShellServices& services, QWidget* parent)
     m_area->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     m_area->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setCentralWidget(m_area);
+    // The progress of a transfer stays in view: a window brought forward meanwhile goes under it, once
+    // the area has raised it.
+    connect(m_area, &QMdiArea::subWindowActivated, this, &FrmMain::keepWaitWindowOnTop, Qt::QueuedConnection);
 
     buildMenus();
 
@@ -347,6 +351,11 @@ void FrmMain::changeEvent(QEvent* event) {
             applyWaitWindowRule(MainWindowState::Normal);
     }
     QMainWindow::changeEvent(event);
+}
+
+void FrmMain::keepWaitWindowOnTop() {
+    QWidget* wait = window(WindowId::frmWait);
+    if (auto* frame = wait ? qobject_cast<QMdiSubWindow*>(wait->parentWidget()) : nullptr) frame->raise();
 }
 
 void FrmMain::applyWaitWindowRule(MainWindowState state) {

@@ -27,6 +27,7 @@ struct ShellServices {
     PortTable& ports;
     PortProber& prober;
     TransferRunner& transfer;
+    ArchiveWorker& archive;
 };
 
 // frmMain: the program's one top-level window. Its title bar is the status line, its menu bar
@@ -104,6 +105,7 @@ private:
     void buildMenus();
     QAction* menuAction(MenuEntry entry) const;
     void applyWaitWindowRule(MainWindowState state);
+    void keepWaitWindowOnTop();
 
     AppContext m_context;
     QMdiArea* m_area = nullptr;

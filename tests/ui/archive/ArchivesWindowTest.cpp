@@ -6,6 +6,7 @@
 #include "ui/app/FrmDataType.h"
 #include "ui/archive/CoverageCalendar.h"
 #include "ui/archive/FrmArchives.h"
+#include "ui/compliance/ComplianceWindow.h"
 #include "ui/shell/ShellHarness.h"
 
 #include <QFile>
@@ -41,25 +42,29 @@ int rowsOn(const LeqTable& table, const QDate& first, const QDate& last) {
     return rows;
 }
 
+// Makes an archive holding the device the program's archive; its path.
+QString archiveWindowArchiveOf(const QTemporaryDir& dir, EnvironmentGuard& env, const DeviceData& device) {
+    const QString path = dir.filePath(QStringLiteral("archive.sqlite"));
+    env.set("VORL_ARCHIVE", path.toUtf8());
+    ArchiveLocation location;
+    EXPECT_TRUE(ParseArchiveLocation(path, location));
+    const auto archive = Archive::open(location);
+    EXPECT_TRUE(archive &&
+                archive->importDownload(device, 5, {SourceKind::File, QStringLiteral("sample.qlv")}).ok());
+    return path;
+}
+
 // Days chosen on the calendar become the data in memory, and "Dernières données utilisées" takes
 // the analysis commands to them.
 TEST(ArchivesWindow, LoadedPeriodReachesTheAnalysisWindows) {
     QTemporaryDir dir;
     EnvironmentGuard env;
-    const QString path = dir.filePath(QStringLiteral("archive.sqlite"));
-    env.set("VORL_ARCHIVE", path.toUtf8());
     const DeviceData device = MakeSampleDevice({5, 7, 0.75, false});
-    {
-        ArchiveLocation location;
-        ASSERT_TRUE(ParseArchiveLocation(path, location));
-        const auto archive = Archive::open(location);
-        ASSERT_TRUE(archive);
-        ASSERT_TRUE(
-            archive->importDownload(device, 5, {SourceKind::File, QStringLiteral("sample.qlv")}).ok());
-    }
+    const QString path = archiveWindowArchiveOf(dir, env, device);
 
     FakeAppContext app;
     FrmArchives window(app.ctx);
+    app.archive.waitForIdle();
     ASSERT_TRUE(window.hasArchive());
     ASSERT_EQ(window.devicesTable()->rowCount(), 1);
     EXPECT_EQ(window.downloadsTable()->rowCount(), 1);
@@ -81,7 +86,8 @@ TEST(ArchivesWindow, LoadedPeriodReachesTheAnalysisWindows) {
     ASSERT_EQ(calendar->selection().first(), first);
     ASSERT_EQ(calendar->selection().last(), last);
 
-    ASSERT_TRUE(window.loadSelectedPeriod());
+    window.loadSelectedPeriod();
+    app.archive.waitForIdle();
     EXPECT_TRUE(app.ui.messages.empty());
     EXPECT_TRUE(isTrue(app.store.Data_Loaded));
     EXPECT_EQ(app.store.Device_Version, 5);
@@ -100,6 +106,7 @@ TEST(ArchivesWindow, LoadedPeriodReachesTheAnalysisWindows) {
 
     // The venue typed in the list is the archive's.
     window.devicesTable()->item(0, 1)->setText(QStringLiteral("Le Zinc"));
+    app.archive.waitForIdle();
     ArchiveLocation location;
     ASSERT_TRUE(ParseArchiveLocation(path, location));
     EXPECT_EQ(Archive::open(location)->devices()->at(0).venue, QStringLiteral("Le Zinc"));
@@ -125,16 +132,20 @@ TEST(ArchivesWindow, RefusedPeriodOffersTheLongestThatFits) {
     }
     FakeAppContext app;
     FrmArchives window(app.ctx);
+    app.archive.waitForIdle();
     ASSERT_EQ(window.devicesTable()->rowCount(), 1);
     window.calendar()->setSelection(*days.begin(), *days.rbegin());
-    EXPECT_FALSE(window.loadSelectedPeriod());
+    window.loadSelectedPeriod();
+    app.archive.waitForIdle();
     ASSERT_EQ(app.ui.messages.size(), 1u);
     EXPECT_EQ(app.ui.messages[0].icon, MessageIcon::Warning);
     EXPECT_FALSE(isTrue(app.store.Data_Loaded));
     const CalendarSelection offered = window.calendar()->selection();
     EXPECT_EQ(offered.first(), *days.begin());
     EXPECT_LT(offered.last(), *days.rbegin());
-    EXPECT_TRUE(window.loadSelectedPeriod());
+    window.loadSelectedPeriod();
+    app.archive.waitForIdle();
+    EXPECT_TRUE(isTrue(app.store.Data_Loaded));
     // The days offered and the morning after them.
     EXPECT_EQ(levelDays(app.store.Leq_Records).size(), static_cast<std::size_t>(offered.dayCount()) + 1);
 }
@@ -152,6 +163,7 @@ TEST(ArchivesWindow, UnusableArchiveIsSaid) {
         env.set("VORL_ARCHIVE", location);
         FakeAppContext app;
         FrmArchives window(app.ctx);
+        app.archive.waitForIdle();
         EXPECT_FALSE(window.hasArchive()) << location.constData();
         EXPECT_TRUE(window.findChild<QLabel*>(QStringLiteral("Label_Location"))
                         ->text()
@@ -180,7 +192,9 @@ TEST(ArchivesWindow, ADeviceIsRemovedOnceItsSerialIsTyped) {
     }
     FakeAppContext app;
     FrmArchives window(app.ctx);
+    app.archive.waitForIdle();
     window.chooseDevice(0);
+    app.archive.waitForIdle();
     const QString serial = window.devicesTable()->item(0, 0)->text();
     const QString generation = window.devicesTable()->item(0, 2)->text();
     auto* typed = window.findChild<QLineEdit*>(QStringLiteral("Text_Retirer"));
@@ -194,10 +208,52 @@ TEST(ArchivesWindow, ADeviceIsRemovedOnceItsSerialIsTyped) {
     typed->setText(serial);
     ASSERT_TRUE(remove->isEnabled());
     QTest::mouseClick(remove, Qt::LeftButton);
+    app.archive.waitForIdle();
     ASSERT_EQ(window.devicesTable()->rowCount(), 1);
     EXPECT_NE(window.devicesTable()->item(0, 2)->text(), generation);
     EXPECT_TRUE(typed->text().isEmpty());
     EXPECT_EQ(Archive::open(location)->devices()->size(), 1u);
+}
+
+// While the archive works the windows say so and hold their commands back, without freezing; a window
+// closed before its answer comes drops it.
+TEST(ArchivesWindow, WindowsWaitForTheArchiveWithoutFreezingAndMayCloseMeanwhile) {
+    QTemporaryDir dir;
+    EnvironmentGuard env;
+    const DeviceData device = MakeSampleDevice({5, 7, 0.75, false});
+    archiveWindowArchiveOf(dir, env, device);
+    FakeAppContext app;
+    auto* archives = new FrmArchives(app.ctx);
+    auto* busyLine = archives->findChild<QLabel*>(QStringLiteral("Label_Archive_Busy"));
+    auto* import = archives->findChild<QPushButton*>(QStringLiteral("Cmd_Importer"));
+    ASSERT_TRUE(app.archive.isBusy()); // the devices are being read
+    EXPECT_FALSE(busyLine->text().isEmpty());
+    EXPECT_FALSE(import->isEnabled());
+    EXPECT_EQ(archives->cursor().shape(), Qt::WaitCursor);
+    app.archive.waitForIdle();
+    EXPECT_TRUE(busyLine->text().isEmpty());
+    EXPECT_TRUE(import->isEnabled());
+    EXPECT_NE(archives->cursor().shape(), Qt::WaitCursor);
+    ASSERT_EQ(archives->devicesTable()->rowCount(), 1);
+
+    // Closed while the chosen days are read: the data in memory stays as it was.
+    const std::set<QDate> days = levelDays(device.Leq_Records);
+    archives->calendar()->setSelection(*days.begin(), *std::next(days.begin()));
+    archives->loadSelectedPeriod();
+    delete archives;
+    // Without data in memory, "Conformité" computes the archived device; one closed while it computes.
+    ComplianceWindow compliance(app.ctx);
+    compliance.setAttribute(Qt::WA_DeleteOnClose, false);
+    auto* closing = new ComplianceWindow(app.ctx);
+    app.archive.waitForIdle();
+    EXPECT_FALSE(isTrue(app.store.Data_Loaded));
+    compliance.compute();
+    closing->compute();
+    delete closing;
+    app.archive.waitForIdle();
+    ASSERT_NE(compliance.report(), nullptr);
+    EXPECT_FALSE(compliance.report()->nights.empty());
+    EXPECT_TRUE(app.ui.messages.empty());
 }
 
 // Each entry of the "&Archives" menu opens one window in the work area; asking again brings the same
@@ -245,6 +301,7 @@ TEST(ArchivesWindow, AFailedReadIsSaidNotShownEmpty) {
     QSqlDatabase::removeDatabase(QStringLiteral("archives-window-drop"));
     FakeAppContext app;
     FrmArchives window(app.ctx);
+    app.archive.waitForIdle();
     ASSERT_TRUE(window.hasArchive());
     ASSERT_EQ(app.ui.messages.size(), 1u);
     EXPECT_EQ(app.ui.messages[0].icon, MessageIcon::Warning);

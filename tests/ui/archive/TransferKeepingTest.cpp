@@ -38,12 +38,12 @@ protected:
         };
         return link;
     }};
-    AppContext ctx{store, ui, clock, shell, host, ports, prober, runner};
+    // Each case points the program's archive somewhere else.
+    std::unique_ptr<ArchiveWorker> archive;
+    std::unique_ptr<AppContext> ctx;
     QTemporaryDir dir;
-    EnvironmentGuard env;
 
     void SetUp() override {
-        runner.setContext(ctx);
         store.Com_Port = 1;
         store.Device_Version = 5;
         runner.setDateTimeSource([] { return QDateTime(QDate(2024, 3, 1), QTime(8, 0)); });
@@ -51,16 +51,19 @@ protected:
 
     QString pointArchiveAt(Target target) {
         const QString path = dir.filePath(QStringLiteral("archive.sqlite"));
+        QString location = path;
         if (target == Target::Off) {
-            env.set("VORL_ARCHIVE", "off");
+            location = QStringLiteral("off");
         } else if (target == Target::Broken) {
             // A folder that is a plain file: the archive cannot be created under it.
             QFile blocker(dir.filePath(QStringLiteral("blocker")));
             blocker.open(QIODevice::WriteOnly);
-            env.set("VORL_ARCHIVE", dir.filePath(QStringLiteral("blocker/archive.sqlite")).toUtf8());
-        } else {
-            env.set("VORL_ARCHIVE", path.toUtf8());
+            location = dir.filePath(QStringLiteral("blocker/archive.sqlite"));
         }
+        ctx.reset();
+        archive = std::make_unique<ArchiveWorker>(location);
+        ctx.reset(new AppContext{store, ui, clock, shell, host, ports, prober, runner, *archive});
+        runner.setContext(*ctx);
         return path;
     }
 
@@ -117,6 +120,7 @@ TEST_F(TransferKeepingTest, CompletedTransferIsArchivedOnce) {
         shell.setCaption(QStringLiteral("VORL Analyser - QLV 40") + kCaptionNoteSeparator +
                          kLoadedPeriodCaption + QStringLiteral("1, du 12/10/2026 au 18/10/2026"));
         runner.runTransfer(store);
+        archive->waitForIdle();
         host.destroyAll();
         clock.scheduled.clear();
 
@@ -165,7 +169,7 @@ TEST(TransferKeepingQuit, AsksOnlyForAnUnkeptTransfer) {
         h.main->setQuitCheck([&] { return keeping.confirmQuit(h.store, h.ui); });
         h.store.commit(MakeSampleDevice({5, 2, 0.3, false}));
         h.store.Data_Loaded = kTrue;
-        keeping.archiveTransfer(h.store, h.ui, *h.main, {});
+        keeping.archiveTransfer(h.store, h.archive, h.ui, *h.main, {});
         if (c.after == After::Saved) keeping.dataSaved(h.store);
         if (c.after == After::OtherDataLoaded) h.store.commit(MakeSampleDevice({5, 3, 0.3, false}));
 

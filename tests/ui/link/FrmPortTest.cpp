@@ -51,7 +51,8 @@ protected:
                                 QStringLiteral("/dev/ttyS0")}};
     FakePortProber prober;
     CountingTransferRunner transfer;
-    AppContext context{store, ui, clock, shell, host, ports, prober, transfer};
+    ArchiveWorker archive;
+    AppContext context{store, ui, clock, shell, host, ports, prober, transfer, archive};
 
 private:
     QList<QPointer<FrmPort>> m_opened;

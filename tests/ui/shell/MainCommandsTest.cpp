@@ -1,5 +1,7 @@
 #include "ShellHarness.h"
 
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QSignalSpy>
 #include <gtest/gtest.h>
 
@@ -113,4 +115,22 @@ TEST(WaitWindowFollowsMainWindow, OtherWindowsAreLeftAlone) {
     EXPECT_FALSE(dialog->isHidden());
     h.main->setWindowState(Qt::WindowMaximized);
     EXPECT_FALSE(dialog->isHidden());
+}
+
+// A window brought forward while a transfer runs (a click on the Archives window) goes under the
+// progress window, which stays in view.
+TEST(WaitWindowFollowsMainWindow, StaysAboveAWindowBroughtForward) {
+    ShellHarness h;
+    h.main->show();
+    h.main->showArchives();
+    h.main->open(WindowId::frmWait);
+    auto* area = h.main->findChild<QMdiArea*>(QStringLiteral("MDIArea"));
+    auto* archives = qobject_cast<QMdiSubWindow*>(h.main->archivesWindow()->parentWidget());
+    ASSERT_TRUE(area && archives);
+    area->setActiveSubWindow(archives);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(area->activeSubWindow(), archives); // still usable
+    EXPECT_EQ(area->subWindowList(QMdiArea::StackingOrder).last()->widget(),
+              h.main->window(WindowId::frmWait));
+    h.archive.waitForIdle();
 }

@@ -54,11 +54,12 @@ struct ShellHarness {
     PortTable ports;
     NoPortProber prober;
     NoTransferRunner transfer;
+    ArchiveWorker archive;
     QStringList log;
     std::unique_ptr<FrmMain> main;
 
     explicit ShellHarness(bool recordingWindows = true) {
-        main = std::make_unique<FrmMain>(ShellServices{store, ui, clock, ports, prober, transfer});
+        main = std::make_unique<FrmMain>(ShellServices{store, ui, clock, ports, prober, transfer, archive});
         if (recordingWindows)
             main->setWindowFactory(
                 [this](WindowId id, AppContext&) -> QWidget* { return new RecordingWindow(id, store, log); });

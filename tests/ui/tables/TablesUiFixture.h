@@ -79,7 +79,8 @@ struct TablesUiTest : ::testing::Test {
     PortTable ports;
     TablesPortProber prober;
     TablesTransferRunner transfer;
-    AppContext ctx{store, ui, clock, shell, host, ports, prober, transfer};
+    ArchiveWorker archive;
+    AppContext ctx{store, ui, clock, shell, host, ports, prober, transfer, archive};
     QTemporaryDir dir;
     PdfPrinterSource printer;
 
