@@ -43,7 +43,7 @@ const DeviceData& fullMemory() {
 struct ScratchFile {
     QTemporaryDir dir;
     ArchiveLocation location{ArchiveEngine::Sqlite, dir.filePath(QStringLiteral("bench.sqlite"))};
-    std::unique_ptr<Archive> open() { return Archive::open(location); }
+    std::unique_ptr<Archive> open() { return Archive::open(location).value(); }
     qint64 bytes() const { return QFileInfo(location.path).size(); }
 };
 
@@ -145,7 +145,7 @@ void BM_ArchiveImportFullMemoryPostgres(benchmark::State& state) {
     for (auto _ : state) {
         state.PauseTiming();
         {
-            auto archive = Archive::open(location);
+            auto archive = Archive::open(location).value();
             if (!archive) {
                 state.SkipWithError("server not reachable");
                 break;
@@ -164,7 +164,7 @@ void BM_ArchiveImportFullMemoryPostgres(benchmark::State& state) {
             db.close();
         }
         QSqlDatabase::removeDatabase(QStringLiteral("bench-clean"));
-        auto archive = Archive::open(location);
+        auto archive = Archive::open(location).value();
         state.ResumeTiming();
         benchmark::DoNotOptimize(archive->importDownload(fullMemory(), 5, {}));
     }

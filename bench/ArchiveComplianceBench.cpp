@@ -11,7 +11,7 @@ static void BM_ComplianceFromArchiveSixMonths(benchmark::State& state) {
     QTemporaryDir dir;
     ArchiveLocation location;
     ParseArchiveLocation(dir.filePath(QStringLiteral("archive.sqlite")), location);
-    auto archive = Archive::open(location);
+    auto archive = Archive::open(location).value();
     if (!archive) return state.SkipWithError("cannot open the archive");
     for (const HistoryReading& reading : GenerateHistory(HistoryOptions{}))
         archive->importDownload(reading.data, 5, {SourceKind::File, {}});

@@ -122,22 +122,17 @@ int runImport(const QStringList& args, CliStreams& io) {
         io.err << "importing " << shown << '\n';
         io.err.flush();
         // A server that went away since the last file gets one new session for this one.
-        ImportResult r;
-        if (archive->ensureConnected())
-            r = ImportSaveFile(*archive, file, sourceNameOf(file));
-        else
-            r.error = archive->lastError();
-        switch (r.status) {
-        case ImportStatus::Imported:
-            io.out << shown << ": download " << r.downloadId << " of " << TerminalText(r.serial) << ", new "
-                   << countsText(r.added) << ", duplicates " << countsText(r.duplicates) << '\n';
-            if (r.transferBeforeRecords) io.out << file << ": note: " << kTransferBeforeRecords << '\n';
-            break;
-        case ImportStatus::AlreadyArchived:
-            io.out << shown << ": already archived (download " << r.downloadId << ")\n";
-            break;
-        default:
-            status = failure(io, OriginalFileName(file) + QStringLiteral(" : ") + r.error);
+        const ArchiveStatus connected = archive->ensureConnected();
+        const ImportResult r = connected ? ImportSaveFile(*archive, file, sourceNameOf(file))
+                                         : ImportResult::failure(connected.error());
+        if (!r) {
+            status = failure(io, OriginalFileName(file) + QStringLiteral(" : ") + r.error());
+        } else if (r->status == ImportStatus::Imported) {
+            io.out << shown << ": download " << r->downloadId << " of " << TerminalText(r->serial) << ", new "
+                   << countsText(r->added) << ", duplicates " << countsText(r->duplicates) << '\n';
+            if (r->transferBeforeRecords) io.out << file << ": note: " << kTransferBeforeRecords << '\n';
+        } else {
+            io.out << shown << ": already archived (download " << r->downloadId << ")\n";
         }
         // Each result is out as soon as its download is committed: a run cut short has said what it did.
         io.out.flush();
@@ -326,8 +321,10 @@ int runVenue(const QStringList& args, CliStreams& io) {
     if (!archive) return status;
     const auto device = deviceOf(*archive, parsed, io, status);
     if (!device) return status;
-    if (!archive->setVenue(device->id, parsed.options.value(QStringLiteral("name"))))
-        return failure(io, archive->lastError());
+    if (const ArchiveStatus named =
+            archive->setVenue(device->id, parsed.options.value(QStringLiteral("name")));
+        !named)
+        return failure(io, named.error());
     return 0;
 }
 
@@ -398,9 +395,12 @@ std::unique_ptr<Archive> OpenArchiveForCli(const QString& locationText, QTextStr
         status = failure(messages, QStringLiteral("Archive désactivée : l'archivage est éteint (« off »)."));
         return nullptr;
     }
-    auto archive = Archive::open(location, &error, mode);
-    if (!archive) status = failure(messages, error);
-    return archive;
+    auto archive = Archive::open(location, mode);
+    if (!archive) {
+        status = failure(messages, archive.error());
+        return nullptr;
+    }
+    return std::move(archive).value();
 }
 
 bool ArchiveOptionIsUsable(const QMap<QString, QString>& options, const QString& command, QTextStream& err) {

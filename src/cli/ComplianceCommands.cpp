@@ -9,7 +9,6 @@
 #include "core/compliance/ComplianceReport.h"
 #include "core/files/OutputTarget.h"
 #include "core/files/SaveFile.h"
-#include "core/files/StreamedOutputFile.h"
 #include "core/store/Labels.h"
 #include "core/tables/PeriodDialog.h"
 #include "paint/ComplianceReportPdf.h"
@@ -123,20 +122,20 @@ std::optional<ComplianceInput> archivedInput(const ArchiveLocation& location,
                                              const QMap<QString, QString>& options, const QDate& from,
                                              const QDate& to, std::vector<ReportSource>& sources,
                                              CliStreams& io) {
-    QString error;
-    const auto archive = Archive::open(location, &error, ArchiveOpenMode::MustExist);
-    if (!archive) {
-        io.err << "vorl-cli compliance: " << error << '\n';
+    const auto opened = Archive::open(location, ArchiveOpenMode::MustExist);
+    if (!opened) {
+        io.err << "vorl-cli compliance: " << opened.error() << '\n';
         return std::nullopt;
     }
+    Archive* const archive = opened->get();
     const ArchiveResult<ArchivedDevice> device = FindArchivedDevice(*archive, options);
     if (!device) {
         io.err << "vorl-cli compliance: " << device.error() << '\n';
         return std::nullopt;
     }
-    auto input = ComplianceInputFromArchive(*archive, device->id, from, to, &error);
+    auto input = ComplianceInputFromArchive(*archive, device->id, from, to);
     if (!input) {
-        io.err << "vorl-cli compliance: " << error << '\n';
+        io.err << "vorl-cli compliance: " << input.error() << '\n';
         return std::nullopt;
     }
     auto listed = ArchivedReportSources(*archive, device->id, from, to);
@@ -145,7 +144,7 @@ std::optional<ComplianceInput> archivedInput(const ArchiveLocation& location,
         return std::nullopt;
     }
     sources = std::move(listed).value();
-    return input;
+    return std::move(input).value();
 }
 
 // The save file itself: its transfer and the SHA-256 of its bytes as they are on disk.
@@ -173,34 +172,24 @@ bool sameFile(const QString& a, const QString& b) {
 // Data written as it comes, to a checked file or to standard output, a chunk at a time.
 class DataSink {
 public:
-    DataSink(const QString& path, CliStreams& io) : m_io(io) {
-        if (!path.isEmpty() && !isStandardOutputName(path))
-            m_file = std::make_unique<StreamedOutputFile>(path);
-    }
-    bool open(QString& error) { return !m_file || m_file->open(error); }
+    DataSink(const QString& path, CliStreams& io) : m_file(io, path.isEmpty() ? QStringLiteral("-") : path) {}
+    bool open(QString& error) { return m_file.open(error); }
     void write(const QByteArray& bytes) {
         m_chunk += bytes;
         if (m_chunk.size() >= kChunk) flush();
     }
     bool finish(QString& error) {
         flush();
-        if (m_file) return m_file->commit(error);
-        if (standardOutputWritten(m_io, error)) return true;
-        error = QStringLiteral("cannot write to standard output: ") + error;
-        return false;
+        return m_file.commit(error);
     }
 
 private:
     static constexpr qsizetype kChunk = 1 << 16;
     void flush() {
-        if (m_file)
-            m_file->write(m_chunk);
-        else
-            m_io.out << QString::fromUtf8(m_chunk);
+        m_file.write(m_chunk);
         m_chunk.clear();
     }
-    CliStreams& m_io;
-    std::unique_ptr<StreamedOutputFile> m_file;
+    CliOutputFile m_file;
     QByteArray m_chunk;
 };
 

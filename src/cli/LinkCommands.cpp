@@ -260,14 +260,14 @@ int runTransferCommand(const QStringList& args, CliStreams& io, Clock& clock) {
     if (archiveOption == options.values.end()) return 0;
     // Only a completed transfer reaches this point; the file is written whatever the archive does.
     const ImportResult archived = ArchiveFinishedTransfer(store, archiveOption->second, port);
-    if (archived.status != ImportStatus::Failed) {
+    if (archived) {
         io.err << ImportResultText(archived) << '\n';
         return 0;
     }
     // This process ends here: the download lives on in the save file, not in memory.
     ui.message(MessageIcon::Critical, QStringLiteral("Archive"),
                QStringLiteral("Archivage impossible : %1 Le transfert est enregistré dans le fichier %2.")
-                   .arg(archived.error, out));
+                   .arg(archived.error(), out));
     return 1;
 }
 

@@ -80,9 +80,9 @@ bool forEachArchivedChunk(const QMap<QString, QString>& options, QDate first, QD
     if (!first.isValid()) first = device->firstRecord.date();
     if (!last.isValid()) last = device->lastRecord.date();
     if (!first.isValid() || !last.isValid() || first > last) return true;
-    QString error;
-    if (ForEachPeriodChunk(*archive, device->id, first, last, visit, &error)) return true;
-    messages << "Archive\n" << error << '\n';
+    const ArchiveStatus read = ForEachPeriodChunk(*archive, device->id, first, last, visit);
+    if (read) return true;
+    messages << "Archive\n" << read.error() << '\n';
     return false;
 }
 

@@ -1,6 +1,6 @@
 #include "paint/ComplianceReportPdf.h"
 
-#include "core/files/StreamedOutputFile.h"
+#include "core/files/OutputTarget.h"
 #include "paint/ComplianceBandPlot.h"
 
 #include <QPdfWriter>
@@ -300,7 +300,7 @@ void SetUpComplianceReportWriter(QPdfWriter& writer) {
 bool WriteComplianceReportPdf(const ComplianceReport& report, const QString& fileName, QString& error,
                               ComplianceBandSource bands) {
     // The pages go to the temporary file as they are painted: memory does not grow with the nights.
-    StreamedOutputFile file(fileName);
+    CheckedOutputFile file(fileName);
     if (!file.open(error)) {
         error = QStringLiteral("Impossible d'écrire %1 : %2").arg(fileName, error);
         return false;

@@ -17,7 +17,7 @@ TEST_P(ArchiveReadErrors, AFailedReadIsAnErrorNotAnEmptyArchive) {
         const ImportResult r =
             archive->importDownload(tinyDownload(7, {{at(3, 22, 0), 10, 80}}, at(4, 9, 0)), 5, {});
         ASSERT_TRUE(r.ok());
-        serial = r.serial;
+        serial = r->serial;
     }
     const struct {
         const char* table;

@@ -99,11 +99,11 @@ TEST_F(ComplianceCli, NightsFromTheArchiveGiveTheRowsOfTheFile) {
     {
         ArchiveLocation where;
         ASSERT_TRUE(ParseArchiveLocation(location, where));
-        auto archive = Archive::open(where);
+        auto archive = Archive::open(where).value();
         ASSERT_TRUE(archive);
         const ImportResult imported = ImportSaveFile(*archive, file);
-        ASSERT_TRUE(imported.ok()) << imported.error.toStdString();
-        serial = imported.serial;
+        ASSERT_TRUE(imported.ok()) << imported.error().toStdString();
+        serial = imported->serial;
     }
     const QStringList rest = {"--from", "02/03/2009", "--to", "03/03/2009", "--format", "csv"};
     const CliRun fromFile = runVorlCli(QStringList{"compliance", file} + rest);
@@ -215,11 +215,11 @@ TEST_F(ComplianceCli, RefusesToOverwriteItsInputAndPeriodsNoArchiveHolds) {
     {
         ArchiveLocation where;
         ASSERT_TRUE(ParseArchiveLocation(location, where));
-        auto archive = Archive::open(where);
+        auto archive = Archive::open(where).value();
         ASSERT_TRUE(archive);
         const ImportResult imported = ImportSaveFile(*archive, file);
-        ASSERT_TRUE(imported.ok()) << imported.error.toStdString();
-        serial = imported.serial;
+        ASSERT_TRUE(imported.ok()) << imported.error().toStdString();
+        serial = imported->serial;
     }
     QFile::link(file, dir.filePath(QStringLiteral("alias.qlv")));
     const auto contents = [](const QString& path) {

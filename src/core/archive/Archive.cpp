@@ -152,53 +152,39 @@ QString notNull(const QString& s) {
 Archive::Archive(std::unique_ptr<ArchiveDatabase> db) : m_db(std::move(db)) {}
 Archive::~Archive() = default;
 
-std::unique_ptr<Archive> Archive::open(const ArchiveLocation& location, QString* error,
-                                       ArchiveOpenMode mode) {
-    auto db = ArchiveDatabase::connect(location, error, mode);
-    if (!db) return nullptr;
-    return std::unique_ptr<Archive>(new Archive(std::move(db)));
+ArchiveResult<std::unique_ptr<Archive>> Archive::open(const ArchiveLocation& location, ArchiveOpenMode mode) {
+    auto db = ArchiveDatabase::connect(location, mode);
+    if (!db) return ArchiveResult<std::unique_ptr<Archive>>::failure(db.error());
+    return std::unique_ptr<Archive>(new Archive(std::move(db).value()));
 }
 
 const ArchiveLocation& Archive::location() const {
     return m_db->location();
 }
-bool Archive::ensureConnected() {
+ArchiveStatus Archive::ensureConnected() {
     return m_db->ensureConnected();
 }
 SchemaVersion Archive::schemaVersion() const {
     return m_db->schemaVersion();
 }
-QString Archive::lastError() const {
-    return m_db->lastError();
-}
-
 ImportResult Archive::importDownload(const DeviceData& data, int generation, const DownloadSource& source,
                                      const QByteArray& originalBytes) {
-    ImportResult result;
+    ImportOutcome result;
     result.serial = SerialNumberOf(data.Param_Block);
     auto fail = [&](const QString& what) {
         m_db->rollback();
-        result.status = ImportStatus::Failed;
-        result.added = {};
-        result.duplicates = {};
-        result.error = MaskPasswords(what + QStringLiteral(" : ") + m_db->lastError() +
-                                     QStringLiteral(". L'archive n'a pas été modifiée."));
-        return result;
+        return ImportResult::failure(MaskPasswords(what + QStringLiteral(" : ") + m_db->lastError() +
+                                                   QStringLiteral(". L'archive n'a pas été modifiée.")));
     };
     m_db->clearError();
-    if (generation != 3 && generation != 5) {
-        result.error = QStringLiteral("Génération d'appareil inconnue : %1.").arg(generation);
-        return result;
-    }
+    if (generation != 3 && generation != 5)
+        return ImportResult::failure(QStringLiteral("Génération d'appareil inconnue : %1.").arg(generation));
     const DownloadRows rows = collectRows(data, generation);
     const QString hash = ContentHash(data, generation);
     const QDateTime transfer = TransferDateTime(data.Transfer_Date, data.Transfer_Time);
     const QString transferDate = notNull(data.Transfer_Date), transferTime = notNull(data.Transfer_Time);
 
-    if (const ArchiveStatus sound = checkBeforeWriting(); !sound) {
-        result.error = sound.error();
-        return result;
-    }
+    if (const ArchiveStatus sound = checkBeforeWriting(); !sound) return ImportResult::failure(sound.error());
     // The same content read at the same minute adds nothing, not even a download row (a transfer and
     // the save file written from it); without a transfer time it has nothing to cover that the earlier
     // one does not.
@@ -210,7 +196,7 @@ ImportResult Archive::importDownload(const DeviceData& data, int generation, con
                          {hash, transferDate, transferTime.left(5)})
                    : m_db->scalar(QStringLiteral("SELECT min(id) FROM downloads WHERE sha256 = ?"), {hash});
     };
-    auto alreadyArchived = [&](const QVariant& earlier) {
+    auto alreadyArchived = [&](const QVariant& earlier) -> ImportResult {
         result.status = ImportStatus::AlreadyArchived;
         result.downloadId = earlier.toLongLong();
         result.deviceId =
@@ -324,21 +310,18 @@ ImportResult Archive::importDownload(const DeviceData& data, int generation, con
     return result;
 }
 
-bool Archive::setVenue(qint64 deviceId, const QString& venue) {
-    if (venue.trimmed().size() > kMaxVenueLength) {
-        m_db->setError(QStringLiteral("Le nom du lieu dépasse %1 caractères.").arg(kMaxVenueLength));
-        return false;
-    }
+ArchiveStatus Archive::setVenue(qint64 deviceId, const QString& venue) {
+    if (venue.trimmed().size() > kMaxVenueLength)
+        return ArchiveStatus::failure(
+            QStringLiteral("Le nom du lieu dépasse %1 caractères.").arg(kMaxVenueLength));
     QSqlQuery query(m_db->db());
     query.prepare(QStringLiteral("UPDATE devices SET venue = ? WHERE id = ?"));
     query.addBindValue(venue.trimmed());
     query.addBindValue(deviceId);
-    if (!m_db->execPrepared(query)) return false;
-    if (query.numRowsAffected() != 1) {
-        m_db->setError(QStringLiteral("Appareil inconnu dans l'archive : %1").arg(deviceId));
-        return false;
-    }
-    return true;
+    if (!m_db->execPrepared(query)) return ArchiveStatus::failure(m_db->lastError());
+    if (query.numRowsAffected() != 1)
+        return ArchiveStatus::failure(QStringLiteral("Appareil inconnu dans l'archive : %1").arg(deviceId));
+    return ArchiveOk();
 }
 
 ArchiveResult<QByteArray> Archive::originalBytes(qint64 downloadId) {
@@ -367,7 +350,8 @@ ArchiveStatus Archive::checkBeforeWriting() {
     if (m_soundForWriting) return ArchiveOk();
     ArchiveResult<VerifyReport> report = checkStructure(true);
     if (!report) return ArchiveStatus::failure(report.error());
-    checkOriginals(*report, false);
+    if (const ArchiveStatus originals = checkOriginals(*report, false); !originals)
+        return ArchiveStatus::failure(originals.error());
     if (!report->ok())
         return ArchiveStatus::failure(
             QStringLiteral(

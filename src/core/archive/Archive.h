@@ -21,24 +21,23 @@ struct LoadedPeriod {
 };
 
 // Every download of every device, stitched into one history per device. One object per connection;
-// not shared between threads. Every failing call leaves the archive as it was and says why in
-// French (its result's error; lastError() for the calls that return a bool), never with a password in it.
+// not shared between threads. Every call that may fail gives an ArchiveResult: its value, or the French
+// reason why it has none, never with a password in it; a failing call leaves the archive as it was.
 class Archive {
 public:
-    // Opens (and creates or migrates) the archive. Nothing for a location that is off or that cannot
-    // be opened: *error says why (a corrupt file, a newer archive, a server that does not answer, a
-    // missing archive that a command reading it must not create).
-    static std::unique_ptr<Archive> open(const ArchiveLocation& location, QString* error = nullptr,
-                                         ArchiveOpenMode mode = ArchiveOpenMode::CreateIfMissing);
+    // Opens (and creates or migrates) the archive. The reason, for a location that is off or that
+    // cannot be opened: a corrupt file, a newer archive, a server that does not answer, a missing
+    // archive that a command reading it must not create.
+    static ArchiveResult<std::unique_ptr<Archive>>
+    open(const ArchiveLocation& location, ArchiveOpenMode mode = ArchiveOpenMode::CreateIfMissing);
     ~Archive();
     Archive(const Archive&) = delete;
     Archive& operator=(const Archive&) = delete;
 
     const ArchiveLocation& location() const;
     // Before each file of a long import: a session the server lost is opened again, once.
-    bool ensureConnected();
+    ArchiveStatus ensureConnected();
     SchemaVersion schemaVersion() const;
-    QString lastError() const;
 
     // Imports one download in a single transaction: all of it or nothing. originalBytes are kept
     // compressed as evidence (a save file's bytes); when empty, the save-file form of the data is kept.
@@ -85,12 +84,13 @@ public:
     // For tests: called after each statement of a read, with its number within the read.
     void setReadStatementHook(std::function<void(int)> hook);
 
-    // Consistency checks; reports, never repairs.
+    // Consistency checks; reports, never repairs. An archive that cannot be read gives a report whose
+    // problem says so ("Lecture impossible : ...").
     VerifyReport verify();
 
     // A venue names the place in a caption or a line: at most kMaxVenueLength characters.
     static constexpr int kMaxVenueLength = 200;
-    bool setVenue(qint64 deviceId, const QString& venue);
+    ArchiveStatus setVenue(qint64 deviceId, const QString& venue);
 
     // Removes a device and everything archived of it, in one transaction. On PostgreSQL only the
     // role that owns the archive may.
@@ -107,7 +107,7 @@ private:
     ArchiveResult<VerifyReport> checkStructure(bool quick);
     // reread: also read each original again as a save file (verify); without, its hash alone (before
     // writing, which must stay quick on an archive of years).
-    void checkOriginals(VerifyReport& report, bool reread);
+    ArchiveStatus checkOriginals(VerifyReport& report, bool reread);
     ArchiveStatus checkBeforeWriting();
     void stage(ImportStage at) {
         if (m_stageHook) m_stageHook(at);
@@ -119,8 +119,8 @@ private:
     std::function<void(ImportStage)> m_stageHook;
 };
 
-// Reads a save file and imports it (source: the file's path unless sourceName is given, evidence: its
-// bytes).
+// Reads a save file and imports it (source: the file's path unless sourceName is given, evidence: the
+// bytes read). A file that is refused says why in the words of the window's message box.
 ImportResult ImportSaveFile(Archive& archive, const QString& path, const QString& sourceName = {});
 
 // Archives the data of a finished transfer at the location in force (VORL_ARCHIVE or the default
@@ -138,5 +138,5 @@ QString ImportResultText(const ImportResult& result);
 
 // Writes days first..last of a device as a save file every command can read; line 6 carries the
 // transfer date of the latest download covering the period's end.
-bool ExtractPeriodToFile(Archive& archive, qint64 deviceId, const QDate& first, const QDate& last,
-                         const QString& path, QString* error = nullptr);
+ArchiveStatus ExtractPeriodToFile(Archive& archive, qint64 deviceId, const QDate& first, const QDate& last,
+                                  const QString& path);

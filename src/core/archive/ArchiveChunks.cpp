@@ -3,12 +3,9 @@
 #include <algorithm>
 #include <memory>
 
-bool ForEachPeriodChunk(Archive& archive, qint64 deviceId, const QDate& first, const QDate& last,
-                        const PeriodChunkVisitor& visit, QString* error, int chunkDays) {
-    const auto fail = [error](const QString& why) {
-        if (error) *error = why;
-        return false;
-    };
+ArchiveStatus ForEachPeriodChunk(Archive& archive, qint64 deviceId, const QDate& first, const QDate& last,
+                                 const PeriodChunkVisitor& visit, int chunkDays) {
+    const auto fail = [](const QString& why) { return ArchiveStatus::failure(why); };
     // One state of the archive for every chunk: an import meanwhile neither cuts nor doubles a day.
     const Archive::Snapshot snapshot(archive);
     if (!snapshot.status()) return fail(snapshot.status().error());
@@ -34,5 +31,5 @@ bool ForEachPeriodChunk(Archive& archive, qint64 deviceId, const QDate& first, c
         visit(*store, from, to);
         from = to.addDays(1);
     }
-    return true;
+    return ArchiveOk();
 }

@@ -15,7 +15,7 @@
 using PeriodChunkVisitor =
     std::function<void(const DataStore& chunk, const QDate& chunkFirst, const QDate& chunkLast)>;
 
-// False with a French reason in *error when a day cannot be read (a day alone fuller than the store,
-// an archive that fails); visit has then seen the chunks before it.
-bool ForEachPeriodChunk(Archive& archive, qint64 deviceId, const QDate& first, const QDate& last,
-                        const PeriodChunkVisitor& visit, QString* error = nullptr, int chunkDays = 7);
+// The French reason when a day cannot be read (a day alone fuller than the store, an archive that
+// fails); visit has then seen the chunks before it.
+ArchiveStatus ForEachPeriodChunk(Archive& archive, qint64 deviceId, const QDate& first, const QDate& last,
+                                 const PeriodChunkVisitor& visit, int chunkDays = 7);

@@ -22,13 +22,9 @@ struct PieceSetLevel {
 };
 } // namespace
 
-std::optional<ComplianceInput> ComplianceInputFromArchive(Archive& archive, qint64 deviceId,
-                                                          const QDate& from, const QDate& to,
-                                                          QString* error) {
-    auto fail = [error](const QString& why) -> std::optional<ComplianceInput> {
-        if (error) *error = why;
-        return std::nullopt;
-    };
+ArchiveResult<ComplianceInput> ComplianceInputFromArchive(Archive& archive, qint64 deviceId,
+                                                          const QDate& from, const QDate& to) {
+    auto fail = [](const QString& why) { return ArchiveResult<ComplianceInput>::failure(why); };
     if (!from.isValid() || !to.isValid() || from > to) return fail(QStringLiteral("Période invalide."));
     // One state of the archive for every piece and the coverage: an import meanwhile cannot make the
     // coverage claim minutes whose records were not read.

@@ -30,11 +30,10 @@ ArchiveDatabase::~ArchiveDatabase() {
     QSqlDatabase::removeDatabase(m_connectionName);
 }
 
-std::unique_ptr<ArchiveDatabase> ArchiveDatabase::connect(const ArchiveLocation& location, QString* error,
-                                                          ArchiveOpenMode mode) {
-    auto fail = [error](const QString& text) {
-        if (error) *error = MaskPasswords(text);
-        return nullptr;
+ArchiveResult<std::unique_ptr<ArchiveDatabase>> ArchiveDatabase::connect(const ArchiveLocation& location,
+                                                                         ArchiveOpenMode mode) {
+    auto fail = [](const QString& text) {
+        return ArchiveResult<std::unique_ptr<ArchiveDatabase>>::failure(MaskPasswords(text));
     };
     if (location.isOff())
         return fail(QStringLiteral("Archive désactivée : l'archivage est éteint (« off »)."));
@@ -76,9 +75,10 @@ std::unique_ptr<ArchiveDatabase> ArchiveDatabase::connect(const ArchiveLocation&
                                "été modifiée.")
                     .arg(location.displayText(), version.text(), kSchemaVersion.text(), owner));
     }
-    if (version < kSchemaVersion && !archive->migrate())
-        return fail(QStringLiteral("Impossible de préparer l'archive %1 : %2")
-                        .arg(location.displayText(), archive->lastError()));
+    if (version < kSchemaVersion)
+        if (const ArchiveStatus migrated = archive->migrate(); !migrated)
+            return fail(QStringLiteral("Impossible de préparer l'archive %1 : %2")
+                            .arg(location.displayText(), migrated.error()));
     return archive;
 }
 
@@ -107,16 +107,16 @@ void ArchiveDatabase::startSession() {
     query.exec(QStringLiteral("PRAGMA foreign_keys=ON"));
 }
 
-bool ArchiveDatabase::ensureConnected() {
-    if (isSqlite() || (m_db.isOpen() && ConnectionAlive(m_db))) return true;
+ArchiveStatus ArchiveDatabase::ensureConnected() {
+    if (isSqlite() || (m_db.isOpen() && ConnectionAlive(m_db))) return ArchiveOk();
     // The server went away (a restart, a session it ended): one new session, set up as the first.
     if (m_db.isOpen()) m_db.close();
     if (!m_db.open()) {
         setError(connectionLostText(m_db.lastError().text().simplified()));
-        return false;
+        return ArchiveStatus::failure(m_lastError);
     }
     startSession();
-    return true;
+    return ArchiveOk();
 }
 
 QString ArchiveDatabase::describe(const QSqlError& error) const {

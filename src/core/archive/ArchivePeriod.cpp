@@ -5,10 +5,7 @@
 #include "core/archive/ArchiveRecords.h"
 #include "core/archive/ArchiveValidation.h"
 #include "core/files/SaveFile.h"
-#include "core/platform/MainShell.h"
-#include "core/platform/UiServices.h"
 
-#include <QFile>
 #include <QFileInfo>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -102,27 +99,6 @@ void putChange(ParamChangeTable& t, int row, int64_t stamp, const std::vector<in
     for (int c = 7; c <= ParamChangeTable::columnCount; ++c)
         t(row, c) = cells[static_cast<std::size_t>(c - 6)];
 }
-
-class SilentUi : public UiServices {
-public:
-    void message(MessageIcon, const QString& title, const QString& text) override {
-        said = title + QStringLiteral(" : ") + text;
-    }
-    std::optional<QString> openFileName(const QString&, const QString&) override { return std::nullopt; }
-    std::optional<QString> saveFileName(const QString&, const QString&) override { return std::nullopt; }
-    void setBusyCursor(bool) override {}
-    QString said;
-};
-
-class NoShell : public MainShell {
-public:
-    void setCaption(const QString&) override {}
-    QString caption() const override { return {}; }
-    void setMenuEnabled(MenuEntry, bool) override {}
-    bool isMenuEnabled(MenuEntry) const override { return true; }
-    void setMainEnabled(bool) override {}
-    bool isMainEnabled() const override { return true; }
-};
 
 } // namespace
 
@@ -365,59 +341,47 @@ ArchiveResult<LoadedPeriod> Archive::loadPeriod(qint64 deviceId, const QDate& fi
     return result;
 }
 
-bool ExtractPeriodToFile(Archive& archive, qint64 deviceId, const QDate& first, const QDate& last,
-                         const QString& path, QString* error) {
+ArchiveStatus ExtractPeriodToFile(Archive& archive, qint64 deviceId, const QDate& first, const QDate& last,
+                                  const QString& path) {
     auto period = archive.loadPeriod(deviceId, first, last);
-    if (!period) {
-        if (error) *error = period.error();
-        return false;
-    }
+    if (!period) return ArchiveStatus::failure(period.error());
     auto store = std::make_unique<DataStore>();
     store->commit(std::move(period->data));
     store->Device_Version = static_cast<int16_t>(period->generation);
     QString why;
     if (!WriteSaveFile(*store, path, period->generation, period->generation == 3 ? 4096 : LeqTable::rowCount,
-                       {}, &why)) {
-        if (error) *error = QStringLiteral("Impossible d'écrire le fichier %1 : %2").arg(path, why);
-        return false;
-    }
-    return true;
+                       {}, &why))
+        return ArchiveStatus::failure(
+            QStringLiteral("Impossible d'écrire le fichier %1 : %2").arg(path, why));
+    return ArchiveOk();
 }
 
 ImportResult ImportSaveFile(Archive& archive, const QString& path, const QString& sourceName) {
-    ImportResult result;
-    // The reader shows its messages: here they become the reason of the failed import.
-    SilentUi ui;
-    NoShell shell;
-    auto store = std::make_unique<DataStore>();
-    if (!LoadSaveFile(*store, path, ui, shell)) {
-        result.error = ui.said.isEmpty() ? QStringLiteral("Impossible de lire le fichier ") + path : ui.said;
-        return result;
-    }
-    QFile file(path);
-    QByteArray bytes;
-    if (file.open(QIODevice::ReadOnly)) bytes = file.readAll();
-    if (bytes.isEmpty()) {
-        result.error = QStringLiteral("Impossible de lire le fichier ") + path;
-        return result;
-    }
+    // The bytes kept as evidence are those the data was read from, whatever the file holds by now.
+    const SaveFileRead read = ReadSaveFile(path);
+    if (!read.ok())
+        return ImportResult::failure(read.problem->title + QStringLiteral(" : ") + read.problem->text);
+    if (read.bytes.isEmpty())
+        return ImportResult::failure(QStringLiteral("Impossible de lire le fichier ") + path);
     return archive.importDownload(
-        store->deviceData(), store->Device_Version,
-        {SourceKind::File, sourceName.isEmpty() ? QFileInfo(path).absoluteFilePath() : sourceName}, bytes);
+        read.data, read.generation,
+        {SourceKind::File, sourceName.isEmpty() ? QFileInfo(path).absoluteFilePath() : sourceName},
+        read.bytes);
 }
 
 ImportResult ArchiveFinishedTransfer(const DataStore& store, const QString& locationText,
                                      const QString& portName) {
-    ImportResult result;
     ArchiveLocation location;
-    if (!ResolveArchiveLocation(locationText, location, &result.error)) return result;
+    QString error;
+    if (!ResolveArchiveLocation(locationText, location, &error)) return ImportResult::failure(error);
     if (location.isOff()) {
-        result.status = ImportStatus::Disabled;
-        return result;
+        ImportOutcome off;
+        off.status = ImportStatus::Disabled;
+        return off;
     }
-    const auto archive = Archive::open(location, &result.error);
-    if (!archive) return result;
-    return ArchiveTransferredData(*archive, store.deviceData(), store.Device_Version, portName);
+    const auto archive = Archive::open(location);
+    if (!archive) return ImportResult::failure(archive.error());
+    return ArchiveTransferredData(**archive, store.deviceData(), store.Device_Version, portName);
 }
 
 ImportResult ArchiveTransferredData(Archive& archive, const DeviceData& data, int generation,
@@ -426,14 +390,17 @@ ImportResult ArchiveTransferredData(Archive& archive, const DeviceData& data, in
 }
 
 QString ImportResultText(const ImportResult& result) {
-    switch (result.status) {
+    if (!result)
+        return QStringLiteral("Archivage impossible : %1 Les données restent en mémoire.")
+            .arg(result.error());
+    switch (result->status) {
     case ImportStatus::Imported:
         return QStringLiteral("Archivé : %1 nouvelles mesures, %2 nouveaux événements, %3 mesures déjà dans "
                               "l'archive%4")
-            .arg(result.added.levels())
-            .arg(result.added.events)
-            .arg(result.duplicates.levels())
-            .arg(result.transferBeforeRecords
+            .arg(result->added.levels())
+            .arg(result->added.events)
+            .arg(result->duplicates.levels())
+            .arg(result->transferBeforeRecords
                      ? QStringLiteral(
                            " (heure du transfert avant le dernier relevé : vérifiez l'horloge du PC "
                            "et celle de l'appareil)")
@@ -441,9 +408,7 @@ QString ImportResultText(const ImportResult& result) {
     case ImportStatus::AlreadyArchived:
         return QStringLiteral("Déjà dans l'archive");
     case ImportStatus::Disabled:
-        return QStringLiteral("Archivage désactivé");
-    case ImportStatus::Failed:
         break;
     }
-    return QStringLiteral("Archivage impossible : %1 Les données restent en mémoire.").arg(result.error);
+    return QStringLiteral("Archivage désactivé");
 }

@@ -239,7 +239,7 @@ bool ArchiveDatabase::fillOriginalHashes() {
     return true;
 }
 
-bool ArchiveDatabase::applySchemaStep(SchemaVersion version) {
+ArchiveStatus ArchiveDatabase::applySchemaStep(SchemaVersion version) {
     bool done = true;
     if (version == SchemaVersion{1, 0}) {
         done = createTables() && exec(QStringLiteral("INSERT INTO schema_version (version) VALUES (1)"));
@@ -250,42 +250,32 @@ bool ArchiveDatabase::applySchemaStep(SchemaVersion version) {
             exec(QStringLiteral("ALTER TABLE schema_version ADD COLUMN minor INTEGER NOT NULL DEFAULT 0")) &&
             addDownloadIdentity() && addChecks() && fillOriginalHashes();
     }
-    if (!done) return false;
-    if (version.minor > 0)
-        return exec(QStringLiteral("UPDATE schema_version SET minor = %1").arg(version.minor));
-    if (version > SchemaVersion{2, 1})
-        return exec(QStringLiteral("UPDATE schema_version SET version = %1, minor = 0").arg(version.major));
-    if (version.major > 1)
-        return exec(QStringLiteral("UPDATE schema_version SET version = %1").arg(version.major));
-    return true;
+    if (done && version.minor > 0)
+        done = exec(QStringLiteral("UPDATE schema_version SET minor = %1").arg(version.minor));
+    else if (done && version > SchemaVersion{2, 1})
+        done = exec(QStringLiteral("UPDATE schema_version SET version = %1, minor = 0").arg(version.major));
+    else if (done && version.major > 1)
+        done = exec(QStringLiteral("UPDATE schema_version SET version = %1").arg(version.major));
+    if (!done) return ArchiveStatus::failure(lastError());
+    return ArchiveOk();
 }
 
-bool ArchiveDatabase::migrate(SchemaVersion target) {
-    if (!begin()) return false;
+ArchiveStatus ArchiveDatabase::migrate(SchemaVersion target) {
+    auto failed = [this](const QString& why) {
+        rollback();
+        return ArchiveStatus::failure(why);
+    };
+    if (!begin()) return ArchiveStatus::failure(lastError());
     // Two programs may create the same new archive at once: on PostgreSQL they queue on a lock held
     // until the end of the transaction, on SQLite on the write lock the transaction took.
-    if (!isSqlite() && !exec(QStringLiteral("SELECT pg_advisory_xact_lock(4242014)"))) {
-        rollback();
-        return false;
-    }
+    if (!isSqlite() && !exec(QStringLiteral("SELECT pg_advisory_xact_lock(4242014)")))
+        return failed(lastError());
     const SchemaVersion current = schemaVersion();
-    if (current.major < 0) {
-        rollback();
-        return false;
-    }
-    if (current.major > kSchemaVersion.major) {
-        setError(tooNewText(current));
-        rollback();
-        return false;
-    }
+    if (current.major < 0) return failed(lastError());
+    if (current.major > kSchemaVersion.major) return failed(tooNewText(current));
     for (const SchemaVersion step : kSteps)
-        if (step > current && step <= target && !applySchemaStep(step)) {
-            rollback();
-            return false;
-        }
-    if (!commit()) {
-        rollback();
-        return false;
-    }
-    return true;
+        if (step > current && step <= target)
+            if (const ArchiveStatus applied = applySchemaStep(step); !applied) return failed(applied.error());
+    if (!commit()) return failed(lastError());
+    return ArchiveOk();
 }

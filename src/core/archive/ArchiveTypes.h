@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/archive/ArchiveResult.h"
+
 #include <QByteArray>
 #include <QDate>
 #include <QDateTime>
@@ -48,12 +50,12 @@ struct DownloadSource {
 enum class ImportStatus {
     Imported,        // a new download row and its new records
     AlreadyArchived, // the same content read at the same moment was imported before: nothing added
-    Failed,          // nothing added; error says why
     Disabled         // archiving is off: nothing was tried
 };
 
-struct ImportResult {
-    ImportStatus status = ImportStatus::Failed;
+// What an import did; a failed one is its result's error (French, for a message box; never a password).
+struct ImportOutcome {
+    ImportStatus status = ImportStatus::Imported;
     qint64 downloadId = 0; // the new download, or the earlier one holding the same content
     qint64 deviceId = 0;
     QString serial; // as vorl-cli info prints it
@@ -62,9 +64,10 @@ struct ImportResult {
     // The transfer time (the PC's clock) is earlier than the download's last record (the device's
     // clock): its coverage ends at that record, and one of the two clocks is wrong.
     bool transferBeforeRecords = false;
-    QString error; // French, for a message box; never a password
-    bool ok() const { return status == ImportStatus::Imported || status == ImportStatus::AlreadyArchived; }
+    // The download is in the archive (new or found there), rather than archiving being off.
+    bool kept() const { return status != ImportStatus::Disabled; }
 };
+using ImportResult = ArchiveResult<ImportOutcome>;
 
 struct ArchivedDevice {
     qint64 id = 0;
@@ -92,7 +95,7 @@ struct ArchivedDownload {
     QString sha256;         // hex, of the canonical save-file form without its last line
     QString originalSha256; // hex, of the original bytes as extracted; empty when they are damaged
     qint64 originalSize = 0;
-    bool transferBeforeRecords = false; // see ImportResult
+    bool transferBeforeRecords = false; // see ImportOutcome
 };
 
 // A half-open span [from, to) of device time.

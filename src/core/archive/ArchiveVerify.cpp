@@ -22,20 +22,18 @@ VerifyReport Archive::verify() {
         failed.problems << QStringLiteral("Lecture impossible : ") + report.error();
         return failed;
     }
-    checkOriginals(*report, true);
+    if (const ArchiveStatus originals = checkOriginals(*report, true); !originals)
+        report->problems << QStringLiteral("Lecture impossible : ") + originals.error();
     return std::move(report).value();
 }
 
 ArchiveResult<VerifyReport> Archive::checkStructure(bool quick) {
     VerifyReport report;
+    auto failed = [&] { return ArchiveResult<VerifyReport>::failure(m_db->lastError()); };
     ArchiveReadTransaction read(*m_db);
-    if (!read.ok()) {
-        report.problems << QStringLiteral("Lecture impossible : ") + m_db->lastError();
-        return report;
-    }
+    if (!read.ok()) return failed();
     QSqlQuery query(m_db->db());
     query.setForwardOnly(true);
-    auto failed = [&] { return ArchiveResult<VerifyReport>::failure(m_db->lastError()); };
 
     if (m_db->isSqlite()) {
         if (!m_db->exec(query, quick ? QStringLiteral("PRAGMA quick_check")
@@ -157,13 +155,11 @@ ArchiveResult<VerifyReport> Archive::checkStructure(bool quick) {
 
 // Each original must decompress, hash to what was stored for it, and read back as a save file whose
 // content is the download's.
-void Archive::checkOriginals(VerifyReport& report, bool reread) {
+ArchiveStatus Archive::checkOriginals(VerifyReport& report, bool reread) {
     QSqlQuery query(m_db->db());
     query.setForwardOnly(true);
-    if (!m_db->exec(query, QStringLiteral("SELECT id FROM downloads ORDER BY id"))) {
-        report.problems << QStringLiteral("Lecture impossible : ") + m_db->lastError();
-        return;
-    }
+    if (!m_db->exec(query, QStringLiteral("SELECT id FROM downloads ORDER BY id")))
+        return ArchiveStatus::failure(m_db->lastError());
     QList<qint64> ids;
     while (query.next())
         ids << query.value(0).toLongLong();
@@ -173,10 +169,7 @@ void Archive::checkOriginals(VerifyReport& report, bool reread) {
         query.prepare(QStringLiteral(
             "SELECT original, original_size, original_sha256, sha256 FROM downloads WHERE id = ?"));
         query.addBindValue(id);
-        if (!m_db->execPrepared(query) || !query.next()) {
-            report.problems << QStringLiteral("Lecture impossible : ") + m_db->lastError();
-            return;
-        }
+        if (!m_db->execPrepared(query) || !query.next()) return ArchiveStatus::failure(m_db->lastError());
         const QByteArray bytes = qUncompress(query.value(0).toByteArray());
         const qint64 size = query.value(1).toLongLong();
         const QString originalHash = query.value(2).toString(), contentHash = query.value(3).toString();
@@ -212,4 +205,5 @@ void Archive::checkOriginals(VerifyReport& report, bool reread) {
         if (ContentHash(*data, generation) != contentHash)
             damaged(QStringLiteral("leur contenu n'est plus celui qui a été archivé"));
     }
+    return ArchiveOk();
 }

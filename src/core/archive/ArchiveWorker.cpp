@@ -79,10 +79,11 @@ QString ArchiveWorker::execute(quint64 job, ArchiveOpenMode mode, const Job& wor
     Connection& c = *m_connection;
     if (c.archive) {
         // A session the server lost is opened again; a job that still fails says why itself.
-        c.archive->ensureConnected();
+        static_cast<void>(c.archive->ensureConnected());
     } else if (job > c.failedThrough || (mode == ArchiveOpenMode::CreateIfMissing && !c.failedCreating)) {
-        c.openError.clear();
-        c.archive = Archive::open(m_location, &c.openError, mode);
+        auto opened = Archive::open(m_location, mode);
+        c.openError = opened ? QString() : opened.error();
+        if (opened) c.archive = std::move(opened).value();
         if (!c.archive) {
             c.failedThrough = m_given.load();
             c.failedCreating = mode == ArchiveOpenMode::CreateIfMissing;

@@ -24,47 +24,56 @@ private:
 
 } // namespace
 
-bool LoadSaveFile(DataStore& store, const QString& path, UiServices& ui, MainShell& shell) {
+SaveFileRead ReadSaveFile(const QString& path, const DeviceData& base) {
     using namespace SaveFileTexts;
-    // Only a regular file (or a link to one) is opened: a FIFO or a device would block the
-    // opening or the reading for good.
+    SaveFileRead read;
+    auto refuse = [&read](MessageIcon icon, const QString& title, const QString& text) {
+        read.problem = SaveFileProblem{icon, title, text};
+        return std::move(read);
+    };
     std::error_code statError;
     const bool regular =
         std::filesystem::is_regular_file(std::filesystem::path(path.toStdU16String()), statError);
     QFile file(path);
-    if (!regular || !file.open(QIODevice::ReadOnly)) {
-        ui.message(MessageIcon::None, kCannotOpenTitle, cannotOpenText(path));
-        return false;
-    }
-    const BusyCursor busy(ui);
+    if (!regular || !file.open(QIODevice::ReadOnly))
+        return refuse(MessageIcon::None, kCannotOpenTitle, cannotOpenText(path));
     // The buffer is sized by the file, not by the largest acceptable one.
-    const QByteArray bytes = file.read(std::min(file.size(), kMostSaveFileBytes));
+    read.bytes = file.read(std::min(file.size(), kMostSaveFileBytes));
     file.close();
 
-    // The scratch copy starts from the data in memory so that what a file does not carry keeps
-    // its value, exactly as if the file had been read into the store itself.
-    DeviceData scratch = store.deviceData();
-    int generation = 0;
-    const SaveFileFault failure = ReadSaveFileBytes(bytes, scratch, generation);
-    switch (failure) {
+    read.data = base;
+    switch (ReadSaveFileBytes(read.bytes, read.data, read.generation)) {
     case SaveFileFault::None:
-        break;
+        return read;
     case SaveFileFault::Header:
-        ui.message(MessageIcon::Critical, kBadHeaderTitle, kNotQlvText);
-        return false;
+        return refuse(MessageIcon::Critical, kBadHeaderTitle, kNotQlvText);
     case SaveFileFault::Data:
-        ui.message(MessageIcon::Critical, kBadDataTitle, kNotQlvText);
-        return false;
+        return refuse(MessageIcon::Critical, kBadDataTitle, kNotQlvText);
     case SaveFileFault::TransferField:
-        ui.message(MessageIcon::Critical, kBadDataTitle, kBadTransferFieldText);
+        return refuse(MessageIcon::Critical, kBadDataTitle, kBadTransferFieldText);
+    }
+    return read;
+}
+
+bool LoadSaveFile(DataStore& store, const QString& path, UiServices& ui, MainShell& shell) {
+    using namespace SaveFileTexts;
+    SaveFileRead read;
+    {
+        const BusyCursor busy(ui);
+        // The scratch copy starts from the data in memory so that what a file does not carry keeps
+        // its value, exactly as if the file had been read into the store itself.
+        read = ReadSaveFile(path, store.deviceData());
+    }
+    if (!read.ok()) {
+        ui.message(read.problem->icon, read.problem->title, read.problem->text);
         return false;
     }
 
-    store.commit(std::move(scratch));
-    store.Device_Version = static_cast<int16_t>(generation);
+    store.commit(std::move(read.data));
+    store.Device_Version = static_cast<int16_t>(read.generation);
     store.Abort_Flag = kFalse;
     store.Data_Loaded = kTrue;
-    shell.setCaption(fileModeCaption(store.Com_Port, generation == 3 ? kFirmwareV3 : kFirmwareV5));
+    shell.setCaption(fileModeCaption(store.Com_Port, read.generation == 3 ? kFirmwareV3 : kFirmwareV5));
     // A file already on disk is not saved again: saving comes back with the next transfer.
     shell.setMenuEnabled(MenuEntry::mnuSave_As, false);
     return true;

@@ -4,8 +4,32 @@
 #include "core/platform/UiServices.h"
 #include "core/store/DataStore.h"
 
+#include <QByteArray>
 #include <QString>
 #include <functional>
+#include <optional>
+
+// Why a save file was refused: the message box that says so, in the words the window shows.
+struct SaveFileProblem {
+    MessageIcon icon = MessageIcon::Critical;
+    QString title;
+    QString text;
+};
+
+// A save file as read: its data, the generation its header names and the very bytes that were read;
+// or, when it was refused, why.
+struct [[nodiscard]] SaveFileRead {
+    std::optional<SaveFileProblem> problem;
+    DeviceData data;
+    int generation = 0;
+    QByteArray bytes;
+    bool ok() const { return !problem; }
+};
+
+// Reads a .qlv save file without showing anything. The data starts from `base`, so that what a file
+// does not carry keeps its value there (rows past a generation-3 file's). Only a regular file (or a
+// link to one) is opened: a FIFO or a device would block the opening or the reading for good.
+SaveFileRead ReadSaveFile(const QString& path, const DeviceData& base = DeviceData{});
 
 // Reads a .qlv save file into the store. The file is read into a scratch data set first and
 // committed only when it was read completely: a refused file leaves the store, the generation,

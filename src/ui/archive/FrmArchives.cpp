@@ -400,18 +400,21 @@ void FrmArchives::venueEdited(int row, int column) {
     const qint64 id = m_deviceList.at(static_cast<std::size_t>(row)).id;
     const QString venue = m_devices->item(row, column)->text().trimmed();
     m_ctx.archive.run(
-        this, kOpening,
-        [id, venue](Archive& archive) -> ArchiveStatus {
-            if (!archive.setVenue(id, venue)) return ArchiveStatus::failure(archive.lastError());
-            return ArchiveOk();
-        },
+        this, kOpening, [id, venue](Archive& archive) { return archive.setVenue(id, venue); },
         [this, id, venue](const ArchiveStatus& named) {
-            if (!named) {
-                m_ctx.ui.message(MessageIcon::Warning, kTitle, named.error());
-                return;
+            for (std::size_t row = 0; row < m_deviceList.size(); ++row) {
+                ArchivedDevice& device = m_deviceList[row];
+                if (device.id != id) continue;
+                if (named) {
+                    device.venue = venue;
+                } else {
+                    // The list shows the name in force, not the one refused.
+                    m_filling = true;
+                    m_devices->item(static_cast<int>(row), 1)->setText(device.venue);
+                    m_filling = false;
+                }
             }
-            for (ArchivedDevice& device : m_deviceList)
-                if (device.id == id) device.venue = venue;
+            if (!named) m_ctx.ui.message(MessageIcon::Warning, kTitle, named.error());
         });
 }
 
@@ -453,9 +456,12 @@ void FrmArchives::importDone(qint64 index, const QString& name,
     if (!result) {
         tally->report << name + QStringLiteral(" : ") + result.error();
     } else if (const std::optional<ImportResult>& imported = *result) {
-        if (imported->status == ImportStatus::Imported) ++tally->imported;
-        if (imported->status == ImportStatus::AlreadyArchived) ++tally->already;
-        if (!imported->ok()) tally->report << name + QStringLiteral(" : ") + ImportResultText(*imported);
+        if (!*imported)
+            tally->report << name + QStringLiteral(" : ") + ImportResultText(*imported);
+        else if ((*imported)->status == ImportStatus::Imported)
+            ++tally->imported;
+        else if ((*imported)->status == ImportStatus::AlreadyArchived)
+            ++tally->already;
     }
     if (index + 1 < tally->files) return;
     delete m_importProgress;
@@ -530,11 +536,8 @@ void FrmArchives::exportSelectedPeriod() {
     if (!path || path->isEmpty()) return;
     m_ctx.archive.run(
         this, kOpening,
-        [id, first, last, path = *path](Archive& archive) -> ArchiveStatus {
-            QString error;
-            if (!ExtractPeriodToFile(archive, id, first, last, path, &error))
-                return ArchiveStatus::failure(error);
-            return ArchiveOk();
+        [id, first, last, path = *path](Archive& archive) {
+            return ExtractPeriodToFile(archive, id, first, last, path);
         },
         [this, path = *path](const ArchiveStatus& written) {
             if (written)

@@ -34,20 +34,14 @@ void TransferKeeping::archiveTransfer(const DataStore& store, ArchiveWorker& arc
         [data, generation, portName](Archive& opened) {
             return ArchiveTransferredData(opened, data, generation, portName);
         },
-        [this, archiving = ++m_archivings, off = archive.isOff(), &ui,
-         &shell](ArchiveResult<ImportResult> archived) {
-            ImportResult result;
-            if (archived)
-                result = std::move(archived).value();
-            else if (off)
-                result.status = ImportStatus::Disabled;
-            else
-                result.error = archived.error();
+        [this, archiving = ++m_archivings, off = archive.isOff(), &ui, &shell](const ImportResult& archived) {
+            const ImportResult result =
+                archived || !off ? archived : ImportResult(ImportOutcome{ImportStatus::Disabled});
             // A later transfer is not kept by this one's archiving.
-            if (result.ok() && archiving == m_archivings) m_unkept.reset();
+            if (result && result->kept() && archiving == m_archivings) m_unkept.reset();
             setCaptionNote(shell, ImportResultText(result));
-            if (result.status == ImportStatus::Imported && m_archived) m_archived();
-            if (result.status == ImportStatus::Failed)
+            if (result && result->status == ImportStatus::Imported && m_archived) m_archived();
+            if (!result)
                 ui.message(MessageIcon::Warning, kArchiveTitle,
                            m_captionNote +
                                QStringLiteral("\nUtilisez « Enregistrer Sous ... » pour les garder "

@@ -359,10 +359,9 @@ void ComplianceWindow::compute() {
         m_ctx.archive.run(
             this, kOpening,
             [device, from, to, choice](Archive& archive) -> ArchiveResult<ComplianceReport> {
-                QString error;
-                const std::optional<ComplianceInput> input =
-                    ComplianceInputFromArchive(archive, device, from, to, &error);
-                if (!input) return ArchiveResult<ComplianceReport>::failure(error);
+                const ArchiveResult<ComplianceInput> input =
+                    ComplianceInputFromArchive(archive, device, from, to);
+                if (!input) return ArchiveResult<ComplianceReport>::failure(input.error());
                 auto sources = ArchivedReportSources(archive, device, from, to);
                 if (!sources) return ArchiveResult<ComplianceReport>::failure(sources.error());
                 ComplianceReport report = BuildReport(*input, choice, from, to);

@@ -49,9 +49,8 @@ TEST(ArchiveCompliance, NightsFromTheArchiveMatchTheDownloadHoldingThem) {
     const QDate to = last.day.addDays(-1);
     const QDate from = std::max(file.records.front().stamp.date().addDays(1), to.addDays(-9));
     ASSERT_GE(from.daysTo(to), 7); // more than one piece
-    QString error;
-    const auto joined = ComplianceInputFromArchive(*archive, device, from, to, &error);
-    ASSERT_TRUE(joined) << error.toStdString();
+    const auto joined = ComplianceInputFromArchive(*archive, device, from, to);
+    ASSERT_TRUE(joined) << joined.error().toStdString();
     const std::vector<Band> got = windowsOf(*joined, from, to);
     const std::vector<Band> want = windowsOf(file, from, to);
     ASSERT_EQ(got.size(), want.size());
@@ -77,10 +76,9 @@ TEST(ArchiveCompliance, DaysNoDownloadCoversAreUnknown) {
                     ->importDownload(tinyDownload(1, {{at(5, 21, 0), 1, 99}}, at(6, 10, 0)), 5,
                                      {SourceKind::File, {}})
                     .ok());
-    QString error;
     const auto input = ComplianceInputFromArchive(*archive, archive->devices()->front().id,
-                                                  QDate(2026, 10, 1), QDate(2026, 10, 5), &error);
-    ASSERT_TRUE(input) << error.toStdString();
+                                                  QDate(2026, 10, 1), QDate(2026, 10, 5));
+    ASSERT_TRUE(input) << input.error().toStdString();
     const std::vector<Band> bands = windowsOf(*input, QDate(2026, 10, 1), QDate(2026, 10, 5));
     for (const auto& [start, unknown] :
          {std::pair{at(1, 23, 0), false}, std::pair{at(3, 22, 0), true}, std::pair{at(5, 9, 0), true}}) {
@@ -116,14 +114,14 @@ TEST(ArchiveCompliance, ALoadedPeriodItsFileAndTheArchiveAgreeOnEveryNight) {
         loaded->Device_Version = static_cast<int16_t>(period->generation);
     }
     const QString path = scratch.folder() + QStringLiteral("/period.qlv");
-    QString error;
-    ASSERT_TRUE(ExtractPeriodToFile(*archive, device, from, to, path, &error)) << error.toStdString();
+    const ArchiveStatus written = ExtractPeriodToFile(*archive, device, from, to, path);
+    ASSERT_TRUE(written) << written.error().toStdString();
     auto file = std::make_unique<DataStore>();
     FakeUiServices ui;
     FakeMainShell shell;
     ASSERT_TRUE(LoadSaveFile(*file, path, ui, shell));
-    const auto fromArchive = ComplianceInputFromArchive(*archive, device, from, to, &error);
-    ASSERT_TRUE(fromArchive) << error.toStdString();
+    const auto fromArchive = ComplianceInputFromArchive(*archive, device, from, to);
+    ASSERT_TRUE(fromArchive) << fromArchive.error().toStdString();
 
     const std::vector<Band> want = windowsOf(*fromArchive, from, to);
     ASSERT_GT(want.size(), std::size_t{12 * 60});
@@ -134,13 +132,13 @@ TEST(ArchiveCompliance, ALoadedPeriodItsFileAndTheArchiveAgreeOnEveryNight) {
         std::any_of(want.end() - 12 * 60, want.end(), [](const Band& b) { return b.upper.has_value(); }));
 
     PeriodStatsBuilder builder(from, to);
-    ASSERT_TRUE(ForEachPeriodChunk(
+    const ArchiveStatus read = ForEachPeriodChunk(
         *archive, device, from, to.addDays(1),
         [&](const DataStore& chunk, const QDate& first, const QDate& last) {
             builder.add(chunk, first, last);
         },
-        &error, 2))
-        << error.toStdString();
+        2);
+    ASSERT_TRUE(read) << read.error().toStdString();
     const QByteArray stats = StatsJson(builder.finish()).toJson();
     EXPECT_EQ(StatsJson(ComputePeriodStats(*loaded, from, to)).toJson(), stats);
     EXPECT_EQ(StatsJson(ComputePeriodStats(*file, from, to)).toJson(), stats);

@@ -73,8 +73,9 @@ TEST_P(ArchiveOnEngine, EachRecordIsArchivedOnceWhateverTheDownloads) {
         for (std::size_t i = 0; i < c.downloads.size(); ++i) {
             const ImportResult r =
                 archive->importDownload(c.downloads[i], 5, {SourceKind::File, QStringLiteral("f")});
-            EXPECT_EQ(r.status, c.statuses[i]) << r.error.toStdString();
-            EXPECT_EQ(r.added.levels(), c.addedLevels[i]);
+            ASSERT_TRUE(r) << r.error().toStdString();
+            EXPECT_EQ(r->status, c.statuses[i]);
+            EXPECT_EQ(r->added.levels(), c.addedLevels[i]);
         }
         EXPECT_EQ(scratch.count(QStringLiteral("SELECT count(*) FROM levels")), c.archivedLevels);
         EXPECT_EQ(archive->devices()->size(), static_cast<std::size_t>(c.devices));
@@ -85,7 +86,7 @@ TEST_P(ArchiveOnEngine, EachRecordIsArchivedOnceWhateverTheDownloads) {
 TEST_P(ArchiveOnEngine, SchemaVersionsAreMigratedOrRefused) {
     // An archive of the first schema (no venue yet): built by hand from an empty one.
     {
-        auto db = ArchiveDatabase::connect(scratch->location, nullptr);
+        auto db = ArchiveDatabase::connect(scratch->location).value();
         ASSERT_TRUE(db);
         for (const char* table :
              {"param_changes", "events", "levels", "downloads", "devices", "schema_version"})
@@ -98,28 +99,28 @@ TEST_P(ArchiveOnEngine, SchemaVersionsAreMigratedOrRefused) {
     EXPECT_EQ(archive->schemaVersion(), ArchiveDatabase::kSchemaVersion);
     const ImportResult r = archive->importDownload(kMorning, 5, {SourceKind::File, QStringLiteral("f")});
     ASSERT_TRUE(r.ok());
-    EXPECT_TRUE(archive->setVenue(r.deviceId, QStringLiteral("Le Zinc")));
+    EXPECT_TRUE(archive->setVenue(r->deviceId, QStringLiteral("Le Zinc")));
     EXPECT_EQ(archive->devices()->front().venue, QStringLiteral("Le Zinc"));
     archive.reset();
 
     // A newer program of the same major only added to the schema: this one keeps importing.
     {
-        auto db = ArchiveDatabase::connect(scratch->location, nullptr);
+        auto db = ArchiveDatabase::connect(scratch->location).value();
         ASSERT_TRUE(db->exec(QStringLiteral("UPDATE schema_version SET minor = 99")));
     }
     archive = scratch->open();
     ASSERT_TRUE(archive);
-    EXPECT_EQ(archive->importDownload(kLater, 5, {SourceKind::File, QStringLiteral("g")}).status,
+    EXPECT_EQ(archive->importDownload(kLater, 5, {SourceKind::File, QStringLiteral("g")})->status,
               ImportStatus::Imported);
     archive.reset();
 
     // A newer major: refused, and left alone.
     {
-        auto db = ArchiveDatabase::connect(scratch->location, nullptr);
+        auto db = ArchiveDatabase::connect(scratch->location).value();
         ASSERT_TRUE(db->exec(QStringLiteral("UPDATE schema_version SET version = 99")));
     }
     QString error;
-    EXPECT_FALSE(Archive::open(scratch->location, &error));
+    EXPECT_FALSE(openOrWhy(scratch->location, error));
     EXPECT_TRUE(error.contains(QStringLiteral("plus récente"))) << error.toStdString();
     EXPECT_EQ(scratch->count(QStringLiteral("SELECT version FROM schema_version")), 99);
 }
@@ -129,7 +130,7 @@ TEST_P(ArchiveOnEngine, SchemaVersionsAreMigratedOrRefused) {
 TEST_P(ArchiveOnEngine, MigrationKeepsWhatWasArchivedAndAddsItsConstraints) {
     const QByteArray original("the bytes of a save file");
     {
-        auto db = ArchiveDatabase::connect(scratch->location, nullptr);
+        auto db = ArchiveDatabase::connect(scratch->location).value();
         ASSERT_TRUE(db);
         for (const char* table :
              {"param_changes", "events", "levels", "downloads", "devices", "schema_version"})
@@ -219,8 +220,9 @@ TEST_P(ArchiveOnEngine, TheTransferTimeSaysHowFarADownloadCovers) {
         auto archive = one.open();
         for (std::size_t i = 0; i < c.downloads.size(); ++i) {
             const ImportResult r = archive->importDownload(c.downloads[i], 5, {SourceKind::File, {}});
-            EXPECT_EQ(r.status, c.statuses[i]) << r.error.toStdString();
-            EXPECT_EQ(r.transferBeforeRecords, c.flagged);
+            ASSERT_TRUE(r) << r.error().toStdString();
+            EXPECT_EQ(r->status, c.statuses[i]);
+            EXPECT_EQ(r->transferBeforeRecords, c.flagged);
             EXPECT_EQ(ImportResultText(r).contains(QStringLiteral("avant le dernier relevé")), c.flagged);
         }
         EXPECT_EQ(one.count(QStringLiteral("SELECT count(*) FROM levels")), 3);
@@ -320,7 +322,7 @@ TEST(ArchiveFile, UnusableFilesGetAClearMessage) {
             file.write(c.content);
         }
         QString error;
-        EXPECT_FALSE(Archive::open(scratch.location, &error));
+        EXPECT_FALSE(openOrWhy(scratch.location, error));
         EXPECT_TRUE(error.contains(QString::fromUtf8(c.message))) << error.toStdString();
     }
 }
@@ -341,18 +343,19 @@ TEST_P(ArchiveOnEngine, SavedFileAndTransferAreOneDownloadKeptByteForByte) {
 
         auto archive = scratch->open();
         const ImportResult fromFile = ImportSaveFile(*archive, path);
-        ASSERT_EQ(fromFile.status, ImportStatus::Imported) << fromFile.error.toStdString();
-        const auto original = archive->originalBytes(fromFile.downloadId);
+        ASSERT_TRUE(fromFile) << fromFile.error().toStdString();
+        ASSERT_EQ(fromFile->status, ImportStatus::Imported);
+        const auto original = archive->originalBytes(fromFile->downloadId);
         ASSERT_TRUE(original) << original.error().toStdString();
         EXPECT_EQ(*original, bytes);
-        const auto listed = archive->downloads(fromFile.deviceId);
+        const auto listed = archive->downloads(fromFile->deviceId);
         ASSERT_TRUE(listed) << listed.error().toStdString();
         EXPECT_EQ(listed->back().originalSha256,
                   QString::fromLatin1(QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex()));
         const ImportResult transfer =
             archive->importDownload(store->deviceData(), generation, {SourceKind::Transfer, {}});
-        EXPECT_EQ(transfer.status, ImportStatus::AlreadyArchived);
-        EXPECT_EQ(transfer.downloadId, fromFile.downloadId);
+        EXPECT_EQ(transfer->status, ImportStatus::AlreadyArchived);
+        EXPECT_EQ(transfer->downloadId, fromFile->downloadId);
     }
 }
 
@@ -369,7 +372,7 @@ TEST_P(ArchiveOnEngine, VerifyReportsDamageAndDownloadsStartingInARepeatedHour) 
     EXPECT_TRUE(flagged.ok());
     EXPECT_EQ(flagged.notes.size(), 1);
 
-    auto db = ArchiveDatabase::connect(scratch->location, nullptr);
+    auto db = ArchiveDatabase::connect(scratch->location).value();
     ASSERT_TRUE(db->exec(QStringLiteral("DELETE FROM levels WHERE stamp = %1 AND dup_rank = 0")
                              .arg(Stamp::of(26, 10, 25, 2, 10))));
     const VerifyReport damaged = archive->verify();
@@ -386,11 +389,11 @@ TEST_P(ArchiveOnEngine, VerifyReadsEveryOriginalAgain) {
         const ImportResult r = archive->importDownload(kMorning, 5, {SourceKind::File, QStringLiteral("a")});
         ASSERT_TRUE(r.ok());
         ASSERT_TRUE(archive->verify().ok());
-        QByteArray bytes = *archive->originalBytes(r.downloadId);
+        QByteArray bytes = *archive->originalBytes(r->downloadId);
         const qsizetype digit = bytes.indexOf(" 80 ") + 1; // the first level, 80 dB
         ASSERT_GT(digit, 0);
         bytes[digit] = '7';
-        auto db = ArchiveDatabase::connect(one.location, nullptr);
+        auto db = ArchiveDatabase::connect(one.location).value();
         QSqlQuery update(db->db());
         update.prepare(QStringLiteral("UPDATE downloads SET original = ?%1")
                            .arg(hashToo ? ", original_sha256 = ?" : ""));
@@ -401,7 +404,7 @@ TEST_P(ArchiveOnEngine, VerifyReadsEveryOriginalAgain) {
         ASSERT_TRUE(db->execPrepared(update));
         const VerifyReport report = archive->verify();
         ASSERT_EQ(report.problems.size(), 1);
-        EXPECT_TRUE(report.problems.first().contains(QStringLiteral("Téléchargement %1").arg(r.downloadId)))
+        EXPECT_TRUE(report.problems.first().contains(QStringLiteral("Téléchargement %1").arg(r->downloadId)))
             << report.problems.first().toStdString();
     }
 }
@@ -429,8 +432,8 @@ TEST_P(ArchiveOnEngine, ADamagedArchiveRefusesImports) {
         auto archive = one.open();
         EXPECT_FALSE(archive->verify().ok());
         const ImportResult r = archive->importDownload(kMorning, 5, {SourceKind::File, QStringLiteral("b")});
-        EXPECT_EQ(r.status, ImportStatus::Failed);
-        EXPECT_TRUE(r.error.contains(QStringLiteral("endommagée"))) << r.error.toStdString();
+        EXPECT_FALSE(r);
+        EXPECT_TRUE(r.error().contains(QStringLiteral("endommagée"))) << r.error().toStdString();
         EXPECT_EQ(one.count(QStringLiteral("SELECT count(*) FROM levels")), levels);
         EXPECT_EQ(one.count(QStringLiteral("SELECT count(*) FROM downloads")), 1);
     }
@@ -446,20 +449,20 @@ TEST(ArchiveTransfer, AFinishedTransferIsArchivedWhereTheEnvironmentSays) {
     const auto before = std::make_unique<DataStore>(*store);
     const struct Case {
         QByteArray location;
-        ImportStatus status;
+        std::optional<ImportStatus> status; // nothing: archiving failed
         const char* caption;
     } cases[] = {
         {"off", ImportStatus::Disabled, "désactivé"},
         {scratch.location.path.toUtf8(), ImportStatus::Imported, "4 nouvelles mesures"},
         {scratch.location.path.toUtf8(), ImportStatus::AlreadyArchived, "Déjà dans l'archive"},
-        {scratch.folder().toUtf8(), ImportStatus::Failed, "restent en mémoire"}, // a folder is no archive
+        {scratch.folder().toUtf8(), std::nullopt, "restent en mémoire"}, // a folder is no archive
     };
     EnvironmentGuard env;
     for (const Case& c : cases) {
         SCOPED_TRACE(c.location.toStdString());
         env.set("VORL_ARCHIVE", c.location);
         const ImportResult r = ArchiveFinishedTransfer(*store, {}, QStringLiteral("/dev/ttyUSB0"));
-        EXPECT_EQ(r.status, c.status) << r.error.toStdString();
+        EXPECT_EQ(r ? std::optional(r->status) : std::nullopt, c.status) << r.error().toStdString();
         EXPECT_TRUE(ImportResultText(r).contains(QString::fromUtf8(c.caption)))
             << ImportResultText(r).toStdString();
     }

@@ -137,12 +137,12 @@ LocationOpening openInChild(const ArchiveLocation& location, ArchiveOpenMode mod
         QString error;
         QStringList answer;
         {
-            auto archive = Archive::open(location, &error, mode);
+            auto archive = openOrWhy(location, error, mode);
             answer << error << QString::number(archive ? int(archive->devices()->size()) : -1);
             if (archive) {
                 const ImportResult r =
                     archive->importDownload(tinyDownload(9, {{at(2, 10, 0), 1, 700}}, at(2, 11, 0)), 5, {});
-                answer << (r.ok() ? QStringLiteral("ok") : r.error);
+                answer << (r.ok() ? QStringLiteral("ok") : r.error());
             }
         }
         const QByteArray bytes = answer.join(QLatin1Char('\n')).toUtf8();
@@ -220,7 +220,7 @@ TEST(ArchiveOpening, EachFileStateOpensAsItShould) {
                 QFile empty(file);
                 ASSERT_TRUE(empty.open(QIODevice::WriteOnly));
             } else {
-                live = Archive::open(location);
+                live = Archive::open(location).value();
                 ASSERT_TRUE(live);
                 ASSERT_TRUE(
                     live->importDownload(tinyDownload(1, {{at(1, 10, 0), 1, 650}}, at(1, 12, 0)), 5, {})
@@ -290,10 +290,11 @@ TEST(ArchiveServerSession, ALostSessionIsOpenedAgainOrReportedAsLost) {
         SCOPED_TRACE(day);
         const bool refused = day == 2;
         endSessions(!refused);
-        EXPECT_EQ(archive->ensureConnected(), !refused);
+        const ArchiveStatus connected = archive->ensureConnected();
+        EXPECT_EQ(connected.ok(), !refused);
         if (refused) {
-            EXPECT_TRUE(archive->lastError().contains(QStringLiteral("connexion au serveur perdue")))
-                << archive->lastError().toStdString();
+            EXPECT_TRUE(connected.error().contains(QStringLiteral("connexion au serveur perdue")))
+                << connected.error().toStdString();
             continue;
         }
         EXPECT_TRUE(
@@ -313,7 +314,7 @@ TEST(ArchiveServerSession, AnEncryptedConnectionAskedForIsNeverMadeInClear) {
     const QString sslQuery = QStringLiteral("SELECT ssl FROM pg_stat_ssl WHERE pid = pg_backend_pid()");
     ASSERT_EQ(rawQuery(scratch.location, QStringLiteral("SHOW ssl")).toString(), QStringLiteral("off"));
     QString error;
-    EXPECT_FALSE(Archive::open(encrypted, &error));
+    EXPECT_FALSE(openOrWhy(encrypted, error));
     EXPECT_FALSE(error.isEmpty());
 
     // The same server with a certificate of its own.
@@ -348,14 +349,14 @@ TEST(ArchiveServerSession, AnEncryptedConnectionAskedForIsNeverMadeInClear) {
         GTEST_SKIP() << "the server did not take the certificate";
     }
     {
-        auto db = ArchiveDatabase::connect(encrypted, &error);
-        ASSERT_TRUE(db) << error.toStdString();
-        EXPECT_TRUE(db->scalar(sslQuery).toBool());
+        auto db = ArchiveDatabase::connect(encrypted);
+        ASSERT_TRUE(db) << db.error().toStdString();
+        EXPECT_TRUE((*db)->scalar(sslQuery).toBool());
     }
     ArchiveLocation verified = encrypted;
     verified.parameters = {{QStringLiteral("sslmode"), QStringLiteral("verify-full")},
                            {QStringLiteral("sslrootcert"), dir.filePath(QStringLiteral("other.crt"))}};
-    EXPECT_FALSE(Archive::open(verified, &error)) << "a root certificate that does not exist";
+    EXPECT_FALSE(openOrWhy(verified, error)) << "a root certificate that does not exist";
     configure(false);
 }
 

@@ -165,15 +165,15 @@ TEST_P(ArchivePeriods, AnExtractedPeriodIsASaveFileOfThatPeriod) {
         7, {{at(3, 10, 0), 10, 80}, {at(4, 10, 0), 10, 81}, {at(5, 10, 0), 10, 82}}, at(6, 9, 0));
     ASSERT_TRUE(archive->importDownload(download, 5, {}).ok());
     const QString path = scratch->folder() + QStringLiteral("/period.qlv");
-    QString error;
-    ASSERT_TRUE(ExtractPeriodToFile(*archive, archive->devices()->front().id, QDate(2026, 10, 5),
-                                    QDate(2026, 10, 5), path, &error))
-        << error.toStdString();
+    const ArchiveStatus written = ExtractPeriodToFile(*archive, archive->devices()->front().id,
+                                                      QDate(2026, 10, 5), QDate(2026, 10, 5), path);
+    ASSERT_TRUE(written) << written.error().toStdString();
     // The day and, for its first table line, the level just before it; all of it archived already.
     const ImportResult again = ImportSaveFile(*archive, path);
-    EXPECT_EQ(again.status, ImportStatus::Imported) << again.error.toStdString();
-    EXPECT_EQ(again.added.levels() + again.duplicates.levels(), 2);
-    EXPECT_EQ(again.added.levels(), 0);
+    ASSERT_TRUE(again) << again.error().toStdString();
+    EXPECT_EQ(again->status, ImportStatus::Imported);
+    EXPECT_EQ(again->added.levels() + again->duplicates.levels(), 2);
+    EXPECT_EQ(again->added.levels(), 0);
 }
 
 // The context of a loaded period, whose data ends at noon after its last day: the parameter zone and

@@ -33,7 +33,7 @@ pid_t importInChild(const ArchiveLocation& location, std::size_t first, std::siz
     if (pid != 0) return pid;
     int status = 0;
     {
-        auto archive = Archive::open(location);
+        auto archive = Archive::open(location).value();
         for (std::size_t i = first; archive && i <= last; ++i)
             if (!archive->importDownload(weeklyReadings()[i], 5, {SourceKind::File, QString::number(i)}).ok())
                 status = 1;
@@ -51,7 +51,7 @@ pid_t importUntilStopped(const ArchiveLocation& location, std::size_t last, Arch
     if (pid != 0) return pid;
     int status = 2;
     {
-        auto archive = Archive::open(location);
+        auto archive = Archive::open(location).value();
         std::size_t current = 0;
         if (archive)
             archive->setImportStageHook([&](Archive::ImportStage at) {
@@ -82,7 +82,7 @@ TEST_P(ArchiveProcesses, AnImportInterruptedMidwayLeavesWholeDownloadsOnly) {
         ScratchArchive reference(GetParam());
         auto archive = reference.open();
         for (const DeviceData& reading : weeklyReadings()) {
-            archive->importDownload(reading, 5, {SourceKind::File, {}});
+            ASSERT_TRUE(archive->importDownload(reading, 5, {SourceKind::File, {}}));
             levelsAfter.push_back(reference.count(QStringLiteral("SELECT count(*) FROM levels")));
         }
     }
@@ -153,17 +153,17 @@ TEST_P(ArchiveProcesses, TwoImportersAtOnceGiveTheArchiveOfOne) {
 // A file the program may not write: the import fails, says so, and the archive stays as it was.
 TEST(ArchiveFile, ReadOnlyArchiveRefusesTheImportAndStaysAsItWas) {
     ScratchArchive scratch(Engine::Sqlite);
-    scratch.open()->importDownload(weeklyReadings()[0], 5, {SourceKind::File, {}});
+    ASSERT_TRUE(scratch.open()->importDownload(weeklyReadings()[0], 5, {SourceKind::File, {}}));
     const qint64 before = scratch.count(QStringLiteral("SELECT count(*) FROM levels"));
     // Opened read-only as a read-only medium would be: even root cannot write through it.
     ArchiveLocation readOnly = scratch.location;
     readOnly.path = QStringLiteral("file:%1?mode=ro").arg(scratch.location.path);
     QString error;
-    auto archive = Archive::open(readOnly, &error);
+    auto archive = openOrWhy(readOnly, error);
     ASSERT_TRUE(archive) << error.toStdString();
     const ImportResult r = archive->importDownload(weeklyReadings()[1], 5, {SourceKind::File, {}});
-    EXPECT_EQ(r.status, ImportStatus::Failed);
-    EXPECT_TRUE(r.error.contains(QStringLiteral("pas été modifiée"))) << r.error.toStdString();
+    EXPECT_FALSE(r);
+    EXPECT_TRUE(r.error().contains(QStringLiteral("pas été modifiée"))) << r.error().toStdString();
     archive.reset();
     EXPECT_EQ(scratch.count(QStringLiteral("SELECT count(*) FROM levels")), before);
 }
@@ -186,10 +186,10 @@ int waitAtMost(pid_t pid, int seconds) {
 // needs: the server ends the frozen session, and the next import completes, once.
 TEST_P(ArchiveProcesses, AFrozenImporterDoesNotHoldTheOthersBack) {
     if (GetParam() != Engine::Postgres) GTEST_SKIP() << "SQLite writers queue on the busy timeout";
-    scratch->open()->importDownload(weeklyReadings()[0], 5, {SourceKind::File, {}});
+    ASSERT_TRUE(scratch->open()->importDownload(weeklyReadings()[0], 5, {SourceKind::File, {}}));
     const pid_t frozen = fork();
     if (frozen == 0) {
-        auto db = ArchiveDatabase::connect(scratch->location, nullptr);
+        auto db = ArchiveDatabase::connect(scratch->location).value();
         // What an import holds once it has written its device and download rows.
         if (db && db->begin() && db->exec(QStringLiteral("LOCK TABLE devices, downloads IN EXCLUSIVE MODE")))
             ::raise(SIGSTOP);

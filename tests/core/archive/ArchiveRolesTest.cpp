@@ -43,7 +43,7 @@ TEST(ArchiveRoles, TheGuidesLeastPrivilegeRecipeWorksAsWritten) {
                                    QStringLiteral("CREATE DATABASE %1 OWNER %2").arg(db, owner)}));
     {
         // The owner creates the tables, here those of an older schema, then grants the PC its rights.
-        auto old = ArchiveDatabase::connect(s.owner, nullptr);
+        auto old = ArchiveDatabase::connect(s.owner).value();
         ASSERT_TRUE(old);
         for (const char* table :
              {"param_changes", "events", "levels", "downloads", "devices", "schema_version"})
@@ -64,25 +64,26 @@ TEST(ArchiveRoles, TheGuidesLeastPrivilegeRecipeWorksAsWritten) {
 
     // The PC on the older schema is told to have the owner migrate it; the owner does.
     QString error;
-    EXPECT_FALSE(Archive::open(s.pc, &error));
+    EXPECT_FALSE(openOrWhy(s.pc, error));
     EXPECT_TRUE(error.contains(QStringLiteral("propriétaire")) && error.contains(owner))
         << error.toStdString();
-    ASSERT_TRUE(Archive::open(s.owner, &error)) << error.toStdString();
+    ASSERT_TRUE(openOrWhy(s.owner, error)) << error.toStdString();
 
     {
-        auto archive = Archive::open(s.pc, &error);
+        auto archive = openOrWhy(s.pc, error);
         ASSERT_TRUE(archive) << error.toStdString();
         const ImportResult r = archive->importDownload(
             tinyDownload(7, {{at(3, 10, 0), 10, 80}, {at(3, 10, 10), 10, 81}}, at(3, 11, 0)), 5,
             {SourceKind::File, QStringLiteral("f")});
-        ASSERT_EQ(r.status, ImportStatus::Imported) << r.error.toStdString();
-        EXPECT_TRUE(archive->setVenue(r.deviceId, QStringLiteral("Le Zinc")))
-            << archive->lastError().toStdString();
+        ASSERT_TRUE(r) << r.error().toStdString();
+        ASSERT_EQ(r->status, ImportStatus::Imported);
+        const ArchiveStatus named = archive->setVenue(r->deviceId, QStringLiteral("Le Zinc"));
+        EXPECT_TRUE(named) << named.error().toStdString();
         EXPECT_TRUE(archive->verify().ok());
-        const ArchiveStatus removed = archive->removeDevice(r.deviceId);
+        const ArchiveStatus removed = archive->removeDevice(r->deviceId);
         EXPECT_FALSE(removed.ok());
         EXPECT_TRUE(removed.error().contains(owner)) << removed.error().toStdString();
-        EXPECT_TRUE(Archive::open(s.owner)->removeDevice(r.deviceId).ok());
+        EXPECT_TRUE(Archive::open(s.owner).value()->removeDevice(r->deviceId).ok());
     }
 
     rolesRun(s.admin, {QStringLiteral("DROP DATABASE IF EXISTS %1 WITH (FORCE)").arg(db),

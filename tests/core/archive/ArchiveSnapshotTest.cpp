@@ -96,14 +96,14 @@ TEST_P(ArchiveSnapshots, AnImportDuringAReadIsNeverHalfSeen) {
             SCOPED_TRACE(k);
             const ImportResult earlier = archive->importDownload(snapshotEarlier(++serial), 5, {});
             ASSERT_TRUE(earlier.ok());
-            const qint64 device = earlier.deviceId;
+            const qint64 device = earlier->deviceId;
             const QString before = read.run(*archive, device);
             ASSERT_NE(before, QStringLiteral("error"));
             bool imported = false;
             archive->setReadStatementHook([&](int statement) {
                 if (statement != k || imported) return;
                 imported = true;
-                EXPECT_EQ(writer->importDownload(snapshotLater(serial), 5, {}).status,
+                EXPECT_EQ(writer->importDownload(snapshotLater(serial), 5, {})->status,
                           ImportStatus::Imported);
             });
             const QString got = read.run(*archive, device);

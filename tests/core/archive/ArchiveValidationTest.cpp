@@ -324,8 +324,8 @@ TEST_P(DamagedArchives, ADayTheMonthLacksIsNeitherStoredNorMoved) {
     download.Leq_Records(2, 3) = 31;
     auto archive = scratch->open();
     const ImportResult imported = archive->importDownload(download, 5, {});
-    ASSERT_TRUE(imported.ok()) << imported.error.toStdString();
-    EXPECT_EQ(imported.added.levels(), 1);
+    ASSERT_TRUE(imported.ok()) << imported.error().toStdString();
+    EXPECT_EQ(imported->added.levels(), 1);
     const auto devices = archive->devices();
     ASSERT_TRUE(devices) << devices.error().toStdString();
     EXPECT_EQ(devices->front().lastRecord, at(28, 10, 0, 2));

@@ -27,8 +27,8 @@ void importDevice(ArchiveWorker& worker, QObject* receiver, int serialLast, Trac
             trace.workThreads.push_back(QThread::currentThread());
             return ArchiveTransferredData(archive, deviceNumber(serialLast), 5, QStringLiteral("/dev/ttyS0"));
         },
-        [&trace, serialLast](const ArchiveResult<ImportResult>& result) {
-            EXPECT_TRUE(result && result->ok()) << (result ? result->error : result.error()).toStdString();
+        [&trace, serialLast](const ImportResult& result) {
+            EXPECT_TRUE(result) << result.error().toStdString();
             trace.replied.push_back(serialLast);
             trace.replyThreads.push_back(QThread::currentThread());
         });
@@ -37,7 +37,7 @@ void importDevice(ArchiveWorker& worker, QObject* receiver, int serialLast, Trac
 std::size_t archivedDevices(const QString& path) {
     ArchiveLocation location;
     EXPECT_TRUE(ParseArchiveLocation(path, location));
-    const auto archive = Archive::open(location);
+    const auto archive = Archive::open(location).value();
     const auto devices = archive->devices();
     return devices ? devices->size() : 0;
 }

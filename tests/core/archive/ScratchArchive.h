@@ -34,6 +34,14 @@ inline QVariant rawQuery(const ArchiveLocation& location, const QString& sql) {
     return value;
 }
 
+// The archive, or nothing with the reason in `error`.
+inline std::unique_ptr<Archive> openOrWhy(const ArchiveLocation& location, QString& error,
+                                          ArchiveOpenMode mode = ArchiveOpenMode::CreateIfMissing) {
+    auto archive = Archive::open(location, mode);
+    error = archive ? QString() : archive.error();
+    return archive ? std::move(archive).value() : nullptr;
+}
+
 // Every archive test runs on both engines. PostgreSQL runs when VORL_TEST_PG_URL names a server
 // (postgresql://user@host:port/database) or the client's own variables do (PGHOST, as a throw-away
 // cluster sets them); otherwise its cases are skipped.
@@ -87,10 +95,9 @@ public:
     QString folder() const { return m_dir.path(); }
 
     std::unique_ptr<Archive> open() {
-        QString error;
-        auto archive = Archive::open(location, &error);
-        EXPECT_TRUE(archive) << error.toStdString();
-        return archive;
+        auto archive = Archive::open(location);
+        EXPECT_TRUE(archive) << archive.error().toStdString();
+        return archive ? std::move(archive).value() : nullptr;
     }
     // One number from the archive's tables, read past the library.
     qint64 count(const QString& sql) {

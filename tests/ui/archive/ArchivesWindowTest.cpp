@@ -48,7 +48,7 @@ QString archiveWindowArchiveOf(const QTemporaryDir& dir, EnvironmentGuard& env, 
     env.set("VORL_ARCHIVE", path.toUtf8());
     ArchiveLocation location;
     EXPECT_TRUE(ParseArchiveLocation(path, location));
-    const auto archive = Archive::open(location);
+    const auto archive = Archive::open(location).value();
     EXPECT_TRUE(archive &&
                 archive->importDownload(device, 5, {SourceKind::File, QStringLiteral("sample.qlv")}).ok());
     return path;
@@ -109,7 +109,16 @@ TEST(ArchivesWindow, LoadedPeriodReachesTheAnalysisWindows) {
     app.archive.waitForIdle();
     ArchiveLocation location;
     ASSERT_TRUE(ParseArchiveLocation(path, location));
-    EXPECT_EQ(Archive::open(location)->devices()->at(0).venue, QStringLiteral("Le Zinc"));
+    EXPECT_EQ(Archive::open(location).value()->devices()->at(0).venue, QStringLiteral("Le Zinc"));
+
+    // A name the archive refuses is said, and the name in force stays, in the list and the archive.
+    window.devicesTable()->item(0, 1)->setText(QString(Archive::kMaxVenueLength + 1, QLatin1Char('x')));
+    app.archive.waitForIdle();
+    ASSERT_EQ(app.ui.messages.size(), 1u);
+    EXPECT_TRUE(app.ui.messages[0].text.contains(QString::number(Archive::kMaxVenueLength)))
+        << app.ui.messages[0].text.toStdString();
+    EXPECT_EQ(window.devicesTable()->item(0, 1)->text(), QStringLiteral("Le Zinc"));
+    EXPECT_EQ(Archive::open(location).value()->devices()->at(0).venue, QStringLiteral("Le Zinc"));
 }
 
 // Two memories of the same days (different contents) hold more levels than the store: the whole span
@@ -123,7 +132,7 @@ TEST(ArchivesWindow, RefusedPeriodOffersTheLongestThatFits) {
     {
         ArchiveLocation location;
         ASSERT_TRUE(ParseArchiveLocation(path, location));
-        const auto archive = Archive::open(location);
+        const auto archive = Archive::open(location).value();
         for (quint32 seed : {1u, 2u}) {
             const DeviceData device = MakeSampleDevice({5, seed, 0.75, false});
             days.merge(levelDays(device.Leq_Records));
@@ -182,7 +191,7 @@ TEST(ArchivesWindow, ADeviceIsRemovedOnceItsSerialIsTyped) {
     ArchiveLocation location;
     ASSERT_TRUE(ParseArchiveLocation(path, location));
     {
-        const auto archive = Archive::open(location);
+        const auto archive = Archive::open(location).value();
         ASSERT_TRUE(archive);
         for (int generation : {3, 5})
             ASSERT_TRUE(archive
@@ -212,7 +221,7 @@ TEST(ArchivesWindow, ADeviceIsRemovedOnceItsSerialIsTyped) {
     ASSERT_EQ(window.devicesTable()->rowCount(), 1);
     EXPECT_NE(window.devicesTable()->item(0, 2)->text(), generation);
     EXPECT_TRUE(typed->text().isEmpty());
-    EXPECT_EQ(Archive::open(location)->devices()->size(), 1u);
+    EXPECT_EQ(Archive::open(location).value()->devices()->size(), 1u);
 }
 
 // While the archive works the windows say so and hold their commands back, without freezing; a window
@@ -286,7 +295,7 @@ TEST(ArchivesWindow, AFailedReadIsSaidNotShownEmpty) {
     ArchiveLocation location;
     ASSERT_TRUE(ParseArchiveLocation(path, location));
     {
-        const auto archive = Archive::open(location);
+        const auto archive = Archive::open(location).value();
         ASSERT_TRUE(archive);
         ASSERT_TRUE(archive->importDownload(MakeSampleDevice({5, 2, 0.5, false}), 5, {}).ok());
     }

@@ -71,7 +71,7 @@ protected:
         if (!QFile::exists(path)) return 0;
         ArchiveLocation location;
         EXPECT_TRUE(ParseArchiveLocation(path, location));
-        const auto archive = Archive::open(location);
+        const auto archive = Archive::open(location).value();
         int downloads = 0;
         const auto devices = archive
                                  ? archive->devices()
