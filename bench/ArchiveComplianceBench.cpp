@@ -11,10 +11,12 @@ static void BM_ComplianceFromArchiveSixMonths(benchmark::State& state) {
     QTemporaryDir dir;
     ArchiveLocation location;
     ParseArchiveLocation(dir.filePath(QStringLiteral("archive.sqlite")), location);
-    auto archive = Archive::open(location).value();
-    if (!archive) return state.SkipWithError("cannot open the archive");
+    auto opened = Archive::open(location);
+    if (!opened) return state.SkipWithError("cannot open the archive");
+    const auto archive = std::move(opened).value();
     for (const HistoryReading& reading : GenerateHistory(HistoryOptions{}))
-        archive->importDownload(reading.data, 5, {SourceKind::File, {}});
+        if (!archive->importDownload(reading.data, 5, {SourceKind::File, {}}))
+            return state.SkipWithError("cannot import");
     const ArchivedDevice device = archive->devices()->front();
     const QDate from = device.firstRecord.date(), to = device.lastRecord.date().addDays(-1);
     std::size_t nights = 0;

@@ -35,8 +35,9 @@ void TransferKeeping::archiveTransfer(const DataStore& store, ArchiveWorker& arc
             return ArchiveTransferredData(opened, data, generation, portName);
         },
         [this, archiving = ++m_archivings, off = archive.isOff(), &ui, &shell](const ImportResult& archived) {
-            const ImportResult result =
-                archived || !off ? archived : ImportResult(ImportOutcome{ImportStatus::Disabled});
+            ImportOutcome disabled;
+            disabled.status = ImportStatus::Disabled;
+            const ImportResult result = archived || !off ? archived : ImportResult(disabled);
             // A later transfer is not kept by this one's archiving.
             if (result && result->kept() && archiving == m_archivings) m_unkept.reset();
             setCaptionNote(shell, ImportResultText(result));
