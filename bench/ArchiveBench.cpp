@@ -133,9 +133,10 @@ BENCHMARK(BM_ArchiveCoverage)->Arg(6)->Arg(24)->Unit(benchmark::kMillisecond);
 
 // A full memory into a local server, in an archive emptied before each import.
 void BM_ArchiveImportFullMemoryPostgres(benchmark::State& state) {
-    ArchiveLocation location;
     const QString url = qEnvironmentVariable("VORL_BENCH_PG_URL");
-    if (url.isEmpty() || !ParseArchiveLocation(url, location) || location.engine != ArchiveEngine::Postgres) {
+    const auto parsed = ParseArchiveLocation(url);
+    const ArchiveLocation location = parsed ? *parsed : ArchiveLocation{};
+    if (url.isEmpty() || location.engine != ArchiveEngine::Postgres) {
         state.SkipWithError("VORL_BENCH_PG_URL not set");
         for (auto _ : state) {
         }

@@ -9,9 +9,7 @@
 // week at a time and joined, then the report of every night (bands not kept).
 static void BM_ComplianceFromArchiveSixMonths(benchmark::State& state) {
     QTemporaryDir dir;
-    ArchiveLocation location;
-    ParseArchiveLocation(dir.filePath(QStringLiteral("archive.sqlite")), location);
-    auto opened = Archive::open(location);
+    auto opened = Archive::open(ParseArchiveLocation(dir.filePath(QStringLiteral("archive.sqlite"))).value());
     if (!opened) return state.SkipWithError("cannot open the archive");
     const auto archive = std::move(opened).value();
     for (const HistoryReading& reading : GenerateHistory(HistoryOptions{}))

@@ -385,17 +385,16 @@ int runArchive(const QStringList& args, CliStreams& io) {
 
 std::unique_ptr<Archive> OpenArchiveForCli(const QString& locationText, QTextStream& messages, int& status,
                                            ArchiveOpenMode mode) {
-    ArchiveLocation location;
-    QString error;
-    if (!ResolveArchiveLocation(locationText, location, &error)) {
-        status = failure(messages, error);
+    const auto location = ResolveArchiveLocation(locationText);
+    if (!location) {
+        status = failure(messages, location.error());
         return nullptr;
     }
-    if (location.isOff()) {
+    if (location->isOff()) {
         status = failure(messages, QStringLiteral("Archive désactivée : l'archivage est éteint (« off »)."));
         return nullptr;
     }
-    auto archive = Archive::open(location, mode);
+    auto archive = Archive::open(*location, mode);
     if (!archive) {
         status = failure(messages, archive.error());
         return nullptr;

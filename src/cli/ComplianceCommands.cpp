@@ -104,17 +104,16 @@ std::optional<ComplianceSettings> settingsOf(const QMap<QString, QString>& optio
 
 // The archive at the location in force, or the one --archive names.
 std::optional<ArchiveLocation> archiveLocationOf(const QMap<QString, QString>& options, CliStreams& io) {
-    ArchiveLocation location;
-    QString error;
-    if (!ResolveArchiveLocation(options.value(QStringLiteral("archive")), location, &error)) {
-        io.err << "vorl-cli compliance: " << error << '\n';
+    auto location = ResolveArchiveLocation(options.value(QStringLiteral("archive")));
+    if (!location) {
+        io.err << "vorl-cli compliance: " << location.error() << '\n';
         return std::nullopt;
     }
-    if (location.isOff()) {
+    if (location->isOff()) {
         io.err << "vorl-cli compliance: the archive is off\n";
         return std::nullopt;
     }
-    return location;
+    return std::move(location).value();
 }
 
 // The nights of an archived device, and the downloads they rest on.

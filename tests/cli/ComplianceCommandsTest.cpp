@@ -97,8 +97,7 @@ TEST_F(ComplianceCli, NightsFromTheArchiveGiveTheRowsOfTheFile) {
     const QString location = dir.filePath(QStringLiteral("archive.sqlite"));
     QString serial;
     {
-        ArchiveLocation where;
-        ASSERT_TRUE(ParseArchiveLocation(location, where));
+        ArchiveLocation where = ParseArchiveLocation(location).value();
         auto archive = Archive::open(where).value();
         ASSERT_TRUE(archive);
         const ImportResult imported = ImportSaveFile(*archive, file);
@@ -213,8 +212,7 @@ TEST_F(ComplianceCli, RefusesToOverwriteItsInputAndPeriodsNoArchiveHolds) {
     const QString location = dir.filePath(QStringLiteral("archive.sqlite"));
     QString serial;
     {
-        ArchiveLocation where;
-        ASSERT_TRUE(ParseArchiveLocation(location, where));
+        ArchiveLocation where = ParseArchiveLocation(location).value();
         auto archive = Archive::open(where).value();
         ASSERT_TRUE(archive);
         const ImportResult imported = ImportSaveFile(*archive, file);

@@ -25,11 +25,6 @@ QString schemeOf(const QString& text) {
     return match.hasMatch() ? match.captured(1).toLower() : QString();
 }
 
-bool fail(QString* error, const QString& text) {
-    if (error) *error = text;
-    return false;
-}
-
 // An address the parser could not read: its user-info may hold any character (a password with '/',
 // '@' or a space), so all of it up to the last '@' is hidden.
 QString maskedAddress(const QString& address) {
@@ -105,14 +100,15 @@ QString DefaultArchivePath() {
     return base + QStringLiteral("/vorl-analyser/archive.sqlite");
 }
 
-bool ParseArchiveLocation(const QString& text, ArchiveLocation& location, QString* error) {
-    location = ArchiveLocation{};
+ArchiveResult<ArchiveLocation> ParseArchiveLocation(const QString& text) {
+    const auto fail = [](const QString& why) { return ArchiveResult<ArchiveLocation>::failure(why); };
+    ArchiveLocation location;
     const QString trimmed = text.trimmed();
-    if (trimmed.compare(QLatin1String("off"), Qt::CaseInsensitive) == 0) return true;
+    if (trimmed.compare(QLatin1String("off"), Qt::CaseInsensitive) == 0) return location;
     if (trimmed.isEmpty()) {
         location.engine = ArchiveEngine::Sqlite;
         location.path = DefaultArchivePath();
-        return true;
+        return location;
     }
     const QString scheme = schemeOf(trimmed);
     if (scheme.isEmpty() || scheme == QLatin1String("file")) {
@@ -120,24 +116,24 @@ bool ParseArchiveLocation(const QString& text, ArchiveLocation& location, QStrin
         location.engine = ArchiveEngine::Sqlite;
         location.path = trimmed;
         if (location.isSqliteUri() && location.sqliteFile().isEmpty())
-            return fail(error, unreadable(trimmed, QStringLiteral("attendu : file:/chemin/archive.sqlite")));
-        return true;
+            return fail(unreadable(trimmed, QStringLiteral("attendu : file:/chemin/archive.sqlite")));
+        return location;
     }
     // Any other scheme is a mistyped or foreign address: it must never become a folder of that name.
     if ((scheme != QLatin1String("postgresql") && scheme != QLatin1String("postgres")) ||
         !trimmed.mid(scheme.size() + 1).startsWith(QLatin1String("//")))
-        return fail(error, unreadable(trimmed));
+        return fail(unreadable(trimmed));
     const QUrl url(trimmed, QUrl::StrictMode);
     const QString database = url.path().mid(1);
     if (!url.isValid() || database.isEmpty() || database.contains(QLatin1Char('/')) ||
         (url.port() == 0 || url.port() > 65535) || url.hasFragment())
-        return fail(error, unreadable(trimmed));
+        return fail(unreadable(trimmed));
     const QUrlQuery query(url);
     for (const auto& [name, value] : query.queryItems(QUrl::FullyDecoded)) {
         if (!serverParameters().contains(name))
-            return fail(error, unreadable(trimmed, QStringLiteral("paramètre inconnu : ") + name));
+            return fail(unreadable(trimmed, QStringLiteral("paramètre inconnu : ") + name));
         if (value.isEmpty() || value.contains(QLatin1Char(';')))
-            return fail(error, unreadable(trimmed, QStringLiteral("valeur illisible : ") + name));
+            return fail(unreadable(trimmed, QStringLiteral("valeur illisible : ") + name));
         location.parameters.append({name, value});
     }
     location.engine = ArchiveEngine::Postgres;
@@ -146,12 +142,12 @@ bool ParseArchiveLocation(const QString& text, ArchiveLocation& location, QStrin
     location.user = url.userName(QUrl::FullyDecoded);
     location.password = url.password(QUrl::FullyDecoded);
     location.database = database;
-    return true;
+    return location;
 }
 
-bool ResolveArchiveLocation(const QString& commandLineValue, ArchiveLocation& location, QString* error) {
-    if (!commandLineValue.isEmpty()) return ParseArchiveLocation(commandLineValue, location, error);
-    return ParseArchiveLocation(qEnvironmentVariable("VORL_ARCHIVE"), location, error);
+ArchiveResult<ArchiveLocation> ResolveArchiveLocation(const QString& commandLineValue) {
+    if (!commandLineValue.isEmpty()) return ParseArchiveLocation(commandLineValue);
+    return ParseArchiveLocation(qEnvironmentVariable("VORL_ARCHIVE"));
 }
 
 QString MaskPasswords(const QString& text) {

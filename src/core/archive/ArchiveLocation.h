@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/archive/ArchiveResult.h"
+
 #include <QList>
 #include <QString>
 #include <utility>
@@ -45,13 +47,12 @@ struct ArchiveLocation {
 QString DefaultArchivePath();
 
 // Reads a location text: "off", a postgresql:// (or postgres://) URL, a "file:" URI or a file path.
-// An empty text gives the default file. False (with a French reason in *error, no password in it)
-// for a URL that cannot be read, a parameter the program does not pass on, or any other scheme.
-bool ParseArchiveLocation(const QString& text, ArchiveLocation& location, QString* error = nullptr);
+// An empty text gives the default file. The French reason (no password in it) for a URL that cannot
+// be read, a parameter the program does not pass on, or any other scheme.
+ArchiveResult<ArchiveLocation> ParseArchiveLocation(const QString& text);
 
 // The location in force: the command-line value when given, else VORL_ARCHIVE, else the default file.
-bool ResolveArchiveLocation(const QString& commandLineValue, ArchiveLocation& location,
-                            QString* error = nullptr);
+ArchiveResult<ArchiveLocation> ResolveArchiveLocation(const QString& commandLineValue);
 
 // A text with the user-info part of every address (user:password@) and every password=... replaced
 // by "****": for messages that quote a driver's text, which may repeat what it was given.

@@ -371,15 +371,14 @@ ImportResult ImportSaveFile(Archive& archive, const QString& path, const QString
 
 ImportResult ArchiveFinishedTransfer(const DataStore& store, const QString& locationText,
                                      const QString& portName) {
-    ArchiveLocation location;
-    QString error;
-    if (!ResolveArchiveLocation(locationText, location, &error)) return ImportResult::failure(error);
-    if (location.isOff()) {
+    const auto location = ResolveArchiveLocation(locationText);
+    if (!location) return ImportResult::failure(location.error());
+    if (location->isOff()) {
         ImportOutcome off;
         off.status = ImportStatus::Disabled;
         return off;
     }
-    const auto archive = Archive::open(location);
+    const auto archive = Archive::open(*location);
     if (!archive) return ImportResult::failure(archive.error());
     return ArchiveTransferredData(**archive, store.deviceData(), store.Device_Version, portName);
 }

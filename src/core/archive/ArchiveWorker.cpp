@@ -17,7 +17,11 @@ struct ArchiveWorker::Connection {
 
 ArchiveWorker::ArchiveWorker(const QString& locationText, QObject* parent)
     : QObject(parent), m_connection(std::make_unique<Connection>()) {
-    m_off = ResolveArchiveLocation(locationText, m_location, &m_unusable) && m_location.isOff();
+    if (auto resolved = ResolveArchiveLocation(locationText))
+        m_location = std::move(resolved).value();
+    else
+        m_unusable = resolved.error();
+    m_off = m_unusable.isEmpty() && m_location.isOff();
     if (m_off) m_unusable = QStringLiteral("Archive désactivée : l'archivage est éteint (« off »).");
     m_unavailable = m_unusable;
 }

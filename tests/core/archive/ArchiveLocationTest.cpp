@@ -59,17 +59,17 @@ TEST(ArchiveLocationTest, TextsNameTheEngineAndNeverShowThePassword) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.text);
-        ArchiveLocation location;
-        QString error;
-        const bool ok = ParseArchiveLocation(QString::fromUtf8(c.text), location, &error);
-        ASSERT_EQ(ok, c.shown != nullptr) << error.toStdString();
-        if (!ok) {
+        const auto parsed = ParseArchiveLocation(QString::fromUtf8(c.text));
+        const QString error = parsed ? QString() : parsed.error();
+        ASSERT_EQ(parsed.ok(), c.shown != nullptr) << error.toStdString();
+        if (!parsed) {
             EXPECT_TRUE(error.startsWith(QStringLiteral("Adresse d'archive illisible")))
                 << error.toStdString();
             for (const char* secret : {":pw", "pa/ss", "pa ss", "=pw"})
                 EXPECT_FALSE(error.contains(QString::fromUtf8(secret))) << error.toStdString();
             continue;
         }
+        const ArchiveLocation& location = *parsed;
         EXPECT_EQ(location.engine, c.engine);
         EXPECT_EQ(location.displayText(), QString::fromUtf8(c.shown));
         EXPECT_EQ(location.password, QString::fromUtf8(c.password));
@@ -110,9 +110,9 @@ TEST(ArchiveLocationTest, CommandLineBeforeEnvironmentBeforeDefault) {
             env.set("VORL_ARCHIVE", c.environment);
         else
             env.unset("VORL_ARCHIVE");
-        ArchiveLocation location;
-        ASSERT_TRUE(ResolveArchiveLocation(QString::fromUtf8(c.commandLine), location));
-        EXPECT_EQ(location.path, QString::fromUtf8(c.path));
+        const auto location = ResolveArchiveLocation(QString::fromUtf8(c.commandLine));
+        ASSERT_TRUE(location) << location.error().toStdString();
+        EXPECT_EQ(location->path, QString::fromUtf8(c.path));
     }
 }
 

@@ -35,8 +35,7 @@ void importDevice(ArchiveWorker& worker, QObject* receiver, int serialLast, Trac
 }
 
 std::size_t archivedDevices(const QString& path) {
-    ArchiveLocation location;
-    EXPECT_TRUE(ParseArchiveLocation(path, location));
+    ArchiveLocation location = ParseArchiveLocation(path).value();
     const auto archive = Archive::open(location).value();
     const auto devices = archive->devices();
     return devices ? devices->size() : 0;

@@ -53,7 +53,11 @@ inline std::string engineName(const ::testing::TestParamInfo<Engine>& info) {
 
 inline bool serverLocation(ArchiveLocation& admin) {
     const QString url = qEnvironmentVariable("VORL_TEST_PG_URL");
-    if (!url.isEmpty()) return ParseArchiveLocation(url, admin) && admin.engine == ArchiveEngine::Postgres;
+    if (!url.isEmpty()) {
+        const auto parsed = ParseArchiveLocation(url);
+        if (parsed) admin = *parsed;
+        return parsed && admin.engine == ArchiveEngine::Postgres;
+    }
     if (qEnvironmentVariableIsEmpty("PGHOST")) return false;
     admin = ArchiveLocation{};
     admin.engine = ArchiveEngine::Postgres;

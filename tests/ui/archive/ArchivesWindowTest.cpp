@@ -46,8 +46,7 @@ int rowsOn(const LeqTable& table, const QDate& first, const QDate& last) {
 QString archiveWindowArchiveOf(const QTemporaryDir& dir, EnvironmentGuard& env, const DeviceData& device) {
     const QString path = dir.filePath(QStringLiteral("archive.sqlite"));
     env.set("VORL_ARCHIVE", path.toUtf8());
-    ArchiveLocation location;
-    EXPECT_TRUE(ParseArchiveLocation(path, location));
+    ArchiveLocation location = ParseArchiveLocation(path).value();
     const auto archive = Archive::open(location).value();
     EXPECT_TRUE(archive &&
                 archive->importDownload(device, 5, {SourceKind::File, QStringLiteral("sample.qlv")}).ok());
@@ -107,8 +106,7 @@ TEST(ArchivesWindow, LoadedPeriodReachesTheAnalysisWindows) {
     // The venue typed in the list is the archive's.
     window.devicesTable()->item(0, 1)->setText(QStringLiteral("Le Zinc"));
     app.archive.waitForIdle();
-    ArchiveLocation location;
-    ASSERT_TRUE(ParseArchiveLocation(path, location));
+    ArchiveLocation location = ParseArchiveLocation(path).value();
     EXPECT_EQ(Archive::open(location).value()->devices()->at(0).venue, QStringLiteral("Le Zinc"));
 
     // A name the archive refuses is said, and the name in force stays, in the list and the archive.
@@ -130,8 +128,7 @@ TEST(ArchivesWindow, RefusedPeriodOffersTheLongestThatFits) {
     env.set("VORL_ARCHIVE", path.toUtf8());
     std::set<QDate> days;
     {
-        ArchiveLocation location;
-        ASSERT_TRUE(ParseArchiveLocation(path, location));
+        ArchiveLocation location = ParseArchiveLocation(path).value();
         const auto archive = Archive::open(location).value();
         for (quint32 seed : {1u, 2u}) {
             const DeviceData device = MakeSampleDevice({5, seed, 0.75, false});
@@ -188,8 +185,7 @@ TEST(ArchivesWindow, ADeviceIsRemovedOnceItsSerialIsTyped) {
     EnvironmentGuard env;
     const QString path = dir.filePath(QStringLiteral("archive.sqlite"));
     env.set("VORL_ARCHIVE", path.toUtf8());
-    ArchiveLocation location;
-    ASSERT_TRUE(ParseArchiveLocation(path, location));
+    ArchiveLocation location = ParseArchiveLocation(path).value();
     {
         const auto archive = Archive::open(location).value();
         ASSERT_TRUE(archive);
@@ -292,8 +288,7 @@ TEST(ArchivesWindow, AFailedReadIsSaidNotShownEmpty) {
     EnvironmentGuard env;
     const QString path = dir.filePath(QStringLiteral("archive.sqlite"));
     env.set("VORL_ARCHIVE", path.toUtf8());
-    ArchiveLocation location;
-    ASSERT_TRUE(ParseArchiveLocation(path, location));
+    ArchiveLocation location = ParseArchiveLocation(path).value();
     {
         const auto archive = Archive::open(location).value();
         ASSERT_TRUE(archive);

@@ -69,8 +69,7 @@ protected:
 
     int archivedDownloads(const QString& path) {
         if (!QFile::exists(path)) return 0;
-        ArchiveLocation location;
-        EXPECT_TRUE(ParseArchiveLocation(path, location));
+        ArchiveLocation location = ParseArchiveLocation(path).value();
         const auto archive = Archive::open(location).value();
         int downloads = 0;
         const auto devices = archive
