@@ -47,8 +47,9 @@ ArchiveResult<std::unique_ptr<ArchiveDatabase>> ArchiveDatabase::connect(const A
                            "ouverte.")
                 .arg(driver, location.displayText()));
     archive->m_db = QSqlDatabase::addDatabase(driver, name);
-    QString why;
-    if (sqlite && !archive->prepareSqlite(mode, why)) return fail(why);
+    if (sqlite)
+        if (const ArchiveStatus prepared = archive->prepareSqlite(mode); !prepared)
+            return fail(prepared.error());
     if (!sqlite) ConfigurePostgresConnection(location, archive->m_db);
     QSqlDatabase& db = archive->m_db;
     if (!db.open())
@@ -82,18 +83,16 @@ ArchiveResult<std::unique_ptr<ArchiveDatabase>> ArchiveDatabase::connect(const A
     return archive;
 }
 
-bool ArchiveDatabase::prepareSqlite(ArchiveOpenMode mode, QString& error) {
-    const SqliteOpening opening = PrepareSqliteFile(m_location, mode);
-    if (!opening.error.isEmpty()) {
-        error = opening.error;
-        return false;
-    }
+ArchiveStatus ArchiveDatabase::prepareSqlite(ArchiveOpenMode mode) {
+    const auto prepared = PrepareSqliteFile(m_location, mode);
+    if (!prepared) return ArchiveStatus::failure(prepared.error());
+    const SqliteOpening& opening = *prepared;
     m_readOnly = opening.readOnly;
     m_db.setDatabaseName(opening.name);
     m_db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1;QSQLITE_OPEN_URI%2")
                                .arg(kBusyTimeoutMs)
                                .arg(m_readOnly ? QStringLiteral(";QSQLITE_OPEN_READONLY") : QString()));
-    return true;
+    return ArchiveOk();
 }
 
 void ArchiveDatabase::startSession() {

@@ -90,7 +90,7 @@ private:
     bool addChecks();
     bool fillOriginalHashes();
     QString describe(const QSqlError& error) const;
-    bool prepareSqlite(ArchiveOpenMode mode, QString& error);
+    ArchiveStatus prepareSqlite(ArchiveOpenMode mode);
     void startSession();
 
     ArchiveLocation m_location;

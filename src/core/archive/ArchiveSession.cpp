@@ -71,21 +71,20 @@ QString quotedOption(const QString& value) {
 }
 } // namespace
 
-SqliteOpening PrepareSqliteFile(const ArchiveLocation& location, ArchiveOpenMode mode) {
+ArchiveResult<SqliteOpening> PrepareSqliteFile(const ArchiveLocation& location, ArchiveOpenMode mode) {
+    const auto refuse = [](const QString& why) { return ArchiveResult<SqliteOpening>::failure(why); };
     SqliteOpening opening;
     const QString file = location.sqliteFile();
     opening.readOnly = location.sqliteUriParameter(QStringLiteral("mode")) == QLatin1String("ro");
     bool created = false;
     if (!QFileInfo::exists(file)) {
         if (mode == ArchiveOpenMode::MustExist || opening.readOnly) {
-            opening.error = QStringLiteral("Archive introuvable : %1").arg(location.displayText());
-            return opening;
+            return refuse(QStringLiteral("Archive introuvable : %1").arg(location.displayText()));
         }
         const QString folder = QFileInfo(file).absolutePath();
         if (!makeFolder(folder)) {
-            opening.error = QStringLiteral("Impossible de créer le dossier de l'archive : %1 (%2)")
-                                .arg(folder, systemReason());
-            return opening;
+            return refuse(QStringLiteral("Impossible de créer le dossier de l'archive : %1 (%2)")
+                              .arg(folder, systemReason()));
         }
         const int fd =
             ::open(QFile::encodeName(file).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
@@ -93,16 +92,14 @@ SqliteOpening PrepareSqliteFile(const ArchiveLocation& location, ArchiveOpenMode
             ::close(fd);
             created = true;
         } else if (errno != EEXIST) {
-            opening.error = QStringLiteral("Impossible de créer l'archive %1 : %2")
-                                .arg(location.displayText(), systemReason());
-            return opening;
+            return refuse(QStringLiteral("Impossible de créer l'archive %1 : %2")
+                              .arg(location.displayText(), systemReason()));
         }
     }
     const QFileInfo info(file);
     if (info.isFile() && info.size() == 0 && !created && staysEmpty(file)) {
-        opening.error = QStringLiteral("L'archive %1 est illisible ou endommagée : le fichier est vide")
-                            .arg(location.displayText());
-        return opening;
+        return refuse(QStringLiteral("L'archive %1 est illisible ou endommagée : le fichier est vide")
+                          .arg(location.displayText()));
     }
     if (!opening.readOnly)
         opening.readOnly = info.exists() && (!writable(file) || !writable(info.absolutePath()));
@@ -111,10 +108,9 @@ SqliteOpening PrepareSqliteFile(const ArchiveLocation& location, ArchiveOpenMode
     const QString log = file + QStringLiteral("-wal");
     if (opening.readOnly && !writable(info.absolutePath()) && QFileInfo(log).size() > 0 &&
         !QFile::exists(file + QStringLiteral("-shm"))) {
-        opening.error = QStringLiteral("L'archive %1 est en lecture seule et son journal %2 n'y a pas été "
-                                       "intégré : ouvrez-la une fois là où elle peut être écrite.")
-                            .arg(location.displayText(), log);
-        return opening;
+        return refuse(QStringLiteral("L'archive %1 est en lecture seule et son journal %2 n'y a pas été "
+                                     "intégré : ouvrez-la une fois là où elle peut être écrite.")
+                          .arg(location.displayText(), log));
     }
     opening.name = opening.readOnly ? readOnlyUri(location, file) : location.path;
     return opening;

@@ -11,13 +11,13 @@
 struct SqliteOpening {
     QString name;          // what SQLite is given: the file, or a "file:" URI
     bool readOnly = false; // the file or its folder cannot be written, or the URI says mode=ro
-    QString error;         // French, when the file must not be opened
 };
 
 // Checks (and for an import, creates) the file of an SQLite archive before it is opened. A missing
 // file is "introuvable" for MustExist; an empty file that this call did not create is damaged; a new
-// file and the folder made for it are readable by their owner only.
-SqliteOpening PrepareSqliteFile(const ArchiveLocation& location, ArchiveOpenMode mode);
+// file and the folder made for it are readable by their owner only. The French reason when the file
+// must not be opened.
+ArchiveResult<SqliteOpening> PrepareSqliteFile(const ArchiveLocation& location, ArchiveOpenMode mode);
 
 // Sets host, user, database and the client options: the URL's parameters, a connect timeout and
 // TCP keepalives, so that a server that vanished is noticed.
