@@ -193,6 +193,9 @@ ArchiveStatus Archive::keepNightVerdicts(qint64 deviceId, int model,
                                          const std::vector<NightCacheEntry>& nights) {
     m_db->clearError();
     if (nights.empty()) return ArchiveOk();
+    // Inside a read the insert would end it, or fail inside it.
+    if (m_db->inRead())
+        return ArchiveStatus::failure(QStringLiteral("Écriture impossible pendant une lecture."));
     if (const ArchiveStatus sound = checkBeforeWriting(); !sound) return sound;
     auto failed = [this] {
         m_db->rollback();
