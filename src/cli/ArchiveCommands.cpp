@@ -4,6 +4,7 @@
 #include "cli/TerminalText.h"
 #include "core/archive/Archive.h"
 #include "core/archive/ArchiveExtract.h"
+#include "core/archive/ArchiveNightVerdicts.h"
 #include "core/files/OutputTarget.h"
 #include "core/store/Labels.h"
 #include "sim/History.h"
@@ -14,6 +15,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QMap>
+#include <map>
 
 namespace {
 
@@ -208,6 +210,19 @@ int runCoverage(const QStringList& args, CliStreams& io) {
     const auto coverage = archive->coverage(device->id, from, to);
     if (!coverage) return failure(io, coverage.error());
     const Coverage& c = *coverage;
+    // The verdict of each day's night against the legal preset of its weighting, as the calendar shows it.
+    std::map<QDate, JudgedNight> nights;
+    if (!c.days.empty()) {
+        const auto judged =
+            ArchivedNightVerdicts(*archive, device->id, c.days.front().day, c.days.back().day);
+        if (!judged) return failure(io, judged.error());
+        for (const JudgedNight& night : *judged)
+            if (night.preset) nights[night.day] = night;
+    }
+    const auto verdictOf = [&](const QDate& day) {
+        const auto it = nights.find(day);
+        return it == nights.end() ? QString() : VerdictCode(it->second.verdict);
+    };
 
     if (format == QLatin1String("json")) {
         QJsonArray covered, gaps, days;
@@ -218,6 +233,10 @@ int runCoverage(const QStringList& args, CliStreams& io) {
         for (const DayStatus& d : c.days) {
             QJsonObject day{{"day", dayText(d.day)}, {"cover", QLatin1String(coverName(d.cover))}};
             if (d.highestLevel) day.insert(QStringLiteral("loudest"), *d.highestLevel);
+            if (const auto night = nights.find(d.day); night != nights.end()) {
+                day.insert(QStringLiteral("preset"), night->second.preset->key);
+                day.insert(QStringLiteral("verdict"), VerdictCode(night->second.verdict));
+            }
             days.append(day);
         }
         const QJsonObject root{{"serial", device->serial},
@@ -233,17 +252,20 @@ int runCoverage(const QStringList& args, CliStreams& io) {
     const bool csv = format == QLatin1String("csv");
     const QString sep = csv ? QStringLiteral(";") : QStringLiteral(" ");
     if (csv)
-        io.out << "kind;start;end;cover;loudest\n";
+        io.out << "kind;start;end;cover;loudest;verdict\n";
     else
         io.out << "device " << TerminalText(device->serial) << " limit " << c.limitDb << " dB ("
                << c.weighting << ") last download " << timeText(c.lastDownload) << '\n';
     for (const TimeSpan& s : c.covered)
-        io.out << "covered" << sep << timeText(s.from) << sep << timeText(s.to) << (csv ? ";;\n" : "\n");
+        io.out << "covered" << sep << timeText(s.from) << sep << timeText(s.to) << (csv ? ";;;\n" : "\n");
     for (const TimeSpan& s : c.gaps)
-        io.out << "gap" << sep << timeText(s.from) << sep << timeText(s.to) << (csv ? ";;\n" : "\n");
-    for (const DayStatus& d : c.days)
+        io.out << "gap" << sep << timeText(s.from) << sep << timeText(s.to) << (csv ? ";;;\n" : "\n");
+    for (const DayStatus& d : c.days) {
+        const QString verdict = verdictOf(d.day);
         io.out << "day" << sep << dayText(d.day) << sep << (csv ? sep : QString()) << coverName(d.cover)
-               << sep << (d.highestLevel ? QString::number(*d.highestLevel) : QStringLiteral("-")) << '\n';
+               << sep << (d.highestLevel ? QString::number(*d.highestLevel) : QStringLiteral("-")) << sep
+               << (verdict.isEmpty() && !csv ? QStringLiteral("-") : verdict) << '\n';
+    }
     return 0;
 }
 

@@ -8,6 +8,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QMap>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <fcntl.h>
@@ -91,6 +92,17 @@ TEST_P(ArchiveCommands, WeeklyFilesThroughEveryArchiveCommand) {
     EXPECT_EQ(coverage.value("serial").toString(), serial);
     EXPECT_EQ(coverage.value("covered").toArray().size(), 2);
     EXPECT_EQ(coverage.value("limit").toInt(), 102);
+    // Each day has its night's verdict against the A-weighted decree; a night no download covers is
+    // never "conforme".
+    QMap<QString, QString> verdicts;
+    for (const QJsonValue day : coverage.value("days").toArray()) {
+        EXPECT_EQ(day["preset"].toString(), QStringLiteral("decret-a"))
+            << day["day"].toString().toStdString();
+        verdicts[day["day"].toString()] = day["verdict"].toString();
+    }
+    EXPECT_EQ(verdicts.value(QStringLiteral("17/09/2026")), QStringLiteral("incomplet"));
+    EXPECT_TRUE(QStringList({"conforme", "possible", "certain", "incomplet"})
+                    .contains(verdicts.value(QStringLiteral("08/09/2026"))));
 }
 
 // Two devices printing one serial (the generation-3 and generation-5 samples): each is named by its
@@ -139,8 +151,12 @@ TEST_P(ArchiveCommands, DevicesPrintingOneSerialAreToldApartAndOneIsRemoved) {
         {{"archive", "coverage", "--archive", archive, "--serial", serial}, 0, "^device "},
         {{"archive", "verify", "--archive", archive}, 0, "OK\\n$"},
     };
+    // The night verdicts the coverage of a device keeps go with the device.
+    const QString keptOfGen3 =
+        QStringLiteral("SELECT count(*) FROM night_verdicts WHERE device_id = ") + g3[1];
     for (const Step& step : steps) {
         SCOPED_TRACE(step.args.join(' ').toStdString());
+        if (step.args.contains("remove") && step.status == 0) EXPECT_GT(scratch->count(keptOfGen3), 0);
         const CliRun run = runVorlCli(step.args);
         EXPECT_EQ(run.status, step.status) << run.out.toStdString() << run.err.toStdString();
         EXPECT_TRUE(
@@ -156,6 +172,7 @@ TEST_P(ArchiveCommands, DevicesPrintingOneSerialAreToldApartAndOneIsRemoved) {
     EXPECT_EQ(scratch->count(QStringLiteral("SELECT count(*) FROM devices")), 1);
     EXPECT_EQ(scratch->count(QStringLiteral("SELECT count(*) FROM levels WHERE device_id = %1").arg(g3[1])),
               0);
+    EXPECT_EQ(scratch->count(keptOfGen3), 0);
 }
 
 namespace {

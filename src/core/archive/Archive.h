@@ -64,6 +64,15 @@ public:
     // first when first alone does not fit.
     ArchiveResult<QDate> longestLoadable(qint64 deviceId, const QDate& first, const QDate& last);
 
+    // The night verdicts kept for the coverage calendar (see ArchiveNightVerdicts.h): for each night
+    // from..to, the key of the downloads it rests on and, when one was kept under that key and this
+    // model version, the verdict (a row that breaks the rules is not taken: the night is judged again).
+    ArchiveResult<std::vector<NightCacheEntry>> nightVerdictCache(qint64 deviceId, const QDate& from,
+                                                                  const QDate& to, int model);
+    // Keeps verdicts under their keys. Rows are only added, never changed (a PC's role may insert and
+    // read only); a key already kept stays as it is.
+    ArchiveStatus keepNightVerdicts(qint64 deviceId, int model, const std::vector<NightCacheEntry>& nights);
+
     // The original bytes of a download, byte for byte.
     ArchiveResult<QByteArray> originalBytes(qint64 downloadId);
 

@@ -1,6 +1,7 @@
 #include "core/archive/ArchiveCalendar.h"
 
 #include <QLocale>
+#include <map>
 
 Loudness LoudnessOf(const std::optional<int>& highestLevel, int limitDb) {
     if (!highestLevel) return Loudness::NoLevel;
@@ -37,11 +38,16 @@ QString coverText(DayCover cover) {
 }
 } // namespace
 
-std::vector<CalendarMonth> BuildCalendar(const Coverage& coverage) {
+std::vector<CalendarMonth> BuildCalendar(const Coverage& coverage, const std::vector<JudgedNight>& nights,
+                                         const QDate& today) {
     std::vector<CalendarMonth> months;
     if (coverage.days.empty()) return months;
     const QLocale french(QLocale::French, QLocale::France);
-    const QDate first = coverage.days.front().day, last = coverage.days.back().day;
+    const QDate first = coverage.days.front().day;
+    const QDate last = today.isValid() ? std::max(coverage.days.back().day, today) : coverage.days.back().day;
+    std::map<QDate, const JudgedNight*> nightOf;
+    for (const JudgedNight& night : nights)
+        nightOf[night.day] = &night;
     std::size_t next = 0;
     for (QDate m(first.year(), first.month(), 1); m <= last; m = m.addMonths(1)) {
         CalendarMonth month{m.year(), m.month(), {}};
@@ -55,10 +61,23 @@ std::vector<CalendarMonth> BuildCalendar(const Coverage& coverage) {
                 cell.cover = coverage.days[next].cover;
                 highest = coverage.days[next].highestLevel;
             }
+            cell.future = today.isValid() && day > today && cell.cover == DayCover::None;
             cell.loudness = LoudnessOf(highest, coverage.limitDb);
-            cell.toolTip = french.toString(day, QStringLiteral("dddd d MMMM yyyy")) + QStringLiteral(" : ") +
-                           coverText(cell.cover);
-            if (highest) cell.toolTip += QStringLiteral(", Leq10 max %1 dB").arg(*highest);
+            cell.toolTip = french.toString(day, QStringLiteral("dddd d MMMM yyyy")) + QStringLiteral(" : ");
+            if (cell.future) {
+                cell.toolTip += QStringLiteral("à venir");
+            } else {
+                cell.toolTip += coverText(cell.cover);
+                const auto night = nightOf.find(day);
+                if (night != nightOf.end() && night->second->preset) {
+                    cell.verdict = night->second->verdict;
+                    const QString verdict = *cell.verdict == Verdict::None ? QStringLiteral("sans verdict")
+                                                                           : VerdictText(*cell.verdict);
+                    cell.toolTip += QStringLiteral(", nuit ") + verdict + QStringLiteral(" (") +
+                                    night->second->preset->name + QLatin1Char(')');
+                }
+                if (highest) cell.toolTip += QStringLiteral(", Leq10 max %1 dB").arg(*highest);
+            }
             month.days.push_back(cell);
         }
         months.push_back(std::move(month));
@@ -75,11 +94,14 @@ bool DownloadIsDue(const std::optional<int>& days) {
     return days && *days > kDownloadDueAfterDays;
 }
 
-QString DaysSinceText(const std::optional<int>& days) {
+QString DaysSinceText(const QDateTime& lastDownload, const QDate& today) {
+    const std::optional<int> days = DaysSinceDownload(lastDownload, today);
     if (!days) return QStringLiteral("Aucun téléchargement");
-    if (*days == 0) return QStringLiteral("Dernier téléchargement : aujourd'hui");
-    if (*days == 1) return QStringLiteral("Dernier téléchargement : hier");
-    return QStringLiteral("Dernier téléchargement : il y a %1 jours").arg(*days);
+    const QString text = QStringLiteral("Dernier téléchargement : ") +
+                         lastDownload.date().toString(QStringLiteral("dd/MM/yyyy")) + QStringLiteral(", ");
+    if (*days == 0) return text + QStringLiteral("aujourd'hui");
+    if (*days == 1) return text + QStringLiteral("hier");
+    return text + QStringLiteral("il y a %1 jours").arg(*days);
 }
 
 void CalendarSelection::click(const QDate& day, bool extend) {

@@ -96,14 +96,17 @@ ArchiveResult<ComplianceInput> ComplianceInputFromArchive(Archive& archive, qint
     const auto coverage = archive.coverage(deviceId, from, to.addDays(1));
     if (!coverage) return fail(coverage.error());
     // A download's coverage starts at the stamp of its earliest level record, but that record covers
-    // the minute (or ten minutes) before its stamp: those minutes are known too.
+    // the minute (or ten minutes) before its stamp: those minutes are known too. It ends with the minute
+    // of its transfer (or of its latest record), which the device had not finished: known up to that
+    // minute, as the data of a save file ends at its transfer time. Were that minute known, a ten-minute
+    // block the transfer cut short would pass for one closed without a level over 70 dB.
     for (const TimeSpan& span : coverage->covered) {
         QDateTime start = span.from;
         auto it = std::lower_bound(input.records.begin(), input.records.end(), span.from,
                                    [](const LevelRecord& r, const QDateTime& t) { return r.stamp < t; });
         for (; it != input.records.end() && it->stamp == span.from; ++it)
             start = std::min(start, span.from.addSecs(it->tenMinute ? -600 : -60));
-        input.coverage.push_back({start, span.to});
+        input.coverage.push_back({start, std::max(start, span.to.addSecs(-60))});
     }
     return input;
 }

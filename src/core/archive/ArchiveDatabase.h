@@ -18,7 +18,7 @@ class ArchiveDatabase {
 public:
     // The schema this program writes; an archive of a newer major is refused, one of a newer minor
     // of the same major is used as it is.
-    static constexpr SchemaVersion kSchemaVersion{2, 1};
+    static constexpr SchemaVersion kSchemaVersion{2, 2};
 
     ~ArchiveDatabase();
     // Opens the archive; with CreateIfMissing a missing archive is made (a new file readable by its
@@ -89,6 +89,7 @@ private:
     bool addDownloadIdentity();
     bool addChecks();
     bool fillOriginalHashes();
+    bool addNightVerdicts();
     QString describe(const QSqlError& error) const;
     ArchiveStatus prepareSqlite(ArchiveOpenMode mode);
     void startSession();

@@ -9,7 +9,7 @@
 namespace {
 
 // Every schema in order; an archive is brought from its own to the newest by the steps after it.
-constexpr SchemaVersion kSteps[] = {{1, 0}, {2, 0}, {2, 1}};
+constexpr SchemaVersion kSteps[] = {{1, 0}, {2, 0}, {2, 1}, {2, 2}};
 
 // A record date-time yymmddhhmm as the device's validity test accepts it (years 2000-2099: the
 // transfer time of the PC may end a download's coverage).
@@ -239,6 +239,34 @@ bool ArchiveDatabase::fillOriginalHashes() {
     return true;
 }
 
+// The night verdicts of the coverage calendar, kept under the key of the downloads each rests on (see
+// ArchiveNightCache.cpp). No row is ever changed, so the roles that may only insert and read keep it
+// up to date: those that may add downloads get the same rights on it.
+bool ArchiveDatabase::addNightVerdicts() {
+    if (!exec(QStringLiteral("CREATE TABLE night_verdicts (device_id BIGINT NOT NULL, night BIGINT NOT NULL, "
+                             "preset TEXT NOT NULL, model INTEGER NOT NULL, sources TEXT NOT NULL, verdict "
+                             "TEXT NOT NULL, PRIMARY KEY (device_id, night, preset, model, sources))")))
+        return false;
+    if (isSqlite()) return true;
+    QSqlQuery query(m_db);
+    if (!exec(query, QStringLiteral("SELECT DISTINCT grantee FROM information_schema.role_table_grants WHERE "
+                                    "table_schema = current_schema() AND table_name = 'downloads' AND "
+                                    "privilege_type = 'INSERT' AND grantee <> current_user")))
+        return false;
+    QStringList roles;
+    while (query.next()) {
+        const QString role = query.value(0).toString();
+        roles << (role == QLatin1String("PUBLIC")
+                      ? role
+                      : QLatin1Char('"') + QString(role).replace(QLatin1Char('"'), QStringLiteral("\"\"")) +
+                            QLatin1Char('"'));
+    }
+    query.finish();
+    for (const QString& role : roles)
+        if (!exec(QStringLiteral("GRANT SELECT, INSERT ON night_verdicts TO %1").arg(role))) return false;
+    return true;
+}
+
 ArchiveStatus ArchiveDatabase::applySchemaStep(SchemaVersion version) {
     bool done = true;
     if (version == SchemaVersion{1, 0}) {
@@ -249,6 +277,8 @@ ArchiveStatus ArchiveDatabase::applySchemaStep(SchemaVersion version) {
         done =
             exec(QStringLiteral("ALTER TABLE schema_version ADD COLUMN minor INTEGER NOT NULL DEFAULT 0")) &&
             addDownloadIdentity() && addChecks() && fillOriginalHashes();
+    } else if (version == SchemaVersion{2, 2}) {
+        done = addNightVerdicts();
     }
     if (done && version.minor > 0)
         done = exec(QStringLiteral("UPDATE schema_version SET minor = %1").arg(version.minor));

@@ -124,6 +124,15 @@ struct Coverage {
     QString weighting;             // "Pondérée Type A", "Pondérée Type M" or "Linéaire"
 };
 
+// A night's verdict as the archive keeps it for the coverage calendar, under the key of what it rests on.
+struct NightCacheEntry {
+    QDate night;       // the night starts at noon of this day
+    QString sources;   // hex SHA-256 naming the downloads the night's records and coverage come from
+    bool kept = false; // a verdict was found under this key (and the model version asked)
+    QString preset;    // the key of the preset it was judged against; empty: none
+    QString verdict;   // "certain", "possible", "conforme", "incomplet"; empty: none
+};
+
 struct VerifyReport {
     QStringList problems; // inconsistencies found; empty when the archive is sound
     QStringList notes;    // things that cannot be decided, e.g. a download beginning in a repeated hour

@@ -96,7 +96,7 @@ void CoverageCalendar::paintEvent(QPaintEvent*) {
                              QString::number(month.year));
         for (const CalendarCell& cell : month.days) {
             const QRect r = cellRect(static_cast<int>(row), cell.day.day());
-            paintDay(painter, r, cell.cover, cell.loudness);
+            paintDay(painter, r, cell.cover, cell.colour(), cell.future);
             if (cell.day.dayOfWeek() == Qt::Monday) {
                 painter.setPen(QPen(palette().mid().color(), 1));
                 painter.drawLine(r.topLeft() + QPoint(-1, 0), r.bottomLeft() + QPoint(-1, 0));
@@ -113,8 +113,15 @@ void CoverageCalendar::paintEvent(QPaintEvent*) {
     }
 }
 
-void CoverageCalendar::paintDay(QPainter& painter, const QRect& r, DayCover cover, Loudness loudness) {
-    const QColor fill = colour(LoudnessColour(loudness));
+void CoverageCalendar::paintDay(QPainter& painter, const QRect& r, DayCover cover, uint32_t rgb,
+                                bool future) {
+    if (future) {
+        painter.fillRect(r, colour(kFutureColour));
+        painter.setPen(QPen(colour(kFutureEdgeColour), 1));
+        painter.drawRect(r.adjusted(0, 0, -1, -1));
+        return;
+    }
+    const QColor fill = colour(rgb);
     switch (cover) {
     case DayCover::Whole:
         painter.fillRect(r, fill);

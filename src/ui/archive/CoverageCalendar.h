@@ -8,9 +8,10 @@ class QPainter;
 #include <vector>
 
 // The coverage calendar of one device: a row per month, a column per day of the month. A day is
-// filled with the colour of its loudness when covered (the lower half only when partly covered)
-// and left pale and hatched when not covered. Days are chosen with a click, a shift-click or a drag,
-// or from the keyboard (arrows move a day or a month, shift stretches the choice).
+// filled with the colour of its night's verdict (or loudness) when covered (the lower half only when
+// partly covered), left pale and hatched when not covered, and plain after today. Days are chosen with a
+// click, a shift-click or a drag, or from the keyboard (arrows move a day or a month, shift stretches the
+// choice).
 class CoverageCalendar : public QWidget {
     Q_OBJECT
 public:
@@ -22,7 +23,8 @@ public:
 
     QSize sizeHint() const override;
     // One day's square as the calendar draws it (the legend uses it too).
-    static void paintDay(QPainter& painter, const QRect& square, DayCover cover, Loudness loudness);
+    static void paintDay(QPainter& painter, const QRect& square, DayCover cover, uint32_t colour,
+                         bool future = false);
     // The day under a point of the widget; invalid between the cells.
     QDate dayAt(const QPoint& point) const;
 

@@ -1,6 +1,7 @@
 #include "ui/archive/FrmArchives.h"
 
 #include "core/archive/ArchiveCalendar.h"
+#include "core/archive/ArchiveNightVerdicts.h"
 #include "core/store/Labels.h"
 #include "ui/archive/ArchiveBusyLine.h"
 #include "ui/archive/CoverageCalendar.h"
@@ -58,7 +59,8 @@ QTableWidget* makeTable(QWidget* parent, const char* name, const QStringList& he
 }
 
 // A day's square and its meaning, for the legend under the calendar.
-QWidget* legendEntry(QWidget* parent, DayCover cover, Loudness loudness, const QString& text) {
+QWidget* legendEntry(QWidget* parent, DayCover cover, uint32_t colour, const QString& text,
+                     bool future = false) {
     auto* entry = new QWidget(parent);
     auto* layout = new QHBoxLayout(entry);
     layout->setContentsMargins(0, 0, 8, 0);
@@ -66,7 +68,7 @@ QWidget* legendEntry(QWidget* parent, DayCover cover, Loudness loudness, const Q
     QPixmap square(16, 16);
     square.fill(Qt::transparent);
     QPainter painter(&square);
-    CoverageCalendar::paintDay(painter, square.rect(), cover, loudness);
+    CoverageCalendar::paintDay(painter, square.rect(), cover, colour, future);
     painter.end();
     auto* icon = new QLabel(entry);
     icon->setPixmap(square);
@@ -127,16 +129,30 @@ void FrmArchives::buildControls() {
     m_chosen = new QLabel(this);
     m_chosen->setObjectName(QStringLiteral("Label_Period"));
 
+    // The nights' verdicts, then the cover; the loudness of the nights no legal limit fits on a second
+    // line, shown when there are some.
     auto* legend = new QHBoxLayout;
-    legend->addWidget(legendEntry(this, DayCover::Whole, Loudness::Quiet, QStringLiteral("sous la limite")));
-    legend->addWidget(legendEntry(this, DayCover::Whole, Loudness::NearLimit,
-                                  QStringLiteral("à moins de %1 dB de la limite").arg(kNearLimitMargin)));
-    legend->addWidget(legendEntry(this, DayCover::Whole, Loudness::OverLimit, QStringLiteral("au-dessus")));
-    legend->addWidget(legendEntry(this, DayCover::Whole, Loudness::NoLevel, QStringLiteral("sans niveau")));
-    legend->addWidget(
-        legendEntry(this, DayCover::Partial, Loudness::Quiet, QStringLiteral("couvert en partie")));
-    legend->addWidget(legendEntry(this, DayCover::None, Loudness::NoLevel, QStringLiteral("non couvert")));
+    for (Verdict v : {Verdict::Compliant, Verdict::Possible, Verdict::Certain, Verdict::Incomplete})
+        legend->addWidget(legendEntry(this, DayCover::Whole, VerdictColour(v), VerdictText(v)));
+    legend->addWidget(legendEntry(this, DayCover::Partial, VerdictColour(Verdict::Compliant),
+                                  QStringLiteral("couvert en partie")));
+    legend->addWidget(legendEntry(this, DayCover::None, kGapColour, QStringLiteral("non couvert")));
+    legend->addWidget(legendEntry(this, DayCover::None, kFutureColour, QStringLiteral("à venir"), true));
     legend->addStretch();
+    m_loudnessLegend = new QWidget(this);
+    auto* loudness = new QHBoxLayout(m_loudnessLegend);
+    loudness->setContentsMargins(0, 0, 0, 0);
+    loudness->addWidget(new QLabel(QStringLiteral("Type M, Leq10 max :"), m_loudnessLegend));
+    loudness->addWidget(legendEntry(m_loudnessLegend, DayCover::Whole, LoudnessColour(Loudness::Quiet),
+                                    QStringLiteral("sous le seuil")));
+    loudness->addWidget(legendEntry(m_loudnessLegend, DayCover::Whole, LoudnessColour(Loudness::NearLimit),
+                                    QStringLiteral("à moins de %1 dB du seuil").arg(kNearLimitMargin)));
+    loudness->addWidget(legendEntry(m_loudnessLegend, DayCover::Whole, LoudnessColour(Loudness::OverLimit),
+                                    QStringLiteral("au-dessus")));
+    loudness->addWidget(legendEntry(m_loudnessLegend, DayCover::Whole, LoudnessColour(Loudness::NoLevel),
+                                    QStringLiteral("sans niveau")));
+    loudness->addStretch();
+    m_loudnessLegend->hide();
 
     m_downloads =
         makeTable(this, "List_Downloads",
@@ -173,6 +189,7 @@ void FrmArchives::buildControls() {
     calendarLayout->addLayout(status);
     calendarLayout->addWidget(scroll, 1);
     calendarLayout->addLayout(legend);
+    calendarLayout->addWidget(m_loudnessLegend);
     calendarLayout->addWidget(m_chosen);
 
     auto* buttons = new QHBoxLayout;
@@ -295,11 +312,13 @@ void FrmArchives::chooseDevice(int row) {
 void FrmArchives::showDevice() {
     const qint64 id = currentDeviceId();
     if (!hasArchive() || id == 0) {
-        showDevice(id, {}, {});
+        showDevice(id, {}, {}, {}, {});
         return;
     }
     struct DeviceView {
         Coverage coverage;
+        std::vector<JudgedNight> nights;
+        QString nightsProblem;
         std::vector<ArchivedDownload> downloads;
     };
     m_ctx.archive.run(
@@ -309,31 +328,61 @@ void FrmArchives::showDevice() {
             if (!coverage) return ArchiveResult<DeviceView>::failure(coverage.error());
             auto downloads = archive.downloads(id);
             if (!downloads) return ArchiveResult<DeviceView>::failure(downloads.error());
-            return DeviceView{std::move(coverage).value(), std::move(downloads).value()};
+            DeviceView view{std::move(coverage).value(), {}, {}, std::move(downloads).value()};
+            // Nights the archive cannot judge leave the calendar its cover and loudness.
+            if (!view.coverage.days.empty()) {
+                auto nights = ArchivedNightVerdicts(archive, id, view.coverage.days.front().day,
+                                                    view.coverage.days.back().day);
+                if (nights)
+                    view.nights = std::move(nights).value();
+                else
+                    view.nightsProblem = nights.error();
+            }
+            return view;
         },
         [this, id](const ArchiveResult<DeviceView>& view) {
             // Another device chosen meanwhile has its own reply coming.
             if (id != currentDeviceId()) return;
             if (!view) m_ctx.ui.message(MessageIcon::Warning, kTitle, view.error());
             showDevice(id, view ? view->coverage : Coverage{},
+                       view ? view->nights : std::vector<JudgedNight>{},
+                       view ? view->nightsProblem : QString(),
                        view ? view->downloads : std::vector<ArchivedDownload>{});
         });
 }
 
-void FrmArchives::showDevice(qint64 id, const Coverage& coverage,
-                             const std::vector<ArchivedDownload>& downloads) {
-    const std::optional<int> since = DaysSinceDownload(coverage.lastDownload, QDate::currentDate());
-    m_daysSince->setText(id ? DaysSinceText(since) : QString());
+void FrmArchives::showDevice(qint64 id, const Coverage& coverage, const std::vector<JudgedNight>& nights,
+                             const QString& nightsProblem, const std::vector<ArchivedDownload>& downloads) {
+    const QDate today = QDate::currentDate();
+    const std::optional<int> since = DaysSinceDownload(coverage.lastDownload, today);
+    m_daysSince->setText(id ? DaysSinceText(coverage.lastDownload, today) : QString());
     m_daysSince->setStyleSheet(
         DownloadIsDue(since)
             ? QStringLiteral("color:#%1;font-weight:bold").arg(kDueColour, 6, 16, QLatin1Char('0'))
             : QString());
-    m_weighting->setText(coverage.weighting.isEmpty()
-                             ? QString()
-                             : QStringLiteral("%1 : limite %2 dB (Leq10 max de midi à midi)")
-                                   .arg(coverage.weighting)
-                                   .arg(coverage.limitDb));
-    m_calendar->setMonths(BuildCalendar(coverage));
+    // What the colours say, for the weighting of the latest download.
+    QString judged;
+    for (Weighting w : {Weighting::A, Weighting::Linear, Weighting::M}) {
+        if (coverage.weighting != WeightingText(w)) continue;
+        const auto preset = DefaultPreset(w);
+        judged = preset
+                     ? QStringLiteral("%1 : nuits de midi à midi jugées contre « %2 »")
+                           .arg(coverage.weighting, preset->name)
+                     : QStringLiteral("%1 : aucune limite légale, Leq10 max de midi à midi contre le seuil "
+                                      "de %2 dB")
+                           .arg(coverage.weighting)
+                           .arg(coverage.limitDb);
+    }
+    if (!nightsProblem.isEmpty())
+        judged = QStringLiteral("Verdicts des nuits indisponibles : ") + nightsProblem;
+    m_weighting->setText(judged);
+    std::vector<CalendarMonth> months = BuildCalendar(coverage, nights, today);
+    bool loudnessShown = false;
+    for (const CalendarMonth& month : months)
+        for (const CalendarCell& cell : month.days)
+            loudnessShown = loudnessShown || (!cell.verdict && cell.cover != DayCover::None);
+    m_loudnessLegend->setVisible(loudnessShown);
+    m_calendar->setMonths(std::move(months));
     m_calendar->adjustSize();
 
     m_downloads->setRowCount(static_cast<int>(downloads.size()));

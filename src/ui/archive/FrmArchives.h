@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/archive/Archive.h"
+#include "core/compliance/ComplianceNights.h"
 
 #include <QPointer>
 #include <QWidget>
@@ -54,7 +55,9 @@ protected:
 private:
     void buildControls();
     void showDevice();
-    void showDevice(qint64 id, const Coverage& coverage, const std::vector<ArchivedDownload>& downloads);
+    // nightsProblem: why the nights have no verdict (the calendar then shows loudness alone).
+    void showDevice(qint64 id, const Coverage& coverage, const std::vector<JudgedNight>& nights,
+                    const QString& nightsProblem, const std::vector<ArchivedDownload>& downloads);
     void showDevices(ArchiveResult<std::vector<ArchivedDevice>> devices);
     struct ImportTally;
     void importDone(qint64 index, const QString& name,
@@ -71,6 +74,7 @@ private:
     QLabel* m_daysSince = nullptr;
     QLabel* m_weighting = nullptr;
     CoverageCalendar* m_calendar = nullptr;
+    QWidget* m_loudnessLegend = nullptr; // shown for the nights no legal limit fits
     QLabel* m_chosen = nullptr;
     QTableWidget* m_downloads = nullptr;
     QPushButton* m_import = nullptr;

@@ -2,6 +2,7 @@
 
 #include "core/archive/ArchiveCompliance.h"
 #include "core/archive/ArchiveComplianceSources.h"
+#include "core/compliance/ComplianceNights.h"
 #include "core/tables/DataSpan.h"
 #include "paint/ComplianceReportPdf.h"
 #include "ui/archive/ArchiveBusyLine.h"
@@ -12,6 +13,7 @@
 #include "ui/widgets/TypedDateEdit.h"
 
 #include <QCalendarWidget>
+#include <QColor>
 #include <QComboBox>
 #include <QDateEdit>
 #include <QDialogButtonBox>
@@ -45,13 +47,14 @@ QString boundCell(const ComplianceReport& r, const BoundAt& b) {
            (b.unbounded ? QStringLiteral(" *") : QString());
 }
 
-// The night in words: its worst window.
-QString nightVerdict(const ComplianceReport& r, const VerdictCounts& c) {
-    if (r.scope == VerdictScope::None) return QStringLiteral("sans verdict");
-    if (c.certain > 0) return VerdictText(Verdict::Certain);
-    if (c.possible > 0) return VerdictText(Verdict::Possible);
-    if (c.incomplete > 0) return VerdictText(Verdict::Incomplete);
-    return VerdictText(Verdict::Compliant);
+// The night in words (its worst window), with the colour the coverage calendar gives it.
+QTableWidgetItem* nightVerdictCell(const ComplianceReport& r, const VerdictCounts& c) {
+    const Verdict verdict = NightVerdictOf(r.scope, c);
+    auto* item = new QTableWidgetItem(verdict == Verdict::None ? QStringLiteral("sans verdict")
+                                                               : VerdictText(verdict));
+    item->setFlags(Qt::ItemIsSelectable | Qt::ItemIsEnabled);
+    if (verdict != Verdict::None) item->setData(Qt::DecorationRole, QColor::fromRgb(VerdictColour(verdict)));
+    return item;
 }
 
 QTableWidgetItem* cell(const QString& text, bool number = true) {
@@ -406,7 +409,7 @@ void ComplianceWindow::setReport(ComplianceReport report) {
     int firstWithEpisode = -1;
     for (int row = 0; row < m_nights->rowCount(); ++row) {
         const NightReport& n = r.nights[static_cast<std::size_t>(row)];
-        m_nights->setItem(row, 0, cell(nightVerdict(r, n.counts), false));
+        m_nights->setItem(row, 0, nightVerdictCell(r, n.counts));
         m_nights->setItem(row, 1,
                           cell(n.day.toString(kDate) + QStringLiteral(" → ") +
                                    n.day.addDays(1).toString(QStringLiteral("dd/MM")),

@@ -19,47 +19,88 @@ TEST(ArchiveCalendar, LoudnessAgainstTheLimit) {
     };
     for (const Case& c : cases)
         EXPECT_EQ(LoudnessOf(c.highest, limit), c.expected) << c.highest.value_or(-1);
-    // Every state has its own colour, and none looks like a gap.
+    // Every state has its own colour, and none looks like a gap or a day to come; nor does a verdict.
     const Loudness all[] = {Loudness::NoLevel, Loudness::Quiet, Loudness::NearLimit, Loudness::OverLimit};
     for (Loudness a : all) {
         EXPECT_NE(LoudnessColour(a), kGapColour);
+        EXPECT_NE(LoudnessColour(a), kFutureColour);
         for (Loudness b : all)
             if (a != b) {
                 EXPECT_NE(LoudnessColour(a), LoudnessColour(b));
             }
     }
+    const Verdict verdicts[] = {Verdict::Certain, Verdict::Possible, Verdict::Compliant, Verdict::Incomplete};
+    for (Verdict a : verdicts) {
+        EXPECT_NE(VerdictColour(a), kGapColour);
+        EXPECT_NE(VerdictColour(a), kFutureColour);
+        for (Verdict b : verdicts)
+            if (a != b) {
+                EXPECT_NE(VerdictColour(a), VerdictColour(b));
+            }
+    }
 }
 
-// Months run whole from the first to the last day asked; days outside the coverage list are gaps,
-// and each day keeps its cover and loudness.
-TEST(ArchiveCalendar, MonthsAndDayStates) {
+// Months run whole from the first day covered to today: a day no download covers is a gap up to
+// today (the days since the last download among them) and "à venir" after it. A covered day shows its
+// night's verdict, or its loudness when the night has no legal preset (Type M).
+TEST(ArchiveCalendar, DayStatesUpToToday) {
     Coverage coverage;
     coverage.limitDb = 102;
     coverage.days = {{QDate(2025, 1, 30), DayCover::Partial, 90},
                      {QDate(2025, 1, 31), DayCover::Whole, 104},
                      {QDate(2025, 2, 1), DayCover::None, std::nullopt},
-                     {QDate(2025, 3, 2), DayCover::Whole, std::nullopt}};
-    const std::vector<CalendarMonth> months = BuildCalendar(coverage);
-    ASSERT_EQ(months.size(), 3u);
-    EXPECT_EQ(months[0].days.size(), 31u);
-    EXPECT_EQ(months[1].days.size(), 28u);
-    struct Case {
-        std::size_t month, day;
+                     {QDate(2025, 3, 2), DayCover::Whole, 100}};
+    const auto decree = FindCompliancePreset(QStringLiteral("decret-a"));
+    const std::vector<JudgedNight> nights = {{QDate(2025, 1, 30), decree, Verdict::Compliant},
+                                             {QDate(2025, 1, 31), decree, Verdict::Certain},
+                                             {QDate(2025, 3, 2), std::nullopt, Verdict::None}};
+    struct Day {
+        QDate day;
         DayCover cover;
+        bool future;
+        std::optional<Verdict> verdict;
         Loudness loudness;
     };
-    const Case cases[] = {
-        {0, 1, DayCover::None, Loudness::NoLevel},     {0, 30, DayCover::Partial, Loudness::Quiet},
-        {0, 31, DayCover::Whole, Loudness::OverLimit}, {1, 1, DayCover::None, Loudness::NoLevel},
-        {2, 2, DayCover::Whole, Loudness::NoLevel},    {2, 31, DayCover::None, Loudness::NoLevel},
+    const struct Case {
+        QDate today;
+        std::size_t months;
+        std::vector<Day> days;
+    } cases[] = {
+        {QDate(2025, 4, 10),
+         4,
+         {{QDate(2025, 1, 1), DayCover::None, false, std::nullopt, Loudness::NoLevel},
+          {QDate(2025, 1, 30), DayCover::Partial, false, Verdict::Compliant, Loudness::Quiet},
+          {QDate(2025, 1, 31), DayCover::Whole, false, Verdict::Certain, Loudness::OverLimit},
+          {QDate(2025, 3, 2), DayCover::Whole, false, std::nullopt, Loudness::NearLimit},
+          {QDate(2025, 3, 31), DayCover::None, false, std::nullopt, Loudness::NoLevel}, // since the download
+          {QDate(2025, 4, 10), DayCover::None, false, std::nullopt, Loudness::NoLevel}, // today
+          {QDate(2025, 4, 11), DayCover::None, true, std::nullopt, Loudness::NoLevel},
+          {QDate(2025, 4, 30), DayCover::None, true, std::nullopt, Loudness::NoLevel}}},
+        // A device clock ahead of the PC: the covered days after today stay covered.
+        {QDate(2025, 2, 15),
+         3,
+         {{QDate(2025, 2, 16), DayCover::None, true, std::nullopt, Loudness::NoLevel},
+          {QDate(2025, 3, 2), DayCover::Whole, false, std::nullopt, Loudness::NearLimit}}},
+        // Without a date for today: up to the last day covered.
+        {QDate(), 3, {{QDate(2025, 3, 31), DayCover::None, false, std::nullopt, Loudness::NoLevel}}},
     };
     for (const Case& c : cases) {
-        const CalendarCell& cell = months[c.month].days[c.day - 1];
-        EXPECT_EQ(cell.day.day(), static_cast<int>(c.day));
-        EXPECT_EQ(cell.cover, c.cover) << c.month << '/' << c.day;
-        EXPECT_EQ(cell.loudness, c.loudness) << c.month << '/' << c.day;
+        const std::vector<CalendarMonth> months = BuildCalendar(coverage, nights, c.today);
+        ASSERT_EQ(months.size(), c.months) << c.today.toString().toStdString();
+        EXPECT_EQ(months[1].days.size(), 28u);
+        for (const Day& d : c.days) {
+            SCOPED_TRACE(d.day.toString(Qt::ISODate).toStdString());
+            const CalendarCell& cell =
+                months[static_cast<std::size_t>(d.day.month() - 1)].days[d.day.day() - 1];
+            EXPECT_EQ(cell.day, d.day);
+            EXPECT_EQ(cell.cover, d.cover);
+            EXPECT_EQ(cell.future, d.future);
+            EXPECT_EQ(cell.verdict, d.verdict);
+            EXPECT_EQ(cell.loudness, d.loudness);
+            EXPECT_EQ(cell.colour(), d.verdict ? VerdictColour(*d.verdict) : LoudnessColour(d.loudness));
+        }
     }
-    EXPECT_TRUE(BuildCalendar({}).empty());
+    EXPECT_TRUE(BuildCalendar({}, {}, QDate(2025, 4, 10)).empty());
 }
 
 TEST(ArchiveCalendar, DaysSinceTheLastDownload) {
@@ -83,6 +124,10 @@ TEST(ArchiveCalendar, DaysSinceTheLastDownload) {
         EXPECT_EQ(days, c.days) << c.last.toString().toStdString();
         EXPECT_EQ(DownloadIsDue(days), c.due) << c.last.toString().toStdString();
     }
+    // The warning names the day of the last download.
+    EXPECT_EQ(DaysSinceText(QDateTime(QDate(2026, 11, 29), QTime(6, 4), Qt::UTC), QDate(2026, 12, 9)),
+              QStringLiteral("Dernier téléchargement : 29/11/2026, il y a 10 jours"));
+    EXPECT_EQ(DaysSinceText({}, today), QStringLiteral("Aucun téléchargement"));
 }
 
 // A click chooses a day; shift-click and drag stretch from the day first clicked, either way.

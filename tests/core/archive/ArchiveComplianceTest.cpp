@@ -93,6 +93,28 @@ TEST(ArchiveCompliance, DaysNoDownloadCoversAreUnknown) {
 // Days D1..D2 loaded into memory, extracted into a file and read from the archive: the same records up
 // to noon after D2 and the same end of data, so every night of the period has the same compliance
 // windows and the same statistics, the last night included.
+// A night that ends a download before a missed week is judged alike whether the period asked ends with
+// it or runs on past the gap: the minutes the transfer cut short are unknown either way.
+TEST(ArchiveCompliance, ANightBeforeAGapIsJudgedAlikeWhateverPeriodHoldsIt) {
+    HistoryOptions options;
+    options.weeks = 3;
+    options.missedWeek = 2;
+    const std::vector<HistoryReading> readings = GenerateHistory(options);
+    ScratchArchive scratch(Engine::Sqlite);
+    auto archive = scratch.open();
+    for (const HistoryReading& reading : readings)
+        ASSERT_TRUE(archive->importDownload(reading.data, 5, {SourceKind::File, {}}).ok());
+    const qint64 device = archive->devices()->front().id;
+    const QDate night = readings.front().day.addDays(-1);
+    QString error;
+    const auto alone = ComplianceInputFromArchive(*archive, device, night, night.addDays(1), &error);
+    ASSERT_TRUE(alone) << error.toStdString();
+    const auto longer =
+        ComplianceInputFromArchive(*archive, device, night.addDays(-2), night.addDays(14), &error);
+    ASSERT_TRUE(longer) << error.toStdString();
+    EXPECT_TRUE(windowsOf(*alone, night, night) == windowsOf(*longer, night, night));
+}
+
 TEST(ArchiveCompliance, ALoadedPeriodItsFileAndTheArchiveAgreeOnEveryNight) {
     HistoryOptions options;
     options.weeks = 2;

@@ -3,6 +3,8 @@
 #include "ScratchArchive.h"
 #include "TinyDownloads.h"
 
+#include "core/archive/ArchiveNightVerdicts.h"
+
 #include <QCoreApplication>
 
 namespace {
@@ -45,8 +47,8 @@ TEST(ArchiveRoles, TheGuidesLeastPrivilegeRecipeWorksAsWritten) {
         // The owner creates the tables, here those of an older schema, then grants the PC its rights.
         auto old = ArchiveDatabase::connect(s.owner).value();
         ASSERT_TRUE(old);
-        for (const char* table :
-             {"param_changes", "events", "levels", "downloads", "devices", "schema_version"})
+        for (const char* table : {"night_verdicts", "param_changes", "events", "levels", "downloads",
+                                  "devices", "schema_version"})
             ASSERT_TRUE(old->exec(QStringLiteral("DROP TABLE %1").arg(QLatin1String(table))));
         ASSERT_TRUE(old->migrate({2, 0}));
     }
@@ -80,10 +82,18 @@ TEST(ArchiveRoles, TheGuidesLeastPrivilegeRecipeWorksAsWritten) {
         const ArchiveStatus named = archive->setVenue(r->deviceId, QStringLiteral("Le Zinc"));
         EXPECT_TRUE(named) << named.error().toStdString();
         EXPECT_TRUE(archive->verify().ok());
+        // The PC keeps the calendar's night verdicts, which the owner's removal takes away too.
+        const auto nights =
+            ArchivedNightVerdicts(*archive, r->deviceId, QDate(2026, 10, 2), QDate(2026, 10, 3));
+        ASSERT_TRUE(nights) << nights.error().toStdString();
+        const QString kept =
+            QStringLiteral("SELECT count(*) FROM night_verdicts WHERE device_id = %1").arg(r->deviceId);
+        EXPECT_EQ(rawQuery(s.owner, kept).toInt(), 2);
         const ArchiveStatus removed = archive->removeDevice(r->deviceId);
         EXPECT_FALSE(removed.ok());
         EXPECT_TRUE(removed.error().contains(owner)) << removed.error().toStdString();
         EXPECT_TRUE(Archive::open(s.owner).value()->removeDevice(r->deviceId).ok());
+        EXPECT_EQ(rawQuery(s.owner, kept).toInt(), 0);
     }
 
     rolesRun(s.admin, {QStringLiteral("DROP DATABASE IF EXISTS %1 WITH (FORCE)").arg(db),
