@@ -40,9 +40,8 @@ ArchiveResult<std::vector<JudgedNight>> ArchivedNightVerdicts(Archive& archive, 
             // Its last windows read the first minutes of the next night.
             const QDate readTo =
                 CompliancePeriodProblem(day, day.addDays(1)).isEmpty() ? day.addDays(1) : day;
-            QString error;
-            const auto input = ComplianceInputFromArchive(archive, deviceId, day, readTo, &error);
-            if (!input) return Result::failure(error);
+            const auto input = ComplianceInputFromArchive(archive, deviceId, day, readTo);
+            if (!input) return Result::failure(input.error());
             nights[k] = JudgeNights(*input, day, day).front();
             NightCacheEntry entry = entries[k];
             entry.preset = nights[k].preset ? nights[k].preset->key : QString();

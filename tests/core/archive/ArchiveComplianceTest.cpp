@@ -106,12 +106,10 @@ TEST(ArchiveCompliance, ANightBeforeAGapIsJudgedAlikeWhateverPeriodHoldsIt) {
         ASSERT_TRUE(archive->importDownload(reading.data, 5, {SourceKind::File, {}}).ok());
     const qint64 device = archive->devices()->front().id;
     const QDate night = readings.front().day.addDays(-1);
-    QString error;
-    const auto alone = ComplianceInputFromArchive(*archive, device, night, night.addDays(1), &error);
-    ASSERT_TRUE(alone) << error.toStdString();
-    const auto longer =
-        ComplianceInputFromArchive(*archive, device, night.addDays(-2), night.addDays(14), &error);
-    ASSERT_TRUE(longer) << error.toStdString();
+    const auto alone = ComplianceInputFromArchive(*archive, device, night, night.addDays(1));
+    ASSERT_TRUE(alone) << alone.error().toStdString();
+    const auto longer = ComplianceInputFromArchive(*archive, device, night.addDays(-2), night.addDays(14));
+    ASSERT_TRUE(longer) << longer.error().toStdString();
     EXPECT_TRUE(windowsOf(*alone, night, night) == windowsOf(*longer, night, night));
 }
 

@@ -28,9 +28,8 @@ std::vector<NightVerdictsSeen> nightVerdictsRecomputed(Archive& archive, qint64 
                                                        const QDate& to) {
     std::vector<JudgedNight> nights;
     for (QDate day = from; day <= to; day = day.addDays(1)) {
-        QString error;
-        const auto input = ComplianceInputFromArchive(archive, device, day, day.addDays(1), &error);
-        EXPECT_TRUE(input) << error.toStdString();
+        const auto input = ComplianceInputFromArchive(archive, device, day, day.addDays(1));
+        EXPECT_TRUE(input) << input.error().toStdString();
         if (input) nights.push_back(JudgeNights(*input, day, day).front());
     }
     return nightVerdictsSeen(nights);
