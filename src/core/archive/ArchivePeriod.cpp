@@ -373,7 +373,7 @@ bool ExtractPeriodToFile(Archive& archive, qint64 deviceId, const QDate& first, 
         return false;
     }
     auto store = std::make_unique<DataStore>();
-    store->commit(std::move(period->data));
+    store->commitPeriod(std::move(period->data), first, last);
     store->Device_Version = static_cast<int16_t>(period->generation);
     QString why;
     if (!WriteSaveFile(*store, path, period->generation, period->generation == 3 ? 4096 : LeqTable::rowCount,
