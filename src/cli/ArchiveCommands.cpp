@@ -1,5 +1,6 @@
 #include "cli/ArchiveCommands.h"
 
+#include "cli/CliOptions.h"
 #include "cli/CliOutput.h"
 #include "cli/TerminalText.h"
 #include "core/archive/Archive.h"
@@ -23,31 +24,16 @@ const QString kTransferBeforeRecords =
     QStringLiteral("l'heure du transfert (horloge du PC) précède le dernier enregistrement (horloge de "
                    "l'appareil) : la couverture s'arrête à ce dernier enregistrement.");
 
-struct Parsed {
-    QMap<QString, QString> options;
-    QStringList positional;
-};
+using Parsed = CliArgs;
 
-// "--name value" pairs among positional arguments; every option takes a value.
+// "--name value" pairs among positional arguments; every option takes a value. With noArguments, a
+// positional argument is refused too.
 bool parse(const QStringList& args, const QStringList& known, Parsed& parsed, CliStreams& io,
-           const char* command) {
-    for (int i = 0; i < args.size(); ++i) {
-        const QString& arg = args[i];
-        if (!arg.startsWith(QLatin1String("--"))) {
-            parsed.positional << arg;
-            continue;
-        }
-        if (!known.contains(arg.mid(2))) {
-            io.err << "vorl-cli " << command << ": unknown option '" << arg << "'\n";
-            return false;
-        }
-        if (i + 1 >= args.size()) {
-            io.err << "vorl-cli " << command << ": option '" << arg << "' needs a value\n";
-            return false;
-        }
-        parsed.options[arg.mid(2)] = args[++i];
-    }
-    return ArchiveOptionIsUsable(parsed.options, command, io.err);
+           const char* command, bool noArguments = false) {
+    auto read = ParseCliArgs(args, ValueOptions(known), QLatin1String(command), io.err);
+    if (!read) return false;
+    parsed = std::move(*read);
+    return !noArguments || CliNoArguments(parsed, QLatin1String(command), io.err);
 }
 
 // A failure as the program's message box: title, then text; the run fails.
@@ -73,11 +59,6 @@ QString shownFile(const QString& path) {
 QString sourceNameOf(const QString& path) {
     const QString original = OriginalFileName(path);
     return HasRawBytes(original) ? TerminalText(QDir::current().absoluteFilePath(original)) : QString();
-}
-
-QDate parseDay(const QString& text) {
-    const QDate iso = QDate::fromString(text, Qt::ISODate);
-    return iso.isValid() ? iso : ParseDateText(text);
 }
 
 QString dayText(const QDate& d) {
@@ -147,8 +128,7 @@ int runImport(const QStringList& args, CliStreams& io) {
 
 int runList(const QStringList& args, CliStreams& io) {
     Parsed parsed;
-    if (!parse(args, {QStringLiteral("archive")}, parsed, io, "archive list") || !parsed.positional.isEmpty())
-        return kUsageError;
+    if (!parse(args, {QStringLiteral("archive")}, parsed, io, "archive list", true)) return kUsageError;
     int status = 0;
     auto archive = openArchive(parsed, io, status);
     if (!archive) return status;
@@ -192,17 +172,16 @@ int runCoverage(const QStringList& args, CliStreams& io) {
     if (!parse(args,
                {QStringLiteral("archive"), QStringLiteral("serial"), QStringLiteral("device"),
                 QStringLiteral("from"), QStringLiteral("to"), QStringLiteral("format")},
-               parsed, io, "archive coverage") ||
-        !parsed.positional.isEmpty())
+               parsed, io, "archive coverage", true))
         return kUsageError;
     const QString format = parsed.options.value(QStringLiteral("format"), QStringLiteral("text"));
-    const QDate from = parseDay(parsed.options.value(QStringLiteral("from")));
-    const QDate to = parseDay(parsed.options.value(QStringLiteral("to")));
+    QDate from, to;
+    if (!CliDayOption(parsed, "from", from, QStringLiteral("archive coverage"), io.err) ||
+        !CliDayOption(parsed, "to", to, QStringLiteral("archive coverage"), io.err))
+        return kUsageError;
     if (!QStringList{QStringLiteral("text"), QStringLiteral("csv"), QStringLiteral("json")}.contains(
-            format) ||
-        (parsed.options.contains(QStringLiteral("from")) && !from.isValid()) ||
-        (parsed.options.contains(QStringLiteral("to")) && !to.isValid())) {
-        io.err << "vorl-cli archive coverage: --format text|csv|json, --from and --to as DD/MM/YYYY\n";
+            format)) {
+        io.err << "vorl-cli archive coverage: --format text|csv|json\n";
         return kUsageError;
     }
     int status = 0;
@@ -258,13 +237,23 @@ int runExtract(const QStringList& args, CliStreams& io) {
                {QStringLiteral("archive"), QStringLiteral("serial"), QStringLiteral("device"),
                 QStringLiteral("from"), QStringLiteral("to"), QStringLiteral("out"),
                 QStringLiteral("download")},
-               parsed, io, "archive extract") ||
-        !parsed.positional.isEmpty())
+               parsed, io, "archive extract", true))
         return kUsageError;
     const QString out = parsed.options.value(QStringLiteral("out"));
     const bool byDownload = parsed.options.contains(QStringLiteral("download"));
-    const QDate from = parseDay(parsed.options.value(QStringLiteral("from")));
-    const QDate to = parseDay(parsed.options.value(QStringLiteral("to")));
+    QDate from, to;
+    if (!CliDayOption(parsed, "from", from, QStringLiteral("archive extract"), io.err) ||
+        !CliDayOption(parsed, "to", to, QStringLiteral("archive extract"), io.err))
+        return kUsageError;
+    bool numbered = false;
+    const qint64 download = parsed.options.value(QStringLiteral("download")).toLongLong(&numbered);
+    if (byDownload && (!numbered || download <= 0)) {
+        io.err
+            << "vorl-cli archive extract: --download takes the number of a download (vorl-cli archive list "
+               "gives them), not '"
+            << TerminalText(parsed.options.value(QStringLiteral("download"))) << "'\n";
+        return kUsageError;
+    }
     if (out.isEmpty() || (!byDownload && (!from.isValid() || !to.isValid()))) {
         io.err << "vorl-cli archive extract: --serial S|--device ID --from D --to D --out FILE.qlv, or "
                   "--download ID --out FILE\n";
@@ -277,8 +266,7 @@ int runExtract(const QStringList& args, CliStreams& io) {
     if (!archive) return status;
     QByteArray bytes;
     if (byDownload) {
-        const auto original =
-            archive->originalBytes(parsed.options.value(QStringLiteral("download")).toLongLong());
+        const auto original = archive->originalBytes(download);
         if (!original) return failure(io, original.error());
         bytes = *original;
     } else {
@@ -296,9 +284,7 @@ int runExtract(const QStringList& args, CliStreams& io) {
 
 int runVerify(const QStringList& args, CliStreams& io) {
     Parsed parsed;
-    if (!parse(args, {QStringLiteral("archive")}, parsed, io, "archive verify") ||
-        !parsed.positional.isEmpty())
-        return kUsageError;
+    if (!parse(args, {QStringLiteral("archive")}, parsed, io, "archive verify", true)) return kUsageError;
     int status = 0;
     auto archive = openArchive(parsed, io, status);
     if (!archive) return status;
@@ -318,9 +304,12 @@ int runVenue(const QStringList& args, CliStreams& io) {
     if (!parse(args,
                {QStringLiteral("archive"), QStringLiteral("serial"), QStringLiteral("device"),
                 QStringLiteral("name")},
-               parsed, io, "archive venue") ||
-        !parsed.positional.isEmpty() || !parsed.options.contains(QStringLiteral("name")))
+               parsed, io, "archive venue", true))
         return kUsageError;
+    if (!parsed.options.contains(QStringLiteral("name"))) {
+        io.err << "vorl-cli archive venue: --serial S|--device ID --name TEXT\n";
+        return kUsageError;
+    }
     int status = 0;
     auto archive = openArchive(parsed, io, status);
     if (!archive) return status;
@@ -336,8 +325,8 @@ int runVenue(const QStringList& args, CliStreams& io) {
 int runRemove(const QStringList& args, CliStreams& io) {
     Parsed parsed;
     if (!parse(args, {QStringLiteral("archive"), QStringLiteral("device"), QStringLiteral("confirm")}, parsed,
-               io, "archive remove") ||
-        !parsed.positional.isEmpty() || !parsed.options.contains(QStringLiteral("device"))) {
+               io, "archive remove", true) ||
+        !parsed.options.contains(QStringLiteral("device"))) {
         io.err << "vorl-cli archive remove: --device ID [--confirm SERIAL]\n";
         return kUsageError;
     }
@@ -403,15 +392,6 @@ std::unique_ptr<Archive> OpenArchiveForCli(const QString& locationText, QTextStr
     return archive;
 }
 
-bool ArchiveOptionIsUsable(const QMap<QString, QString>& options, const QString& command, QTextStream& err) {
-    if (!options.contains(QStringLiteral("archive")) ||
-        !options.value(QStringLiteral("archive")).trimmed().isEmpty())
-        return true;
-    err << "vorl-cli " << command
-        << ": --archive needs a location (a file, file:..., postgresql://... or off)\n";
-    return false;
-}
-
 ArchiveResult<ArchivedDevice> FindArchivedDevice(Archive& archive, const QMap<QString, QString>& options) {
     const auto listed = archive.devices();
     if (!listed) return ArchiveResult<ArchivedDevice>::failure(listed.error());
@@ -465,8 +445,7 @@ int runGenerateHistory(const QStringList& args, CliStreams& io) {
     if (!parse(args,
                {QStringLiteral("history"), QStringLiteral("weeks"), QStringLiteral("seed"),
                 QStringLiteral("start")},
-               parsed, io, "generate") ||
-        !parsed.positional.isEmpty())
+               parsed, io, "generate", true))
         return kUsageError;
     HistoryOptions options;
     bool ok = true;
@@ -474,8 +453,9 @@ int runGenerateHistory(const QStringList& args, CliStreams& io) {
         options.weeks = parsed.options.value("weeks").toInt(&ok);
     if (ok && parsed.options.contains(QStringLiteral("seed")))
         options.seed = parsed.options.value("seed").toUInt(&ok);
-    if (parsed.options.contains(QStringLiteral("start")))
-        options.start = parseDay(parsed.options.value("start"));
+    QDate start;
+    if (!CliDayOption(parsed, "start", start, QStringLiteral("generate"), io.err)) return kUsageError;
+    if (start.isValid()) options.start = start;
     options.missedWeek = options.weeks >= 3 ? (options.weeks + 1) / 2 : 0; // a week lost in the middle
     const QString problem =
         ok ? CheckHistoryOptions(options) : QStringLiteral("--weeks and --seed take numbers");
