@@ -67,6 +67,11 @@ QString dayText(const QDate& d) {
 QString timeText(const QDateTime& t) {
     return t.isValid() ? t.toString(QStringLiteral("dd/MM/yyyy hh:mm")) : QStringLiteral("none");
 }
+// A span is printed by its first and last minute, as list prints a download's (the last is the
+// transfer's minute): the span itself ends at the start of the minute after.
+QString spanEndText(const TimeSpan& span) {
+    return timeText(span.to.addSecs(-60));
+}
 
 QString countsText(const RecordCounts& c) {
     return QStringLiteral("leq=%1 leq1=%2 leq10=%3 events=%4 param-changes=%5")
@@ -196,9 +201,9 @@ int runCoverage(const QStringList& args, CliStreams& io) {
     if (format == QLatin1String("json")) {
         QJsonArray covered, gaps, days;
         for (const TimeSpan& s : c.covered)
-            covered.append(QJsonObject{{"from", timeText(s.from)}, {"to", timeText(s.to)}});
+            covered.append(QJsonObject{{"from", timeText(s.from)}, {"to", spanEndText(s)}});
         for (const TimeSpan& s : c.gaps)
-            gaps.append(QJsonObject{{"from", timeText(s.from)}, {"to", timeText(s.to)}});
+            gaps.append(QJsonObject{{"from", timeText(s.from)}, {"to", spanEndText(s)}});
         for (const DayStatus& d : c.days) {
             QJsonObject day{{"day", dayText(d.day)}, {"cover", QLatin1String(coverName(d.cover))}};
             if (d.highestLevel) day.insert(QStringLiteral("loudest"), *d.highestLevel);
@@ -222,9 +227,9 @@ int runCoverage(const QStringList& args, CliStreams& io) {
         io.out << "device " << TerminalText(device->serial) << " limit " << c.limitDb << " dB ("
                << c.weighting << ") last download " << timeText(c.lastDownload) << '\n';
     for (const TimeSpan& s : c.covered)
-        io.out << "covered" << sep << timeText(s.from) << sep << timeText(s.to) << (csv ? ";;\n" : "\n");
+        io.out << "covered" << sep << timeText(s.from) << sep << spanEndText(s) << (csv ? ";;\n" : "\n");
     for (const TimeSpan& s : c.gaps)
-        io.out << "gap" << sep << timeText(s.from) << sep << timeText(s.to) << (csv ? ";;\n" : "\n");
+        io.out << "gap" << sep << timeText(s.from) << sep << spanEndText(s) << (csv ? ";;\n" : "\n");
     for (const DayStatus& d : c.days)
         io.out << "day" << sep << dayText(d.day) << sep << (csv ? sep : QString()) << coverName(d.cover)
                << sep << (d.highestLevel ? QString::number(*d.highestLevel) : QStringLiteral("-")) << '\n';
