@@ -1,5 +1,6 @@
 #include "cli/ArchiveCommands.h"
 
+#include "cli/CliOptions.h"
 #include "cli/CliOutput.h"
 #include "cli/TerminalText.h"
 #include "core/archive/Archive.h"
@@ -25,31 +26,16 @@ const QString kTransferBeforeRecords =
     QStringLiteral("l'heure du transfert (horloge du PC) précède le dernier enregistrement (horloge de "
                    "l'appareil) : la couverture s'arrête à ce dernier enregistrement.");
 
-struct Parsed {
-    QMap<QString, QString> options;
-    QStringList positional;
-};
+using Parsed = CliArgs;
 
-// "--name value" pairs among positional arguments; every option takes a value.
+// "--name value" pairs among positional arguments; every option takes a value. With noArguments, a
+// positional argument is refused too.
 bool parse(const QStringList& args, const QStringList& known, Parsed& parsed, CliStreams& io,
-           const char* command) {
-    for (int i = 0; i < args.size(); ++i) {
-        const QString& arg = args[i];
-        if (!arg.startsWith(QLatin1String("--"))) {
-            parsed.positional << arg;
-            continue;
-        }
-        if (!known.contains(arg.mid(2))) {
-            io.err << "vorl-cli " << command << ": unknown option '" << arg << "'\n";
-            return false;
-        }
-        if (i + 1 >= args.size()) {
-            io.err << "vorl-cli " << command << ": option '" << arg << "' needs a value\n";
-            return false;
-        }
-        parsed.options[arg.mid(2)] = args[++i];
-    }
-    return ArchiveOptionIsUsable(parsed.options, command, io.err);
+           const char* command, bool noArguments = false) {
+    auto read = ParseCliArgs(args, ValueOptions(known), QLatin1String(command), io.err);
+    if (!read) return false;
+    parsed = std::move(*read);
+    return !noArguments || CliNoArguments(parsed, QLatin1String(command), io.err);
 }
 
 // A failure as the program's message box: title, then text; the run fails.
@@ -77,16 +63,16 @@ QString sourceNameOf(const QString& path) {
     return HasRawBytes(original) ? TerminalText(QDir::current().absoluteFilePath(original)) : QString();
 }
 
-QDate parseDay(const QString& text) {
-    const QDate iso = QDate::fromString(text, Qt::ISODate);
-    return iso.isValid() ? iso : ParseDateText(text);
-}
-
 QString dayText(const QDate& d) {
     return d.toString(QStringLiteral("dd/MM/yyyy"));
 }
 QString timeText(const QDateTime& t) {
     return t.isValid() ? t.toString(QStringLiteral("dd/MM/yyyy hh:mm")) : QStringLiteral("none");
+}
+// A span is printed by its first and last minute, as list prints a download's (the last is the
+// transfer's minute): the span itself ends at the start of the minute after.
+QString spanEndText(const TimeSpan& span) {
+    return timeText(span.to.addSecs(-60));
 }
 
 QString countsText(const RecordCounts& c) {
@@ -144,8 +130,7 @@ int runImport(const QStringList& args, CliStreams& io) {
 
 int runList(const QStringList& args, CliStreams& io) {
     Parsed parsed;
-    if (!parse(args, {QStringLiteral("archive")}, parsed, io, "archive list") || !parsed.positional.isEmpty())
-        return kUsageError;
+    if (!parse(args, {QStringLiteral("archive")}, parsed, io, "archive list", true)) return kUsageError;
     int status = 0;
     auto archive = openArchive(parsed, io, status);
     if (!archive) return status;
@@ -189,17 +174,16 @@ int runCoverage(const QStringList& args, CliStreams& io) {
     if (!parse(args,
                {QStringLiteral("archive"), QStringLiteral("serial"), QStringLiteral("device"),
                 QStringLiteral("from"), QStringLiteral("to"), QStringLiteral("format")},
-               parsed, io, "archive coverage") ||
-        !parsed.positional.isEmpty())
+               parsed, io, "archive coverage", true))
         return kUsageError;
     const QString format = parsed.options.value(QStringLiteral("format"), QStringLiteral("text"));
-    const QDate from = parseDay(parsed.options.value(QStringLiteral("from")));
-    const QDate to = parseDay(parsed.options.value(QStringLiteral("to")));
+    QDate from, to;
+    if (!CliDayOption(parsed, "from", from, QStringLiteral("archive coverage"), io.err) ||
+        !CliDayOption(parsed, "to", to, QStringLiteral("archive coverage"), io.err))
+        return kUsageError;
     if (!QStringList{QStringLiteral("text"), QStringLiteral("csv"), QStringLiteral("json")}.contains(
-            format) ||
-        (parsed.options.contains(QStringLiteral("from")) && !from.isValid()) ||
-        (parsed.options.contains(QStringLiteral("to")) && !to.isValid())) {
-        io.err << "vorl-cli archive coverage: --format text|csv|json, --from and --to as DD/MM/YYYY\n";
+            format)) {
+        io.err << "vorl-cli archive coverage: --format text|csv|json\n";
         return kUsageError;
     }
     int status = 0;
@@ -227,9 +211,9 @@ int runCoverage(const QStringList& args, CliStreams& io) {
     if (format == QLatin1String("json")) {
         QJsonArray covered, gaps, days;
         for (const TimeSpan& s : c.covered)
-            covered.append(QJsonObject{{"from", timeText(s.from)}, {"to", timeText(s.to)}});
+            covered.append(QJsonObject{{"from", timeText(s.from)}, {"to", spanEndText(s)}});
         for (const TimeSpan& s : c.gaps)
-            gaps.append(QJsonObject{{"from", timeText(s.from)}, {"to", timeText(s.to)}});
+            gaps.append(QJsonObject{{"from", timeText(s.from)}, {"to", spanEndText(s)}});
         for (const DayStatus& d : c.days) {
             QJsonObject day{{"day", dayText(d.day)}, {"cover", QLatin1String(coverName(d.cover))}};
             if (d.highestLevel) day.insert(QStringLiteral("loudest"), *d.highestLevel);
@@ -257,9 +241,9 @@ int runCoverage(const QStringList& args, CliStreams& io) {
         io.out << "device " << TerminalText(device->serial) << " limit " << c.limitDb << " dB ("
                << c.weighting << ") last download " << timeText(c.lastDownload) << '\n';
     for (const TimeSpan& s : c.covered)
-        io.out << "covered" << sep << timeText(s.from) << sep << timeText(s.to) << (csv ? ";;;\n" : "\n");
+        io.out << "covered" << sep << timeText(s.from) << sep << spanEndText(s) << (csv ? ";;;\n" : "\n");
     for (const TimeSpan& s : c.gaps)
-        io.out << "gap" << sep << timeText(s.from) << sep << timeText(s.to) << (csv ? ";;;\n" : "\n");
+        io.out << "gap" << sep << timeText(s.from) << sep << spanEndText(s) << (csv ? ";;;\n" : "\n");
     for (const DayStatus& d : c.days) {
         const QString verdict = verdictOf(d.day);
         io.out << "day" << sep << dayText(d.day) << sep << (csv ? sep : QString()) << coverName(d.cover)
@@ -275,13 +259,23 @@ int runExtract(const QStringList& args, CliStreams& io) {
                {QStringLiteral("archive"), QStringLiteral("serial"), QStringLiteral("device"),
                 QStringLiteral("from"), QStringLiteral("to"), QStringLiteral("out"),
                 QStringLiteral("download")},
-               parsed, io, "archive extract") ||
-        !parsed.positional.isEmpty())
+               parsed, io, "archive extract", true))
         return kUsageError;
     const QString out = parsed.options.value(QStringLiteral("out"));
     const bool byDownload = parsed.options.contains(QStringLiteral("download"));
-    const QDate from = parseDay(parsed.options.value(QStringLiteral("from")));
-    const QDate to = parseDay(parsed.options.value(QStringLiteral("to")));
+    QDate from, to;
+    if (!CliDayOption(parsed, "from", from, QStringLiteral("archive extract"), io.err) ||
+        !CliDayOption(parsed, "to", to, QStringLiteral("archive extract"), io.err))
+        return kUsageError;
+    bool numbered = false;
+    const qint64 download = parsed.options.value(QStringLiteral("download")).toLongLong(&numbered);
+    if (byDownload && (!numbered || download <= 0)) {
+        io.err
+            << "vorl-cli archive extract: --download takes the number of a download (vorl-cli archive list "
+               "gives them), not '"
+            << TerminalText(parsed.options.value(QStringLiteral("download"))) << "'\n";
+        return kUsageError;
+    }
     if (out.isEmpty() || (!byDownload && (!from.isValid() || !to.isValid()))) {
         io.err << "vorl-cli archive extract: --serial S|--device ID --from D --to D --out FILE.qlv, or "
                   "--download ID --out FILE\n";
@@ -294,8 +288,7 @@ int runExtract(const QStringList& args, CliStreams& io) {
     if (!archive) return status;
     QByteArray bytes;
     if (byDownload) {
-        const auto original =
-            archive->originalBytes(parsed.options.value(QStringLiteral("download")).toLongLong());
+        const auto original = archive->originalBytes(download);
         if (!original) return failure(io, original.error());
         bytes = *original;
     } else {
@@ -313,9 +306,7 @@ int runExtract(const QStringList& args, CliStreams& io) {
 
 int runVerify(const QStringList& args, CliStreams& io) {
     Parsed parsed;
-    if (!parse(args, {QStringLiteral("archive")}, parsed, io, "archive verify") ||
-        !parsed.positional.isEmpty())
-        return kUsageError;
+    if (!parse(args, {QStringLiteral("archive")}, parsed, io, "archive verify", true)) return kUsageError;
     int status = 0;
     auto archive = openArchive(parsed, io, status);
     if (!archive) return status;
@@ -335,9 +326,12 @@ int runVenue(const QStringList& args, CliStreams& io) {
     if (!parse(args,
                {QStringLiteral("archive"), QStringLiteral("serial"), QStringLiteral("device"),
                 QStringLiteral("name")},
-               parsed, io, "archive venue") ||
-        !parsed.positional.isEmpty() || !parsed.options.contains(QStringLiteral("name")))
+               parsed, io, "archive venue", true))
         return kUsageError;
+    if (!parsed.options.contains(QStringLiteral("name"))) {
+        io.err << "vorl-cli archive venue: --serial S|--device ID --name TEXT\n";
+        return kUsageError;
+    }
     int status = 0;
     auto archive = openArchive(parsed, io, status);
     if (!archive) return status;
@@ -355,8 +349,8 @@ int runVenue(const QStringList& args, CliStreams& io) {
 int runRemove(const QStringList& args, CliStreams& io) {
     Parsed parsed;
     if (!parse(args, {QStringLiteral("archive"), QStringLiteral("device"), QStringLiteral("confirm")}, parsed,
-               io, "archive remove") ||
-        !parsed.positional.isEmpty() || !parsed.options.contains(QStringLiteral("device"))) {
+               io, "archive remove", true) ||
+        !parsed.options.contains(QStringLiteral("device"))) {
         io.err << "vorl-cli archive remove: --device ID [--confirm SERIAL]\n";
         return kUsageError;
     }
@@ -424,15 +418,6 @@ std::unique_ptr<Archive> OpenArchiveForCli(const QString& locationText, QTextStr
     return std::move(archive).value();
 }
 
-bool ArchiveOptionIsUsable(const QMap<QString, QString>& options, const QString& command, QTextStream& err) {
-    if (!options.contains(QStringLiteral("archive")) ||
-        !options.value(QStringLiteral("archive")).trimmed().isEmpty())
-        return true;
-    err << "vorl-cli " << command
-        << ": --archive needs a location (a file, file:..., postgresql://... or off)\n";
-    return false;
-}
-
 ArchiveResult<ArchivedDevice> FindArchivedDevice(Archive& archive, const QMap<QString, QString>& options) {
     const auto listed = archive.devices();
     if (!listed) return ArchiveResult<ArchivedDevice>::failure(listed.error());
@@ -486,8 +471,7 @@ int runGenerateHistory(const QStringList& args, CliStreams& io) {
     if (!parse(args,
                {QStringLiteral("history"), QStringLiteral("weeks"), QStringLiteral("seed"),
                 QStringLiteral("start")},
-               parsed, io, "generate") ||
-        !parsed.positional.isEmpty())
+               parsed, io, "generate", true))
         return kUsageError;
     HistoryOptions options;
     bool ok = true;
@@ -495,8 +479,9 @@ int runGenerateHistory(const QStringList& args, CliStreams& io) {
         options.weeks = parsed.options.value("weeks").toInt(&ok);
     if (ok && parsed.options.contains(QStringLiteral("seed")))
         options.seed = parsed.options.value("seed").toUInt(&ok);
-    if (parsed.options.contains(QStringLiteral("start")))
-        options.start = parseDay(parsed.options.value("start"));
+    QDate start;
+    if (!CliDayOption(parsed, "start", start, QStringLiteral("generate"), io.err)) return kUsageError;
+    if (start.isValid()) options.start = start;
     options.missedWeek = options.weeks >= 3 ? (options.weeks + 1) / 2 : 0; // a week lost in the middle
     const QString problem =
         ok ? CheckHistoryOptions(options) : QStringLiteral("--weeks and --seed take numbers");

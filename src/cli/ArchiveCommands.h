@@ -19,10 +19,6 @@ int runGenerateHistory(const QStringList& args, CliStreams& io);
 std::unique_ptr<Archive> OpenArchiveForCli(const QString& locationText, QTextStream& messages, int& status,
                                            ArchiveOpenMode mode = ArchiveOpenMode::MustExist);
 
-// False, with a usage line on err, when --archive was given an empty or blank value: a location is
-// required (a file, file:..., postgresql://... or off), never taken as "the default".
-bool ArchiveOptionIsUsable(const QMap<QString, QString>& options, const QString& command, QTextStream& err);
-
 // The archived device a command names: by --device (its archive id, as archive list prints it) or by
 // --serial (as vorl-cli info prints it). A serial two devices print alike is refused with both listed.
 ArchiveResult<ArchivedDevice> FindArchivedDevice(Archive& archive, const QMap<QString, QString>& options);

@@ -31,8 +31,13 @@ const std::vector<HelpSection>& cliHelpSections() {
          {{QStringLiteral("-h, --help"),
            QStringLiteral("show this help (after a command: that command's usage) and exit")},
           {QStringLiteral("--version"), QStringLiteral("show the program version and exit")},
-          {QStringLiteral("--man-page"),
-           QStringLiteral("print this help as a manual page (roff) and exit")}}},
+          {QStringLiteral("--man-page"), QStringLiteral("print this help as a manual page (roff) and exit")},
+          {QStringLiteral("DD/MM/YYYY"),
+           QStringLiteral(
+               "a day, as every command takes it (--from, --to, --start); YYYY-MM-DD is read too")},
+          {QStringLiteral("--archive LOCATION"),
+           QStringLiteral("the archive a command uses; an empty or blank LOCATION is refused, \"off\" "
+                          "reports the archive switched off")}}},
         {QStringLiteral("Output"),
          {{{},
            QStringLiteral(
@@ -72,7 +77,7 @@ const std::vector<HelpSection>& cliHelpSections() {
          {{QStringLiteral("0"), QStringLiteral("success")},
           {QStringLiteral("1"), QStringLiteral("a message reports a failure, or a file or standard output "
                                                "cannot be written")},
-          {QStringLiteral("2"), QStringLiteral("a usage error")}}},
+          {QStringLiteral("2"), QStringLiteral("a usage error, said on standard error")}}},
     };
     return sections;
 }

@@ -1,6 +1,7 @@
 #include "cli/ComplianceCommands.h"
 
 #include "cli/ArchiveCommands.h"
+#include "cli/CliOptions.h"
 #include "cli/CliOutput.h"
 #include "cli/ConsoleShell.h"
 #include "cli/ConsoleUiServices.h"
@@ -35,20 +36,12 @@ struct Request {
 std::optional<Request> parse(const QStringList& args, CliStreams& io) {
     static const QStringList known = {"from",   "to",  "preset", "limit",  "duration",
                                       "format", "out", "serial", "device", "archive"};
+    const auto parsed = ParseCliArgs(args, ValueOptions(known), QStringLiteral("compliance"), io.err);
+    if (!parsed) return std::nullopt;
     Request request;
-    for (qsizetype i = 0; i < args.size(); ++i) {
-        const QString& arg = args[i];
-        if (!arg.startsWith(QStringLiteral("--"))) {
-            if (!request.file.isEmpty()) return std::nullopt;
-            request.file = arg;
-            continue;
-        }
-        if (!known.contains(arg.mid(2)) || i + 1 >= args.size()) {
-            io.err << "vorl-cli compliance: unknown option or missing value: " << arg << '\n';
-            return std::nullopt;
-        }
-        request.options[arg.mid(2)] = args[++i];
-    }
+    if (parsed->positional.size() > 1) return std::nullopt;
+    request.file = parsed->positional.value(0);
+    request.options = parsed->options;
     const bool bySerial = request.options.contains(QStringLiteral("serial"));
     const bool fromArchive = bySerial || request.options.contains(QStringLiteral("device"));
     if (request.file.isEmpty() == !fromArchive ||
@@ -56,7 +49,6 @@ std::optional<Request> parse(const QStringList& args, CliStreams& io) {
         (!fromArchive && request.options.contains(QStringLiteral("archive"))) ||
         !request.options.contains(QStringLiteral("from")) || !request.options.contains(QStringLiteral("to")))
         return std::nullopt;
-    if (!ArchiveOptionIsUsable(request.options, "compliance", io.err)) return std::nullopt;
     return request;
 }
 
@@ -110,7 +102,7 @@ std::optional<ArchiveLocation> archiveLocationOf(const QMap<QString, QString>& o
         return std::nullopt;
     }
     if (location->isOff()) {
-        io.err << "vorl-cli compliance: the archive is off\n";
+        io.err << "vorl-cli compliance: Archive désactivée : l'archivage est éteint (« off »).\n";
         return std::nullopt;
     }
     return std::move(location).value();
@@ -199,12 +191,11 @@ int runCompliance(const QStringList& args, CliStreams& io) {
         return kUsageError;
     }
     const QMap<QString, QString>& options = request->options;
-    const QDate from = ParseDateText(options.value(QStringLiteral("from")));
-    const QDate to = ParseDateText(options.value(QStringLiteral("to")));
-    if (!from.isValid() || !to.isValid()) {
-        io.err << "vorl-cli compliance: dates are written DD/MM/YYYY\n";
+    QDate from, to;
+    const CliArgs dates{{}, options};
+    if (!CliDayOption(dates, "from", from, QStringLiteral("compliance"), io.err) ||
+        !CliDayOption(dates, "to", to, QStringLiteral("compliance"), io.err))
         return kUsageError;
-    }
     const QString format = options.value(QStringLiteral("format"), QStringLiteral("text"));
     if (format != QStringLiteral("text") && format != QStringLiteral("csv") &&
         format != QStringLiteral("json") && format != QStringLiteral("pdf")) {

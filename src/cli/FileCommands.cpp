@@ -2,6 +2,7 @@
 #include "cli/ArchiveCommands.h"
 #include "cli/ConsoleShell.h"
 
+#include "cli/CliOptions.h"
 #include "cli/CliOutput.h"
 #include "cli/ConsoleUiServices.h"
 #include "core/files/SaveFile.h"
@@ -20,18 +21,9 @@ constexpr int kUsageError = 2;
 // "--name value" pairs; false (with the reason on standard error) for anything else.
 bool parseOptions(const QStringList& args, const QStringList& known, QMap<QString, QString>& options,
                   CliStreams& io) {
-    for (int i = 0; i < args.size(); i += 2) {
-        const QString& name = args[i];
-        if (!name.startsWith(QLatin1String("--")) || !known.contains(name.mid(2))) {
-            io.err << "vorl-cli: unknown option '" << name << "'\n";
-            return false;
-        }
-        if (i + 1 >= args.size()) {
-            io.err << "vorl-cli: option '" << name << "' needs a value\n";
-            return false;
-        }
-        options[name.mid(2)] = args[i + 1];
-    }
+    const auto parsed = ParseCliArgs(args, ValueOptions(known), QStringLiteral("generate"), io.err);
+    if (!parsed || !CliNoArguments(*parsed, QStringLiteral("generate"), io.err)) return false;
+    options = parsed->options;
     return true;
 }
 
@@ -52,7 +44,7 @@ int runGenerate(const QStringList& args, CliStreams& io) {
     bool okGeneration = false, okDays = false, okSeed = true;
     gen.generation = options.value(QStringLiteral("generation")).toInt(&okGeneration);
     gen.days = options.value(QStringLiteral("days")).toInt(&okDays);
-    gen.start = ParseDateText(options.value(QStringLiteral("start")));
+    gen.start = ParseCliDay(options.value(QStringLiteral("start")));
     if (options.contains(QStringLiteral("seed")))
         gen.seed = options.value(QStringLiteral("seed")).toUInt(&okSeed);
     QString problem = CheckGeneratorOptions(gen);
@@ -81,7 +73,12 @@ int runGenerate(const QStringList& args, CliStreams& io) {
 // Loads FILE into a fresh store; the messages of a refused file are printed by the console.
 std::unique_ptr<DataStore> loadFile(const QStringList& args, CliStreams& io, const char* command,
                                     int& status) {
-    if (args.size() != 1) {
+    const auto parsed = ParseCliArgs(args, {}, QLatin1String(command), io.err);
+    if (!parsed) {
+        status = kUsageError;
+        return nullptr;
+    }
+    if (parsed->positional.size() != 1) {
         io.err << "vorl-cli " << command << ": give one save file\n";
         status = kUsageError;
         return nullptr;

@@ -1,6 +1,7 @@
 #include "cli/GraphCommands.h"
 #include "cli/ConsoleShell.h"
 
+#include "cli/CliOptions.h"
 #include "cli/ConsoleUiServices.h"
 #include "core/files/SaveFile.h"
 #include "core/graphs/GraphPeriod.h"
@@ -34,46 +35,42 @@ int runTemplate(const QStringList& args, CliStreams& io) {
 }
 } // namespace
 
+const std::vector<OptionSpec>& templateOptions() {
+    static const std::vector<OptionSpec> options =
+        ValueOptions({QStringLiteral("start"), QStringLiteral("days"), QStringLiteral("thresholds")});
+    return options;
+}
+
 std::optional<TemplateRequest> parseTemplateRequest(const QStringList& args, QTextStream& err,
                                                     const QString& command) {
+    const auto parsed = ParseCliArgs(args, templateOptions(), command, err);
+    if (!parsed || !CliNoArguments(*parsed, command, err)) return std::nullopt;
+    return templateRequestOf(*parsed, err, command);
+}
+
+std::optional<TemplateRequest> templateRequestOf(const CliArgs& args, QTextStream& err,
+                                                 const QString& command) {
     const QString prefix = QStringLiteral("vorl-cli %1: ").arg(command);
     TemplateRequest request;
-    bool haveStart = false;
-    for (qsizetype i = 0; i < args.size(); ++i) {
-        const QString& option = args[i];
-        if (i + 1 >= args.size()) {
-            err << prefix << option << " needs a value\n";
-            return std::nullopt;
-        }
-        const QString& value = args[++i];
-        if (option == QLatin1String("--start")) {
-            request.start = QDate::fromString(value, QStringLiteral("dd/MM/yyyy"));
-            if (!request.start.isValid()) {
-                err << prefix << "--start wants a day as DD/MM/YYYY, not '" << value << "'\n";
-                return std::nullopt;
-            }
-            haveStart = true;
-        } else if (option == QLatin1String("--days")) {
-            request.days = value.toInt();
-            if (request.days != 1 && request.days != 3 && request.days != 7) {
-                err << prefix << "--days is 1, 3 or 7\n";
-                return std::nullopt;
-            }
-        } else if (option == QLatin1String("--thresholds")) {
-            const QStringList parts = value.split(QLatin1Char(','));
-            if (parts.size() != 4) {
-                err << prefix << "--thresholds wants DAY,NIGHT,JN,NJ\n";
-                return std::nullopt;
-            }
-            request.thresholds = std::array<QString, 4>{parts[0], parts[1], parts[2], parts[3]};
-        } else {
-            err << prefix << "unknown option " << option << '\n';
+    if (!args.has("start")) {
+        err << prefix << "--start " << CliDayForms() << " is needed\n";
+        return std::nullopt;
+    }
+    if (!CliDayOption(args, "start", request.start, command, err)) return std::nullopt;
+    if (args.has("days")) {
+        request.days = args.value("days").toInt();
+        if (request.days != 1 && request.days != 3 && request.days != 7) {
+            err << prefix << "--days is 1, 3 or 7\n";
             return std::nullopt;
         }
     }
-    if (!haveStart) {
-        err << prefix << "--start DD/MM/YYYY is needed\n";
-        return std::nullopt;
+    if (args.has("thresholds")) {
+        const QStringList parts = args.value("thresholds").split(QLatin1Char(','));
+        if (parts.size() != 4) {
+            err << prefix << "--thresholds wants DAY,NIGHT,JN,NJ\n";
+            return std::nullopt;
+        }
+        request.thresholds = std::array<QString, 4>{parts[0], parts[1], parts[2], parts[3]};
     }
     return request;
 }

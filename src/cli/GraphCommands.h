@@ -1,6 +1,7 @@
 #pragma once
 
 #include "cli/CliApp.h"
+#include "cli/CliOptions.h"
 #include "core/store/DataStore.h"
 
 #include <QDate>
@@ -21,6 +22,10 @@ struct TemplateRequest {
 // request.
 std::optional<TemplateRequest> parseTemplateRequest(const QStringList& args, QTextStream& err,
                                                     const QString& command = QStringLiteral("template"));
+// The same from arguments already read; templateOptions() are the options that make the request.
+const std::vector<OptionSpec>& templateOptions();
+std::optional<TemplateRequest> templateRequestOf(const CliArgs& args, QTextStream& err,
+                                                 const QString& command);
 
 // Builds the threshold template of the window for the data in the store, as the graph window does,
 // and prints one line per step: "DD/MM/YYYY HH:MM BEFORE AFTER". Exit status 0 when a template was built.

@@ -1,6 +1,7 @@
 #include "cli/GraphRenderCommand.h"
 #include "cli/ConsoleShell.h"
 
+#include "cli/CliOptions.h"
 #include "cli/CliOutput.h"
 #include "cli/ConsoleUiServices.h"
 #include "cli/GraphCommands.h"
@@ -66,37 +67,28 @@ int runGraph(const QStringList& args, CliStreams& io) {
         io.err << "vorl-cli graph: a save file is needed\n";
         return 2;
     }
-    // --out is this command's own; the window options are the template command's.
-    QStringList windowArgs;
-    QString out;
+    // --out and the enlarged graph are this command's own; the window options are the template command's.
+    std::vector<OptionSpec> options = templateOptions();
+    for (const char* name : {"out", "enlarged", "zoom"})
+        options.push_back({QLatin1String(name), OptionKind::Value});
+    options.push_back({QStringLiteral("print-layout"), OptionKind::Switch});
+    const auto parsed = ParseCliArgs(args.mid(1), options, QStringLiteral("graph"), io.err);
+    if (!parsed || !CliNoArguments(*parsed, QStringLiteral("graph"), io.err)) return 2;
+    const QString out = parsed->value("out");
     EnlargedRequest enlarged;
-    for (qsizetype i = 1; i < args.size(); ++i) {
-        const bool takesValue = args[i] == QLatin1String("--out") || args[i] == QLatin1String("--enlarged") ||
-                                args[i] == QLatin1String("--zoom");
-        if (takesValue && i + 1 >= args.size()) {
-            io.err << "vorl-cli graph: " << args[i] << " needs a value\n";
+    if (parsed->has("enlarged")) {
+        const QString which = parsed->value("enlarged").toLower();
+        if (which == QLatin1String("leq1"))
+            enlarged.graph = GraphId::Leq1;
+        else if (which == QLatin1String("leq10"))
+            enlarged.graph = GraphId::Leq10;
+        else {
+            io.err << "vorl-cli graph: --enlarged is leq1 or leq10\n";
             return 2;
         }
-        if (args[i] == QLatin1String("--out")) {
-            out = args[++i];
-        } else if (args[i] == QLatin1String("--enlarged")) {
-            const QString which = args[++i].toLower();
-            if (which == QLatin1String("leq1"))
-                enlarged.graph = GraphId::Leq1;
-            else if (which == QLatin1String("leq10"))
-                enlarged.graph = GraphId::Leq10;
-            else {
-                io.err << "vorl-cli graph: --enlarged is leq1 or leq10\n";
-                return 2;
-            }
-        } else if (args[i] == QLatin1String("--zoom")) {
-            enlarged.zoomText = args[++i];
-        } else if (args[i] == QLatin1String("--print-layout")) {
-            enlarged.printLayout = true;
-        } else {
-            windowArgs.append(args[i]);
-        }
     }
+    enlarged.zoomText = parsed->value("zoom");
+    enlarged.printLayout = parsed->has("print-layout");
     if (out.isEmpty()) {
         io.err << "vorl-cli graph: --out OUT.png or OUT.pdf is needed\n";
         return 2;
@@ -111,12 +103,11 @@ int runGraph(const QStringList& args, CliStreams& io) {
         return 2;
     }
     if (!enlarged.zoomText.isEmpty() && !zoomFromText(enlarged.zoomText)) {
-        io.err
-            << "vorl-cli graph: --zoom wants X1,X2,Y1,Y2: X1,X2 places on the time axis, where 12 is noon "
-               "of the start day and one unit is 1 hour (--days 1), 3 hours (--days 3) or 6 hours (--days "
-               "7); Y1,Y2 levels in dB; as a drag the graph accepts: rightwards or at least one unit "
-               "leftwards, upwards or at least 5 dB down, not '"
-            << enlarged.zoomText << "'\n";
+        io.err << "vorl-cli graph: --zoom wants X1,X2,Y1,Y2: X1,X2 places on the time axis, where 12 is noon "
+                  "of the start day and one unit is 1 hour (--days 1), 3 hours (--days 3) or 6 hours (--days "
+                  "7); Y1,Y2 levels in dB; as a drag the graph accepts: rightwards or at least one unit "
+                  "leftwards, upwards or at least 5 dB down, not '"
+               << enlarged.zoomText << "'\n";
         return 2;
     }
     if (enlarged.printLayout) {
@@ -131,7 +122,7 @@ int runGraph(const QStringList& args, CliStreams& io) {
         if (!enlarged.graph) enlarged.graph = GraphId::Leq10;
     }
     if (!checkOutputTarget(QStringLiteral("graph"), out, StandardOutput::Refused, io)) return 2;
-    const auto request = parseTemplateRequest(windowArgs, io.err, QStringLiteral("graph"));
+    const auto request = templateRequestOf(*parsed, io.err, QStringLiteral("graph"));
     if (!request) return 2;
 
     DataStore store;

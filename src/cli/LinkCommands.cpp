@@ -1,4 +1,5 @@
 #include "cli/LinkCommands.h"
+#include "cli/CliOptions.h"
 #include "cli/ConsoleShell.h"
 
 #include "cli/ConsoleUiServices.h"
@@ -51,32 +52,22 @@ struct Options {
     QStringList positional;
     std::map<QString, QString> values;
     QStringList flags;
-    QString error;
 };
 
-Options parseOptions(const QStringList& args, const QStringList& withValue, const QStringList& bare,
-                     const QStringList& optionalValue = {}) {
+// The arguments as the one parser reads them, the options under their "--name"; nothing after it said
+// why it refused them.
+std::optional<Options> parseOptions(const QStringList& args, const std::vector<OptionSpec>& spec,
+                                    const QString& command, CliStreams& io) {
+    const auto parsed = ParseCliArgs(args, spec, command, io.err);
+    if (!parsed) return std::nullopt;
     Options options;
-    for (int i = 0; i < args.size(); ++i) {
-        const QString& arg = args[i];
-        if (withValue.contains(arg)) {
-            if (i + 1 >= args.size()) {
-                options.error = QStringLiteral("%1 needs a value").arg(arg);
-                return options;
-            }
-            options.values[arg] = args[++i];
-        } else if (bare.contains(arg)) {
-            options.flags << arg;
-        } else if (optionalValue.contains(arg)) {
-            // The value, when the next argument is not an option itself.
-            const bool valued = i + 1 < args.size() && !args[i + 1].startsWith(QLatin1String("--"));
-            options.values[arg] = valued ? args[++i] : QString();
-        } else if (arg.startsWith(QLatin1String("--"))) {
-            options.error = QStringLiteral("unknown option %1").arg(arg);
-            return options;
-        } else {
-            options.positional << arg;
-        }
+    options.positional = parsed->positional;
+    for (const OptionSpec& o : spec) {
+        if (!parsed->options.contains(o.name)) continue;
+        if (o.kind == OptionKind::Switch)
+            options.flags << QStringLiteral("--") + o.name;
+        else
+            options.values[QStringLiteral("--") + o.name] = parsed->options.value(o.name);
     }
     return options;
 }
@@ -105,12 +96,15 @@ bool generationOption(const Options& options, int& generation, QString& error) {
 }
 
 int runSimulate(const QStringList& args, CliStreams& io) {
-    const Options options = parseOptions(args,
-                                         {QStringLiteral("--answer-from"), QStringLiteral("--stall-after"),
-                                          QStringLiteral("--extra-final"), QStringLiteral("--hangup-after"),
-                                          QStringLiteral("--generation"), QStringLiteral("--speed")},
-                                         {QStringLiteral("--fast"), QStringLiteral("--no-param-reply")});
-    QString error = options.error;
+    std::vector<OptionSpec> spec = ValueOptions(
+        {QStringLiteral("answer-from"), QStringLiteral("stall-after"), QStringLiteral("extra-final"),
+         QStringLiteral("hangup-after"), QStringLiteral("generation"), QStringLiteral("speed")});
+    spec.push_back({QStringLiteral("fast"), OptionKind::Switch});
+    spec.push_back({QStringLiteral("no-param-reply"), OptionKind::Switch});
+    const auto parsed = parseOptions(args, spec, QStringLiteral("simulate"), io);
+    if (!parsed) return 2;
+    const Options& options = *parsed;
+    QString error;
     if (error.isEmpty() && options.positional.size() != 1) error = QStringLiteral("one save file is needed");
     EmulatorOptions emulation;
     qint64 answerFrom = 1, extraFinal = 0, speed = 1;
@@ -196,11 +190,14 @@ int runTransfer(const QStringList& args, CliStreams& io) {
 } // namespace
 
 int runTransferCommand(const QStringList& args, CliStreams& io, Clock& clock) {
-    const Options options = parseOptions(args,
-                                         {QStringLiteral("--port"), QStringLiteral("--generation"),
-                                          QStringLiteral("--out"), QStringLiteral("--timeout")},
-                                         {}, {QStringLiteral("--archive")});
-    QString error = options.error;
+    std::vector<OptionSpec> spec = ValueOptions({QStringLiteral("port"), QStringLiteral("generation"),
+                                                 QStringLiteral("out"), QStringLiteral("timeout")});
+    // Alone, --archive means the archive in force (VORL_ARCHIVE, else the default file).
+    spec.push_back({QStringLiteral("archive"), OptionKind::OptionalValue});
+    const auto parsed = parseOptions(args, spec, QStringLiteral("transfer"), io);
+    if (!parsed) return 2;
+    const Options& options = *parsed;
+    QString error;
     // Like the program at start: a firmware 5.X device unless told otherwise.
     int generation = 5;
     // Nobody is there to cancel: a device that stops sending ends the run after this long.

@@ -1,5 +1,7 @@
 #include "cli/PortCommands.h"
 
+#include "cli/CliOptions.h"
+
 #include "core/link/PortTable.h"
 #include "core/link/SerialPortProber.h"
 
@@ -20,14 +22,12 @@ const char* probeFailureName(ProbeFailure failure) {
 }
 
 int runPorts(const QStringList& args, CliStreams& io) {
-    if (args == QStringList{QStringLiteral("--rule")}) {
+    const auto parsed =
+        ParseCliArgs(args, {{QStringLiteral("rule"), OptionKind::Switch}}, QStringLiteral("ports"), io.err);
+    if (!parsed || !CliNoArguments(*parsed, QStringLiteral("ports"), io.err)) return kCliUsageError;
+    if (parsed->has("rule")) {
         io.out << PortTable::rule() << '\n';
         return 0;
-    }
-    if (!args.isEmpty()) {
-        io.err << "vorl-cli ports: unexpected argument '" << args.first()
-               << "' (usage: vorl-cli ports [--rule])\n";
-        return 2;
     }
     const PortTable table = PortTable::detect();
     if (table.devicePaths().isEmpty()) {

@@ -2,6 +2,7 @@
 #include "cli/ConsoleShell.h"
 
 #include "cli/ArchiveCommands.h"
+#include "cli/CliOptions.h"
 #include "cli/CliOutput.h"
 #include "cli/ConsoleUiServices.h"
 #include "core/archive/ArchiveChunks.h"
@@ -22,28 +23,18 @@ bool parseArgs(const QStringList& args, const QStringList& known, QString& file,
                QMap<QString, QString>& options, const QString& command, CliStreams& io) {
     const QString oneSource =
         QStringLiteral("give one save file, or --serial S or --device ID [--archive LOCATION]");
-    for (qsizetype i = 0; i < args.size(); ++i) {
-        const QString& arg = args[i];
-        if (!arg.startsWith(QStringLiteral("--"))) {
-            if (!file.isEmpty()) {
-                io.err << "vorl-cli " << command << ": " << oneSource << '\n';
-                return false;
-            }
-            file = arg;
-            continue;
-        }
-        const QString name = arg.mid(2);
-        if (!known.contains(name) && name != QLatin1String("serial") && name != QLatin1String("device") &&
-            name != QLatin1String("archive")) {
-            io.err << "vorl-cli " << command << ": unknown option " << arg << '\n';
-            return false;
-        }
-        if (i + 1 >= args.size()) {
-            io.err << "vorl-cli " << command << ": option " << arg << " needs a value\n";
-            return false;
-        }
-        options[name] = args[++i];
+    const auto parsed =
+        ParseCliArgs(args,
+                     ValueOptions(known + QStringList{QStringLiteral("serial"), QStringLiteral("device"),
+                                                      QStringLiteral("archive")}),
+                     command, io.err);
+    if (!parsed) return false;
+    if (parsed->positional.size() > 1) {
+        io.err << "vorl-cli " << command << ": " << oneSource << '\n';
+        return false;
     }
+    file = parsed->positional.value(0);
+    options = parsed->options;
     const bool bySerial = options.contains(QStringLiteral("serial"));
     const bool archived = bySerial || options.contains(QStringLiteral("device"));
     if (file.isEmpty() != archived || (options.contains(QStringLiteral("archive")) && !archived) ||
@@ -51,7 +42,7 @@ bool parseArgs(const QStringList& args, const QStringList& known, QString& file,
         io.err << "vorl-cli " << command << ": " << oneSource << '\n';
         return false;
     }
-    return ArchiveOptionIsUsable(options, command, io.err);
+    return true;
 }
 
 // Where the program's message boxes go: standard error when standard output carries data.
@@ -112,12 +103,11 @@ int runStats(const QStringList& args, CliStreams& io) {
         io.err << "vorl-cli stats: " << usage << '\n';
         return kUsageError;
     }
-    const QDate from = ParseDateText(options.value(QStringLiteral("from")));
-    const QDate to = ParseDateText(options.value(QStringLiteral("to")));
-    if (!from.isValid() || !to.isValid()) {
-        io.err << "vorl-cli stats: dates are written DD/MM/YYYY\n";
+    QDate from, to;
+    const CliArgs dates{{}, options};
+    if (!CliDayOption(dates, "from", from, QStringLiteral("stats"), io.err) ||
+        !CliDayOption(dates, "to", to, QStringLiteral("stats"), io.err))
         return kUsageError;
-    }
     std::optional<TypedThresholds> thresholds;
     if (options.contains(QStringLiteral("thresholds"))) {
         thresholds = ParseThresholds(options.value(QStringLiteral("thresholds")));
@@ -176,15 +166,10 @@ int runExport(const QStringList& args, CliStreams& io) {
         return kUsageError;
     }
     ExportPeriod period;
-    for (const char* name : {"from", "to"}) {
-        if (!options.contains(QLatin1String(name))) continue;
-        const QDate day = ParseDateText(options.value(QLatin1String(name)));
-        if (!day.isValid()) {
-            io.err << "vorl-cli export: dates are written DD/MM/YYYY\n";
-            return kUsageError;
-        }
-        (QLatin1String(name) == QLatin1String("from") ? period.from : period.to) = day;
-    }
+    const CliArgs dates{{}, options};
+    if (!CliDayOption(dates, "from", period.from, QStringLiteral("export"), io.err) ||
+        !CliDayOption(dates, "to", period.to, QStringLiteral("export"), io.err))
+        return kUsageError;
     const QString out = options.value(QStringLiteral("out"));
     if (!out.isEmpty() && !checkOutputTarget(QStringLiteral("export"), out, StandardOutput::Allowed, io))
         return kUsageError;

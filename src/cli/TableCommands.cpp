@@ -1,6 +1,7 @@
 #include "cli/TableCommands.h"
 #include "cli/ConsoleShell.h"
 
+#include "cli/CliOptions.h"
 #include "cli/CliOutput.h"
 #include "cli/ConsoleUiServices.h"
 #include "core/files/SaveFile.h"
@@ -29,16 +30,6 @@ bool loadFile(DataStore& store, const QString& path, CliStreams& io) {
     return false;
 }
 
-// Takes "--name value" out of args; returns false when the option is there without a value.
-bool takeOption(QStringList& args, const QString& name, QString& value) {
-    const int at = args.indexOf(name);
-    if (at < 0) return true;
-    if (at + 1 >= args.size()) return false;
-    value = args.at(at + 1);
-    args.remove(at, 2);
-    return true;
-}
-
 int usage(CliStreams& io, const QString& command, const QString& text) {
     io.err << "vorl-cli " << command << ": " << text << '\n';
     return 2;
@@ -60,21 +51,21 @@ bool changeOption(const QString& text, std::optional<int>& change) {
 }
 
 int runTable(const QStringList& arguments, CliStreams& io) {
-    QStringList args = arguments;
-    QString fromText, toText;
-    if (!takeOption(args, QStringLiteral("--from"), fromText) ||
-        !takeOption(args, QStringLiteral("--to"), toText) || args.size() != 2 || fromText.isEmpty() ||
-        toText.isEmpty())
+    const auto parsed = ParseCliArgs(arguments, ValueOptions({QStringLiteral("from"), QStringLiteral("to")}),
+                                     QStringLiteral("table"), io.err);
+    if (!parsed) return kCliUsageError;
+    const QStringList& args = parsed->positional;
+    if (args.size() != 2 || !parsed->has("from") || !parsed->has("to"))
         return usage(io, QStringLiteral("table"),
                      QStringLiteral("usage: table leq|leq1|leq10|events FILE "
                                     "--from DD/MM/YYYY --to DD/MM/YYYY"));
     const QMap<QString, TableKind>& kinds = tableKinds();
     if (!kinds.contains(args[0]))
         return usage(io, QStringLiteral("table"), QStringLiteral("unknown table ") + args[0]);
-    const QDate from = ParseDateText(fromText);
-    const QDate to = ParseDateText(toText);
-    if (!from.isValid() || !to.isValid())
-        return usage(io, QStringLiteral("table"), QStringLiteral("dates are written DD/MM/YYYY"));
+    QDate from, to;
+    if (!CliDayOption(*parsed, "from", from, QStringLiteral("table"), io.err) ||
+        !CliDayOption(*parsed, "to", to, QStringLiteral("table"), io.err))
+        return kCliUsageError;
 
     DataStore store;
     if (!loadFile(store, args[1], io)) return 1;
@@ -91,13 +82,15 @@ int printUsage(CliStreams& io) {
 // "print table KIND FILE ..." and "print params FILE ..."; "print KIND FILE ..." is the older form of
 // the first and stays accepted.
 int runPrint(const QStringList& arguments, CliStreams& io) {
-    QStringList args = arguments;
-    QString fromText, toText, pdfPath, changeText;
-    if (!takeOption(args, QStringLiteral("--from"), fromText) ||
-        !takeOption(args, QStringLiteral("--to"), toText) ||
-        !takeOption(args, QStringLiteral("--pdf"), pdfPath) ||
-        !takeOption(args, QStringLiteral("--change"), changeText) || args.isEmpty())
-        return printUsage(io);
+    const auto parsed = ParseCliArgs(arguments,
+                                     ValueOptions({QStringLiteral("from"), QStringLiteral("to"),
+                                                   QStringLiteral("pdf"), QStringLiteral("change")}),
+                                     QStringLiteral("print"), io.err);
+    if (!parsed) return printUsage(io);
+    QStringList args = parsed->positional;
+    const QString fromText = parsed->value("from"), toText = parsed->value("to");
+    const QString pdfPath = parsed->value("pdf"), changeText = parsed->value("change");
+    if (args.isEmpty()) return printUsage(io);
     if (!pdfPath.isEmpty() &&
         !checkOutputTarget(QStringLiteral("print"), pdfPath, StandardOutput::Refused, io))
         return 2;
@@ -115,20 +108,22 @@ int runPrint(const QStringList& arguments, CliStreams& io) {
     if (args.size() != 2 || fromText.isEmpty() || toText.isEmpty() || !changeText.isEmpty() ||
         !tableKinds().contains(args[0]))
         return printUsage(io);
-    const QDate from = ParseDateText(fromText);
-    const QDate to = ParseDateText(toText);
-    if (!from.isValid() || !to.isValid())
-        return usage(io, QStringLiteral("print"), QStringLiteral("dates are written DD/MM/YYYY"));
+    QDate from, to;
+    if (!CliDayOption(*parsed, "from", from, QStringLiteral("print"), io.err) ||
+        !CliDayOption(*parsed, "to", to, QStringLiteral("print"), io.err))
+        return kCliUsageError;
     DataStore store;
     if (!loadFile(store, args[1], io)) return 1;
     return printTablePrintout(store, tableKinds().value(args[0]), from, to, pdfPath, io);
 }
 
 int runParams(const QStringList& arguments, CliStreams& io) {
-    QStringList args = arguments;
-    QString changeText;
-    if (!takeOption(args, QStringLiteral("--change"), changeText) || args.size() != 1)
+    const auto parsed =
+        ParseCliArgs(arguments, ValueOptions({QStringLiteral("change")}), QStringLiteral("params"), io.err);
+    if (!parsed || parsed->positional.size() != 1)
         return usage(io, QStringLiteral("params"), QStringLiteral("usage: params FILE [--change K]"));
+    const QStringList& args = parsed->positional;
+    const QString changeText = parsed->value("change");
     std::optional<int> change;
     if (!changeOption(changeText, change))
         return usage(io, QStringLiteral("params"), QStringLiteral("K is a number (0 = newest change)"));

@@ -68,7 +68,7 @@ TEST(TemplateCommand, RefusedArguments) {
         {"template"},
         {"template", "--start", "09/03/2007"},
         {"template", "f.qlv"},
-        {"template", "f.qlv", "--start", "2007-03-09"},
+        {"template", "f.qlv", "--start", "2007-02-30"},
         {"template", "f.qlv", "--start", "31/02/2007"},
         {"template", "f.qlv", "--start", "09/03/2007", "--days", "2"},
         {"template", "f.qlv", "--start", "09/03/2007", "--thresholds", "105,95,22"},

@@ -26,7 +26,7 @@ ArchiveStatus ForEachPeriodChunk(Archive& archive, qint64 deviceId, const QDate&
         chunk->data.Param_Block_V3 = end->data.Param_Block_V3;
         chunk->data.Transfer_Date = end->data.Transfer_Date;
         chunk->data.Transfer_Time = end->data.Transfer_Time;
-        store->commit(std::move(chunk->data));
+        store->commitPeriod(std::move(chunk->data), from, to);
         store->Device_Version = static_cast<int16_t>(chunk->generation);
         visit(*store, from, to);
         from = to.addDays(1);

@@ -346,7 +346,7 @@ ArchiveStatus ExtractPeriodToFile(Archive& archive, qint64 deviceId, const QDate
     auto period = archive.loadPeriod(deviceId, first, last);
     if (!period) return ArchiveStatus::failure(period.error());
     auto store = std::make_unique<DataStore>();
-    store->commit(std::move(period->data));
+    store->commitPeriod(std::move(period->data), first, last);
     store->Device_Version = static_cast<int16_t>(period->generation);
     QString why;
     if (!WriteSaveFile(*store, path, period->generation, period->generation == 3 ? 4096 : LeqTable::rowCount,

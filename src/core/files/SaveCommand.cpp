@@ -3,6 +3,7 @@
 #include "core/files/SaveFile.h"
 #include "core/store/Labels.h"
 #include "core/store/Validity.h"
+#include "core/tables/DataSpan.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -41,9 +42,14 @@ const QString kSaveFailedText = QStringLiteral("Les données n'ont pas été sau
 // not so often that the bar is repainted sixteen thousand times.
 constexpr int kEventsEvery = 64;
 
+QString dayMonthYear(int day, int month, int year) {
+    return TwoDigits(day) + QLatin1Char(' ') + MonthLabel(month) + QLatin1Char(' ') + QString::number(year);
+}
 QString dayMonthYear(const LeqTable& records, int row) {
-    return TwoDigits(records(row, 3)) + QLatin1Char(' ') + MonthLabel(records(row, 5)) + QLatin1Char(' ') +
-           QString::number(2000 + records(row, 6));
+    return dayMonthYear(records(row, 3), records(row, 5), 2000 + records(row, 6));
+}
+QString dayMonthYear(const QDate& day) {
+    return dayMonthYear(day.day(), day.month(), day.year());
 }
 
 enum class Attempt { Saved, Cancelled, Failed };
@@ -140,6 +146,13 @@ QString DefaultSaveName(const LeqTable& records, int rows) {
            dayMonthYear(records, last);
 }
 
+QString DefaultSaveName(const DataStore& store, int rows) {
+    const LoadedDayRange days = LoadedDays(store);
+    if (!days.period) return DefaultSaveName(store.Leq_Records, rows);
+    return QStringLiteral("Données QLV 40 du ") + dayMonthYear(days.first) + QStringLiteral(" au ") +
+           dayMonthYear(days.last);
+}
+
 QString DatedSaveName(const QDate& today) {
     return QStringLiteral("Sauvegarde QLV 40 du %1-%2-%3")
         .arg(TwoDigits(today.day()), TwoDigits(today.month()))
@@ -165,7 +178,7 @@ SaveResult SaveDataAs(SaveCommandEnv& env, int generation, int leqRows) {
     }
 
     SaveRun run(env, generation, leqRows);
-    const QString name = DefaultSaveName(env.store.Leq_Records, leqRows);
+    const QString name = DefaultSaveName(env.store, leqRows);
     if (!name.isEmpty()) {
         const Attempt first = run.attempt(name);
         if (first == Attempt::Saved) return SaveResult::Saved;

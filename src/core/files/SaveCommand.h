@@ -43,6 +43,8 @@ SaveLayout SaveLayoutFor(int deviceVersion);
 // "Données QLV 40 du dd <month> yyyy au dd <month> yyyy" from the first and last rows of rows 1..rows
 // with a valid date; "" when no row has one.
 QString DefaultSaveName(const LeqTable& records, int rows);
+// The name offered for the store: the days of a period loaded from the archive, else as above.
+QString DefaultSaveName(const DataStore& store, int rows);
 // "Sauvegarde QLV 40 du dd-mm-yyyy", the name offered when the first attempt failed.
 QString DatedSaveName(const QDate& today);
 // The name as written always ends in ".qlv" in lower case, the only names the data-source dialog

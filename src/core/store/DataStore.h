@@ -2,6 +2,7 @@
 
 #include "core/store/RecordTable.h"
 
+#include <QDate>
 #include <QString>
 #include <array>
 #include <cstdint>
@@ -79,6 +80,11 @@ struct DataStore : DeviceData {
     int16_t Progress_Step = 0;
     QString Requested_View;
     QString Save_File_Path;
+    // The days a period loaded from the archive stands for; invalid for a file or a transfer. The data
+    // reaches past them: a record may come just before the first day, and the night of the last day
+    // runs to noon the day after.
+    QDate Loaded_First;
+    QDate Loaded_Last;
 
     int16_t Open_frmPort = kFalse;
     int16_t Open_frmData_Type = kFalse;
@@ -118,8 +124,15 @@ struct DataStore : DeviceData {
     // Writes the values the main window gives the store at start-up, in its order.
     void applyStartValues();
 
-    // Replaces the device data with a complete data set read elsewhere.
-    void commit(DeviceData&& data) { static_cast<DeviceData&>(*this) = std::move(data); }
+    // Replaces the device data with a complete data set read elsewhere: a file or a transfer, which
+    // stands for its own records.
+    void commit(DeviceData&& data) { commitPeriod(std::move(data), QDate(), QDate()); }
+    // Replaces the device data with the archived period of the days first..last.
+    void commitPeriod(DeviceData&& data, const QDate& first, const QDate& last) {
+        static_cast<DeviceData&>(*this) = std::move(data);
+        Loaded_First = first;
+        Loaded_Last = last;
+    }
     const DeviceData& deviceData() const { return *this; }
 };
 

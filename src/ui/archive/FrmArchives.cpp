@@ -559,7 +559,7 @@ void FrmArchives::loadSelectedPeriod() {
             // data close first, and "Dernières données utilisées" then reaches every table and graph.
             m_ctx.windows.closeOpenWindows();
             DataStore& store = m_ctx.store;
-            store.commit(std::move(period.data));
+            store.commitPeriod(std::move(period.data), first, last);
             store.Device_Version = static_cast<int16_t>(period.generation);
             store.Abort_Flag = kFalse;
             store.Data_Loaded = kTrue;

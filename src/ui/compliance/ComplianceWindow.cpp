@@ -278,22 +278,18 @@ void ComplianceWindow::listDevices(const ArchiveResult<std::vector<ArchivedDevic
 
 void ComplianceWindow::sourceChanged() {
     m_devices->setEnabled(m_fromArchive->isChecked());
-    QDate first, last;
-    if (m_fromArchive->isChecked()) {
-        first = m_devices->currentData(Qt::UserRole + 1).toDate();
-        last = m_devices->currentData(Qt::UserRole + 2).toDate();
-    } else if (m_ctx.store.Data_Loaded != kFalse) {
-        const ComplianceInput input = ComplianceInputFromStore(m_ctx.store);
-        if (!input.records.empty()) {
-            first = input.records.front().stamp.date();
-            last = input.records.back().stamp.date();
-        }
-    }
+    // The days of the source: an archived device's records, else the days the data in memory stands for.
+    LoadedDayRange days;
+    if (m_fromArchive->isChecked())
+        days = {m_devices->currentData(Qt::UserRole + 1).toDate(),
+                m_devices->currentData(Qt::UserRole + 2).toDate()};
+    else
+        days = LoadedDays(m_ctx.store);
     markRecordDays();
-    if (!first.isValid() || !last.isValid()) return;
-    // At most the last week of the data: nights from noon to noon, the last one ending on its last morning.
-    m_to->setDate(std::max(first, last.addDays(-1)));
-    m_from->setDate(std::clamp(last.addDays(-7), first, m_to->date()));
+    const LoadedDayRange nights = ProposedNights(days);
+    if (nights.isEmpty()) return;
+    m_to->setDate(nights.last);
+    m_from->setDate(nights.first);
 }
 
 void ComplianceWindow::markRecordDays() {

@@ -1,4 +1,5 @@
 #include "core/tables/DataSpan.h"
+#include "core/files/SaveCommand.h"
 #include "core/tables/PeriodDialog.h"
 
 #include <gtest/gtest.h>
@@ -74,5 +75,95 @@ TEST(DataSpan, TextAndRecordDaysOfTheListedRecords) {
         const DataSpan span = DataSpanFor(store, c.view);
         EXPECT_EQ(DataSpanText(span), c.text);
         EXPECT_EQ(span.days, QSet<QDate>(c.days.begin(), c.days.end()));
+    }
+}
+
+TEST(DataSpan, DefaultsFollowTheDaysTheDataStandsFor) {
+    // A week loaded from the archive brings a record just before its first day and its last night up to
+    // noon the day after; a file of the same records stands for all of them.
+    const std::vector<SpanStamp> week = {
+        {1, 57, 23, 11, 10, 26}, {2, 0, 0, 12, 10, 26}, {3, 59, 23, 18, 10, 26}, {4, 59, 11, 19, 10, 26}};
+    const QString weekName = QStringLiteral("Données QLV 40 du 12  Octobre  2026 au 18  Octobre  2026");
+    struct Case {
+        const char* name;
+        std::vector<SpanStamp> levels;
+        QDate loadedFirst, loadedLast;
+        bool thenFile; // a file opened or a transfer made after the period
+        QDate first, last, fromNight, toNight;
+        QString saveName, spanText;
+    } cases[] = {
+        {"a loaded week", week, QDate(2026, 10, 12), QDate(2026, 10, 18), false, QDate(2026, 10, 12),
+         QDate(2026, 10, 18), QDate(2026, 10, 12), QDate(2026, 10, 18), weekName,
+         QStringLiteral("Données du 12/10/2026 00:00 au 18/10/2026 23:59")},
+        {"the same records from a file",
+         week,
+         {},
+         {},
+         false,
+         QDate(2026, 10, 11),
+         QDate(2026, 10, 19),
+         QDate(2026, 10, 12),
+         QDate(2026, 10, 18),
+         QStringLiteral("Données QLV 40 du 11  Octobre  2026 au 19  Octobre  2026"),
+         QStringLiteral("Données du 11/10/2026 23:57 au 19/10/2026 11:59")},
+        {"a file replaces the loaded week", week, QDate(2026, 10, 12), QDate(2026, 10, 18), true,
+         QDate(2026, 10, 11), QDate(2026, 10, 19), QDate(2026, 10, 12), QDate(2026, 10, 18),
+         QStringLiteral("Données QLV 40 du 11  Octobre  2026 au 19  Octobre  2026"),
+         QStringLiteral("Données du 11/10/2026 23:57 au 19/10/2026 11:59")},
+        {"a month proposes its last week",
+         {{1, 0, 12, 1, 10, 26}, {2, 0, 12, 20, 10, 26}, {3, 0, 11, 21, 10, 26}},
+         QDate(2026, 10, 1),
+         QDate(2026, 10, 20),
+         false,
+         QDate(2026, 10, 1),
+         QDate(2026, 10, 20),
+         QDate(2026, 10, 14),
+         QDate(2026, 10, 20),
+         QStringLiteral("Données QLV 40 du 01  Octobre  2026 au 20  Octobre  2026"),
+         QStringLiteral("Données du 01/10/2026 12:00 au 20/10/2026 12:00")},
+        {"one day of a file proposes its own night",
+         {{1, 0, 8, 5, 10, 26}, {2, 0, 20, 5, 10, 26}},
+         {},
+         {},
+         false,
+         QDate(2026, 10, 5),
+         QDate(2026, 10, 5),
+         QDate(2026, 10, 5),
+         QDate(2026, 10, 5),
+         QStringLiteral("Données QLV 40 du 05  Octobre  2026 au 05  Octobre  2026"),
+         QStringLiteral("Données du 05/10/2026 08:00 au 05/10/2026 20:00")},
+        {"a period whose days hold no record shows the records it has",
+         {{1, 30, 23, 11, 10, 26}},
+         QDate(2026, 10, 12),
+         QDate(2026, 10, 12),
+         false,
+         QDate(2026, 10, 12),
+         QDate(2026, 10, 12),
+         QDate(2026, 10, 12),
+         QDate(2026, 10, 12),
+         QStringLiteral("Données QLV 40 du 12  Octobre  2026 au 12  Octobre  2026"),
+         QStringLiteral("Données du 11/10/2026 23:30 au 11/10/2026 23:30")},
+        {"nothing dated", {}, {}, {}, false, {}, {}, {}, {}, QString(), QString()},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        DeviceData data;
+        data.Leq_Records.fill(255);
+        data.Event_Records.fill(255);
+        for (const SpanStamp& s : c.levels)
+            put(data.Leq_Records, s);
+        DataStore store;
+        store.Data_Loaded = kTrue;
+        store.commitPeriod(DeviceData(data), c.loadedFirst, c.loadedLast);
+        if (c.thenFile) store.commit(DeviceData(data));
+
+        const LoadedDayRange days = LoadedDays(store);
+        EXPECT_EQ(days.first, c.first);
+        EXPECT_EQ(days.last, c.last);
+        const LoadedDayRange nights = ProposedNights(days);
+        EXPECT_EQ(nights.first, c.fromNight);
+        EXPECT_EQ(nights.last, c.toNight);
+        EXPECT_EQ(DefaultSaveName(store, LeqTable::rowCount), c.saveName);
+        EXPECT_EQ(DataSpanText(DataSpanFor(store, kViewLeqTable)), c.spanText);
     }
 }

@@ -1,5 +1,6 @@
 #include "core/archive/Archive.h"
 #include "core/store/Validity.h"
+#include "core/tables/DataSpan.h"
 #include "sim/SampleDevice.h"
 #include "support/EnvironmentGuard.h"
 #include "support/FakeWindowHost.h"
@@ -96,6 +97,9 @@ TEST(ArchivesWindow, LoadedPeriodReachesTheAnalysisWindows) {
     // the morning after it, which ends the period's last night.
     EXPECT_EQ(levelDays(app.store.Leq_Records),
               (std::set<QDate>{first.addDays(-1), first, last, last.addDays(1)}));
+    // The data stands for the days chosen, which the other windows' defaults then follow.
+    const LoadedDayRange loaded = LoadedDays(app.store);
+    EXPECT_EQ(std::make_pair(loaded.first, loaded.last), std::make_pair(first, last));
 
     app.store.Requested_View = QStringLiteral("Graphique Leq");
     FrmDataType dialog(app.ctx);
