@@ -198,6 +198,13 @@ bool ArchiveDatabase::exec(QSqlQuery& query, const QString& sql) {
     return false;
 }
 
+bool ArchiveDatabase::execPrepared(QSqlQuery& query, const QString& sql, const QVariantList& values) {
+    query.prepare(sql);
+    for (const QVariant& v : values)
+        query.addBindValue(v);
+    return execPrepared(query);
+}
+
 bool ArchiveDatabase::exec(const QString& sql) {
     QSqlQuery query(m_db);
     return exec(query, sql);

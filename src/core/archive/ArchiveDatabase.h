@@ -62,6 +62,7 @@ public:
     bool exec(QSqlQuery& query, const QString& sql);
     bool exec(const QString& sql);
     bool execPrepared(QSqlQuery& query); // after prepare and bind
+    bool execPrepared(QSqlQuery& query, const QString& sql, const QVariantList& values); // prepare, bind, run
 
     // One value of a single-row query; an invalid QVariant when there is no row or on failure.
     QVariant scalar(const QString& sql, const QVariantList& values = {});

@@ -79,10 +79,7 @@ ArchiveResult<std::vector<NightCacheEntry>> Archive::nightVerdictCache(qint64 de
     QSqlQuery query(m_db->db());
     query.setForwardOnly(true);
     auto run = [&](const QString& sql, const QVariantList& values) {
-        query.prepare(sql);
-        for (const QVariant& v : values)
-            query.addBindValue(v);
-        return m_db->execPrepared(query);
+        return m_db->execPrepared(query, sql, values);
     };
     std::map<qint64, KeyedDownload> downloads;
     if (!run(

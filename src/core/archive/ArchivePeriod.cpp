@@ -187,10 +187,7 @@ ArchiveResult<LoadedPeriod> Archive::loadPeriod(qint64 deviceId, const QDate& fi
     QSqlQuery query(m_db->db());
     query.setForwardOnly(true);
     auto run = [&](const QString& sql, const QVariantList& values) {
-        query.prepare(sql);
-        for (const QVariant& v : values)
-            query.addBindValue(v);
-        return m_db->execPrepared(query);
+        return m_db->execPrepared(query, sql, values);
     };
     // More rows than the count of the same snapshot said, or rows that stopped coming: never a period
     // cut short without a word.

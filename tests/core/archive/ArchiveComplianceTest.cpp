@@ -29,19 +29,24 @@ std::vector<Band> windowsOf(const ComplianceInput& input, const QDate& from, con
     });
     return bands;
 }
+// A generated history of weekly readings, each imported into the archive.
+std::vector<HistoryReading> archiveComplianceHistory(Archive& archive, int weeks, int missedWeek) {
+    HistoryOptions options;
+    options.weeks = weeks;
+    options.missedWeek = missedWeek;
+    std::vector<HistoryReading> readings = GenerateHistory(options);
+    for (const HistoryReading& reading : readings)
+        EXPECT_TRUE(archive.importDownload(reading.data, 5, {SourceKind::File, {}}).ok());
+    return readings;
+}
 } // namespace
 
 // Three weekly readings of one device. Read from the archive a week at a time, the nights a
 // reading holds give the bounds of that reading's own file.
 TEST(ArchiveCompliance, NightsFromTheArchiveMatchTheDownloadHoldingThem) {
-    HistoryOptions options;
-    options.weeks = 3;
-    options.missedWeek = 0;
-    const std::vector<HistoryReading> readings = GenerateHistory(options);
     ScratchArchive scratch(Engine::Sqlite);
     auto archive = scratch.open();
-    for (const HistoryReading& reading : readings)
-        ASSERT_TRUE(archive->importDownload(reading.data, 5, {SourceKind::File, {}}).ok());
+    const std::vector<HistoryReading> readings = archiveComplianceHistory(*archive, 3, 0);
     const qint64 device = archive->devices()->front().id;
 
     const HistoryReading& last = readings.back();
@@ -96,14 +101,9 @@ TEST(ArchiveCompliance, DaysNoDownloadCoversAreUnknown) {
 // A night that ends a download before a missed week is judged alike whether the period asked ends with
 // it or runs on past the gap: the minutes the transfer cut short are unknown either way.
 TEST(ArchiveCompliance, ANightBeforeAGapIsJudgedAlikeWhateverPeriodHoldsIt) {
-    HistoryOptions options;
-    options.weeks = 3;
-    options.missedWeek = 2;
-    const std::vector<HistoryReading> readings = GenerateHistory(options);
     ScratchArchive scratch(Engine::Sqlite);
     auto archive = scratch.open();
-    for (const HistoryReading& reading : readings)
-        ASSERT_TRUE(archive->importDownload(reading.data, 5, {SourceKind::File, {}}).ok());
+    const std::vector<HistoryReading> readings = archiveComplianceHistory(*archive, 3, 2);
     const qint64 device = archive->devices()->front().id;
     const QDate night = readings.front().day.addDays(-1);
     const auto alone = ComplianceInputFromArchive(*archive, device, night, night.addDays(1));
@@ -114,14 +114,9 @@ TEST(ArchiveCompliance, ANightBeforeAGapIsJudgedAlikeWhateverPeriodHoldsIt) {
 }
 
 TEST(ArchiveCompliance, ALoadedPeriodItsFileAndTheArchiveAgreeOnEveryNight) {
-    HistoryOptions options;
-    options.weeks = 2;
-    options.missedWeek = 0;
-    const std::vector<HistoryReading> readings = GenerateHistory(options);
     ScratchArchive scratch(Engine::Sqlite);
     auto archive = scratch.open();
-    for (const HistoryReading& reading : readings)
-        ASSERT_TRUE(archive->importDownload(reading.data, 5, {SourceKind::File, {}}).ok());
+    const std::vector<HistoryReading> readings = archiveComplianceHistory(*archive, 2, 0);
     const qint64 device = archive->devices()->front().id;
     // Across the first reading: the last night ends in the second download.
     const QDate from = readings.front().day.addDays(-3), to = readings.front().day.addDays(2);
