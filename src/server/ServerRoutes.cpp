@@ -1,0 +1,18 @@
+#include "server/ServerRoutes.h"
+
+#include "core/archive/ArchiveDatabase.h"
+
+namespace {
+// Whether the server runs and what it speaks; nothing about where its archive lies.
+HttpResponse health(const HttpRequest&) {
+    return jsonResponse(200, QJsonObject{{QStringLiteral("status"), QStringLiteral("ok")},
+                                         {QStringLiteral("version"), QStringLiteral(VORL_VERSION)},
+                                         {QStringLiteral("schema"), ArchiveDatabase::kSchemaVersion.text()}});
+}
+} // namespace
+
+RouteTable serverRoutes() {
+    RouteTable table;
+    table.add("GET", QStringLiteral("/api/v1/health"), health);
+    return table;
+}
