@@ -1,0 +1,106 @@
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <gtest/gtest.h>
+
+namespace {
+const QString kServerProcessProgram = QStringLiteral(VORL_BINARY_DIR "/bin/vorl-server");
+
+quint16 serverProcessFreePort() {
+    QTcpServer probe;
+    if (!probe.listen(QHostAddress::LocalHost, 0)) return 0;
+    return probe.serverPort();
+}
+
+struct ServerProcessRun {
+    int exitCode = -1;
+    QString out;
+    QString err;
+};
+
+ServerProcessRun serverProcessRun(const QStringList& arguments) {
+    QProcess process;
+    process.start(kServerProcessProgram, arguments);
+    ServerProcessRun run;
+    if (!process.waitForFinished(30000) || process.exitStatus() != QProcess::NormalExit) return run;
+    run.exitCode = process.exitCode();
+    run.out = QString::fromUtf8(process.readAllStandardOutput());
+    run.err = QString::fromUtf8(process.readAllStandardError());
+    return run;
+}
+} // namespace
+
+TEST(ServerProcess, RefusesBadUseWithAMessage) {
+    struct Case {
+        QStringList arguments;
+        int exitCode;
+    };
+    const Case cases[] = {
+        {{"--version"}, 0},
+        {{"--help"}, 0},
+        {{}, 2},
+        {{"nonsense"}, 2},
+        {{"serve"}, 2},
+        {{"serve", "--listen"}, 2},
+        {{"serve", "--listen", "0.0.0.0:8080"}, 2},
+        {{"serve", "--listen", "10.0.0.1:8080", "--archive", "x.sqlite"}, 2},
+        {{"serve", "--listen", "127.0.0.1:70000"}, 2},
+        {{"serve", "--listen", "127.0.0.1:8080", "--port", "1"}, 2},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.arguments.join(' ').toStdString());
+        const ServerProcessRun run = serverProcessRun(c.arguments);
+        EXPECT_EQ(run.exitCode, c.exitCode);
+        // Success speaks on standard output, refusal on standard error, never both.
+        EXPECT_EQ(run.out.isEmpty(), c.exitCode != 0) << run.out.toStdString();
+        EXPECT_EQ(run.err.isEmpty(), c.exitCode == 0) << run.err.toStdString();
+    }
+}
+
+TEST(ServerProcess, ServesHealthOnLoopbackAndStops) {
+    const quint16 port = serverProcessFreePort();
+    ASSERT_NE(port, 0);
+    QProcess server;
+    server.start(kServerProcessProgram, {"serve", "--listen", QStringLiteral("127.0.0.1:%1").arg(port)});
+    ASSERT_TRUE(server.waitForStarted(10000));
+    // The server says where it listens once the socket is open.
+    ASSERT_TRUE(server.waitForReadyRead(20000)) << server.readAllStandardError().constData();
+    EXPECT_TRUE(server.readAllStandardOutput().contains(QByteArray::number(port)));
+
+    QTcpSocket socket;
+    socket.connectToHost(QHostAddress::LocalHost, port);
+    ASSERT_TRUE(socket.waitForConnected(10000)) << socket.errorString().toStdString();
+    socket.write("GET /api/v1/health HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n");
+    // Read until the whole body its Content-Length announces has come; the connection may stay open.
+    QByteArray reply;
+    qsizetype split = -1;
+    qsizetype length = -1;
+    while (length < 0 || reply.size() < split + 4 + length) {
+        if (!socket.waitForReadyRead(10000)) break;
+        reply += socket.readAll();
+        split = reply.indexOf("\r\n\r\n");
+        const QRegularExpressionMatch match =
+            QRegularExpression("\r\nContent-Length: (\\d+)\r\n", QRegularExpression::CaseInsensitiveOption)
+                .match(QString::fromLatin1(reply.left(split + 2)));
+        if (split > 0 && match.hasMatch()) length = match.captured(1).toLongLong();
+    }
+    ASSERT_GT(split, 0) << reply.constData();
+    ASSERT_EQ(reply.size(), split + 4 + length) << reply.constData();
+    const QByteArray head = reply.left(split);
+    EXPECT_TRUE(head.startsWith("HTTP/1.1 200")) << head.constData();
+    EXPECT_TRUE(head.contains("X-Content-Type-Options: nosniff")) << head.constData();
+    const QJsonObject body = QJsonDocument::fromJson(reply.mid(split + 4)).object();
+    EXPECT_EQ(body.value("status").toString(), "ok");
+    EXPECT_EQ(body.value("version").toString(), QStringLiteral(VORL_VERSION));
+
+    // A second server cannot take the same port: a failure, not bad use.
+    const ServerProcessRun second =
+        serverProcessRun({"serve", "--listen", QStringLiteral("127.0.0.1:%1").arg(port)});
+    EXPECT_EQ(second.exitCode, 1) << second.err.toStdString();
+
+    server.terminate();
+    EXPECT_TRUE(server.waitForFinished(10000));
+}
