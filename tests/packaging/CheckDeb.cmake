@@ -14,12 +14,13 @@ if(NOT count EQUAL 1)
 endif()
 
 execute_process(COMMAND dpkg-deb -c ${debs} OUTPUT_VARIABLE listing RESULT_VARIABLE status)
-foreach(path "./usr/bin/vorl-analyser -> ../lib/vorl-analyser/vorl-analyser" "./usr/bin/vorl-cli"
+foreach(path "./usr/bin/vorl-analyser -> ../lib/vorl-analyser/vorl-analyser" "./usr/bin/vorl-cli" "./usr/bin/vorl-server"
              "./usr/lib/vorl-analyser/vorl-analyser" "./usr/lib/vorl-analyser/Images/Logo Vorl.bmp"
              "./usr/share/applications/vorl-analyser.desktop"
              "./usr/share/icons/hicolor/128x128/apps/vorl-analyser.png"
              "./usr/share/doc/vorl-analyser/copyright" "./usr/share/doc/vorl-analyser/changelog.gz"
              "./usr/share/man/man1/vorl-analyser.1.gz" "./usr/share/man/man1/vorl-cli.1.gz"
+             "./usr/share/man/man1/vorl-server.1.gz"
              "./usr/lib/systemd/user/vorl-archive-transfer.service" "./usr/lib/vorl-analyser/vorl-nightly-transfer")
     string(FIND "${listing}" "${path}" at)
     if(at LESS 0)
@@ -35,7 +36,7 @@ if(at LESS 0)
 endif()
 
 execute_process(COMMAND dpkg-deb -f ${debs} Depends OUTPUT_VARIABLE depends)
-foreach(dependency libqt6widgets6 libqt6serialport6 libqt6printsupport6 qt6-qpa-plugins libc6
+foreach(dependency libqt6widgets6 libqt6httpserver6 libqt6serialport6 libqt6printsupport6 qt6-qpa-plugins libc6
                    qt6-translations-l10n libqt6sql6-sqlite libqt6sql6-psql)
     string(FIND "${depends}" "${dependency}" at)
     if(at LESS 0)

@@ -10,6 +10,7 @@ endif()
 set(expected
     usr/bin/vorl-analyser
     usr/bin/vorl-cli
+    usr/bin/vorl-server
     usr/lib/vorl-analyser/vorl-analyser
     "usr/lib/vorl-analyser/Images/Logo Vorl.bmp"
     "usr/lib/vorl-analyser/Images/QLV 30-2 Back.bmp"
@@ -60,7 +61,7 @@ if(NOT status EQUAL 0 OR NOT report STREQUAL "")
 endif()
 
 # The manual pages read without a single warning of man's formatter at 80 columns.
-foreach(page vorl-analyser vorl-cli)
+foreach(page vorl-analyser vorl-cli vorl-server)
     execute_process(COMMAND ${CMAKE_COMMAND} -E env MANWIDTH=80 LC_ALL=C.UTF-8
                             man --warnings -E UTF-8 -l ${WORK_DIR}/usr/share/man/man1/${page}.1.gz
                     RESULT_VARIABLE status OUTPUT_VARIABLE text ERROR_VARIABLE warnings)
@@ -91,6 +92,12 @@ execute_process(COMMAND ${WORK_DIR}/usr/bin/vorl-cli --help RESULT_VARIABLE stat
 string(FIND "${help}" "stats" at)
 if(NOT status EQUAL 0 OR at LESS 0)
     message(FATAL_ERROR "the installed vorl-cli does not run: ${status} ${help}")
+endif()
+execute_process(COMMAND ${WORK_DIR}/usr/bin/vorl-server --version RESULT_VARIABLE status OUTPUT_VARIABLE version
+                ERROR_VARIABLE version)
+string(FIND "${version}" "vorl-server" at)
+if(NOT status EQUAL 0 OR at LESS 0)
+    message(FATAL_ERROR "the installed vorl-server does not run: ${status} ${version}")
 endif()
 file(REMOVE_RECURSE ${WORK_DIR})
 message(STATUS "install layout ok")
