@@ -22,15 +22,14 @@ HttpRequest toRequest(const QHttpServerRequest& request) {
     return converted;
 }
 
-void write(const QHttpServerRequest& request, QTcpSocket* socket, const HttpResponse& response,
-           QHttpServerResponder responder) {
-    Q_UNUSED(socket);
+void write(const QHttpServerRequest& request, const HttpResponse& response, QHttpServerResponder responder) {
     responder.writeStatusLine(QHttpServerResponder::StatusCode(response.status));
     for (const auto& [name, value] : response.headers)
         responder.writeHeader(name, value);
     responder.writeHeader("Content-Length", QByteArray::number(response.body.size()));
-    // An answer to HEAD says how long the body would be and sends none.
-    if (request.method() != QHttpServerRequest::Method::Head) responder.writeBody(response.body);
+    // An answer to HEAD says how long the body would be and sends none; writing the empty body still ends
+    // the head.
+    responder.writeBody(request.method() == QHttpServerRequest::Method::Head ? QByteArray() : response.body);
 }
 
 class RoutedServer : public QAbstractHttpServer {
@@ -40,14 +39,14 @@ public:
 protected:
     bool handleRequest(const QHttpServerRequest& request, QTcpSocket* socket) override {
         const HttpResponse response = m_routes.handle(toRequest(request));
-        write(request, socket, response, makeResponder(request, socket));
+        write(request, response, makeResponder(request, socket));
         return true;
     }
     void missingHandler(const QHttpServerRequest& request, QTcpSocket* socket) override {
         HttpResponse response =
             jsonError(404, QStringLiteral("not_found"), QStringLiteral("Cette adresse n'existe pas."));
         addSecurityHeaders(response);
-        write(request, socket, response, makeResponder(request, socket));
+        write(request, response, makeResponder(request, socket));
     }
 
 private:
