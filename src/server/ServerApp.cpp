@@ -47,6 +47,8 @@ int serve(const QStringList& arguments) {
                    argument.startsWith(QLatin1String("--archive="))) {
             if (!takeValue(arguments, i, QStringLiteral("--archive"), archive, error))
                 return usageError(error);
+            if (archive.trimmed().isEmpty())
+                return usageError(QStringLiteral("--archive attend un emplacement"));
         } else {
             return usageError(QStringLiteral("option inconnue pour serve : « %1 »").arg(argument));
         }

@@ -73,6 +73,7 @@ TEST(ServerProcess, RefusesBadUseWithAMessage) {
         {{"serve", "--listen", "10.0.0.1:8080", "--archive", "x.sqlite"}, 2},
         {{"serve", "--listen", "127.0.0.1:70000"}, 2},
         {{"serve", "--listen", "127.0.0.1:8080", "--port", "1"}, 2},
+        {{"serve", "--listen", "127.0.0.1:8080", "--archive="}, 2},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.arguments.join(' ').toStdString());
