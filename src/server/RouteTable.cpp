@@ -1,6 +1,7 @@
 #include "server/RouteTable.h"
 
 #include <QStringList>
+#include <algorithm>
 
 void RouteTable::add(const QByteArray& method, const QString& path, RouteHandler handler) {
     m_routes.append({method, path, std::move(handler)});
