@@ -73,21 +73,17 @@ SchemaVersion ArchiveDatabase::schemaVersion() {
     constexpr SchemaVersion unreadable{-1, 0};
     // Any query reads the file header: a file that is not a database fails here.
     QSqlQuery query(m_db);
-    const QString tables = isSqlite()
-                               ? QStringLiteral("SELECT count(*) FROM sqlite_master WHERE type = 'table' "
-                                                "AND name = 'schema_version'")
-                               : QStringLiteral("SELECT count(*) FROM information_schema.tables WHERE "
-                                                "table_schema = current_schema() AND table_name = "
-                                                "'schema_version'");
+    // Both counts in one statement, so one snapshot: another program creating the archive at this
+    // moment is seen either before or after, never half (no version table yet, but its tables there).
+    const QString tables =
+        isSqlite() ? QStringLiteral("SELECT coalesce(sum(type = 'table' AND name = 'schema_version'), 0), "
+                                    "count(*) FROM sqlite_master")
+                   : QStringLiteral("SELECT count(*) FILTER (WHERE table_name = 'schema_version'), count(*) "
+                                    "FROM information_schema.tables WHERE table_schema = current_schema()");
     if (!exec(query, tables) || !query.next()) return unreadable;
     if (query.value(0).toInt() == 0) {
         // An empty database becomes an archive; any other is someone else's.
-        const QString any = isSqlite()
-                                ? QStringLiteral("SELECT count(*) FROM sqlite_master")
-                                : QStringLiteral("SELECT count(*) FROM information_schema.tables WHERE "
-                                                 "table_schema = current_schema()");
-        if (!exec(query, any) || !query.next()) return unreadable;
-        if (query.value(0).toInt() != 0) {
+        if (query.value(1).toInt() != 0) {
             setError(QStringLiteral("ce n'est pas une archive de VORL Analyser"));
             return unreadable;
         }

@@ -4,6 +4,7 @@
 #include "sim/Generator.h"
 
 #include <csignal>
+#include <cstdio>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
@@ -33,11 +34,19 @@ pid_t importInChild(const ArchiveLocation& location, std::size_t first, std::siz
     if (pid != 0) return pid;
     int status = 0;
     {
-        auto archive = Archive::open(location).value();
-        for (std::size_t i = first; archive && i <= last; ++i)
-            if (!archive->importDownload(weeklyReadings()[i], 5, {SourceKind::File, QString::number(i)}).ok())
+        auto opened = Archive::open(location);
+        if (!opened) {
+            std::fprintf(stderr, "%s\n", qPrintable(opened.error()));
+            ::_exit(2);
+        }
+        auto archive = std::move(opened).value();
+        for (std::size_t i = first; i <= last; ++i)
+            if (const auto r =
+                    archive->importDownload(weeklyReadings()[i], 5, {SourceKind::File, QString::number(i)});
+                !r) {
+                std::fprintf(stderr, "%s\n", qPrintable(r.error()));
                 status = 1;
-        if (!archive) status = 2;
+            }
     }
     ::_exit(status); // no exit handlers: the parent's Qt and test state are not the child's
 }
