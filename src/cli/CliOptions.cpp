@@ -14,7 +14,7 @@ bool looksLikeOption(const QString& arg) {
 }
 } // namespace
 
-std::optional<CliArgs> ParseCliArgs(const QStringList& args, const std::vector<OptionSpec>& options,
+std::optional<CliArgs> ParseCliArgs(const QStringList& args, const std::vector<OptionRule>& options,
                                     const QString& command, QTextStream& err) {
     CliArgs parsed;
     for (qsizetype i = 0; i < args.size(); ++i) {
@@ -24,16 +24,16 @@ std::optional<CliArgs> ParseCliArgs(const QStringList& args, const std::vector<O
             continue;
         }
         const QString name = arg.mid(2);
-        const auto spec =
-            std::find_if(options.begin(), options.end(), [&](const OptionSpec& o) { return name == o.name; });
-        if (spec == options.end()) {
+        const auto rule =
+            std::find_if(options.begin(), options.end(), [&](const OptionRule& o) { return name == o.name; });
+        if (rule == options.end()) {
             CliUsageError(err, command,
                           QStringLiteral("unknown option '%1' (see vorl-cli %2 --help)")
                               .arg(TerminalText(arg), command.section(QLatin1Char(' '), 0, 0)));
             return std::nullopt;
         }
         QString value;
-        switch (spec->kind) {
+        switch (rule->kind) {
         case OptionKind::Switch:
             break;
         case OptionKind::OptionalValue:
@@ -66,8 +66,8 @@ std::optional<CliArgs> ParseCliArgs(const QStringList& args, const std::vector<O
     return parsed;
 }
 
-std::vector<OptionSpec> ValueOptions(const QStringList& names) {
-    std::vector<OptionSpec> options;
+std::vector<OptionRule> ValueOptions(const QStringList& names) {
+    std::vector<OptionRule> options;
     for (const QString& name : names)
         options.push_back({name, OptionKind::Value});
     return options;

@@ -15,7 +15,7 @@ enum class OptionKind {
     Switch,        // --name
     OptionalValue, // --name [VALUE]: the value when the next argument is not an option
 };
-struct OptionSpec {
+struct OptionRule {
     QString name; // without "--"
     OptionKind kind = OptionKind::Value;
 };
@@ -35,10 +35,10 @@ constexpr int kCliUsageError = 2;
 
 // args read against the options of command ("archive list", "stats"); nothing, after saying why on err,
 // for an unknown option, a missing value, or an --archive without a location (a blank one included).
-std::optional<CliArgs> ParseCliArgs(const QStringList& args, const std::vector<OptionSpec>& options,
+std::optional<CliArgs> ParseCliArgs(const QStringList& args, const std::vector<OptionRule>& options,
                                     const QString& command, QTextStream& err);
 // Options that all take a value.
-std::vector<OptionSpec> ValueOptions(const QStringList& names);
+std::vector<OptionRule> ValueOptions(const QStringList& names);
 
 // False after saying so on err when the command was given positional arguments it does not take.
 bool CliNoArguments(const CliArgs& args, const QString& command, QTextStream& err);

@@ -35,8 +35,8 @@ int runTemplate(const QStringList& args, CliStreams& io) {
 }
 } // namespace
 
-const std::vector<OptionSpec>& templateOptions() {
-    static const std::vector<OptionSpec> options =
+const std::vector<OptionRule>& templateOptions() {
+    static const std::vector<OptionRule> options =
         ValueOptions({QStringLiteral("start"), QStringLiteral("days"), QStringLiteral("thresholds")});
     return options;
 }

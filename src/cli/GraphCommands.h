@@ -23,7 +23,7 @@ struct TemplateRequest {
 std::optional<TemplateRequest> parseTemplateRequest(const QStringList& args, QTextStream& err,
                                                     const QString& command = QStringLiteral("template"));
 // The same from arguments already read; templateOptions() are the options that make the request.
-const std::vector<OptionSpec>& templateOptions();
+const std::vector<OptionRule>& templateOptions();
 std::optional<TemplateRequest> templateRequestOf(const CliArgs& args, QTextStream& err,
                                                  const QString& command);
 

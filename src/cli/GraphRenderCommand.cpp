@@ -68,7 +68,7 @@ int runGraph(const QStringList& args, CliStreams& io) {
         return 2;
     }
     // --out and the enlarged graph are this command's own; the window options are the template command's.
-    std::vector<OptionSpec> options = templateOptions();
+    std::vector<OptionRule> options = templateOptions();
     for (const char* name : {"out", "enlarged", "zoom"})
         options.push_back({QLatin1String(name), OptionKind::Value});
     options.push_back({QStringLiteral("print-layout"), OptionKind::Switch});

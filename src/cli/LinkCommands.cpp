@@ -1,6 +1,7 @@
 #include "cli/LinkCommands.h"
 #include "cli/CliOptions.h"
 #include "cli/ConsoleShell.h"
+#include "core/files/OutputTarget.h"
 
 #include "cli/ConsoleUiServices.h"
 #include "core/archive/Archive.h"
@@ -17,7 +18,6 @@
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <algorithm>
 #include <map>
 
@@ -56,13 +56,13 @@ struct Options {
 
 // The arguments as the one parser reads them, the options under their "--name"; nothing after it said
 // why it refused them.
-std::optional<Options> parseOptions(const QStringList& args, const std::vector<OptionSpec>& spec,
+std::optional<Options> parseOptions(const QStringList& args, const std::vector<OptionRule>& rules,
                                     const QString& command, CliStreams& io) {
-    const auto parsed = ParseCliArgs(args, spec, command, io.err);
+    const auto parsed = ParseCliArgs(args, rules, command, io.err);
     if (!parsed) return std::nullopt;
     Options options;
     options.positional = parsed->positional;
-    for (const OptionSpec& o : spec) {
+    for (const OptionRule& o : rules) {
         if (!parsed->options.contains(o.name)) continue;
         if (o.kind == OptionKind::Switch)
             options.flags << QStringLiteral("--") + o.name;
@@ -96,12 +96,12 @@ bool generationOption(const Options& options, int& generation, QString& error) {
 }
 
 int runSimulate(const QStringList& args, CliStreams& io) {
-    std::vector<OptionSpec> spec = ValueOptions(
+    std::vector<OptionRule> rules = ValueOptions(
         {QStringLiteral("answer-from"), QStringLiteral("stall-after"), QStringLiteral("extra-final"),
          QStringLiteral("hangup-after"), QStringLiteral("generation"), QStringLiteral("speed")});
-    spec.push_back({QStringLiteral("fast"), OptionKind::Switch});
-    spec.push_back({QStringLiteral("no-param-reply"), OptionKind::Switch});
-    const auto parsed = parseOptions(args, spec, QStringLiteral("simulate"), io);
+    rules.push_back({QStringLiteral("fast"), OptionKind::Switch});
+    rules.push_back({QStringLiteral("no-param-reply"), OptionKind::Switch});
+    const auto parsed = parseOptions(args, rules, QStringLiteral("simulate"), io);
     if (!parsed) return 2;
     const Options& options = *parsed;
     QString error;
@@ -164,22 +164,8 @@ int runSimulate(const QStringList& args, CliStreams& io) {
 // its target); the file is written through a temporary file beside it, so that is tried here too,
 // without touching the file itself.
 bool checkOutputFile(const QString& path, QString& reason) {
-    const QFileInfo info(path);
-    if (info.isSymLink() && !info.exists()) {
-        reason = QStringLiteral("le lien mène à un fichier qui n'existe pas");
-        return false;
-    }
-    if (info.exists() && !info.isFile()) {
-        reason = QStringLiteral("ce n'est pas un fichier ordinaire");
-        return false;
-    }
-    QSaveFile probe(path);
-    if (!probe.open(QIODevice::WriteOnly)) {
-        reason = probe.errorString();
-        return false;
-    }
-    probe.cancelWriting();
-    return true;
+    CheckedOutputFile probe(path); // never committed: its temporary file goes when it does
+    return probe.open(reason);
 }
 
 int runTransfer(const QStringList& args, CliStreams& io) {
@@ -190,11 +176,11 @@ int runTransfer(const QStringList& args, CliStreams& io) {
 } // namespace
 
 int runTransferCommand(const QStringList& args, CliStreams& io, Clock& clock) {
-    std::vector<OptionSpec> spec = ValueOptions({QStringLiteral("port"), QStringLiteral("generation"),
-                                                 QStringLiteral("out"), QStringLiteral("timeout")});
+    std::vector<OptionRule> rules = ValueOptions({QStringLiteral("port"), QStringLiteral("generation"),
+                                                  QStringLiteral("out"), QStringLiteral("timeout")});
     // Alone, --archive means the archive in force (VORL_ARCHIVE, else the default file).
-    spec.push_back({QStringLiteral("archive"), OptionKind::OptionalValue});
-    const auto parsed = parseOptions(args, spec, QStringLiteral("transfer"), io);
+    rules.push_back({QStringLiteral("archive"), OptionKind::OptionalValue});
+    const auto parsed = parseOptions(args, rules, QStringLiteral("transfer"), io);
     if (!parsed) return 2;
     const Options& options = *parsed;
     QString error;
