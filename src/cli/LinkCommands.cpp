@@ -164,6 +164,14 @@ int runSimulate(const QStringList& args, CliStreams& io) {
 // its target); the file is written through a temporary file beside it, so that is tried here too,
 // without touching the file itself.
 bool checkOutputFile(const QString& path, QString& reason) {
+    // The message box is French: the two refusals a user meets most are said in its words.
+    if (!outputTargetProblem(path).isEmpty()) {
+        const QFileInfo info(path);
+        reason = info.isSymLink() && !info.exists()
+                     ? QStringLiteral("le lien mène à un fichier qui n'existe pas")
+                     : QStringLiteral("ce n'est pas un fichier ordinaire");
+        return false;
+    }
     CheckedOutputFile probe(path); // never committed: its temporary file goes when it does
     return probe.open(reason);
 }
