@@ -38,7 +38,8 @@ public:
 
 protected:
     bool handleRequest(const QHttpServerRequest& request, QTcpSocket* socket) override {
-        const HttpResponse response = m_routes.handle(toRequest(request));
+        RouteContext context;
+        const HttpResponse response = m_routes.handle(toRequest(request), context);
         write(request, response, makeResponder(request, socket));
         return true;
     }

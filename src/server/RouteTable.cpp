@@ -3,22 +3,58 @@
 #include <QStringList>
 #include <algorithm>
 
-void RouteTable::add(const QByteArray& method, const QString& path, RouteHandler handler) {
-    m_routes.append({method, path, std::move(handler)});
+namespace {
+bool isIdSegment(const QString& segment) {
+    return !segment.isEmpty() && segment.size() <= 18 &&
+           std::all_of(segment.begin(), segment.end(), [](QChar c) { return c >= u'0' && c <= u'9'; });
+}
+} // namespace
+
+void RouteTable::add(const QByteArray& method, const QString& pattern, RouteAccess access, RouteHandler handler) {
+    m_routes.append({method, pattern, access, std::move(handler)});
+}
+
+std::optional<QStringList> RouteTable::match(const QString& pattern, const QString& path) {
+    const QStringList want = pattern.split(QLatin1Char('/'));
+    const QStringList got = path.split(QLatin1Char('/'));
+    if (want.size() != got.size()) return std::nullopt;
+    QStringList arguments;
+    for (qsizetype i = 0; i < want.size(); ++i) {
+        if (want.at(i) == QLatin1String("{id}")) {
+            if (!isIdSegment(got.at(i))) return std::nullopt;
+            arguments << got.at(i);
+        } else if (want.at(i) != got.at(i)) {
+            return std::nullopt;
+        }
+    }
+    return arguments;
 }
 
 HttpResponse RouteTable::handle(const HttpRequest& request) const {
+    RouteContext context;
+    return handle(request, context);
+}
+
+HttpResponse RouteTable::handle(const HttpRequest& request, RouteContext& context, const AccessGate& gate) const {
     QList<QByteArray> allowed;
     HttpResponse response;
     bool answered = false;
     for (const Route& route : m_routes) {
-        if (route.path != request.path) continue;
-        if (route.method == request.method) {
-            response = route.handler(request);
-            answered = true;
-            break;
+        const auto arguments = match(route.pattern, request.path);
+        if (!arguments) continue;
+        if (route.method != request.method) {
+            if (!allowed.contains(route.method)) allowed.append(route.method);
+            continue;
         }
-        if (!allowed.contains(route.method)) allowed.append(route.method);
+        context.pathArguments = *arguments;
+        answered = true;
+        std::optional<HttpResponse> refusal;
+        if (gate)
+            refusal = gate(request, route.access, context);
+        else if (route.access != RouteAccess::Public)
+            refusal = jsonError(401, QStringLiteral("unauthenticated"), QStringLiteral("Connexion requise."));
+        response = refusal ? *refusal : route.handler(request, context);
+        break;
     }
     if (!answered && allowed.isEmpty()) {
         response = jsonError(404, QStringLiteral("not_found"), QStringLiteral("Cette adresse n'existe pas."));

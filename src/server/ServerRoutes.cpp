@@ -4,7 +4,7 @@
 
 namespace {
 // Whether the server runs and what it speaks; nothing about where its archive lies.
-HttpResponse health(const HttpRequest&) {
+HttpResponse health(const HttpRequest&, RouteContext&) {
     return jsonResponse(200, QJsonObject{{QStringLiteral("status"), QStringLiteral("ok")},
                                          {QStringLiteral("version"), QStringLiteral(VORL_VERSION)},
                                          {QStringLiteral("schema"), ArchiveDatabase::kSchemaVersion.text()}});
@@ -13,6 +13,6 @@ HttpResponse health(const HttpRequest&) {
 
 RouteTable serverRoutes() {
     RouteTable table;
-    table.add("GET", QStringLiteral("/api/v1/health"), health);
+    table.add("GET", QStringLiteral("/api/v1/health"), RouteAccess::Public, health);
     return table;
 }

@@ -71,7 +71,7 @@ TEST(RouteTable, HealthNamesTheProgramAndItsSchemaOnly) {
 TEST(RouteTable, AllowListsEveryMethodOfThePathAndHandlerHeadersSurvive) {
     RouteTable routes;
     const auto answer = [](int status) {
-        return [status](const HttpRequest&) {
+        return [status](const HttpRequest&, RouteContext&) {
             HttpResponse response = jsonResponse(status, {});
             // A route cannot weaken the policy: the table sets it last.
             response.setHeader("Content-Security-Policy", "default-src *");
@@ -79,8 +79,8 @@ TEST(RouteTable, AllowListsEveryMethodOfThePathAndHandlerHeadersSurvive) {
             return response;
         };
     };
-    routes.add("POST", "/api/v1/session", answer(200));
-    routes.add("DELETE", "/api/v1/session", answer(204));
+    routes.add("POST", "/api/v1/session", RouteAccess::Public, answer(200));
+    routes.add("DELETE", "/api/v1/session", RouteAccess::Public, answer(204));
     const HttpResponse refused = routes.handle(routeTableRequest("GET", "/api/v1/session"));
     EXPECT_EQ(refused.status, 405);
     EXPECT_EQ(refused.header("Allow"), "DELETE, POST");
@@ -88,4 +88,24 @@ TEST(RouteTable, AllowListsEveryMethodOfThePathAndHandlerHeadersSurvive) {
     EXPECT_EQ(deleted.status, 204);
     EXPECT_EQ(deleted.header("ETag"), "\"x\"");
     expectRouteTableHeaders(deleted);
+}
+
+TEST(RouteTable, PatternsTakeDecimalIdsOnly) {
+    struct Case {
+        QString path;
+        std::optional<QStringList> arguments;
+    };
+    const QString pattern = QStringLiteral("/api/v1/devices/{id}/downloads");
+    const Case cases[] = {
+        {"/api/v1/devices/42/downloads", QStringList{"42"}},
+        {"/api/v1/devices/123456789012345678/downloads", QStringList{"123456789012345678"}},
+        {"/api/v1/devices/1234567890123456789/downloads", std::nullopt},
+        {"/api/v1/devices/-1/downloads", std::nullopt},
+        {"/api/v1/devices/4a/downloads", std::nullopt},
+        {"/api/v1/devices//downloads", std::nullopt},
+        {"/api/v1/devices/42/downloads/", std::nullopt},
+        {"/api/v1/devices/42", std::nullopt},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(RouteTable::match(pattern, c.path), c.arguments) << c.path.toStdString();
 }

@@ -10,6 +10,7 @@
 #include <QVariant>
 #include <functional>
 #include <memory>
+#include <optional>
 
 // One connection to the archive and the little that differs between the two engines: how a
 // connection is made, how a writing transaction starts, the names of two column types. Everything
@@ -18,7 +19,7 @@ class ArchiveDatabase {
 public:
     // The schema this program writes; an archive of a newer major is refused, one of a newer minor
     // of the same major is used as it is.
-    static constexpr SchemaVersion kSchemaVersion{2, 2};
+    static constexpr SchemaVersion kSchemaVersion{2, 3};
 
     ~ArchiveDatabase();
     // Opens the archive; with CreateIfMissing a missing archive is made (a new file readable by its
@@ -91,6 +92,9 @@ private:
     bool addChecks();
     bool fillOriginalHashes();
     bool addNightVerdicts();
+    bool addVenues();
+    bool addServerTables();
+    std::optional<QStringList> rolesHolding(const QString& table, const QString& privilege, const QString& column = {});
     QString describe(const QSqlError& error) const;
     ArchiveStatus prepareSqlite(ArchiveOpenMode mode);
     void startSession();

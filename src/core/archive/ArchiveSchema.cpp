@@ -3,13 +3,14 @@
 #include "core/archive/ArchiveDatabase.h"
 
 #include <QCryptographicHash>
+#include <QDateTime>
 #include <QSqlQuery>
 #include <QStringList>
 
 namespace {
 
 // Every schema in order; an archive is brought from its own to the newest by the steps after it.
-constexpr SchemaVersion kSteps[] = {{1, 0}, {2, 0}, {2, 1}, {2, 2}};
+constexpr SchemaVersion kSteps[] = {{1, 0}, {2, 0}, {2, 1}, {2, 2}, {2, 3}};
 
 // A record date-time yymmddhhmm as the device's validity test accepts it (years 2000-2099: the
 // transfer time of the PC may end a download's coverage).
@@ -244,11 +245,28 @@ bool ArchiveDatabase::addNightVerdicts() {
                              "TEXT NOT NULL, PRIMARY KEY (device_id, night, preset, model, sources))")))
         return false;
     if (isSqlite()) return true;
+    const auto roles = rolesHolding(QStringLiteral("downloads"), QStringLiteral("INSERT"));
+    if (!roles) return false;
+    for (const QString& role : *roles)
+        if (!exec(QStringLiteral("GRANT SELECT, INSERT ON night_verdicts TO %1").arg(role))) return false;
+    return true;
+}
+
+// The roles other than the one connected that hold a privilege on a table (PUBLIC as such), quoted for SQL.
+std::optional<QStringList> ArchiveDatabase::rolesHolding(const QString& table, const QString& privilege,
+                                                         const QString& column) {
     QSqlQuery query(m_db);
-    if (!exec(query, QStringLiteral("SELECT DISTINCT grantee FROM information_schema.role_table_grants WHERE "
-                                    "table_schema = current_schema() AND table_name = 'downloads' AND "
-                                    "privilege_type = 'INSERT' AND grantee <> current_user")))
-        return false;
+    const QString sql =
+        column.isEmpty()
+            ? QStringLiteral("SELECT DISTINCT grantee FROM information_schema.role_table_grants WHERE "
+                             "table_schema = current_schema() AND table_name = ? AND privilege_type = ? AND "
+                             "grantee <> current_user")
+            : QStringLiteral("SELECT DISTINCT grantee FROM information_schema.column_privileges WHERE "
+                             "table_schema = current_schema() AND table_name = ? AND privilege_type = ? AND "
+                             "column_name = ? AND grantee <> current_user");
+    QVariantList values = {table, privilege};
+    if (!column.isEmpty()) values << column;
+    if (!execPrepared(query, sql, values)) return std::nullopt;
     QStringList roles;
     while (query.next()) {
         const QString role = query.value(0).toString();
@@ -257,9 +275,88 @@ bool ArchiveDatabase::addNightVerdicts() {
                       : QLatin1Char('"') + QString(role).replace(QLatin1Char('"'), QStringLiteral("\"\"")) +
                             QLatin1Char('"'));
     }
-    query.finish();
-    for (const QString& role : roles)
-        if (!exec(QStringLiteral("GRANT SELECT, INSERT ON night_verdicts TO %1").arg(role))) return false;
+    return roles;
+}
+
+// Venues: a place and the devices it had over time (a device swapped, repaired or rented). A device's
+// records count for a venue only from its first day to its last (either open). The venue name each
+// device carried until now becomes a venue of that name holding the device from its start.
+bool ArchiveDatabase::addVenues() {
+    const QString id = idType();
+    const QStringList statements = {
+        QStringLiteral("CREATE TABLE venues (id %1, name TEXT NOT NULL, created_at TEXT NOT NULL, "
+                       "CONSTRAINT venues_name CHECK (length(name) BETWEEN 1 AND 200))")
+            .arg(id),
+        QStringLiteral("CREATE TABLE venue_devices (id %1, venue_id BIGINT NOT NULL REFERENCES venues (id), "
+                       "device_id BIGINT NOT NULL REFERENCES devices (id), from_day TEXT, to_day TEXT, "
+                       "CONSTRAINT venue_devices_days CHECK ((from_day IS NULL OR length(from_day) = 10) AND "
+                       "(to_day IS NULL OR length(to_day) = 10) AND (from_day IS NULL OR to_day IS NULL OR "
+                       "from_day <= to_day)))")
+            .arg(id),
+        QStringLiteral("CREATE INDEX venue_devices_by_device ON venue_devices (device_id, venue_id)"),
+        QStringLiteral("INSERT INTO venues (name, created_at) SELECT DISTINCT venue, '%1' FROM devices WHERE "
+                       "venue <> ''")
+            .arg(QDateTime::currentDateTimeUtc().toString(Qt::ISODate)),
+        QStringLiteral("INSERT INTO venue_devices (venue_id, device_id) SELECT v.id, d.id FROM devices d "
+                       "JOIN venues v ON v.name = d.venue"),
+    };
+    for (const QString& sql : statements)
+        if (!exec(sql)) return false;
+    if (isSqlite()) return true;
+    // Whoever reads the devices reads their venues; whoever may name a device's venue may name and
+    // attach venues.
+    const auto readers = rolesHolding(QStringLiteral("devices"), QStringLiteral("SELECT"));
+    const auto namers = rolesHolding(QStringLiteral("devices"), QStringLiteral("UPDATE"), QStringLiteral("venue"));
+    if (!readers || !namers) return false;
+    for (const QString& role : *readers)
+        if (!exec(QStringLiteral("GRANT SELECT ON venues, venue_devices TO %1").arg(role))) return false;
+    for (const QString& role : *namers)
+        if (!exec(QStringLiteral("GRANT INSERT, UPDATE ON venues, venue_devices TO %1").arg(role)))
+            return false;
+    return true;
+}
+
+// The web server's own tables: accounts, their venues, sessions, device tokens and the audit trail.
+// They hold password and token hashes: no role but the owner gets a right on them here, whatever the
+// default privileges of the schema give (the server's role is granted its rights by hand).
+bool ArchiveDatabase::addServerTables() {
+    const QString id = idType();
+    const QStringList tables = {QStringLiteral("server_users"), QStringLiteral("server_grants"),
+                                QStringLiteral("server_sessions"), QStringLiteral("device_tokens"),
+                                QStringLiteral("server_audit")};
+    const QStringList statements = {
+        QStringLiteral("CREATE TABLE server_users (id %1, name TEXT NOT NULL UNIQUE, role TEXT NOT NULL, "
+                       "password_hash TEXT NOT NULL, rights_version INTEGER NOT NULL DEFAULT 1, failed_logins "
+                       "INTEGER NOT NULL DEFAULT 0, blocked_until BIGINT NOT NULL DEFAULT 0, created_at TEXT NOT "
+                       "NULL, CONSTRAINT server_users_role CHECK (role IN ('admin', 'operator', 'venue')), "
+                       "CONSTRAINT server_users_name CHECK (length(name) BETWEEN 1 AND 64))")
+            .arg(id),
+        QStringLiteral("CREATE TABLE server_grants (user_id BIGINT NOT NULL REFERENCES server_users (id), "
+                       "venue_id BIGINT NOT NULL REFERENCES venues (id), PRIMARY KEY (user_id, venue_id))"),
+        QStringLiteral("CREATE TABLE server_sessions (id_sha256 TEXT PRIMARY KEY, user_id BIGINT NOT NULL "
+                       "REFERENCES server_users (id), rights_version INTEGER NOT NULL, csrf TEXT NOT NULL, "
+                       "created BIGINT NOT NULL, last_seen BIGINT NOT NULL)"),
+        QStringLiteral("CREATE TABLE device_tokens (id %1, device_id BIGINT NOT NULL REFERENCES devices (id), "
+                       "secret_sha256 TEXT NOT NULL, created BIGINT NOT NULL, revoked BIGINT, last_used BIGINT, "
+                       "last_address TEXT)")
+            .arg(id),
+        QStringLiteral("CREATE TABLE server_audit (id %1, at TEXT NOT NULL, user_name TEXT NOT NULL, action "
+                       "TEXT NOT NULL, target TEXT NOT NULL, address TEXT NOT NULL)")
+            .arg(id),
+    };
+    for (const QString& sql : statements)
+        if (!exec(sql)) return false;
+    if (isSqlite()) return true;
+    for (const QString& table : tables)
+        if (!exec(QStringLiteral("REVOKE ALL ON %1 FROM PUBLIC").arg(table))) return false;
+    for (const QString& table : tables)
+        for (const QString& privilege : {QStringLiteral("SELECT"), QStringLiteral("INSERT"),
+                                         QStringLiteral("UPDATE"), QStringLiteral("DELETE")}) {
+            const auto roles = rolesHolding(table, privilege);
+            if (!roles) return false;
+            for (const QString& role : *roles)
+                if (!exec(QStringLiteral("REVOKE ALL ON %1 FROM %2").arg(table, role))) return false;
+        }
     return true;
 }
 
@@ -275,6 +372,8 @@ ArchiveStatus ArchiveDatabase::applySchemaStep(SchemaVersion version) {
             addDownloadIdentity() && addChecks() && fillOriginalHashes();
     } else if (version == SchemaVersion{2, 2}) {
         done = addNightVerdicts();
+    } else if (version == SchemaVersion{2, 3}) {
+        done = addVenues() && addServerTables();
     }
     if (done && version.minor > 0)
         done = exec(QStringLiteral("UPDATE schema_version SET minor = %1").arg(version.minor));

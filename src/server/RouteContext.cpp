@@ -1,0 +1,38 @@
+#include "server/RouteContext.h"
+
+#include <algorithm>
+
+QString userRoleName(UserRole role) {
+    switch (role) {
+    case UserRole::Admin:
+        return QStringLiteral("admin");
+    case UserRole::Operator:
+        return QStringLiteral("operator");
+    case UserRole::Venue:
+        break;
+    }
+    return QStringLiteral("venue");
+}
+
+std::optional<UserRole> parseUserRole(const QString& text) {
+    for (const UserRole role : {UserRole::Admin, UserRole::Operator, UserRole::Venue})
+        if (text == userRoleName(role)) return role;
+    return std::nullopt;
+}
+
+bool VisibleScope::maySeeVenue(qint64 venueId) const {
+    return everything || venues.contains(venueId);
+}
+
+bool VisibleScope::maySeeDevice(qint64 deviceId) const {
+    return everything || std::any_of(windows.begin(), windows.end(),
+                                      [deviceId](const DeviceWindow& w) { return w.deviceId == deviceId; });
+}
+
+std::vector<DeviceWindow> VisibleScope::windowsOf(qint64 deviceId) const {
+    if (everything) return {DeviceWindow{0, deviceId, {}, {}}};
+    std::vector<DeviceWindow> found;
+    std::copy_if(windows.begin(), windows.end(), std::back_inserter(found),
+                 [deviceId](const DeviceWindow& w) { return w.deviceId == deviceId; });
+    return found;
+}
