@@ -1,10 +1,16 @@
 #include "server/HttpServerAdapter.h"
 
+#include "core/archive/Archive.h"
+
 #include <QAbstractHttpServer>
 #include <QHttpServerRequest>
 #include <QHttpServerResponder>
 #include <QMetaEnum>
+#include <QPointer>
 #include <QTcpServer>
+#include <QTcpSocket>
+#include <QThreadPool>
+#include <map>
 
 namespace {
 QByteArray methodName(QHttpServerRequest::Method method) {
@@ -22,43 +28,113 @@ HttpRequest toRequest(const QHttpServerRequest& request) {
     return converted;
 }
 
-void write(const QHttpServerRequest& request, const HttpResponse& response, QHttpServerResponder responder) {
+void write(bool head, const HttpResponse& response, QHttpServerResponder& responder) {
     responder.writeStatusLine(QHttpServerResponder::StatusCode(response.status));
     for (const auto& [name, value] : response.headers)
         responder.writeHeader(name, value);
     responder.writeHeader("Content-Length", QByteArray::number(response.body.size()));
     // An answer to HEAD says how long the body would be and sends none; writing the empty body still ends
     // the head.
-    responder.writeBody(request.method() == QHttpServerRequest::Method::Head ? QByteArray() : response.body);
+    responder.writeBody(head ? QByteArray() : response.body);
+}
+
+// Each worker thread keeps its own connection per server (a connection belongs to one thread); it is
+// closed on that thread when the pool ends the thread.
+thread_local std::map<const ServerBackend*, std::unique_ptr<Archive>> workerArchives;
+
+// The worker's archive, opened on first use and reopened after a failure; the reason when there is none.
+ArchiveResult<Archive*> workerArchive(const ServerBackend& backend) {
+    std::unique_ptr<Archive>& slot = workerArchives[&backend];
+    if (!slot) {
+        auto opened = backend.openArchive();
+        if (!opened) return ArchiveResult<Archive*>::failure(opened.error());
+        slot = std::move(opened).value();
+    }
+    if (const ArchiveStatus connected = slot->ensureConnected(); !connected) {
+        slot.reset();
+        return ArchiveResult<Archive*>::failure(connected.error());
+    }
+    return slot.get();
+}
+
+HttpResponse answer(const ServerBackend& backend, const HttpRequest& request, const QString& peer) {
+    RouteContext context;
+    context.peer = peer;
+    if (backend.openArchive) {
+        const auto archive = workerArchive(backend);
+        if (!archive) {
+            // The reason stays in the server's journal: it may name the archive's host.
+            qWarning("vorl-server: archive indisponible : %s", qUtf8Printable(archive.error()));
+            HttpResponse refused = jsonError(503, QStringLiteral("archive_unavailable"),
+                                             QStringLiteral("L'archive est momentanément indisponible."));
+            refused.setHeader("Retry-After", "5");
+            addSecurityHeaders(refused);
+            return refused;
+        }
+        context.archive = *archive;
+    }
+    return backend.routes.handle(request, context, backend.gate);
 }
 
 class RoutedServer : public QAbstractHttpServer {
 public:
-    explicit RoutedServer(RouteTable routes) : m_routes(std::move(routes)) {}
+    RoutedServer(std::shared_ptr<const ServerBackend> backend, QThreadPool* pool)
+        : m_backend(std::move(backend)), m_pool(pool) {}
 
 protected:
     bool handleRequest(const QHttpServerRequest& request, QTcpSocket* socket) override {
-        RouteContext context;
-        const HttpResponse response = m_routes.handle(toRequest(request), context);
-        write(request, response, makeResponder(request, socket));
+        HttpRequest converted = toRequest(request);
+        // The front end on this machine gives the client's address; without one, the socket's.
+        QString peer = QString::fromLatin1(httpHeader(converted.headers, "X-Real-IP"));
+        if (peer.isEmpty()) peer = request.remoteAddress().toString();
+        const bool head = request.method() == QHttpServerRequest::Method::Head;
+        auto responder = std::make_shared<QHttpServerResponder>(makeResponder(request, socket));
+        QPointer<QTcpSocket> alive(socket);
+        QPointer<QAbstractHttpServer> self(this);
+        std::shared_ptr<const ServerBackend> backend = m_backend;
+        m_pool->start([backend, converted = std::move(converted), peer, head, responder, alive, self]() mutable {
+            HttpResponse response = answer(*backend, converted, peer);
+            if (!self) return;
+            QMetaObject::invokeMethod(
+                self.data(),
+                [response = std::move(response), head, responder = std::move(responder), alive] {
+                    // A client that left meanwhile gets nothing.
+                    if (alive) write(head, response, *responder);
+                },
+                Qt::QueuedConnection);
+        });
         return true;
     }
     void missingHandler(const QHttpServerRequest& request, QTcpSocket* socket) override {
         HttpResponse response =
             jsonError(404, QStringLiteral("not_found"), QStringLiteral("Cette adresse n'existe pas."));
         addSecurityHeaders(response);
-        write(request, response, makeResponder(request, socket));
+        QHttpServerResponder responder = makeResponder(request, socket);
+        write(request.method() == QHttpServerRequest::Method::Head, response, responder);
     }
 
 private:
-    RouteTable m_routes;
+    std::shared_ptr<const ServerBackend> m_backend;
+    QThreadPool* m_pool;
 };
 } // namespace
 
-HttpServerAdapter::HttpServerAdapter(RouteTable routes)
-    : m_server(std::make_unique<RoutedServer>(std::move(routes))) {}
+HttpServerAdapter::HttpServerAdapter(ServerBackend backend)
+    : m_backend(std::make_shared<const ServerBackend>(std::move(backend))),
+      m_pool(std::make_unique<QThreadPool>()) {
+    m_pool->setMaxThreadCount(std::max(1, m_backend->workers));
+    // Workers keep their connection: a thread is not ended for being idle.
+    m_pool->setExpiryTimeout(-1);
+    m_server = std::make_unique<RoutedServer>(m_backend, m_pool.get());
+}
 
-HttpServerAdapter::~HttpServerAdapter() = default;
+HttpServerAdapter::~HttpServerAdapter() {
+    // Stop taking requests, let the workers finish (their answers are dropped), then end their threads,
+    // which closes their connections on the threads that opened them.
+    m_server.reset();
+    m_pool->waitForDone();
+    m_pool.reset();
+}
 
 bool HttpServerAdapter::listen(const ListenAddress& address, QString* error) {
     auto* tcp = new QTcpServer(m_server.get());
@@ -73,4 +149,9 @@ bool HttpServerAdapter::listen(const ListenAddress& address, QString* error) {
     }
     m_server->bind(tcp);
     return true;
+}
+
+quint16 HttpServerAdapter::port() const {
+    const auto servers = m_server->servers();
+    return servers.isEmpty() ? 0 : servers.first()->serverPort();
 }

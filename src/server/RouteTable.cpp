@@ -1,6 +1,7 @@
 #include "server/RouteTable.h"
 
 #include <QStringList>
+#include <QUrl>
 #include <algorithm>
 
 namespace {
@@ -53,6 +54,15 @@ HttpResponse RouteTable::handle(const HttpRequest& request, RouteContext& contex
             refusal = gate(request, route.access, context);
         else if (route.access != RouteAccess::Public)
             refusal = jsonError(401, QStringLiteral("unauthenticated"), QStringLiteral("Connexion requise."));
+        // A page asked for without a session leads to the login page, which comes back to it.
+        if (refusal && refusal->status == 401 && !route.pattern.startsWith(QLatin1String("/api/"))) {
+            refusal = HttpResponse{};
+            refusal->status = 303;
+            const QString back = request.query.isEmpty() ? request.path
+                                                         : request.path + QLatin1Char('?') +
+                                                               request.query.toString(QUrl::FullyEncoded);
+            refusal->setHeader("Location", "/connexion?suite=" + QUrl::toPercentEncoding(back));
+        }
         response = refusal ? *refusal : route.handler(request, context);
         break;
     }

@@ -1,5 +1,7 @@
 #include "server/ServerApp.h"
 
+#include "core/archive/Archive.h"
+
 #include "server/HttpServerAdapter.h"
 #include "server/ListenAddress.h"
 #include "server/ServerRoutes.h"
@@ -57,8 +59,19 @@ int serve(const QStringList& arguments) {
     const ListenAddressParse parsed = parseListenAddress(listen);
     if (!parsed.ok) return usageError(parsed.error);
 
-    // The archive is not opened yet: the only route, the health check, does not read it.
-    HttpServerAdapter server(serverRoutes());
+    const auto location = ResolveArchiveLocation(archive);
+    if (!location) return usageError(location.error());
+    if (location->isOff()) return usageError(QStringLiteral("le serveur a besoin d'une archive"));
+    // Checked once before listening, so that a wrong location is said at start-up; each worker then
+    // opens its own connection.
+    if (const auto opened = Archive::open(*location, ArchiveOpenMode::MustExist); !opened) {
+        print(stderr, QStringLiteral("vorl-server : %1\n").arg(opened.error()));
+        return 1;
+    }
+    ServerBackend backend;
+    backend.routes = serverRoutes();
+    backend.openArchive = [location = *location] { return Archive::open(location, ArchiveOpenMode::MustExist); };
+    HttpServerAdapter server(std::move(backend));
     QString error;
     if (!server.listen(parsed.address, &error)) {
         print(stderr, QStringLiteral("vorl-server : %1\n").arg(error));

@@ -1,6 +1,8 @@
 #include "server/ServerRoutes.h"
 
 #include "core/archive/ArchiveDatabase.h"
+#include "server/api/ReadRoutes.h"
+#include "server/pages/SiteRoutes.h"
 
 namespace {
 // Whether the server runs and what it speaks; nothing about where its archive lies.
@@ -14,5 +16,7 @@ HttpResponse health(const HttpRequest&, RouteContext&) {
 RouteTable serverRoutes() {
     RouteTable table;
     table.add("GET", QStringLiteral("/api/v1/health"), RouteAccess::Public, health);
+    addReadRoutes(table);
+    addSiteRoutes(table);
     return table;
 }

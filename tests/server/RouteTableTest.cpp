@@ -38,7 +38,7 @@ TEST(RouteTable, AnswersKnownRoutesAndRefusesTheRest) {
         {"get", "/api/v1/health", 405, "GET", "method_not_allowed"},
         {"GET", "/api/v1/health/", 404, "", "not_found"},
         {"GET", "/api/v1/HEALTH", 404, "", "not_found"},
-        {"GET", "/", 404, "", "not_found"},
+        {"GET", "/inconnu", 404, "", "not_found"},
         {"GET", "", 404, "", "not_found"},
         {"POST", "/api/v2/health", 404, "", "not_found"},
     };

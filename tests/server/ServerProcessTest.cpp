@@ -1,9 +1,12 @@
+#include "core/archive/Archive.h"
+
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 namespace {
@@ -88,8 +91,17 @@ TEST(ServerProcess, RefusesBadUseWithAMessage) {
 TEST(ServerProcess, ServesHealthOnLoopbackAndStops) {
     const quint16 port = serverProcessFreePort();
     ASSERT_NE(port, 0);
+    QTemporaryDir dir;
+    const QString archive = dir.filePath(QStringLiteral("archive.sqlite"));
+    ASSERT_TRUE(Archive::open(*ParseArchiveLocation(archive)));
+    // A missing archive is said before listening.
+    const ServerProcessRun missing = serverProcessRun(
+        {"serve", "--listen", QStringLiteral("127.0.0.1:%1").arg(port), "--archive", dir.filePath("none.sqlite")});
+    EXPECT_EQ(missing.exitCode, 1);
+    EXPECT_TRUE(missing.err.contains(QStringLiteral("introuvable"))) << missing.err.toStdString();
     QProcess server;
-    server.start(kServerProcessProgram, {"serve", "--listen", QStringLiteral("127.0.0.1:%1").arg(port)});
+    server.start(kServerProcessProgram,
+                 {"serve", "--listen", QStringLiteral("127.0.0.1:%1").arg(port), "--archive", archive});
     ASSERT_TRUE(server.waitForStarted(10000));
     // The server says where it listens once the socket is open.
     ASSERT_TRUE(server.waitForReadyRead(20000)) << server.readAllStandardError().constData();
@@ -113,7 +125,7 @@ TEST(ServerProcess, ServesHealthOnLoopbackAndStops) {
 
     // A second server cannot take the same port: a failure, not bad use.
     const ServerProcessRun second =
-        serverProcessRun({"serve", "--listen", QStringLiteral("127.0.0.1:%1").arg(port)});
+        serverProcessRun({"serve", "--listen", QStringLiteral("127.0.0.1:%1").arg(port), "--archive", archive});
     EXPECT_EQ(second.exitCode, 1) << second.err.toStdString();
 
     server.terminate();

@@ -1,0 +1,144 @@
+#include "server/api/ReadRoutes.h"
+
+#include "core/archive/Archive.h"
+#include "server/api/ApiFormat.h"
+#include "server/api/ComplianceBytes.h"
+
+#include <QJsonArray>
+
+namespace {
+qint64 idArgument(const RouteContext& context, int index = 0) {
+    return context.pathArguments.value(index).toLongLong();
+}
+
+// Whether a download's coverage meets one of the windows the user may see of its device.
+bool inWindows(const ArchivedDownload& download, const std::vector<DeviceWindow>& windows) {
+    const QDate first = download.coverFrom.isValid() ? download.coverFrom.date() : download.coverTo.date();
+    const QDate last = download.coverTo.date();
+    return std::any_of(windows.begin(), windows.end(), [&](const DeviceWindow& w) {
+        return (!w.to.isValid() || !first.isValid() || first <= w.to) &&
+               (!w.from.isValid() || !last.isValid() || last >= w.from);
+    });
+}
+
+// Whether the nights from..to lie inside one window the user may see.
+bool periodInWindows(const QDate& from, const QDate& to, const std::vector<DeviceWindow>& windows) {
+    return std::any_of(windows.begin(), windows.end(), [&](const DeviceWindow& w) {
+        return (!w.from.isValid() || from >= w.from) && (!w.to.isValid() || to <= w.to);
+    });
+}
+
+// The device of the path when the user may see it.
+std::optional<ArchivedDevice> visibleDevice(RouteContext& context, qint64 id, HttpResponse& refusal) {
+    if (!context.scope || !context.scope->maySeeDevice(id)) {
+        refusal = notFound();
+        return std::nullopt;
+    }
+    auto devices = context.archive->devices();
+    if (!devices) {
+        refusal = archiveFailure(devices.error());
+        return std::nullopt;
+    }
+    for (const ArchivedDevice& device : *devices)
+        if (device.id == id) return device;
+    refusal = notFound();
+    return std::nullopt;
+}
+
+HttpResponse listDevices(const HttpRequest&, RouteContext& context) {
+    auto devices = context.archive->devices();
+    if (!devices) return archiveFailure(devices.error());
+    QJsonArray list;
+    for (const ArchivedDevice& device : *devices)
+        if (context.scope->maySeeDevice(device.id)) list.append(apiDevice(device));
+    return jsonResponse(200, {{QStringLiteral("devices"), list}});
+}
+
+HttpResponse listDownloads(const HttpRequest&, RouteContext& context) {
+    HttpResponse refusal;
+    const auto device = visibleDevice(context, idArgument(context), refusal);
+    if (!device) return refusal;
+    auto downloads = context.archive->downloads(device->id);
+    if (!downloads) return archiveFailure(downloads.error());
+    const auto windows = context.scope->windowsOf(device->id);
+    QJsonArray list;
+    for (const ArchivedDownload& d : *downloads) {
+        if (!inWindows(d, windows)) continue;
+        list.append(QJsonObject{
+            {QStringLiteral("id"), d.id},
+            {QStringLiteral("source"), d.sourceKind == SourceKind::Transfer ? QStringLiteral("transfer")
+                                                                             : QStringLiteral("file")},
+            {QStringLiteral("transfer"),
+             apiTime(QDateTime(QDate::fromString(d.transferDate, QStringLiteral("dd/MM/yyyy")),
+                               QTime::fromString(d.transferTime.left(5), QStringLiteral("hh:mm"))))},
+            {QStringLiteral("covers_from"), apiTime(d.coverFrom)},
+            {QStringLiteral("covers_to"), apiTime(d.coverTo)},
+            {QStringLiteral("counts"), apiCounts(d.counts)},
+            {QStringLiteral("sha256"), d.originalSha256},
+        });
+    }
+    return jsonResponse(200, {{QStringLiteral("downloads"), list}});
+}
+
+// The download of the path when the user may see its device and its days.
+std::optional<ArchivedDownload> visibleDownload(RouteContext& context, qint64 id, HttpResponse& refusal) {
+    auto devices = context.archive->devices();
+    if (!devices) {
+        refusal = archiveFailure(devices.error());
+        return std::nullopt;
+    }
+    for (const ArchivedDevice& device : *devices) {
+        if (!context.scope->maySeeDevice(device.id)) continue;
+        auto downloads = context.archive->downloads(device.id);
+        if (!downloads) {
+            refusal = archiveFailure(downloads.error());
+            return std::nullopt;
+        }
+        for (const ArchivedDownload& d : *downloads)
+            if (d.id == id && inWindows(d, context.scope->windowsOf(device.id))) return d;
+    }
+    refusal = notFound();
+    return std::nullopt;
+}
+
+HttpResponse original(const HttpRequest& request, RouteContext& context) {
+    HttpResponse refusal;
+    const auto download = visibleDownload(context, idArgument(context), refusal);
+    if (!download) return refusal;
+    const QByteArray etag = '"' + download->originalSha256.toLatin1() + '"';
+    if (!download->originalSha256.isEmpty() && httpHeader(request.headers, "If-None-Match") == etag) {
+        HttpResponse unchanged;
+        unchanged.status = 304;
+        unchanged.setHeader("ETag", etag);
+        return unchanged;
+    }
+    auto bytes = context.archive->originalBytes(download->id);
+    if (!bytes) return archiveFailure(bytes.error());
+    HttpResponse response = attachment(*bytes, "application/octet-stream",
+                                       QStringLiteral("telechargement-%1.qlv").arg(download->id));
+    if (!download->originalSha256.isEmpty()) response.setHeader("ETag", etag);
+    return response;
+}
+
+HttpResponse deviceCompliance(const HttpRequest& request, RouteContext& context) {
+    HttpResponse refusal;
+    const auto device = visibleDevice(context, idArgument(context), refusal);
+    if (!device) return refusal;
+    const auto asked = parseComplianceRequest(request.query, refusal);
+    if (!asked) return refusal;
+    if (!periodInWindows(asked->from, asked->to, context.scope->windowsOf(device->id))) return notFound();
+    auto bytes = complianceReportBytes(*context.archive, device->id, device->serial, *asked);
+    if (!bytes) return archiveFailure(bytes.error());
+    HttpResponse response = attachment(bytes->body, bytes->contentType, bytes->fileName);
+    if (asked->format != QLatin1String("pdf"))
+        response.setHeader("Content-Disposition", "inline; filename=\"" + bytes->fileName.toLatin1() + '"');
+    return response;
+}
+} // namespace
+
+void addReadRoutes(RouteTable& routes) {
+    routes.add("GET", QStringLiteral("/api/v1/devices"), RouteAccess::Session, listDevices);
+    routes.add("GET", QStringLiteral("/api/v1/devices/{id}/downloads"), RouteAccess::Session, listDownloads);
+    routes.add("GET", QStringLiteral("/api/v1/downloads/{id}/original"), RouteAccess::Session, original);
+    routes.add("GET", QStringLiteral("/api/v1/devices/{id}/compliance"), RouteAccess::Session, deviceCompliance);
+}

@@ -1,0 +1,397 @@
+#include "server/pages/SiteRoutes.h"
+
+#include "core/archive/Archive.h"
+#include "core/archive/ArchiveChunks.h"
+#include "core/archive/ArchiveCompliance.h"
+#include "core/archive/ArchiveNightVerdicts.h"
+#include "core/compliance/ComplianceNights.h"
+#include "core/compliance/ComplianceReport.h"
+#include "core/stats/PeriodStats.h"
+#include "core/stats/StatsReport.h"
+#include "server/api/ApiFormat.h"
+#include "server/api/ComplianceRequest.h"
+#include "server/pages/PagePlots.h"
+#include "server/pages/PageRender.h"
+#include "server/pages/PageTemplates.h"
+
+#include <QDate>
+#include <QRandomGenerator>
+#include <algorithm>
+
+namespace {
+constexpr int kOverviewNights = 30;
+constexpr int kLateAfterDays = 6, kOverdueAfterDays = 10;
+constexpr int kDefaultPeriodNights = 7;
+
+QDate today() {
+    return QDate::currentDate();
+}
+
+QString dayText(const QDate& day) {
+    return day.toString(QStringLiteral("dd/MM/yyyy"));
+}
+
+QString timeText(const QDateTime& time) {
+    return time.isValid() ? time.toString(QStringLiteral("dd/MM/yyyy HH:mm")) : QStringLiteral("—");
+}
+
+std::optional<QDate> isoDayOf(const HttpRequest& request, const char* name) {
+    const QString text = request.query.queryItemValue(QString::fromLatin1(name), QUrl::FullyDecoded);
+    const QDate day = QDate::fromString(text, QStringLiteral("yyyy-MM-dd"));
+    return day.isValid() ? std::optional<QDate>(day) : std::nullopt;
+}
+
+HttpResponse styleSheet(const HttpRequest&, RouteContext&) {
+    HttpResponse response;
+    response.body = kStyleSheet;
+    response.setHeader("Content-Type", "text/css; charset=utf-8");
+    response.setHeader("Cache-Control", "public, max-age=3600");
+    return response;
+}
+
+// The devices the user may see, or the failure page.
+std::optional<std::vector<ArchivedDevice>> visibleDevices(RouteContext& context, HttpResponse& failure) {
+    auto devices = context.archive->devices();
+    if (!devices) {
+        qWarning("vorl-server: %s", qUtf8Printable(devices.error()));
+        failure = messagePage(500, QStringLiteral("Archive illisible"),
+                              QStringLiteral("L'archive n'a pas pu être lue. Réessayez plus tard."), context.user);
+        return std::nullopt;
+    }
+    std::vector<ArchivedDevice> visible;
+    for (ArchivedDevice& device : *devices)
+        if (context.scope->maySeeDevice(device.id)) visible.push_back(std::move(device));
+    return visible;
+}
+
+std::optional<ArchivedDevice> deviceOfPath(RouteContext& context, HttpResponse& failure) {
+    const qint64 id = context.pathArguments.value(0).toLongLong();
+    const auto devices = visibleDevices(context, failure);
+    if (!devices) return std::nullopt;
+    for (const ArchivedDevice& device : *devices)
+        if (device.id == id) return device;
+    failure = messagePage(404, QStringLiteral("Introuvable"), QStringLiteral("Cette page n'existe pas."),
+                          context.user);
+    return std::nullopt;
+}
+
+struct OverviewRow {
+    PageData data;
+    int ageDays = -1; // -1: never downloaded
+    int certain = 0, possible = 0;
+    QString name;
+};
+
+HttpResponse overview(const HttpRequest&, RouteContext& context) {
+    HttpResponse failure;
+    const auto devices = visibleDevices(context, failure);
+    if (!devices) return failure;
+    std::vector<OverviewRow> rows;
+    for (const ArchivedDevice& device : *devices) {
+        OverviewRow row;
+        row.name = device.venue.isEmpty() ? QStringLiteral("Appareil %1").arg(device.serial) : device.venue;
+        const auto days = DaysSinceDownload(device.lastDownload, today());
+        row.ageDays = days.value_or(-1);
+        auto nights = ArchivedNightVerdicts(*context.archive, device.id, today().addDays(-kOverviewNights),
+                                            today().addDays(-1));
+        if (!nights) qWarning("vorl-server: %s", qUtf8Printable(nights.error()));
+        const std::vector<JudgedNight> judged = nights ? std::move(nights).value() : std::vector<JudgedNight>{};
+        for (const JudgedNight& night : judged) {
+            row.certain += night.verdict == Verdict::Certain;
+            row.possible += night.verdict == Verdict::Possible;
+        }
+        row.data.set("name", text(row.name));
+        row.data.set("link", text(QStringLiteral("/appareils/%1").arg(device.id)));
+        row.data.set("devices", text(QStringLiteral("Appareil %1").arg(device.serial)));
+        row.data.set("last", text(timeText(device.lastDownload)));
+        row.data.set("age", text(DaysSinceText(device.lastDownload, today())));
+        row.data.set("age_class", std::string(row.ageDays < 0 || row.ageDays > kOverdueAfterDays ? "overdue"
+                                              : row.ageDays > kLateAfterDays                      ? "late"
+                                                                                                  : ""));
+        row.data.set("strip", text(nightStripSvg(judged)));
+        row.data.set("exceeded", text(row.possible ? QStringLiteral("%1 certaine(s), %2 possible(s)")
+                                                         .arg(row.certain)
+                                                         .arg(row.possible)
+                                                   : QStringLiteral("%1").arg(row.certain)));
+        rows.push_back(std::move(row));
+    }
+    // The most urgent first: a download overdue, then late, then the most nights over the limit.
+    const auto urgency = [](const OverviewRow& r) {
+        const int age = r.ageDays < 0 ? 1000000 : r.ageDays;
+        return std::make_tuple(age > kOverdueAfterDays, age > kLateAfterDays, r.certain, r.possible);
+    };
+    std::stable_sort(rows.begin(), rows.end(), [&](const OverviewRow& a, const OverviewRow& b) {
+        if (urgency(a) != urgency(b)) return urgency(a) > urgency(b);
+        return QString::localeAwareCompare(a.name, b.name) < 0;
+    });
+    PageData body;
+    PageData list = ::list();
+    for (const OverviewRow& row : rows)
+        list.push_back(row.data);
+    body.set("rows", list);
+    body.set("empty", rows.empty());
+    return renderPage(QStringLiteral("Vue d'ensemble"), kOverviewTemplate, body, context.user);
+}
+
+// The period the page shows: du/au of the query, else the last nights.
+std::pair<QDate, QDate> pagePeriod(const HttpRequest& request) {
+    const QDate to = isoDayOf(request, "au").value_or(today().addDays(-1));
+    const QDate from = isoDayOf(request, "du").value_or(to.addDays(1 - kDefaultPeriodNights));
+    return {from, to};
+}
+
+PageData statsData(Archive& archive, qint64 deviceId, const QDate& from, const QDate& to) {
+    PeriodStatsBuilder builder(from, to);
+    bool any = false;
+    const ArchiveStatus read =
+        ForEachPeriodChunk(archive, deviceId, from, to.addDays(1),
+                           [&](const DataStore& chunk, const QDate& first, const QDate& last) {
+                               builder.add(chunk, first, last);
+                               any = true;
+                           });
+    if (!read || !any) return PageData(false);
+    PageData items = list();
+    for (const QString& line : StatsTextLines(builder.finish())) {
+        const qsizetype colon = line.indexOf(QLatin1String(" : "));
+        if (colon < 0) continue;
+        PageData item;
+        item.set("label", text(line.left(colon)));
+        item.set("value", text(line.mid(colon + 3)));
+        items.push_back(item);
+    }
+    PageData stats;
+    stats.set("items", items);
+    return stats;
+}
+
+HttpResponse devicePage(const HttpRequest& request, RouteContext& context) {
+    HttpResponse failure;
+    const auto device = deviceOfPath(context, failure);
+    if (!device) return failure;
+    Archive& archive = *context.archive;
+    const QString self = QStringLiteral("/appareils/%1").arg(device->id);
+    PageData body;
+    body.set("serial", text(device->serial));
+    body.set("generation", text(QString::number(device->generation)));
+    body.set("venue", text(device->venue));
+    body.set("since", text(DaysSinceText(device->lastDownload, today())));
+    body.set("self", text(self));
+
+    auto coverage = archive.coverage(device->id);
+    if (!coverage) return archiveFailure(coverage.error());
+    std::vector<JudgedNight> nights;
+    if (!coverage->days.empty()) {
+        auto judged = ArchivedNightVerdicts(archive, device->id, coverage->days.front().day, coverage->days.back().day);
+        if (judged) nights = std::move(judged).value();
+    }
+    body.set("calendar", text(calendarSvg(BuildCalendar(*coverage, nights, today()), self + QStringLiteral("/nuit?jour=%1"))));
+    PageData legend = list();
+    for (const Verdict v : {Verdict::Certain, Verdict::Possible, Verdict::Compliant, Verdict::Incomplete}) {
+        PageData item;
+        item.set("colour", cssColour(VerdictColour(v)));
+        item.set("label", text(VerdictText(v)));
+        legend.push_back(item);
+    }
+    body.set("legend", legend);
+
+    const auto [from, to] = pagePeriod(request);
+    body.set("from", text(from.toString(Qt::ISODate)));
+    body.set("to", text(to.toString(Qt::ISODate)));
+    body.set("from_text", text(dayText(from)));
+    body.set("to_text", text(dayText(to)));
+    PageData nightRows = list();
+    QString problem = CompliancePeriodProblem(from, to);
+    if (problem.isEmpty() && from.daysTo(to) + 1 > kMaxServerPdfNights)
+        problem = QStringLiteral("Au plus %1 nuits sur cette page.").arg(kMaxServerPdfNights);
+    if (problem.isEmpty()) {
+        auto input = ComplianceInputFromArchive(archive, device->id, from, to);
+        if (!input) return archiveFailure(input.error());
+        ComplianceSettings settings = complianceSettings(ComplianceRequest{from, to}, input->weighting);
+        settings.keepWindows = false;
+        const ComplianceReport report = BuildComplianceReport(*input, settings, from, to);
+        body.set("limit", text(report.limitLabel));
+        for (const NightReport& night : report.nights) {
+            PageData row;
+            const Verdict verdict = NightVerdictOf(report.scope, night.counts);
+            row.set("day", text(dayText(night.day)));
+            row.set("link", text(self + QStringLiteral("/nuit?jour=") + night.day.toString(Qt::ISODate)));
+            row.set("colour", cssColour(verdict == Verdict::None ? kGapColour : VerdictColour(verdict)));
+            row.set("verdict", text(verdict == Verdict::None ? QStringLiteral("—") : VerdictText(verdict)));
+            row.set("upper", text(ComplianceUpperText(report, night.highestUpper, false)));
+            row.set("lower", text(ComplianceLowerText(report, night.highestLower, false)));
+            row.set("episodes", text(QString::number(night.episodes.size())));
+            row.set("unknown", text(QString::number(night.minutes.unknownTotal())));
+            nightRows.push_back(row);
+        }
+        PageData formats = list();
+        for (const auto& [format, label] : {std::pair{"pdf", "PDF"}, {"csv", "CSV"}, {"json", "JSON"}, {"text", "texte"}}) {
+            PageData link;
+            link.set("href", text(QStringLiteral("/api/v1/devices/%1/compliance?from=%2&to=%3&format=%4")
+                                      .arg(device->id)
+                                      .arg(from.toString(Qt::ISODate), to.toString(Qt::ISODate),
+                                           QString::fromLatin1(format))));
+            link.set("label", std::string(label));
+            formats.push_back(link);
+        }
+        body.set("formats", formats);
+        body.set("stats", statsData(archive, device->id, from, to));
+    } else {
+        body.set("problem", text(problem));
+        body.set("stats", PageData(false));
+    }
+    body.set("nights", nightRows);
+
+    auto downloads = archive.downloads(device->id);
+    if (!downloads) return archiveFailure(downloads.error());
+    PageData downloadRows = list();
+    for (auto d = downloads->rbegin(); d != downloads->rend(); ++d) {
+        PageData row;
+        row.set("id", text(QString::number(d->id)));
+        row.set("transfer", text(d->transferDate + QLatin1Char(' ') + d->transferTime.left(5)));
+        row.set("covers", text(timeText(d->coverFrom) + QStringLiteral(" → ") + timeText(d->coverTo)));
+        row.set("counts", text(QString::number(d->counts.total())));
+        row.set("sha256", text(d->originalSha256));
+        row.set("href", text(QStringLiteral("/api/v1/downloads/%1/original").arg(d->id)));
+        downloadRows.push_back(row);
+    }
+    body.set("downloads", downloadRows);
+    return renderPage(QStringLiteral("Appareil %1").arg(device->serial), kDeviceTemplate, body, context.user);
+}
+
+// The report of one night, its windows kept for the plot.
+std::optional<ComplianceReport> nightReport(Archive& archive, qint64 deviceId, const QDate& day,
+                                            HttpResponse& failure) {
+    if (!CompliancePeriodProblem(day, day).isEmpty()) {
+        failure = notFound();
+        return std::nullopt;
+    }
+    auto input = ComplianceInputFromArchive(archive, deviceId, day, day);
+    if (!input) {
+        failure = archiveFailure(input.error());
+        return std::nullopt;
+    }
+    const ComplianceSettings settings = complianceSettings(ComplianceRequest{day, day}, input->weighting);
+    return BuildComplianceReport(*input, settings, day, day);
+}
+
+HttpResponse nightPage(const HttpRequest& request, RouteContext& context) {
+    HttpResponse failure;
+    const auto device = deviceOfPath(context, failure);
+    if (!device) return failure;
+    const auto day = isoDayOf(request, "jour");
+    if (!day) return messagePage(400, QStringLiteral("Nuit"), QStringLiteral("Donnez la nuit : jour=AAAA-MM-JJ."), context.user);
+    const auto report = nightReport(*context.archive, device->id, *day, failure);
+    if (!report) return failure;
+    const QString self = QStringLiteral("/appareils/%1").arg(device->id);
+    PageData body;
+    body.set("device_link", text(self));
+    body.set("serial", text(device->serial));
+    body.set("limit", text(report->limitLabel));
+    body.set("svg", text(self + QStringLiteral("/nuit.svg?jour=") + day->toString(Qt::ISODate)));
+    body.set("previous", text(self + QStringLiteral("/nuit?jour=") + day->addDays(-1).toString(Qt::ISODate)));
+    body.set("next", text(self + QStringLiteral("/nuit?jour=") + day->addDays(1).toString(Qt::ISODate)));
+    if (!report->nights.empty()) {
+        const NightReport& night = report->nights.front();
+        const Verdict verdict = NightVerdictOf(report->scope, night.counts);
+        body.set("verdict", text(verdict == Verdict::None ? QStringLiteral("Sans verdict") : VerdictText(verdict)));
+        body.set("upper", text(ComplianceUpperText(*report, night.highestUpper)));
+        body.set("lower", text(ComplianceLowerText(*report, night.highestLower)));
+        PageData episodes = list(), events = list();
+        for (const ExceedanceEpisode& episode : night.episodes)
+            episodes.push_back(text(ComplianceEpisodeText(*report, episode)));
+        for (const ComplianceEvent& event : night.events)
+            events.push_back(text(ComplianceEventText(event)));
+        PageData e, v;
+        e.set("items", episodes);
+        v.set("items", events);
+        body.set("episodes", night.episodes.empty() ? PageData(false) : e);
+        body.set("events", night.events.empty() ? PageData(false) : v);
+    }
+    return renderPage(QStringLiteral("Nuit du %1").arg(dayText(*day)), kNightTemplate, body, context.user);
+}
+
+HttpResponse nightSvg(const HttpRequest& request, RouteContext& context) {
+    HttpResponse failure;
+    const auto device = deviceOfPath(context, failure);
+    if (!device) return failure;
+    const auto day = isoDayOf(request, "jour");
+    if (!day) return jsonError(400, QStringLiteral("bad_date"), QStringLiteral("jour s'écrit AAAA-MM-JJ."));
+    const auto report = nightReport(*context.archive, device->id, *day, failure);
+    if (!report) return failure;
+    if (report->nights.empty()) return notFound();
+    HttpResponse response;
+    response.body = nightBandSvg(*report, report->nights.front());
+    response.setHeader("Content-Type", "image/svg+xml");
+    return response;
+}
+
+HttpResponse reportsPage(const HttpRequest&, RouteContext& context) {
+    HttpResponse failure;
+    const auto devices = visibleDevices(context, failure);
+    if (!devices) return failure;
+    PageData body;
+    PageData options = list();
+    for (const ArchivedDevice& device : *devices) {
+        PageData option;
+        option.set("id", text(QString::number(device.id)));
+        option.set("label", text(device.venue.isEmpty() ? device.serial : device.venue + QStringLiteral(" — ") + device.serial));
+        options.push_back(option);
+    }
+    body.set("devices", options);
+    PageData presets = list();
+    for (const CompliancePreset& preset : CompliancePresets()) {
+        PageData item;
+        item.set("key", text(preset.key));
+        item.set("name", text(preset.name));
+        presets.push_back(item);
+    }
+    body.set("presets", presets);
+    body.set("from", text(today().addDays(-kDefaultPeriodNights).toString(Qt::ISODate)));
+    body.set("to", text(today().addDays(-1).toString(Qt::ISODate)));
+    return renderPage(QStringLiteral("Rapports"), kReportsTemplate, body, context.user);
+}
+
+// The report form sends the device as a field: the answer is the API's address of that report.
+HttpResponse reportDownload(const HttpRequest& request, RouteContext& context) {
+    const QString device = request.query.queryItemValue(QStringLiteral("appareil"));
+    if (RouteTable::match(QStringLiteral("{id}"), device) == std::nullopt)
+        return messagePage(400, QStringLiteral("Rapports"), QStringLiteral("Choisissez un appareil."), context.user);
+    QUrlQuery query;
+    for (const char* name : {"from", "to", "preset", "format"})
+        if (request.query.hasQueryItem(QString::fromLatin1(name)))
+            query.addQueryItem(QString::fromLatin1(name),
+                               request.query.queryItemValue(QString::fromLatin1(name), QUrl::FullyDecoded));
+    return redirectTo(QStringLiteral("/api/v1/devices/%1/compliance?%2")
+                          .arg(device, query.toString(QUrl::FullyEncoded))
+                          .toUtf8());
+}
+// The login form carries a token that must match a cookie of its own: a form posted from another
+// site cannot sign anybody in (the session's own token takes over once signed in).
+HttpResponse loginPage(const HttpRequest& request, RouteContext& context) {
+    QByteArray token(32, Qt::Uninitialized);
+    for (char& c : token)
+        c = "0123456789abcdef"[QRandomGenerator::system()->bounded(16)];
+    PageData body;
+    body.set("csrf", token.toStdString());
+    const QString next = request.query.queryItemValue(QStringLiteral("suite"), QUrl::FullyDecoded);
+    // Only a path of this site: never an address elsewhere.
+    body.set("next", text(next.startsWith(QLatin1Char('/')) && !next.startsWith(QLatin1String("//")) ? next
+                                                                                                    : QStringLiteral("/")));
+    HttpResponse response = renderPage(QStringLiteral("Connexion"), kLoginTemplate, body, context.user);
+    response.setHeader("Set-Cookie",
+                       "__Host-vorl_login=" + token + "; Secure; HttpOnly; SameSite=Strict; Path=/; Max-Age=3600");
+    response.setHeader("Cache-Control", "no-store");
+    return response;
+}
+} // namespace
+
+void addSiteRoutes(RouteTable& routes) {
+    routes.add("GET", QStringLiteral("/connexion"), RouteAccess::Public, loginPage);
+    routes.add("GET", QStringLiteral("/static/vorl.css"), RouteAccess::Public, styleSheet);
+    routes.add("GET", QStringLiteral("/"), RouteAccess::Session, overview);
+    routes.add("GET", QStringLiteral("/appareils/{id}"), RouteAccess::Session, devicePage);
+    routes.add("GET", QStringLiteral("/appareils/{id}/nuit"), RouteAccess::Session, nightPage);
+    routes.add("GET", QStringLiteral("/appareils/{id}/nuit.svg"), RouteAccess::Session, nightSvg);
+    routes.add("GET", QStringLiteral("/rapports"), RouteAccess::Session, reportsPage);
+    routes.add("GET", QStringLiteral("/rapports/telecharger"), RouteAccess::Session, reportDownload);
+}
