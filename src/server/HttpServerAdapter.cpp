@@ -92,17 +92,18 @@ protected:
         QPointer<QTcpSocket> alive(socket);
         QPointer<QAbstractHttpServer> self(this);
         std::shared_ptr<const ServerBackend> backend = m_backend;
-        m_pool->start([backend, converted = std::move(converted), peer, head, responder, alive, self]() mutable {
-            HttpResponse response = answer(*backend, converted, peer);
-            if (!self) return;
-            QMetaObject::invokeMethod(
-                self.data(),
-                [response = std::move(response), head, responder = std::move(responder), alive] {
-                    // A client that left meanwhile gets nothing.
-                    if (alive) write(head, response, *responder);
-                },
-                Qt::QueuedConnection);
-        });
+        m_pool->start(
+            [backend, converted = std::move(converted), peer, head, responder, alive, self]() mutable {
+                HttpResponse response = answer(*backend, converted, peer);
+                if (!self) return;
+                QMetaObject::invokeMethod(
+                    self.data(),
+                    [response = std::move(response), head, responder = std::move(responder), alive] {
+                        // A client that left meanwhile gets nothing.
+                        if (alive) write(head, response, *responder);
+                    },
+                    Qt::QueuedConnection);
+            });
         return true;
     }
     void missingHandler(const QHttpServerRequest& request, QTcpSocket* socket) override {

@@ -26,7 +26,7 @@ bool VisibleScope::maySeeVenue(qint64 venueId) const {
 
 bool VisibleScope::maySeeDevice(qint64 deviceId) const {
     return everything || std::any_of(windows.begin(), windows.end(),
-                                      [deviceId](const DeviceWindow& w) { return w.deviceId == deviceId; });
+                                     [deviceId](const DeviceWindow& w) { return w.deviceId == deviceId; });
 }
 
 std::vector<DeviceWindow> VisibleScope::windowsOf(qint64 deviceId) const {

@@ -11,7 +11,8 @@ bool isIdSegment(const QString& segment) {
 }
 } // namespace
 
-void RouteTable::add(const QByteArray& method, const QString& pattern, RouteAccess access, RouteHandler handler) {
+void RouteTable::add(const QByteArray& method, const QString& pattern, RouteAccess access,
+                     RouteHandler handler) {
     m_routes.append({method, pattern, access, std::move(handler)});
 }
 
@@ -36,7 +37,8 @@ HttpResponse RouteTable::handle(const HttpRequest& request) const {
     return handle(request, context);
 }
 
-HttpResponse RouteTable::handle(const HttpRequest& request, RouteContext& context, const AccessGate& gate) const {
+HttpResponse RouteTable::handle(const HttpRequest& request, RouteContext& context,
+                                const AccessGate& gate) const {
     QList<QByteArray> allowed;
     HttpResponse response;
     bool answered = false;

@@ -70,7 +70,9 @@ int serve(const QStringList& arguments) {
     }
     ServerBackend backend;
     backend.routes = serverRoutes();
-    backend.openArchive = [location = *location] { return Archive::open(location, ArchiveOpenMode::MustExist); };
+    backend.openArchive = [location = *location] {
+        return Archive::open(location, ArchiveOpenMode::MustExist);
+    };
     HttpServerAdapter server(std::move(backend));
     QString error;
     if (!server.listen(parsed.address, &error)) {

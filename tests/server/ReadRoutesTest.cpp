@@ -84,7 +84,8 @@ TEST_F(ReadRoutesArchive, ApiAnswersWhatTheScopeAllowsAndSaysWhatIsWrong) {
         {compliance + "?from=2025-01-01&to=2026-06-08", false, 400, "period_too_long", ""},
         {compliance + "?from=2026-01-01&to=2026-06-08&format=pdf", false, 400, "period_too_long", ""},
         {compliance + "?from=2026-06-02&to=2026-06-08&preset=Décret", false, 400, "bad_preset", ""},
-        {compliance + "?from=2026-06-02&to=2026-06-08&preset=decret-a&limit=80", false, 400, "bad_preset", ""},
+        {compliance + "?from=2026-06-02&to=2026-06-08&preset=decret-a&limit=80", false, 400, "bad_preset",
+         ""},
         {compliance + "?from=2026-06-02&to=2026-06-08&limit=30", false, 400, "bad_limit", ""},
         {compliance + "?from=2026-06-02&to=2026-06-08&format=xml", false, 400, "bad_format", ""},
     };
@@ -112,10 +113,11 @@ TEST_F(ReadRoutesArchive, OriginalsComeBackByteForByteUnderTheirHash) {
     ASSERT_EQ(downloads.size(), 3);
     for (const QJsonValue& download : downloads) {
         const QString sha256 = download.toObject().value("sha256").toString();
-        const HttpResponse original =
-            get(QStringLiteral("/api/v1/downloads/%1/original").arg(download.toObject().value("id").toInteger()));
+        const HttpResponse original = get(
+            QStringLiteral("/api/v1/downloads/%1/original").arg(download.toObject().value("id").toInteger()));
         ASSERT_EQ(original.status, 200);
-        EXPECT_EQ(QCryptographicHash::hash(original.body, QCryptographicHash::Sha256).toHex(), sha256.toLatin1());
+        EXPECT_EQ(QCryptographicHash::hash(original.body, QCryptographicHash::Sha256).toHex(),
+                  sha256.toLatin1());
         EXPECT_EQ(original.header("ETag"), '"' + sha256.toLatin1() + '"');
         EXPECT_TRUE(original.header("Content-Disposition").contains("filename*=UTF-8''"));
     }
@@ -130,8 +132,10 @@ TEST_F(ReadRoutesArchive, PagesShowTheArchiveAndEscapeWhatItHolds) {
     };
     const Case cases[] = {
         {"/", "text/html; charset=utf-8", "&lt;script&gt;alert(1)&lt;/script&gt; &amp; Cie"},
-        {"/appareils/" + device("?du=2026-06-02&au=2026-06-08"), "text/html; charset=utf-8", "<svg class=\"calendar\""},
-        {"/appareils/" + device("/nuit?jour=2026-06-05"), "text/html; charset=utf-8", "nuit.svg?jour=2026-06-05"},
+        {"/appareils/" + device("?du=2026-06-02&au=2026-06-08"), "text/html; charset=utf-8",
+         "<svg class=\"calendar\""},
+        {"/appareils/" + device("/nuit?jour=2026-06-05"), "text/html; charset=utf-8",
+         "nuit.svg?jour=2026-06-05"},
         {"/appareils/" + device("/nuit.svg?jour=2026-06-05"), "image/svg+xml", "<svg"},
         {"/rapports", "text/html; charset=utf-8", "decret-a"},
         {"/static/vorl.css", "text/css; charset=utf-8", "@media"},
@@ -153,12 +157,13 @@ TEST_F(ReadRoutesArchive, HostileParametersGetAClearAnswer) {
                                 "%00",
                                 "9999-99-99",
                                 "2026-02-30",
-                                                                "1e308",
+                                "1e308",
                                 QString(5000, QLatin1Char('x')),
                                 "\xF0\x9F\x98\x80",
                                 "<svg onload=alert(1)>",
                                 "2026-06-02&to=2026-06-02&format=pdf"};
-    const QStringList names = {"from", "to", "preset", "limit", "duration", "format", "du", "au", "jour", "appareil"};
+    const QStringList names = {"from",   "to", "preset", "limit", "duration",
+                               "format", "du", "au",     "jour",  "appareil"};
     int asked = 0;
     for (const RouteTable::Route& route : m_routes.routes()) {
         for (const QString& id : ids) {
@@ -184,8 +189,8 @@ TEST_F(ReadRoutesArchive, HostileParametersGetAClearAnswer) {
                     };
                     const int status = m_routes.handle(request, context, gate).status;
                     ++asked;
-                    EXPECT_TRUE(status == 200 || status == 303 || status == 400 || status == 404 || status == 401 ||
-                                status == 403 || status == 415)
+                    EXPECT_TRUE(status == 200 || status == 303 || status == 400 || status == 404 ||
+                                status == 401 || status == 403 || status == 415)
                         << route.method.constData() << ' ' << path.toStdString() << ' ' << name.toStdString()
                         << " → " << status;
                 }

@@ -95,8 +95,9 @@ TEST(ServerProcess, ServesHealthOnLoopbackAndStops) {
     const QString archive = dir.filePath(QStringLiteral("archive.sqlite"));
     ASSERT_TRUE(Archive::open(*ParseArchiveLocation(archive)));
     // A missing archive is said before listening.
-    const ServerProcessRun missing = serverProcessRun(
-        {"serve", "--listen", QStringLiteral("127.0.0.1:%1").arg(port), "--archive", dir.filePath("none.sqlite")});
+    const ServerProcessRun missing =
+        serverProcessRun({"serve", "--listen", QStringLiteral("127.0.0.1:%1").arg(port), "--archive",
+                          dir.filePath("none.sqlite")});
     EXPECT_EQ(missing.exitCode, 1);
     EXPECT_TRUE(missing.err.contains(QStringLiteral("introuvable"))) << missing.err.toStdString();
     QProcess server;
@@ -124,8 +125,8 @@ TEST(ServerProcess, ServesHealthOnLoopbackAndStops) {
     EXPECT_EQ(body.value("version").toString(), QStringLiteral(VORL_VERSION));
 
     // A second server cannot take the same port: a failure, not bad use.
-    const ServerProcessRun second =
-        serverProcessRun({"serve", "--listen", QStringLiteral("127.0.0.1:%1").arg(port), "--archive", archive});
+    const ServerProcessRun second = serverProcessRun(
+        {"serve", "--listen", QStringLiteral("127.0.0.1:%1").arg(port), "--archive", archive});
     EXPECT_EQ(second.exitCode, 1) << second.err.toStdString();
 
     server.terminate();

@@ -41,8 +41,9 @@ ArchiveResult<ComplianceBytes> complianceReportBytes(Archive& archive, qint64 de
     }
     ComplianceReport report = BuildComplianceReport(*input, settings, request.from, request.to, onWindow);
     report.sources = std::move(sources).value();
-    const QString base = QStringLiteral("conformite-%1-%2-%3")
-                             .arg(serial, request.from.toString(Qt::ISODate), request.to.toString(Qt::ISODate));
+    const QString base =
+        QStringLiteral("conformite-%1-%2-%3")
+            .arg(serial, request.from.toString(Qt::ISODate), request.to.toString(Qt::ISODate));
     if (request.format == QLatin1String("csv")) {
         out.contentType = "text/csv; charset=utf-8";
     } else if (request.format == QLatin1String("json")) {
@@ -57,7 +58,7 @@ ArchiveResult<ComplianceBytes> complianceReportBytes(Archive& archive, qint64 de
             return ArchiveResult<ComplianceBytes>::failure(QStringLiteral("le PDF n'a pas pu être dessiné"));
         out.contentType = "application/pdf";
     }
-    out.fileName = base + QLatin1Char('.') + (request.format == QLatin1String("text") ? QStringLiteral("txt")
-                                                                                      : request.format);
+    out.fileName = base + QLatin1Char('.') +
+                   (request.format == QLatin1String("text") ? QStringLiteral("txt") : request.format);
     return out;
 }

@@ -58,9 +58,11 @@ std::optional<ComplianceRequest> parseComplianceRequest(const QUrlQuery& query, 
         if (query.hasQueryItem(QStringLiteral("duration")))
             request.durationMinutes = value("duration").toInt(&durationOk);
         if (!limitOk || !IsValidComplianceLimit(limit) || !durationOk ||
-            request.durationMinutes < kMinComplianceDuration || request.durationMinutes > kMaxComplianceDuration)
-            return refuse("bad_limit", QStringLiteral("limit se donne en dB (40 à 140), duration en minutes (1 à "
-                                                      "60)."));
+            request.durationMinutes < kMinComplianceDuration ||
+            request.durationMinutes > kMaxComplianceDuration)
+            return refuse("bad_limit",
+                          QStringLiteral("limit se donne en dB (40 à 140), duration en minutes (1 à "
+                                         "60)."));
         request.limitDb = limit;
     } else if (query.hasQueryItem(QStringLiteral("duration"))) {
         return refuse("bad_limit", QStringLiteral("duration va avec limit."));

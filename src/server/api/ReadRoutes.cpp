@@ -66,8 +66,8 @@ HttpResponse listDownloads(const HttpRequest&, RouteContext& context) {
         if (!inWindows(d, windows)) continue;
         list.append(QJsonObject{
             {QStringLiteral("id"), d.id},
-            {QStringLiteral("source"), d.sourceKind == SourceKind::Transfer ? QStringLiteral("transfer")
-                                                                             : QStringLiteral("file")},
+            {QStringLiteral("source"),
+             d.sourceKind == SourceKind::Transfer ? QStringLiteral("transfer") : QStringLiteral("file")},
             {QStringLiteral("transfer"),
              apiTime(QDateTime(QDate::fromString(d.transferDate, QStringLiteral("dd/MM/yyyy")),
                                QTime::fromString(d.transferTime.left(5), QStringLiteral("hh:mm"))))},
@@ -140,5 +140,6 @@ void addReadRoutes(RouteTable& routes) {
     routes.add("GET", QStringLiteral("/api/v1/devices"), RouteAccess::Session, listDevices);
     routes.add("GET", QStringLiteral("/api/v1/devices/{id}/downloads"), RouteAccess::Session, listDownloads);
     routes.add("GET", QStringLiteral("/api/v1/downloads/{id}/original"), RouteAccess::Session, original);
-    routes.add("GET", QStringLiteral("/api/v1/devices/{id}/compliance"), RouteAccess::Session, deviceCompliance);
+    routes.add("GET", QStringLiteral("/api/v1/devices/{id}/compliance"), RouteAccess::Session,
+               deviceCompliance);
 }

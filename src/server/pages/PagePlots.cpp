@@ -19,33 +19,37 @@ QString calendarSvg(const std::vector<CalendarMonth>& months, const QString& day
     const QLocale french(QLocale::French, QLocale::France);
     const int width = kLabelWidth + 31 * (kCell + kGap);
     const int height = int(months.size()) * (kCell + kGap) + kGap;
-    QString svg = QStringLiteral("<svg class=\"calendar\" xmlns=\"http://www.w3.org/2000/svg\" viewBox=\"0 0 %1 "
-                                 "%2\" width=\"%1\" height=\"%2\" role=\"img\" aria-label=\"Calendrier de "
-                                 "couverture\"><defs><pattern id=\"gap\" width=\"4\" height=\"4\" "
-                                 "patternUnits=\"userSpaceOnUse\"><rect width=\"4\" height=\"4\" fill=\"%3\"/><path "
-                                 "d=\"M0 4L4 0\" stroke=\"%4\" stroke-width=\"0.8\"/></pattern></defs>")
-                      .arg(width)
-                      .arg(height)
-                      .arg(fill(kGapColour), fill(kGapHatchColour));
+    QString svg =
+        QStringLiteral("<svg class=\"calendar\" xmlns=\"http://www.w3.org/2000/svg\" viewBox=\"0 0 %1 "
+                       "%2\" width=\"%1\" height=\"%2\" role=\"img\" aria-label=\"Calendrier de "
+                       "couverture\"><defs><pattern id=\"gap\" width=\"4\" height=\"4\" "
+                       "patternUnits=\"userSpaceOnUse\"><rect width=\"4\" height=\"4\" fill=\"%3\"/><path "
+                       "d=\"M0 4L4 0\" stroke=\"%4\" stroke-width=\"0.8\"/></pattern></defs>")
+            .arg(width)
+            .arg(height)
+            .arg(fill(kGapColour), fill(kGapHatchColour));
     int y = kGap;
     for (const CalendarMonth& month : months) {
         svg += QStringLiteral("<text x=\"0\" y=\"%1\" font-size=\"12\" fill=\"#52606d\">%2</text>")
                    .arg(y + kCell - 4)
-                   .arg(xmlEscaped(french.toString(QDate(month.year, month.month, 1), QStringLiteral("MMM yyyy"))));
+                   .arg(xmlEscaped(
+                       french.toString(QDate(month.year, month.month, 1), QStringLiteral("MMM yyyy"))));
         for (const CalendarCell& cell : month.days) {
             const int x = kLabelWidth + (cell.day.day() - 1) * (kCell + kGap);
             QString square;
             if (cell.future) {
-                square = QStringLiteral("<rect x=\"%1\" y=\"%2\" width=\"%3\" height=\"%3\" fill=\"%4\" stroke=\"%5\"/>")
+                square = QStringLiteral(
+                             "<rect x=\"%1\" y=\"%2\" width=\"%3\" height=\"%3\" fill=\"%4\" stroke=\"%5\"/>")
                              .arg(x)
                              .arg(y)
                              .arg(kCell)
                              .arg(fill(kFutureColour), fill(kFutureEdgeColour));
             } else if (cell.cover == DayCover::None) {
-                square = QStringLiteral("<rect x=\"%1\" y=\"%2\" width=\"%3\" height=\"%3\" fill=\"url(#gap)\"/>")
-                             .arg(x)
-                             .arg(y)
-                             .arg(kCell);
+                square =
+                    QStringLiteral("<rect x=\"%1\" y=\"%2\" width=\"%3\" height=\"%3\" fill=\"url(#gap)\"/>")
+                        .arg(x)
+                        .arg(y)
+                        .arg(kCell);
             } else {
                 const bool partial = cell.cover == DayCover::Partial;
                 square = QStringLiteral("<rect x=\"%1\" y=\"%2\" width=\"%3\" height=\"%3\" fill=\"%4\"/>")
@@ -54,12 +58,13 @@ QString calendarSvg(const std::vector<CalendarMonth>& months, const QString& day
                              .arg(kCell)
                              .arg(partial ? QStringLiteral("url(#gap)") : fill(cell.colour()));
                 if (partial)
-                    square += QStringLiteral("<rect x=\"%1\" y=\"%2\" width=\"%3\" height=\"%4\" fill=\"%5\"/>")
-                                  .arg(x)
-                                  .arg(y + kCell / 2)
-                                  .arg(kCell)
-                                  .arg(kCell / 2)
-                                  .arg(fill(cell.colour()));
+                    square +=
+                        QStringLiteral("<rect x=\"%1\" y=\"%2\" width=\"%3\" height=\"%4\" fill=\"%5\"/>")
+                            .arg(x)
+                            .arg(y + kCell / 2)
+                            .arg(kCell)
+                            .arg(kCell / 2)
+                            .arg(fill(cell.colour()));
             }
             square = QStringLiteral("<g><title>%1</title>%2</g>").arg(xmlEscaped(cell.toolTip), square);
             if (cell.cover != DayCover::None)
@@ -75,19 +80,23 @@ QString calendarSvg(const std::vector<CalendarMonth>& months, const QString& day
 QString nightStripSvg(const std::vector<JudgedNight>& nights) {
     constexpr int w = 8, h = 18;
     const int width = int(nights.size()) * (w + 1);
-    QString svg = QStringLiteral("<svg xmlns=\"http://www.w3.org/2000/svg\" viewBox=\"0 0 %1 %2\" width=\"%1\" "
-                                 "height=\"%2\" role=\"img\" aria-label=\"Verdicts des nuits\">")
-                      .arg(width)
-                      .arg(h);
+    QString svg =
+        QStringLiteral("<svg xmlns=\"http://www.w3.org/2000/svg\" viewBox=\"0 0 %1 %2\" width=\"%1\" "
+                       "height=\"%2\" role=\"img\" aria-label=\"Verdicts des nuits\">")
+            .arg(width)
+            .arg(h);
     int x = 0;
     for (const JudgedNight& night : nights) {
-        const QString verdict = night.verdict == Verdict::None ? QStringLiteral("sans verdict") : VerdictText(night.verdict);
-        svg += QStringLiteral("<rect x=\"%1\" y=\"0\" width=\"%2\" height=\"%3\" fill=\"%4\"><title>%5 : %6</title></rect>")
-                   .arg(x)
-                   .arg(w)
-                   .arg(h)
-                   .arg(night.verdict == Verdict::None ? fill(kGapColour) : fill(VerdictColour(night.verdict)),
-                        night.day.toString(QStringLiteral("dd/MM/yyyy")), xmlEscaped(verdict));
+        const QString verdict =
+            night.verdict == Verdict::None ? QStringLiteral("sans verdict") : VerdictText(night.verdict);
+        svg +=
+            QStringLiteral(
+                "<rect x=\"%1\" y=\"0\" width=\"%2\" height=\"%3\" fill=\"%4\"><title>%5 : %6</title></rect>")
+                .arg(x)
+                .arg(w)
+                .arg(h)
+                .arg(night.verdict == Verdict::None ? fill(kGapColour) : fill(VerdictColour(night.verdict)),
+                     night.day.toString(QStringLiteral("dd/MM/yyyy")), xmlEscaped(verdict));
         x += w + 1;
     }
     return svg + QStringLiteral("</svg>");

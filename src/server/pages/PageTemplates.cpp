@@ -43,7 +43,8 @@ const char* const kLoginTemplate = R"({{#error}}<p class="error" role="alert">{{
 </form>
 )";
 
-const char* const kOverviewTemplate = R"({{#empty}}<p>Aucun lieu ni appareil à afficher pour ce compte.</p>{{/empty}}
+const char* const kOverviewTemplate =
+    R"({{#empty}}<p>Aucun lieu ni appareil à afficher pour ce compte.</p>{{/empty}}
 {{^empty}}
 <p class="legend">Les plus urgents d'abord : téléchargement en retard, puis nuits en dépassement.
 Âge du dernier téléchargement : <span class="late">plus de 6 jours</span>, <span class="overdue">plus de 10 jours</span>.</p>
@@ -65,7 +66,8 @@ const char* const kOverviewTemplate = R"({{#empty}}<p>Aucun lieu ni appareil à 
 {{/empty}}
 )";
 
-const char* const kDeviceTemplate = R"(<p class="sub">Appareil {{serial}} (génération {{generation}}){{#venue}} — {{venue}}{{/venue}}. {{since}}</p>
+const char* const kDeviceTemplate =
+    R"(<p class="sub">Appareil {{serial}} (génération {{generation}}){{#venue}} — {{venue}}{{/venue}}. {{since}}</p>
 <section>
 <h2>Couverture</h2>
 {{{calendar}}}
@@ -94,7 +96,7 @@ const char* const kDeviceTemplate = R"(<p class="sub">Appareil {{serial}} (gén�
 </section>
 <section>
 <h2>Statistiques de la période</h2>
-{{#stats}}<dl class="stats">{{#items}}<dt>{{label}}</dt><dd>{{value}}</dd>{{/items}}</dl>{{/stats}}
+{{#stats}}<pre class="stats">{{text}}</pre>{{/stats}}
 {{^stats}}<p>Aucun niveau enregistré sur la période.</p>{{/stats}}
 </section>
 <section>
@@ -112,7 +114,8 @@ const char* const kDeviceTemplate = R"(<p class="sub">Appareil {{serial}} (gén�
 </section>
 )";
 
-const char* const kNightTemplate = R"(<p class="sub"><a href="{{device_link}}">Appareil {{serial}}</a> — {{limit}}</p>
+const char* const kNightTemplate =
+    R"(<p class="sub"><a href="{{device_link}}">Appareil {{serial}}</a> — {{limit}}</p>
 <p><strong>{{verdict}}</strong> — borne haute max. {{upper}}, borne basse max. {{lower}}.</p>
 <figure class="band"><img src="{{svg}}" alt="Bande des bornes de chaque fenêtre de la nuit, avec la limite et les épisodes de dépassement" width="960" height="420"></figure>
 <section>
@@ -149,7 +152,8 @@ const char* const kReportsTemplate = R"(<form class="report" method="get" action
 </form>
 )";
 
-const char* const kStyleSheet = R"(:root { color-scheme: light; --ink: #1f2933; --muted: #52606d; --line: #d9e2ec; --accent: #1565c0; }
+const char* const kStyleSheet =
+    R"(:root { color-scheme: light; --ink: #1f2933; --muted: #52606d; --line: #d9e2ec; --accent: #1565c0; }
 * { box-sizing: border-box; }
 body { margin: 0; font: 16px/1.45 "DejaVu Sans", system-ui, sans-serif; color: var(--ink); background: #f7f9fb; }
 header.top { display: flex; flex-wrap: wrap; gap: .5rem 1.25rem; align-items: center; padding: .6rem 1rem; background: #102a43; color: #fff; }
@@ -176,8 +180,7 @@ input, select, button { font: inherit; padding: .35rem .5rem; }
 button { background: var(--accent); color: #fff; border: 0; border-radius: 4px; cursor: pointer; }
 button:focus-visible, a:focus-visible, input:focus-visible, select:focus-visible { outline: 3px solid #f9a825; outline-offset: 2px; }
 figure.band img, svg.calendar { max-width: 100%; height: auto; background: #fff; }
-dl.stats { display: grid; grid-template-columns: max-content 1fr; gap: .25rem 1rem; }
-dt { color: var(--muted); }
+pre.stats { background: #fff; padding: .75rem; border: 1px solid var(--line); white-space: pre-wrap; font-size: .85rem; }
 .chip { white-space: nowrap; margin-right: .75rem; }
 @media (max-width: 600px) { th, td { padding: .3rem; font-size: .9rem; } .logout { margin-left: 0; } }
 )";

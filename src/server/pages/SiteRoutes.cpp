@@ -54,8 +54,9 @@ std::optional<std::vector<ArchivedDevice>> visibleDevices(RouteContext& context,
     auto devices = context.archive->devices();
     if (!devices) {
         qWarning("vorl-server: %s", qUtf8Printable(devices.error()));
-        failure = messagePage(500, QStringLiteral("Archive illisible"),
-                              QStringLiteral("L'archive n'a pas pu être lue. Réessayez plus tard."), context.user);
+        failure =
+            messagePage(500, QStringLiteral("Archive illisible"),
+                        QStringLiteral("L'archive n'a pas pu être lue. Réessayez plus tard."), context.user);
         return std::nullopt;
     }
     std::vector<ArchivedDevice> visible;
@@ -95,7 +96,8 @@ HttpResponse overview(const HttpRequest&, RouteContext& context) {
         auto nights = ArchivedNightVerdicts(*context.archive, device.id, today().addDays(-kOverviewNights),
                                             today().addDays(-1));
         if (!nights) qWarning("vorl-server: %s", qUtf8Printable(nights.error()));
-        const std::vector<JudgedNight> judged = nights ? std::move(nights).value() : std::vector<JudgedNight>{};
+        const std::vector<JudgedNight> judged =
+            nights ? std::move(nights).value() : std::vector<JudgedNight>{};
         for (const JudgedNight& night : judged) {
             row.certain += night.verdict == Verdict::Certain;
             row.possible += night.verdict == Verdict::Possible;
@@ -106,13 +108,14 @@ HttpResponse overview(const HttpRequest&, RouteContext& context) {
         row.data.set("last", text(timeText(device.lastDownload)));
         row.data.set("age", text(DaysSinceText(device.lastDownload, today())));
         row.data.set("age_class", std::string(row.ageDays < 0 || row.ageDays > kOverdueAfterDays ? "overdue"
-                                              : row.ageDays > kLateAfterDays                      ? "late"
-                                                                                                  : ""));
+                                              : row.ageDays > kLateAfterDays                     ? "late"
+                                                                                                 : ""));
         row.data.set("strip", text(nightStripSvg(judged)));
-        row.data.set("exceeded", text(row.possible ? QStringLiteral("%1 certaine(s), %2 possible(s)")
-                                                         .arg(row.certain)
-                                                         .arg(row.possible)
-                                                   : QStringLiteral("%1").arg(row.certain)));
+        row.data.set(
+            "exceeded",
+            text(row.possible
+                     ? QStringLiteral("%1 certaine(s), %2 possible(s)").arg(row.certain).arg(row.possible)
+                     : QStringLiteral("%1").arg(row.certain)));
         rows.push_back(std::move(row));
     }
     // The most urgent first: a download overdue, then late, then the most nights over the limit.
@@ -133,9 +136,14 @@ HttpResponse overview(const HttpRequest&, RouteContext& context) {
     return renderPage(QStringLiteral("Vue d'ensemble"), kOverviewTemplate, body, context.user);
 }
 
-// The period the page shows: du/au of the query, else the last nights.
-std::pair<QDate, QDate> pagePeriod(const HttpRequest& request) {
-    const QDate to = isoDayOf(request, "au").value_or(today().addDays(-1));
+// The period the page shows: du/au of the query, else the last nights the downloads cover whole (a night
+// ends at noon of the next day).
+std::pair<QDate, QDate> pagePeriod(const HttpRequest& request, const QDateTime& lastDownload) {
+    QDate lastNight = today().addDays(-1);
+    if (lastDownload.isValid())
+        lastNight =
+            std::min(lastNight, lastDownload.date().addDays(lastDownload.time().hour() >= 12 ? -1 : -2));
+    const QDate to = isoDayOf(request, "au").value_or(lastNight);
     const QDate from = isoDayOf(request, "du").value_or(to.addDays(1 - kDefaultPeriodNights));
     return {from, to};
 }
@@ -150,17 +158,8 @@ PageData statsData(Archive& archive, qint64 deviceId, const QDate& from, const Q
                                any = true;
                            });
     if (!read || !any) return PageData(false);
-    PageData items = list();
-    for (const QString& line : StatsTextLines(builder.finish())) {
-        const qsizetype colon = line.indexOf(QLatin1String(" : "));
-        if (colon < 0) continue;
-        PageData item;
-        item.set("label", text(line.left(colon)));
-        item.set("value", text(line.mid(colon + 3)));
-        items.push_back(item);
-    }
     PageData stats;
-    stats.set("items", items);
+    stats.set("text", text(StatsTextLines(builder.finish()).join(QLatin1Char('\n'))));
     return stats;
 }
 
@@ -181,10 +180,12 @@ HttpResponse devicePage(const HttpRequest& request, RouteContext& context) {
     if (!coverage) return archiveFailure(coverage.error());
     std::vector<JudgedNight> nights;
     if (!coverage->days.empty()) {
-        auto judged = ArchivedNightVerdicts(archive, device->id, coverage->days.front().day, coverage->days.back().day);
+        auto judged =
+            ArchivedNightVerdicts(archive, device->id, coverage->days.front().day, coverage->days.back().day);
         if (judged) nights = std::move(judged).value();
     }
-    body.set("calendar", text(calendarSvg(BuildCalendar(*coverage, nights, today()), self + QStringLiteral("/nuit?jour=%1"))));
+    body.set("calendar", text(calendarSvg(BuildCalendar(*coverage, nights, today()),
+                                          self + QStringLiteral("/nuit?jour=%1"))));
     PageData legend = list();
     for (const Verdict v : {Verdict::Certain, Verdict::Possible, Verdict::Compliant, Verdict::Incomplete}) {
         PageData item;
@@ -194,7 +195,7 @@ HttpResponse devicePage(const HttpRequest& request, RouteContext& context) {
     }
     body.set("legend", legend);
 
-    const auto [from, to] = pagePeriod(request);
+    const auto [from, to] = pagePeriod(request, device->lastDownload);
     body.set("from", text(from.toString(Qt::ISODate)));
     body.set("to", text(to.toString(Qt::ISODate)));
     body.set("from_text", text(dayText(from)));
@@ -224,7 +225,8 @@ HttpResponse devicePage(const HttpRequest& request, RouteContext& context) {
             nightRows.push_back(row);
         }
         PageData formats = list();
-        for (const auto& [format, label] : {std::pair{"pdf", "PDF"}, {"csv", "CSV"}, {"json", "JSON"}, {"text", "texte"}}) {
+        for (const auto& [format, label] :
+             {std::pair{"pdf", "PDF"}, {"csv", "CSV"}, {"json", "JSON"}, {"text", "texte"}}) {
             PageData link;
             link.set("href", text(QStringLiteral("/api/v1/devices/%1/compliance?from=%2&to=%3&format=%4")
                                       .arg(device->id)
@@ -279,7 +281,9 @@ HttpResponse nightPage(const HttpRequest& request, RouteContext& context) {
     const auto device = deviceOfPath(context, failure);
     if (!device) return failure;
     const auto day = isoDayOf(request, "jour");
-    if (!day) return messagePage(400, QStringLiteral("Nuit"), QStringLiteral("Donnez la nuit : jour=AAAA-MM-JJ."), context.user);
+    if (!day)
+        return messagePage(400, QStringLiteral("Nuit"), QStringLiteral("Donnez la nuit : jour=AAAA-MM-JJ."),
+                           context.user);
     const auto report = nightReport(*context.archive, device->id, *day, failure);
     if (!report) return failure;
     const QString self = QStringLiteral("/appareils/%1").arg(device->id);
@@ -293,7 +297,8 @@ HttpResponse nightPage(const HttpRequest& request, RouteContext& context) {
     if (!report->nights.empty()) {
         const NightReport& night = report->nights.front();
         const Verdict verdict = NightVerdictOf(report->scope, night.counts);
-        body.set("verdict", text(verdict == Verdict::None ? QStringLiteral("Sans verdict") : VerdictText(verdict)));
+        body.set("verdict",
+                 text(verdict == Verdict::None ? QStringLiteral("Sans verdict") : VerdictText(verdict)));
         body.set("upper", text(ComplianceUpperText(*report, night.highestUpper)));
         body.set("lower", text(ComplianceLowerText(*report, night.highestLower)));
         PageData episodes = list(), events = list();
@@ -334,7 +339,9 @@ HttpResponse reportsPage(const HttpRequest&, RouteContext& context) {
     for (const ArchivedDevice& device : *devices) {
         PageData option;
         option.set("id", text(QString::number(device.id)));
-        option.set("label", text(device.venue.isEmpty() ? device.serial : device.venue + QStringLiteral(" — ") + device.serial));
+        option.set("label",
+                   text(device.venue.isEmpty() ? device.serial
+                                               : device.venue + QStringLiteral(" — ") + device.serial));
         options.push_back(option);
     }
     body.set("devices", options);
@@ -355,7 +362,8 @@ HttpResponse reportsPage(const HttpRequest&, RouteContext& context) {
 HttpResponse reportDownload(const HttpRequest& request, RouteContext& context) {
     const QString device = request.query.queryItemValue(QStringLiteral("appareil"));
     if (RouteTable::match(QStringLiteral("{id}"), device) == std::nullopt)
-        return messagePage(400, QStringLiteral("Rapports"), QStringLiteral("Choisissez un appareil."), context.user);
+        return messagePage(400, QStringLiteral("Rapports"), QStringLiteral("Choisissez un appareil."),
+                           context.user);
     QUrlQuery query;
     for (const char* name : {"from", "to", "preset", "format"})
         if (request.query.hasQueryItem(QString::fromLatin1(name)))
@@ -375,11 +383,12 @@ HttpResponse loginPage(const HttpRequest& request, RouteContext& context) {
     body.set("csrf", token.toStdString());
     const QString next = request.query.queryItemValue(QStringLiteral("suite"), QUrl::FullyDecoded);
     // Only a path of this site: never an address elsewhere.
-    body.set("next", text(next.startsWith(QLatin1Char('/')) && !next.startsWith(QLatin1String("//")) ? next
-                                                                                                    : QStringLiteral("/")));
+    body.set("next", text(next.startsWith(QLatin1Char('/')) && !next.startsWith(QLatin1String("//"))
+                              ? next
+                              : QStringLiteral("/")));
     HttpResponse response = renderPage(QStringLiteral("Connexion"), kLoginTemplate, body, context.user);
-    response.setHeader("Set-Cookie",
-                       "__Host-vorl_login=" + token + "; Secure; HttpOnly; SameSite=Strict; Path=/; Max-Age=3600");
+    response.setHeader("Set-Cookie", "__Host-vorl_login=" + token +
+                                         "; Secure; HttpOnly; SameSite=Strict; Path=/; Max-Age=3600");
     response.setHeader("Cache-Control", "no-store");
     return response;
 }
