@@ -1,6 +1,7 @@
 #include "cli/FileCommands.h"
 #include "cli/ArchiveCommands.h"
 #include "cli/ConsoleShell.h"
+#include "cli/FleetCommand.h"
 
 #include "cli/CliOptions.h"
 #include "cli/CliOutput.h"
@@ -29,6 +30,7 @@ bool parseOptions(const QStringList& args, const QStringList& known, QMap<QStrin
 
 int runGenerate(const QStringList& args, CliStreams& io) {
     if (args.contains(QStringLiteral("--history"))) return runGenerateHistory(args, io);
+    if (args.contains(QStringLiteral("--fleet"))) return runGenerateFleet(args, io);
     QMap<QString, QString> options;
     if (!parseOptions(args,
                       {QStringLiteral("generation"), QStringLiteral("start"), QStringLiteral("days"),
@@ -150,7 +152,7 @@ std::vector<CliCommand> fileCliCommands() {
         {QStringLiteral("generate"),
          QStringLiteral("--generation 3|5 --start DD/MM/YYYY --days N [--seed S] --out FILE.qlv | --history "
                         "DIR [--weeks N] "
-                        "[--start D] [--seed S]"),
+                        "[--start D] [--seed S] | --fleet N --out DIR [--weeks N] [--start D] [--seed S]"),
          QStringLiteral("write a synthetic save file: a bar's evenings recorded from the start day"),
          runGenerate},
         {QStringLiteral("info"), QStringLiteral("FILE"),
