@@ -13,6 +13,7 @@ PACKAGES=(
     fonts-dejavu-core poppler-utils dpkg-dev file
     libqt6sql6-sqlite libqt6sql6-psql qt6-translations-l10n lintian desktop-file-utils man-db groff-base
     openssl qt6-httpserver-dev qt6-svg-dev
+    chromium chromium-driver python3-selenium
 )
 
 ensure_packages() {
