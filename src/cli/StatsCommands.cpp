@@ -6,6 +6,7 @@
 #include "cli/CliOutput.h"
 #include "cli/ConsoleUiServices.h"
 #include "core/archive/ArchiveChunks.h"
+#include "core/archive/ArchiveExport.h"
 #include "core/files/SaveFile.h"
 #include "core/stats/StatsReport.h"
 #include "core/store/Labels.h"
@@ -181,22 +182,17 @@ int runExport(const QStringList& args, CliStreams& io) {
     ExportTable table;
     if (file.isEmpty()) {
         if (!checkPeriod()) return 1;
-        const ExportWhat kind = whats.value(what);
-        bool firstChunk = true;
-        const bool read = forEachArchivedChunk(
-            options, period.from, period.to, io.err,
-            [&](const DataStore& chunk, const QDate& chunkFirst, const QDate& chunkLast) {
-                ExportTable part = BuildExport(chunk, kind, {chunkFirst, chunkLast});
-                // Each chunk repeats the parameters in force at the end: they are listed once.
-                if (kind == ExportWhat::Parameters && !firstChunk && !part.rows.isEmpty())
-                    part.rows.removeFirst();
-                if (firstChunk) table.columns = part.columns;
-                table.rows += part.rows;
-                firstChunk = false;
-            });
-        if (!read) return 1;
-        if (table.columns.isEmpty())
-            table.columns = BuildExport(*std::make_unique<DataStore>(), kind).columns;
+        int status = 0;
+        const auto archive = OpenArchiveForCli(options.value(QStringLiteral("archive")), io.err, status);
+        if (!archive) return 1;
+        const auto device = ArchivedDeviceForCli(*archive, options, io.err, status);
+        if (!device) return 1;
+        auto exported = ArchivedExport(*archive, device->id, whats.value(what), period.from, period.to);
+        if (!exported) {
+            io.err << "Archive\n" << exported.error() << '\n';
+            return 1;
+        }
+        table = std::move(exported).value();
     } else {
         const auto store = loadStore(file, *format, io);
         if (!store) return 1;

@@ -88,6 +88,12 @@ TEST_F(ReadRoutesArchive, ApiAnswersWhatTheScopeAllowsAndSaysWhatIsWrong) {
          ""},
         {compliance + "?from=2026-06-02&to=2026-06-08&limit=30", false, 400, "bad_limit", ""},
         {compliance + "?from=2026-06-02&to=2026-06-08&format=xml", false, 400, "bad_format", ""},
+        {"/api/v1/devices/" + device("/export?what=events&from=2026-06-02&to=2026-06-08&format=csv"), false,
+         200, "", "text/csv; charset=utf-8"},
+        {"/api/v1/devices/" + device("/export?what=levels&from=2026-06-02&to=2026-06-08&format=json"), true,
+         404, "not_found", ""},
+        {"/api/v1/devices/" + device("/export?what=leq&from=2026-06-02&to=2026-06-08&format=csv"), false, 400,
+         "bad_what", ""},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.target.toStdString() + (c.venueScope ? " (venue)" : ""));

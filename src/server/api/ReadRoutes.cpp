@@ -1,6 +1,7 @@
 #include "server/api/ReadRoutes.h"
 
 #include "core/archive/Archive.h"
+#include "core/archive/ArchiveExport.h"
 #include "server/api/ApiFormat.h"
 #include "server/api/ComplianceBytes.h"
 
@@ -134,9 +135,40 @@ HttpResponse deviceCompliance(const HttpRequest& request, RouteContext& context)
         response.setHeader("Content-Disposition", "inline; filename=\"" + bytes->fileName.toLatin1() + '"');
     return response;
 }
+// The levels, events or parameters of a period: the bytes `vorl-cli export --device ID` writes.
+HttpResponse deviceExport(const HttpRequest& request, RouteContext& context) {
+    HttpResponse refusal;
+    const auto device = visibleDevice(context, idArgument(context), refusal);
+    if (!device) return refusal;
+    static const QMap<QString, ExportWhat> whats = {{QStringLiteral("levels"), ExportWhat::Levels},
+                                                    {QStringLiteral("events"), ExportWhat::Events},
+                                                    {QStringLiteral("params"), ExportWhat::Parameters}};
+    const QString what = request.query.queryItemValue(QStringLiteral("what"));
+    const QString format = request.query.queryItemValue(QStringLiteral("format"));
+    if (!whats.contains(what))
+        return jsonError(400, QStringLiteral("bad_what"),
+                         QStringLiteral("what vaut levels, events ou params."));
+    if (format != QLatin1String("csv") && format != QLatin1String("json"))
+        return jsonError(400, QStringLiteral("bad_format"), QStringLiteral("Le format est csv ou json."));
+    QUrlQuery period;
+    period.addQueryItem(QStringLiteral("from"), request.query.queryItemValue(QStringLiteral("from")));
+    period.addQueryItem(QStringLiteral("to"), request.query.queryItemValue(QStringLiteral("to")));
+    const auto asked = parseComplianceRequest(period, refusal);
+    if (!asked) return refusal;
+    if (!periodInWindows(asked->from, asked->to, context.scope->windowsOf(device->id))) return notFound();
+    auto table = ArchivedExport(*context.archive, device->id, whats.value(what), asked->from, asked->to);
+    if (!table) return archiveFailure(table.error());
+    const bool csv = format == QLatin1String("csv");
+    return attachment(csv ? ToCsv(*table) : ToJson(*table).toJson(),
+                      csv ? "text/csv; charset=utf-8" : "application/json; charset=utf-8",
+                      QStringLiteral("%1-%2-%3-%4.%5")
+                          .arg(device->serial, ExportFileSuffix(whats.value(what)),
+                               asked->from.toString(Qt::ISODate), asked->to.toString(Qt::ISODate), format));
+}
 } // namespace
 
 void addReadRoutes(RouteTable& routes) {
+    routes.add("GET", QStringLiteral("/api/v1/devices/{id}/export"), RouteAccess::Session, deviceExport);
     routes.add("GET", QStringLiteral("/api/v1/devices"), RouteAccess::Session, listDevices);
     routes.add("GET", QStringLiteral("/api/v1/devices/{id}/downloads"), RouteAccess::Session, listDownloads);
     routes.add("GET", QStringLiteral("/api/v1/downloads/{id}/original"), RouteAccess::Session, original);

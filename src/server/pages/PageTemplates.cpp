@@ -150,6 +150,26 @@ const char* const kReportsTemplate = R"(<form class="report" method="get" action
 </select>
 <button type="submit">Télécharger le rapport</button>
 </form>
+<h2>Exporter les enregistrements</h2>
+<form class="report" method="get" action="/rapports/telecharger">
+<label for="export-device">Appareil</label>
+<select id="export-device" name="appareil" required>
+{{#devices}}<option value="{{id}}">{{label}}</option>{{/devices}}
+</select>
+<label for="export-from">Premier jour</label>
+<input id="export-from" type="date" name="from" value="{{from}}" required>
+<label for="export-to">Dernier jour</label>
+<input id="export-to" type="date" name="to" value="{{to}}" required>
+<label for="what">Données</label>
+<select id="what" name="what">
+<option value="levels">Niveaux Leq</option><option value="events">Événements</option><option value="params">Paramètres</option>
+</select>
+<label for="export-format">Format</label>
+<select id="export-format" name="format">
+<option value="csv">CSV</option><option value="json">JSON</option>
+</select>
+<button type="submit">Exporter</button>
+</form>
 )";
 
 const char* const kStyleSheet =

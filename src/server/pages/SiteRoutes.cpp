@@ -358,19 +358,22 @@ HttpResponse reportsPage(const HttpRequest&, RouteContext& context) {
     return renderPage(QStringLiteral("Rapports"), kReportsTemplate, body, context.user);
 }
 
-// The report form sends the device as a field: the answer is the API's address of that report.
+// The report and export forms send the device as a field: the answer is the API's address of that report
+// or export.
 HttpResponse reportDownload(const HttpRequest& request, RouteContext& context) {
     const QString device = request.query.queryItemValue(QStringLiteral("appareil"));
     if (RouteTable::match(QStringLiteral("{id}"), device) == std::nullopt)
         return messagePage(400, QStringLiteral("Rapports"), QStringLiteral("Choisissez un appareil."),
                            context.user);
+    const bool exporting = request.query.hasQueryItem(QStringLiteral("what"));
     QUrlQuery query;
-    for (const char* name : {"from", "to", "preset", "format"})
+    for (const char* name : {"from", "to", "preset", "format", "what"})
         if (request.query.hasQueryItem(QString::fromLatin1(name)))
             query.addQueryItem(QString::fromLatin1(name),
                                request.query.queryItemValue(QString::fromLatin1(name), QUrl::FullyDecoded));
-    return redirectTo(QStringLiteral("/api/v1/devices/%1/compliance?%2")
-                          .arg(device, query.toString(QUrl::FullyEncoded))
+    return redirectTo(QStringLiteral("/api/v1/devices/%1/%2?%3")
+                          .arg(device, exporting ? QStringLiteral("export") : QStringLiteral("compliance"),
+                               query.toString(QUrl::FullyEncoded))
                           .toUtf8());
 }
 // The login form carries a token that must match a cookie of its own: a form posted from another
