@@ -66,6 +66,8 @@ HttpResponse RouteTable::handle(const HttpRequest& request, RouteContext& contex
             refusal->setHeader("Location", "/connexion?suite=" + QUrl::toPercentEncoding(back));
         }
         response = refusal ? *refusal : route.handler(request, context);
+        // What a user or a device was let in for is never kept by a cache on the way.
+        if (route.access != RouteAccess::Public) response.setHeader("Cache-Control", "no-store");
         break;
     }
     if (!answered && allowed.isEmpty()) {

@@ -102,6 +102,7 @@ TEST_F(ReadRoutesArchive, ApiAnswersWhatTheScopeAllowsAndSaysWhatIsWrong) {
         if (c.venueScope) m_scope.windows.push_back({1, m_device + 1, {}, {}});
         const HttpResponse response = get(c.target);
         EXPECT_EQ(response.status, c.status) << response.body.left(300).constData();
+        EXPECT_EQ(response.header("Cache-Control"), "no-store");
         if (!c.error.isEmpty()) {
             EXPECT_EQ(QJsonDocument::fromJson(response.body).object().value("error").toString(), c.error);
         }
