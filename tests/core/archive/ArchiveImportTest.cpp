@@ -88,9 +88,7 @@ TEST_P(ArchiveOnEngine, SchemaVersionsAreMigratedOrRefused) {
     {
         auto db = ArchiveDatabase::connect(scratch->location).value();
         ASSERT_TRUE(db);
-        for (const char* table : {"night_verdicts", "param_changes", "events", "levels", "downloads",
-                                  "devices", "schema_version"})
-            ASSERT_TRUE(db->exec(QStringLiteral("DROP TABLE %1").arg(QLatin1String(table))));
+        ASSERT_TRUE(dropEveryTable(*db));
         ASSERT_TRUE(db->migrate({1, 0}));
         EXPECT_EQ(db->schemaVersion(), (SchemaVersion{1, 0}));
     }
@@ -132,9 +130,7 @@ TEST_P(ArchiveOnEngine, MigrationKeepsWhatWasArchivedAndAddsItsConstraints) {
     {
         auto db = ArchiveDatabase::connect(scratch->location).value();
         ASSERT_TRUE(db);
-        for (const char* table : {"night_verdicts", "param_changes", "events", "levels", "downloads",
-                                  "devices", "schema_version"})
-            ASSERT_TRUE(db->exec(QStringLiteral("DROP TABLE %1").arg(QLatin1String(table))));
+        ASSERT_TRUE(dropEveryTable(*db));
         ASSERT_TRUE(db->migrate({2, 0}));
         ASSERT_TRUE(db->exec(
             QStringLiteral("INSERT INTO devices (generation, serial_cells, serial) VALUES (5, '1', '1')")));

@@ -47,9 +47,7 @@ TEST(ArchiveRoles, TheGuidesLeastPrivilegeRecipeWorksAsWritten) {
         // The owner creates the tables, here those of an older schema, then grants the PC its rights.
         auto old = ArchiveDatabase::connect(s.owner).value();
         ASSERT_TRUE(old);
-        for (const char* table : {"night_verdicts", "param_changes", "events", "levels", "downloads",
-                                  "devices", "schema_version"})
-            ASSERT_TRUE(old->exec(QStringLiteral("DROP TABLE %1").arg(QLatin1String(table))));
+        ASSERT_TRUE(dropEveryTable(*old));
         ASSERT_TRUE(old->migrate({2, 0}));
     }
     ASSERT_TRUE(rolesRun(

@@ -34,6 +34,16 @@ inline QVariant rawQuery(const ArchiveLocation& location, const QString& sql) {
     return value;
 }
 
+// Drops every table of the archive, those that refer to others first, so that a test can build an
+// archive of an older schema by migrating an empty database step by step.
+inline bool dropEveryTable(ArchiveDatabase& db) {
+    for (const char* table : {"server_audit", "device_tokens", "server_sessions", "server_grants",
+                              "server_users", "venue_devices", "venues", "night_verdicts", "param_changes",
+                              "events", "levels", "downloads", "devices", "schema_version"})
+        if (!db.exec(QStringLiteral("DROP TABLE %1").arg(QLatin1String(table)))) return false;
+    return true;
+}
+
 // The archive, or nothing with the reason in `error`.
 inline std::unique_ptr<Archive> openOrWhy(const ArchiveLocation& location, QString& error,
                                           ArchiveOpenMode mode = ArchiveOpenMode::CreateIfMissing) {
