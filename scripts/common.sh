@@ -12,7 +12,7 @@ PACKAGES=(
     libgtest-dev libgmock-dev libbenchmark-dev
     fonts-dejavu-core poppler-utils dpkg-dev file
     libqt6sql6-sqlite libqt6sql6-psql qt6-translations-l10n lintian desktop-file-utils man-db groff-base
-    openssl qt6-httpserver-dev qt6-websockets-dev qt6-svg-dev libsodium-dev nginx curl
+    openssl qt6-httpserver-dev qt6-websockets-dev qt6-svg-dev libkainjow-mustache-dev libsodium-dev nginx curl
     chromium chromium-driver python3-selenium
 )
 
