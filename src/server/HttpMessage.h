@@ -21,6 +21,11 @@ struct HttpRequest {
     QByteArray body;
 };
 
+// A field of a form body (application/x-www-form-urlencoded: '+' is a space); empty when absent or
+// when the body is no such form.
+QString formField(const HttpRequest& request, const QByteArray& name);
+bool hasFormField(const HttpRequest& request, const QByteArray& name);
+
 struct HttpResponse {
     int status = 200;
     HttpHeaders headers;

@@ -36,3 +36,18 @@ std::vector<DeviceWindow> VisibleScope::windowsOf(qint64 deviceId) const {
                  [deviceId](const DeviceWindow& w) { return w.deviceId == deviceId; });
     return found;
 }
+
+VisibleScope scopeOf(UserRole role, const std::vector<qint64>& grantedVenues,
+                     const std::vector<VenueDevice>& stays) {
+    VisibleScope scope;
+    if (role == UserRole::Admin || role == UserRole::Operator) {
+        scope.everything = true;
+        return scope;
+    }
+    for (const qint64 venue : grantedVenues)
+        scope.venues.insert(venue);
+    for (const VenueDevice& stay : stays)
+        if (scope.venues.contains(stay.venueId))
+            scope.windows.push_back(DeviceWindow{stay.venueId, stay.deviceId, stay.from, stay.to});
+    return scope;
+}

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/archive/ArchiveTypes.h"
+
 #include <QDate>
 #include <QSet>
 #include <QString>
@@ -52,4 +54,13 @@ struct RouteContext {
     qint64 tokenDevice = 0;              // DeviceToken routes: the device of the token
     QString peer;                        // the client's address as the front end gives it
     QStringList pathArguments;           // the {id} parts of the path, in order
+    QByteArray sessionKey;               // Session routes: the cookie's value, to end the session
+    // What user and scope point to, owned for the request's time.
+    Principal signedIn;
+    VisibleScope visible;
 };
+
+// What a user may see: every venue and device for administrators and operators, the venues granted
+// to a venue account and their devices within the days they were there. The one place that decides.
+VisibleScope scopeOf(UserRole role, const std::vector<qint64>& grantedVenues,
+                     const std::vector<VenueDevice>& stays);

@@ -2,6 +2,9 @@
 
 #include "core/archive/ArchiveDatabase.h"
 #include "server/api/ReadRoutes.h"
+#include "server/api/SessionRoutes.h"
+#include "server/api/UploadRoute.h"
+#include "server/api/VenueRoutes.h"
 #include "server/pages/SiteRoutes.h"
 
 namespace {
@@ -16,7 +19,10 @@ HttpResponse health(const HttpRequest&, RouteContext&) {
 RouteTable serverRoutes() {
     RouteTable table;
     table.add("GET", QStringLiteral("/api/v1/health"), RouteAccess::Public, health);
+    addSessionRoutes(table);
     addReadRoutes(table);
+    addVenueRoutes(table);
+    addUploadRoute(table);
     addSiteRoutes(table);
     return table;
 }

@@ -310,20 +310,6 @@ ImportResult Archive::importDownload(const DeviceData& data, int generation, con
     return result;
 }
 
-ArchiveStatus Archive::setVenue(qint64 deviceId, const QString& venue) {
-    if (venue.trimmed().size() > kMaxVenueLength)
-        return ArchiveStatus::failure(
-            QStringLiteral("Le nom du lieu dépasse %1 caractères.").arg(kMaxVenueLength));
-    QSqlQuery query(m_db->db());
-    query.prepare(QStringLiteral("UPDATE devices SET venue = ? WHERE id = ?"));
-    query.addBindValue(venue.trimmed());
-    query.addBindValue(deviceId);
-    if (!m_db->execPrepared(query)) return ArchiveStatus::failure(m_db->lastError());
-    if (query.numRowsAffected() != 1)
-        return ArchiveStatus::failure(QStringLiteral("Appareil inconnu dans l'archive : %1").arg(deviceId));
-    return ArchiveOk();
-}
-
 ArchiveResult<QByteArray> Archive::originalBytes(qint64 downloadId) {
     using Result = ArchiveResult<QByteArray>;
     ArchiveReadTransaction read(*m_db);

@@ -99,7 +99,19 @@ public:
 
     // A venue names the place in a caption or a line: at most kMaxVenueLength characters.
     static constexpr int kMaxVenueLength = 200;
+    // Names the device's venue: the venue it is at today is renamed, or a venue of that name is made
+    // holding the device from its start when it is at none. An empty name only clears the device's.
     ArchiveStatus setVenue(qint64 deviceId, const QString& venue);
+
+    // Venues and the days their devices were there.
+    ArchiveResult<std::vector<ArchivedVenue>> venues();
+    ArchiveResult<std::vector<VenueDevice>> venueDevices();
+    // A new venue; its id.
+    ArchiveResult<qint64> addVenue(const QString& name);
+    // The device is at the venue from `from` to `to` (null: open). An open stay of the device that
+    // began before `from` elsewhere ends the day before; any other overlap is refused, as are an
+    // unknown venue or device and a period that ends before it starts. The id of the stay.
+    ArchiveResult<qint64> attachDevice(qint64 venueId, qint64 deviceId, const QDate& from, const QDate& to);
 
     // Removes a device and everything archived of it, in one transaction. On PostgreSQL only the
     // role that owns the archive may.
@@ -110,6 +122,7 @@ public:
     void setImportStageHook(std::function<void(ImportStage)> hook) { m_stageHook = std::move(hook); }
 
 private:
+    friend class ArchiveServerTables; // the web server's accounts, sessions and tokens, on this connection
     explicit Archive(std::unique_ptr<ArchiveDatabase> db);
     // The checks of verify that say whether the archive may be written to; quick: SQLite's quicker
     // check of its file.

@@ -62,9 +62,15 @@ ArchiveResult<std::unique_ptr<ArchiveDatabase>> ArchiveDatabase::connect(const A
                         .arg(location.displayText(), archive->lastError()));
     // A server's database exists once it was made for the archive: its tables are created by the first
     // command, whichever it is. A file a reading command finds without tables is no archive.
+    if (version.major == 0 && mode == ArchiveOpenMode::MustBeCurrent)
+        return fail(QStringLiteral("Archive introuvable : %1").arg(location.displayText()));
     if (version.major == 0 && mode == ArchiveOpenMode::MustExist && sqlite)
         return fail(QStringLiteral("Archive introuvable : %1").arg(location.displayText()));
     if (version.major > kSchemaVersion.major) return fail(tooNewText(version));
+    if (version < kSchemaVersion && mode == ArchiveOpenMode::MustBeCurrent)
+        return fail(QStringLiteral("L'archive %1 a le schéma %2 et ce programme le schéma %3 : mettez-la à jour "
+                                   "une fois avec « vorl-server migrate » sous le rôle propriétaire de l'archive.")
+                        .arg(location.displayText(), version.text(), kSchemaVersion.text()));
     if (version < kSchemaVersion && version.major > 0) {
         // The tables belong to the role that created them: the others (a PC's role) cannot change them.
         const QString owner = archive->foreignOwner();

@@ -12,7 +12,9 @@ enum class ArchiveEngine { Off, Sqlite, Postgres };
 
 // What opening the archive may do: an import creates a missing archive, a command that only reads
 // refuses it ("introuvable") and never leaves an empty file or database behind.
-enum class ArchiveOpenMode { CreateIfMissing, MustExist };
+// MustBeCurrent: as MustExist, and an archive of an older schema is refused instead of migrated (the web
+// server changes no schema: its owner runs the migration once, by hand).
+enum class ArchiveOpenMode { CreateIfMissing, MustExist, MustBeCurrent };
 
 struct ArchiveLocation {
     ArchiveEngine engine = ArchiveEngine::Off;

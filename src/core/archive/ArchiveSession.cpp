@@ -78,7 +78,7 @@ ArchiveResult<SqliteOpening> PrepareSqliteFile(const ArchiveLocation& location, 
     opening.readOnly = location.sqliteUriParameter(QStringLiteral("mode")) == QLatin1String("ro");
     bool created = false;
     if (!QFileInfo::exists(file)) {
-        if (mode == ArchiveOpenMode::MustExist || opening.readOnly) {
+        if (mode != ArchiveOpenMode::CreateIfMissing || opening.readOnly) {
             return refuse(QStringLiteral("Archive introuvable : %1").arg(location.displayText()));
         }
         const QString folder = QFileInfo(file).absolutePath();

@@ -98,6 +98,25 @@ struct ArchivedDownload {
     bool transferBeforeRecords = false; // see ImportOutcome
 };
 
+// A place where devices record: the one a report and the server's rights are about.
+struct ArchivedVenue {
+    qint64 id = 0;
+    QString name;
+};
+
+// A device at a venue from its first day to its last, both included; a null date leaves that end
+// open. A device is at one venue at most on any day.
+struct VenueDevice {
+    qint64 id = 0;
+    qint64 venueId = 0;
+    qint64 deviceId = 0;
+    QDate from, to;
+
+    bool covers(const QDate& day) const {
+        return (!from.isValid() || day >= from) && (!to.isValid() || day <= to);
+    }
+};
+
 // A half-open span [from, to) of device time.
 struct TimeSpan {
     QDateTime from;

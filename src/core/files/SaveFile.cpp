@@ -26,21 +26,29 @@ private:
 
 SaveFileRead ReadSaveFile(const QString& path, const DeviceData& base) {
     using namespace SaveFileTexts;
+    std::error_code statError;
+    const bool regular =
+        std::filesystem::is_regular_file(std::filesystem::path(path.toStdU16String()), statError);
+    QFile file(path);
+    if (!regular || !file.open(QIODevice::ReadOnly)) {
+        SaveFileRead read;
+        read.problem = SaveFileProblem{MessageIcon::None, kCannotOpenTitle, cannotOpenText(path)};
+        return read;
+    }
+    // The buffer is sized by the file, not by the largest acceptable one.
+    QByteArray bytes = file.read(std::min(file.size(), kMostSaveFileBytes));
+    file.close();
+    return ReadSaveFileFromBytes(std::move(bytes), base);
+}
+
+SaveFileRead ReadSaveFileFromBytes(QByteArray bytes, const DeviceData& base) {
+    using namespace SaveFileTexts;
     SaveFileRead read;
     auto refuse = [&read](MessageIcon icon, const QString& title, const QString& text) {
         read.problem = SaveFileProblem{icon, title, text};
         return std::move(read);
     };
-    std::error_code statError;
-    const bool regular =
-        std::filesystem::is_regular_file(std::filesystem::path(path.toStdU16String()), statError);
-    QFile file(path);
-    if (!regular || !file.open(QIODevice::ReadOnly))
-        return refuse(MessageIcon::None, kCannotOpenTitle, cannotOpenText(path));
-    // The buffer is sized by the file, not by the largest acceptable one.
-    read.bytes = file.read(std::min(file.size(), kMostSaveFileBytes));
-    file.close();
-
+    read.bytes = std::move(bytes);
     read.data = base;
     switch (ReadSaveFileBytes(read.bytes, read.data, read.generation)) {
     case SaveFileFault::None:

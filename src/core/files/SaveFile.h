@@ -30,6 +30,8 @@ struct [[nodiscard]] SaveFileRead {
 // does not carry keeps its value there (rows past a generation-3 file's). Only a regular file (or a
 // link to one) is opened: a FIFO or a device would block the opening or the reading for good.
 SaveFileRead ReadSaveFile(const QString& path, const DeviceData& base = DeviceData{});
+// The same for bytes received some other way (a download sent to the server).
+SaveFileRead ReadSaveFileFromBytes(QByteArray bytes, const DeviceData& base = DeviceData{});
 
 // Reads a .qlv save file into the store. The file is read into a scratch data set first and
 // committed only when it was read completely: a refused file leaves the store, the generation,

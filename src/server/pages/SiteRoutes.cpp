@@ -15,7 +15,6 @@
 #include "server/pages/PageTemplates.h"
 
 #include <QDate>
-#include <QRandomGenerator>
 #include <algorithm>
 
 namespace {
@@ -207,7 +206,7 @@ HttpResponse devicePage(const HttpRequest& request, RouteContext& context) {
     if (problem.isEmpty()) {
         auto input = ComplianceInputFromArchive(archive, device->id, from, to);
         if (!input) return archiveFailure(input.error());
-        ComplianceSettings settings = complianceSettings(ComplianceRequest{from, to}, input->weighting);
+        ComplianceSettings settings = complianceSettings(ComplianceRequest{from, to, {}, {}}, input->weighting);
         settings.keepWindows = false;
         const ComplianceReport report = BuildComplianceReport(*input, settings, from, to);
         body.set("limit", text(report.limitLabel));
@@ -272,7 +271,7 @@ std::optional<ComplianceReport> nightReport(Archive& archive, qint64 deviceId, c
         failure = archiveFailure(input.error());
         return std::nullopt;
     }
-    const ComplianceSettings settings = complianceSettings(ComplianceRequest{day, day}, input->weighting);
+    const ComplianceSettings settings = complianceSettings(ComplianceRequest{day, day, {}, {}}, input->weighting);
     return BuildComplianceReport(*input, settings, day, day);
 }
 
@@ -376,29 +375,9 @@ HttpResponse reportDownload(const HttpRequest& request, RouteContext& context) {
                                query.toString(QUrl::FullyEncoded))
                           .toUtf8());
 }
-// The login form carries a token that must match a cookie of its own: a form posted from another
-// site cannot sign anybody in (the session's own token takes over once signed in).
-HttpResponse loginPage(const HttpRequest& request, RouteContext& context) {
-    QByteArray token(32, Qt::Uninitialized);
-    for (char& c : token)
-        c = "0123456789abcdef"[QRandomGenerator::system()->bounded(16)];
-    PageData body;
-    body.set("csrf", token.toStdString());
-    const QString next = request.query.queryItemValue(QStringLiteral("suite"), QUrl::FullyDecoded);
-    // Only a path of this site: never an address elsewhere.
-    body.set("next", text(next.startsWith(QLatin1Char('/')) && !next.startsWith(QLatin1String("//"))
-                              ? next
-                              : QStringLiteral("/")));
-    HttpResponse response = renderPage(QStringLiteral("Connexion"), kLoginTemplate, body, context.user);
-    response.setHeader("Set-Cookie", "__Host-vorl_login=" + token +
-                                         "; Secure; HttpOnly; SameSite=Strict; Path=/; Max-Age=3600");
-    response.setHeader("Cache-Control", "no-store");
-    return response;
-}
 } // namespace
 
 void addSiteRoutes(RouteTable& routes) {
-    routes.add("GET", QStringLiteral("/connexion"), RouteAccess::Public, loginPage);
     routes.add("GET", QStringLiteral("/static/vorl.css"), RouteAccess::Public, styleSheet);
     routes.add("GET", QStringLiteral("/"), RouteAccess::Session, overview);
     routes.add("GET", QStringLiteral("/appareils/{id}"), RouteAccess::Session, devicePage);

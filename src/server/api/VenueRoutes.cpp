@@ -1,0 +1,84 @@
+#include "server/api/VenueRoutes.h"
+
+#include "core/archive/Archive.h"
+#include "server/api/ApiFormat.h"
+#include "server/api/ComplianceBytes.h"
+
+#include <QJsonArray>
+
+namespace {
+QJsonValue apiDay(const QDate& day) {
+    return day.isValid() ? QJsonValue(day.toString(Qt::ISODate)) : QJsonValue();
+}
+
+HttpResponse listVenues(const HttpRequest&, RouteContext& context) {
+    auto venues = context.archive->venues();
+    if (!venues) return archiveFailure(venues.error());
+    auto stays = context.archive->venueDevices();
+    if (!stays) return archiveFailure(stays.error());
+    QJsonArray list;
+    for (const ArchivedVenue& venue : *venues) {
+        if (!context.scope->maySeeVenue(venue.id)) continue;
+        QJsonArray devices;
+        for (const VenueDevice& stay : *stays)
+            if (stay.venueId == venue.id)
+                devices.append(QJsonObject{{QStringLiteral("device"), stay.deviceId},
+                                           {QStringLiteral("from"), apiDay(stay.from)},
+                                           {QStringLiteral("to"), apiDay(stay.to)}});
+        list.append(QJsonObject{{QStringLiteral("id"), venue.id},
+                                {QStringLiteral("name"), venue.name},
+                                {QStringLiteral("devices"), devices}});
+    }
+    return jsonResponse(200, {{QStringLiteral("venues"), list}});
+}
+
+// The report of a venue is the report of the device it had over the whole period: a period over a
+// change of device is asked for device by device.
+HttpResponse venueCompliance(const HttpRequest& request, RouteContext& context) {
+    const qint64 venueId = context.pathArguments.value(0).toLongLong();
+    if (!context.scope->maySeeVenue(venueId)) return notFound();
+    auto venues = context.archive->venues();
+    if (!venues) return archiveFailure(venues.error());
+    if (std::none_of(venues->begin(), venues->end(),
+                     [venueId](const ArchivedVenue& v) { return v.id == venueId; }))
+        return notFound();
+    HttpResponse refusal;
+    const auto asked = parseComplianceRequest(request.query, refusal);
+    if (!asked) return refusal;
+    auto stays = context.archive->venueDevices();
+    if (!stays) return archiveFailure(stays.error());
+    std::optional<qint64> device;
+    int touching = 0;
+    for (const VenueDevice& stay : *stays) {
+        if (stay.venueId != venueId) continue;
+        const bool meets = (!stay.to.isValid() || asked->from <= stay.to) &&
+                           (!stay.from.isValid() || asked->to >= stay.from);
+        if (!meets) continue;
+        ++touching;
+        if (stay.covers(asked->from) && stay.covers(asked->to)) device = stay.deviceId;
+    }
+    if (touching > 1 || (touching == 1 && !device))
+        return jsonError(
+            400, QStringLiteral("bad_period"),
+            QStringLiteral("La période couvre plusieurs appareils du lieu : demandez le rapport de "
+                           "chaque appareil sur ses propres jours."));
+    if (!device) return notFound();
+    auto devices = context.archive->devices();
+    if (!devices) return archiveFailure(devices.error());
+    const auto found = std::find_if(devices->begin(), devices->end(),
+                                    [&](const ArchivedDevice& d) { return d.id == *device; });
+    if (found == devices->end()) return notFound();
+    auto bytes = complianceReportBytes(*context.archive, found->id, found->serial, *asked);
+    if (!bytes) return archiveFailure(bytes.error());
+    HttpResponse response = attachment(bytes->body, bytes->contentType, bytes->fileName);
+    if (asked->format != QLatin1String("pdf"))
+        response.setHeader("Content-Disposition", "inline; filename=\"" + bytes->fileName.toLatin1() + '"');
+    return response;
+}
+} // namespace
+
+void addVenueRoutes(RouteTable& routes) {
+    routes.add("GET", QStringLiteral("/api/v1/venues"), RouteAccess::Session, listVenues);
+    routes.add("GET", QStringLiteral("/api/v1/venues/{id}/compliance"), RouteAccess::Session,
+               venueCompliance);
+}
