@@ -55,6 +55,7 @@ struct RouteContext {
     QString peer;                        // the client's address as the front end gives it
     QStringList pathArguments;           // the {id} parts of the path, in order
     QByteArray sessionKey;               // Session routes: the cookie's value, to end the session
+    qint64 now = 0;                      // the gate's clock (seconds since the epoch); 0: the system's
     // What user and scope point to, owned for the request's time.
     Principal signedIn;
     VisibleScope visible;

@@ -12,8 +12,8 @@
 namespace {
 const QByteArray kLoginCookie = QByteArrayLiteral("__Host-vorl_login");
 
-qint64 now() {
-    return QDateTime::currentSecsSinceEpoch();
+qint64 now(const RouteContext& context) {
+    return context.now ? context.now : QDateTime::currentSecsSinceEpoch();
 }
 
 // Only a path of this site: never an address elsewhere.
@@ -48,7 +48,7 @@ Sessions::SignIn attempt(const HttpRequest& request, RouteContext& context) {
     const QByteArray password = formField(request, "password").toUtf8();
     return Sessions::signIn(*context.archive, formField(request, "user"),
                             password.left(Passwords::kMaxLength), context.peer,
-                            Sessions::cookie(request, Sessions::kCookieName), now());
+                            Sessions::cookie(request, Sessions::kCookieName), now(context));
 }
 
 HttpResponse unavailable() {

@@ -79,6 +79,7 @@ bool ServerAccess::sameOrigin(const HttpRequest& request) const {
 
 std::optional<HttpResponse> ServerAccess::operator()(const HttpRequest& request, RouteAccess access,
                                                      RouteContext& context) const {
+    context.now = now();
     switch (access) {
     case RouteAccess::Public:
         if (writes(request) && !sameOrigin(request))
