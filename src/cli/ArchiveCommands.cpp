@@ -321,7 +321,77 @@ int runVerify(const QStringList& args, CliStreams& io) {
     return 0;
 }
 
+// "venue add NAME": a new venue, its id printed.
+int runVenueAdd(const QStringList& args, CliStreams& io) {
+    Parsed parsed;
+    if (!parse(args, {QStringLiteral("archive")}, parsed, io, "archive venue add")) return kUsageError;
+    if (parsed.positional.size() != 1)
+        return CliUsageError(io.err, QStringLiteral("archive venue add"), QStringLiteral("NAME expected"));
+    int status = 0;
+    auto archive = openArchive(parsed, io, status, ArchiveOpenMode::CreateIfMissing);
+    if (!archive) return status;
+    const auto id = archive->addVenue(parsed.positional.first());
+    if (!id) return failure(io, id.error());
+    io.out << *id << '\n';
+    return 0;
+}
+
+// "venue attach --venue ID --device ID [--from D] [--to D]": the device is there on those days.
+int runVenueAttach(const QStringList& args, CliStreams& io) {
+    Parsed parsed;
+    const QString command = QStringLiteral("archive venue attach");
+    if (!parse(args,
+               {QStringLiteral("archive"), QStringLiteral("venue"), QStringLiteral("device"),
+                QStringLiteral("from"), QStringLiteral("to")},
+               parsed, io, "archive venue attach", true))
+        return kUsageError;
+    bool venueOk = false;
+    const qint64 venue = parsed.value("venue").toLongLong(&venueOk);
+    if (!venueOk || venue <= 0 || !parsed.has("device"))
+        return CliUsageError(io.err, command,
+                             QStringLiteral("--venue ID --device ID [--from D] [--to D] expected"));
+    QDate from, to;
+    if (!CliDayOption(parsed, "from", from, command, io.err) ||
+        !CliDayOption(parsed, "to", to, command, io.err))
+        return kUsageError;
+    int status = 0;
+    auto archive = openArchive(parsed, io, status);
+    if (!archive) return status;
+    const auto device = deviceOf(*archive, parsed, io, status);
+    if (!device) return status;
+    const auto attached = archive->attachDevice(venue, device->id, from, to);
+    if (!attached) return failure(io, attached.error());
+    return 0;
+}
+
+// "venue list": each venue and the days of its devices.
+int runVenueList(const QStringList& args, CliStreams& io) {
+    Parsed parsed;
+    if (!parse(args, {QStringLiteral("archive")}, parsed, io, "archive venue list", true)) return kUsageError;
+    int status = 0;
+    auto archive = openArchive(parsed, io, status);
+    if (!archive) return status;
+    const auto venues = archive->venues();
+    const auto stays =
+        venues ? archive->venueDevices() : ArchiveResult<std::vector<VenueDevice>>::failure(venues.error());
+    if (!stays) return failure(io, stays.error());
+    const auto day = [](const QDate& d) { return d.isValid() ? dayText(d) : QStringLiteral("-"); };
+    for (const ArchivedVenue& venue : *venues) {
+        io.out << "venue " << venue.id << " \"" << TerminalText(venue.name) << "\"\n";
+        for (const VenueDevice& stay : *stays)
+            if (stay.venueId == venue.id)
+                io.out << "  device " << stay.deviceId << " from " << day(stay.from) << " to " << day(stay.to)
+                       << '\n';
+    }
+    return 0;
+}
+
+// "venue --serial S|--device ID --name TEXT" names the device's venue, as before venues had ids.
 int runVenue(const QStringList& args, CliStreams& io) {
+    const QString verb = args.value(0);
+    if (verb == QLatin1String("add")) return runVenueAdd(args.mid(1), io);
+    if (verb == QLatin1String("attach")) return runVenueAttach(args.mid(1), io);
+    if (verb == QLatin1String("list")) return runVenueList(args.mid(1), io);
     Parsed parsed;
     if (!parse(args,
                {QStringLiteral("archive"), QStringLiteral("serial"), QStringLiteral("device"),
@@ -329,7 +399,9 @@ int runVenue(const QStringList& args, CliStreams& io) {
                parsed, io, "archive venue", true))
         return kUsageError;
     if (!parsed.options.contains(QStringLiteral("name"))) {
-        io.err << "vorl-cli archive venue: --serial S|--device ID --name TEXT\n";
+        io.err << "vorl-cli archive venue: add NAME | attach --venue ID --device ID [--from D] [--to D] | "
+                  "list | "
+                  "--serial S|--device ID --name TEXT\n";
         return kUsageError;
     }
     int status = 0;
@@ -515,11 +587,14 @@ std::vector<CliCommand> archiveCliCommands() {
          QStringLiteral(
              "import FILE... | list | coverage --serial S|--device ID [--from D --to D] [--format "
              "text|csv|json] | extract --serial S|--device ID --from D --to D --out FILE.qlv | extract "
-             "--download ID --out FILE | verify | venue --serial S|--device ID --name TEXT | remove --device "
+             "--download ID --out FILE | verify | venue --serial S|--device ID --name TEXT | venue add NAME "
+             "| venue "
+             "attach --venue ID --device ID [--from D] [--to D] | venue list | remove --device "
              "ID "
              "[--confirm SERIAL]   [--archive LOCATION]"),
          QStringLiteral("the archive of every download: import save files, list, coverage, extract a period, "
-                        "verify, remove a device archived by mistake (LOCATION: a file, "
+                        "verify, venues and the days their devices were there, remove a device archived by "
+                        "mistake (LOCATION: a file, "
                         "postgresql://user@host[:port]/db or off; default "
                         "VORL_ARCHIVE, else ~/.local/share/vorl-analyser/archive.sqlite)"),
          runArchive}};
