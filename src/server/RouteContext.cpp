@@ -37,6 +37,21 @@ std::vector<DeviceWindow> VisibleScope::windowsOf(qint64 deviceId) const {
     return found;
 }
 
+bool VisibleScope::maySeeDays(qint64 deviceId, const QDate& from, const QDate& to) const {
+    const auto windows = windowsOf(deviceId);
+    return std::any_of(windows.begin(), windows.end(), [&](const DeviceWindow& w) {
+        return (!w.from.isValid() || from >= w.from) && (!w.to.isValid() || to <= w.to);
+    });
+}
+
+bool VisibleScope::mayMeetDays(qint64 deviceId, const QDate& first, const QDate& last) const {
+    const auto windows = windowsOf(deviceId);
+    return std::any_of(windows.begin(), windows.end(), [&](const DeviceWindow& w) {
+        return (!w.to.isValid() || !first.isValid() || first <= w.to) &&
+               (!w.from.isValid() || !last.isValid() || last >= w.from);
+    });
+}
+
 VisibleScope scopeOf(UserRole role, const std::vector<qint64>& grantedVenues,
                      const std::vector<VenueDevice>& stays) {
     VisibleScope scope;

@@ -41,6 +41,11 @@ struct VisibleScope {
     bool maySeeDevice(qint64 deviceId) const;
     // The windows of one device that this user may see; one open window when it sees everything.
     std::vector<DeviceWindow> windowsOf(qint64 deviceId) const;
+    // Whether every day from..to of the device lies in one window (a report, a night).
+    bool maySeeDays(qint64 deviceId, const QDate& from, const QDate& to) const;
+    // Whether some day of first..last lies in a window (a download that reaches the user's days); a
+    // null end is open.
+    bool mayMeetDays(qint64 deviceId, const QDate& first, const QDate& last) const;
 };
 
 // Who may call a route: anybody, a signed-in user, or a venue PC with its device token.

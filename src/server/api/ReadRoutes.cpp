@@ -12,21 +12,10 @@ qint64 idArgument(const RouteContext& context, int index = 0) {
     return context.pathArguments.value(index).toLongLong();
 }
 
-// Whether a download's coverage meets one of the windows the user may see of its device.
-bool inWindows(const ArchivedDownload& download, const std::vector<DeviceWindow>& windows) {
+// Whether a download's coverage meets one of the days the user may see of its device.
+bool visibleDownload(const VisibleScope& scope, const ArchivedDownload& download) {
     const QDate first = download.coverFrom.isValid() ? download.coverFrom.date() : download.coverTo.date();
-    const QDate last = download.coverTo.date();
-    return std::any_of(windows.begin(), windows.end(), [&](const DeviceWindow& w) {
-        return (!w.to.isValid() || !first.isValid() || first <= w.to) &&
-               (!w.from.isValid() || !last.isValid() || last >= w.from);
-    });
-}
-
-// Whether the nights from..to lie inside one window the user may see.
-bool periodInWindows(const QDate& from, const QDate& to, const std::vector<DeviceWindow>& windows) {
-    return std::any_of(windows.begin(), windows.end(), [&](const DeviceWindow& w) {
-        return (!w.from.isValid() || from >= w.from) && (!w.to.isValid() || to <= w.to);
-    });
+    return scope.mayMeetDays(download.deviceId, first, download.coverTo.date());
 }
 
 // The device of the path when the user may see it.
@@ -61,10 +50,9 @@ HttpResponse listDownloads(const HttpRequest&, RouteContext& context) {
     if (!device) return refusal;
     auto downloads = context.archive->downloads(device->id);
     if (!downloads) return archiveFailure(downloads.error());
-    const auto windows = context.scope->windowsOf(device->id);
     QJsonArray list;
     for (const ArchivedDownload& d : *downloads) {
-        if (!inWindows(d, windows)) continue;
+        if (!visibleDownload(*context.scope, d)) continue;
         list.append(QJsonObject{
             {QStringLiteral("id"), d.id},
             {QStringLiteral("source"),
@@ -82,7 +70,7 @@ HttpResponse listDownloads(const HttpRequest&, RouteContext& context) {
 }
 
 // The download of the path when the user may see its device and its days.
-std::optional<ArchivedDownload> visibleDownload(RouteContext& context, qint64 id, HttpResponse& refusal) {
+std::optional<ArchivedDownload> downloadOfPath(RouteContext& context, qint64 id, HttpResponse& refusal) {
     auto devices = context.archive->devices();
     if (!devices) {
         refusal = archiveFailure(devices.error());
@@ -96,7 +84,7 @@ std::optional<ArchivedDownload> visibleDownload(RouteContext& context, qint64 id
             return std::nullopt;
         }
         for (const ArchivedDownload& d : *downloads)
-            if (d.id == id && inWindows(d, context.scope->windowsOf(device.id))) return d;
+            if (d.id == id && visibleDownload(*context.scope, d)) return d;
     }
     refusal = notFound();
     return std::nullopt;
@@ -104,7 +92,7 @@ std::optional<ArchivedDownload> visibleDownload(RouteContext& context, qint64 id
 
 HttpResponse original(const HttpRequest& request, RouteContext& context) {
     HttpResponse refusal;
-    const auto download = visibleDownload(context, idArgument(context), refusal);
+    const auto download = downloadOfPath(context, idArgument(context), refusal);
     if (!download) return refusal;
     const QByteArray etag = '"' + download->originalSha256.toLatin1() + '"';
     if (!download->originalSha256.isEmpty() && httpHeader(request.headers, "If-None-Match") == etag) {
@@ -127,7 +115,7 @@ HttpResponse deviceCompliance(const HttpRequest& request, RouteContext& context)
     if (!device) return refusal;
     const auto asked = parseComplianceRequest(request.query, refusal);
     if (!asked) return refusal;
-    if (!periodInWindows(asked->from, asked->to, context.scope->windowsOf(device->id))) return notFound();
+    if (!context.scope->maySeeDays(device->id, asked->from, asked->to)) return notFound();
     auto bytes = complianceReportBytes(*context.archive, device->id, device->serial, *asked);
     if (!bytes) return archiveFailure(bytes.error());
     HttpResponse response = attachment(bytes->body, bytes->contentType, bytes->fileName);
@@ -155,7 +143,7 @@ HttpResponse deviceExport(const HttpRequest& request, RouteContext& context) {
     period.addQueryItem(QStringLiteral("to"), request.query.queryItemValue(QStringLiteral("to")));
     const auto asked = parseComplianceRequest(period, refusal);
     if (!asked) return refusal;
-    if (!periodInWindows(asked->from, asked->to, context.scope->windowsOf(device->id))) return notFound();
+    if (!context.scope->maySeeDays(device->id, asked->from, asked->to)) return notFound();
     auto table = ArchivedExport(*context.archive, device->id, whats.value(what), asked->from, asked->to);
     if (!table) return archiveFailure(table.error());
     const bool csv = format == QLatin1String("csv");

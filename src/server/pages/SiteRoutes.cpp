@@ -137,14 +137,30 @@ HttpResponse overview(const HttpRequest&, RouteContext& context) {
 
 // The period the page shows: du/au of the query, else the last nights the downloads cover whole (a night
 // ends at noon of the next day).
-std::pair<QDate, QDate> pagePeriod(const HttpRequest& request, const QDateTime& lastDownload) {
+std::pair<QDate, QDate> pagePeriod(const HttpRequest& request, const QDateTime& lastDownload,
+                                   const std::vector<DeviceWindow>& windows) {
     QDate lastNight = today().addDays(-1);
     if (lastDownload.isValid())
         lastNight =
             std::min(lastNight, lastDownload.date().addDays(lastDownload.time().hour() >= 12 ? -1 : -2));
+    // A device that has left the user's venue: its last nights there.
+    QDate firstNight;
+    const bool inside = std::any_of(windows.begin(), windows.end(), [&](const DeviceWindow& w) {
+        return (!w.from.isValid() || lastNight >= w.from) && (!w.to.isValid() || lastNight <= w.to);
+    });
+    if (!inside) {
+        QDate latest;
+        for (const DeviceWindow& w : windows)
+            if (w.to.isValid() && w.to < lastNight && (!latest.isValid() || w.to > latest)) {
+                latest = w.to;
+                firstNight = w.from;
+            }
+        if (latest.isValid()) lastNight = latest;
+    }
     const QDate to = isoDayOf(request, "au").value_or(lastNight);
-    const QDate from = isoDayOf(request, "du").value_or(to.addDays(1 - kDefaultPeriodNights));
-    return {from, to};
+    QDate from = to.addDays(1 - kDefaultPeriodNights);
+    if (firstNight.isValid() && from < firstNight && !isoDayOf(request, "au")) from = firstNight;
+    return {isoDayOf(request, "du").value_or(from), to};
 }
 
 PageData statsData(Archive& archive, qint64 deviceId, const QDate& from, const QDate& to) {
@@ -183,6 +199,12 @@ HttpResponse devicePage(const HttpRequest& request, RouteContext& context) {
             ArchivedNightVerdicts(archive, device->id, coverage->days.front().day, coverage->days.back().day);
         if (judged) nights = std::move(judged).value();
     }
+    // A venue account sees the device's days at its venue only: the others are blank.
+    for (DayStatus& day : coverage->days)
+        if (!context.scope->maySeeDays(device->id, day.day, day.day))
+            day = DayStatus{day.day, DayCover::None, {}};
+    std::erase_if(nights,
+                  [&](const JudgedNight& n) { return !context.scope->maySeeDays(device->id, n.day, n.day); });
     body.set("calendar", text(calendarSvg(BuildCalendar(*coverage, nights, today()),
                                           self + QStringLiteral("/nuit?jour=%1"))));
     PageData legend = list();
@@ -194,19 +216,24 @@ HttpResponse devicePage(const HttpRequest& request, RouteContext& context) {
     }
     body.set("legend", legend);
 
-    const auto [from, to] = pagePeriod(request, device->lastDownload);
+    const auto [from, to] = pagePeriod(request, device->lastDownload, context.scope->windowsOf(device->id));
     body.set("from", text(from.toString(Qt::ISODate)));
     body.set("to", text(to.toString(Qt::ISODate)));
     body.set("from_text", text(dayText(from)));
     body.set("to_text", text(dayText(to)));
     PageData nightRows = list();
     QString problem = CompliancePeriodProblem(from, to);
+    if (problem.isEmpty() && !context.scope->maySeeDays(device->id, from, to))
+        problem = QStringLiteral(
+            "Ces nuits ne sont pas toutes des nuits de l'appareil dans votre lieu : choisissez "
+            "des nuits où il y était.");
     if (problem.isEmpty() && from.daysTo(to) + 1 > kMaxServerPdfNights)
         problem = QStringLiteral("Au plus %1 nuits sur cette page.").arg(kMaxServerPdfNights);
     if (problem.isEmpty()) {
         auto input = ComplianceInputFromArchive(archive, device->id, from, to);
         if (!input) return archiveFailure(input.error());
-        ComplianceSettings settings = complianceSettings(ComplianceRequest{from, to, {}, {}}, input->weighting);
+        ComplianceSettings settings =
+            complianceSettings(ComplianceRequest{from, to, {}, {}}, input->weighting);
         settings.keepWindows = false;
         const ComplianceReport report = BuildComplianceReport(*input, settings, from, to);
         body.set("limit", text(report.limitLabel));
@@ -246,6 +273,8 @@ HttpResponse devicePage(const HttpRequest& request, RouteContext& context) {
     if (!downloads) return archiveFailure(downloads.error());
     PageData downloadRows = list();
     for (auto d = downloads->rbegin(); d != downloads->rend(); ++d) {
+        const QDate first = d->coverFrom.isValid() ? d->coverFrom.date() : d->coverTo.date();
+        if (!context.scope->mayMeetDays(device->id, first, d->coverTo.date())) continue;
         PageData row;
         row.set("id", text(QString::number(d->id)));
         row.set("transfer", text(d->transferDate + QLatin1Char(' ') + d->transferTime.left(5)));
@@ -271,7 +300,8 @@ std::optional<ComplianceReport> nightReport(Archive& archive, qint64 deviceId, c
         failure = archiveFailure(input.error());
         return std::nullopt;
     }
-    const ComplianceSettings settings = complianceSettings(ComplianceRequest{day, day, {}, {}}, input->weighting);
+    const ComplianceSettings settings =
+        complianceSettings(ComplianceRequest{day, day, {}, {}}, input->weighting);
     return BuildComplianceReport(*input, settings, day, day);
 }
 
@@ -282,6 +312,9 @@ HttpResponse nightPage(const HttpRequest& request, RouteContext& context) {
     const auto day = isoDayOf(request, "jour");
     if (!day)
         return messagePage(400, QStringLiteral("Nuit"), QStringLiteral("Donnez la nuit : jour=AAAA-MM-JJ."),
+                           context.user);
+    if (!context.scope->maySeeDays(device->id, *day, *day))
+        return messagePage(404, QStringLiteral("Introuvable"), QStringLiteral("Cette page n'existe pas."),
                            context.user);
     const auto report = nightReport(*context.archive, device->id, *day, failure);
     if (!report) return failure;
@@ -320,6 +353,7 @@ HttpResponse nightSvg(const HttpRequest& request, RouteContext& context) {
     if (!device) return failure;
     const auto day = isoDayOf(request, "jour");
     if (!day) return jsonError(400, QStringLiteral("bad_date"), QStringLiteral("jour s'écrit AAAA-MM-JJ."));
+    if (!context.scope->maySeeDays(device->id, *day, *day)) return notFound();
     const auto report = nightReport(*context.archive, device->id, *day, failure);
     if (!report) return failure;
     if (report->nights.empty()) return notFound();
