@@ -8,6 +8,7 @@ commands they are listed as skipped and the rest still runs.
 
 Usage: https_checks.py BIN_DIR SITE_FILE [WORK_DIR]     exit 77 when nginx or openssl is missing.
 """
+import ctypes
 import hashlib
 import http.client
 import json
@@ -292,11 +293,16 @@ def _(site, state):
     expect(limited[0].json().get("error") == "too_many_requests", f"429 says {limited[0].text()}")
 
 
+def end_with_this_test():
+    """In a child: SIGTERM when the test itself ends, however it ends (a ctest timeout included)."""
+    ctypes.CDLL(None).prctl(1, signal.SIGTERM)  # PR_SET_PDEATHSIG
+
+
 def start_server(program, port, archive, log, origin, with_origin):
     arguments = [program, "serve", "--listen", f"127.0.0.1:{port}", "--archive", archive]
     if with_origin:
         arguments += ["--origin", origin]
-    return subprocess.Popen(arguments, stdout=log, stderr=subprocess.STDOUT)
+    return subprocess.Popen(arguments, stdout=log, stderr=subprocess.STDOUT, preexec_fn=end_with_this_test)
 
 
 def wait_until_up(process, port, what, log_file, seconds=20):
@@ -409,7 +415,8 @@ http {{
             wait_until_up(server, port, f"vorl-server on {port}", log_file)
         nginx_log = os.path.join(prefix, "nginx.out")
         with open(nginx_log, "w") as log:
-            front = subprocess.Popen(nginx_command + ["-g", "daemon off;"], stdout=log, stderr=subprocess.STDOUT)
+            front = subprocess.Popen(nginx_command + ["-g", "daemon off;"], stdout=log, stderr=subprocess.STDOUT,
+                                     preexec_fn=end_with_this_test)
         processes.append(front)
         wait_until_up(front, https_port, "nginx", nginx_log)
 
