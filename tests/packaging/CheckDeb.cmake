@@ -85,6 +85,8 @@ if(NGINX AND OPENSSL)
     file(WRITE ${prefix}/vorl-server "${site}")
     file(WRITE ${prefix}/nginx.conf "pid ${prefix}/nginx.pid;\nevents {}\nhttp {\n"
                "    client_body_temp_path ${prefix}/body;\n    proxy_temp_path ${prefix}/proxy;\n"
+               "    fastcgi_temp_path ${prefix}/fastcgi;\n    uwsgi_temp_path ${prefix}/uwsgi;\n"
+               "    scgi_temp_path ${prefix}/scgi;\n"
                "    include ${prefix}/vorl-server;\n}\n")
     execute_process(COMMAND ${NGINX} -t -q -p ${prefix} -c ${prefix}/nginx.conf -e ${prefix}/error.log
                     RESULT_VARIABLE status OUTPUT_VARIABLE report ERROR_VARIABLE report)
