@@ -20,7 +20,12 @@ set(expected
     usr/share/icons/hicolor/128x128/apps/vorl-analyser.png
     usr/lib/vorl-analyser/vorl-nightly-transfer
     usr/share/systemd/user/vorl-archive-transfer.service
-    usr/share/systemd/user/vorl-archive-transfer.timer)
+    usr/share/systemd/user/vorl-archive-transfer.timer
+    usr/lib/systemd/system/vorl-server.service
+    usr/lib/systemd/system/vorl-server@.service
+    usr/lib/sysusers.d/vorl-server.conf
+    usr/etc/vorl-server/env
+    usr/etc/nginx/sites-available/vorl-server)
 foreach(path IN LISTS expected)
     if(NOT EXISTS "${WORK_DIR}/${path}")
         message(FATAL_ERROR "missing after install: ${path}")
@@ -33,6 +38,47 @@ file(READ ${WORK_DIR}/usr/share/systemd/user/vorl-archive-transfer.service unit)
 string(FIND "${unit}" "\nExecStart=${WORK_DIR}/usr/lib/vorl-analyser/vorl-nightly-transfer\n" at)
 if(at LESS 0)
     message(FATAL_ERROR "the service does not start the installed nightly script:\n${unit}")
+endif()
+
+# The server's units start the installed server with the installed environment file, on the loopback
+# address, and never change the archive's schema themselves.
+foreach(name vorl-server.service vorl-server@.service)
+    set(listen 127.0.0.1:8470)
+    if(name MATCHES "@")
+        set(listen 127.0.0.1:%i)
+    endif()
+    file(READ ${WORK_DIR}/usr/lib/systemd/system/${name} text)
+    foreach(line "\nExecStart=${WORK_DIR}/usr/bin/vorl-server serve --listen ${listen} $VORL_SERVE_OPTIONS\n"
+                 "\nEnvironmentFile=${WORK_DIR}/usr/etc/vorl-server/env\n" "\nUser=vorl-server\n"
+                 "\nStateDirectory=vorl-server\n" "\nProtectSystem=strict\n" "\nNoNewPrivileges=yes\n")
+        string(FIND "${text}" "${line}" at)
+        if(at LESS 0)
+            message(FATAL_ERROR "${name} lacks ${line}:\n${text}")
+        endif()
+    endforeach()
+    if(text MATCHES "\nExec[A-Za-z]*=[^\n]*migrate" OR text MATCHES "@[A-Z_]+@")
+        message(FATAL_ERROR "${name} runs a migration or has an unreplaced value:\n${text}")
+    endif()
+endforeach()
+# systemd reads both units without a complaint (the template as one of its instances).
+find_program(SYSTEMD_ANALYZE systemd-analyze)
+if(SYSTEMD_ANALYZE)
+    configure_file(${WORK_DIR}/usr/lib/systemd/system/vorl-server@.service ${WORK_DIR}/vorl-server@8471.service
+                   COPYONLY)
+    foreach(unit ${WORK_DIR}/usr/lib/systemd/system/vorl-server.service ${WORK_DIR}/vorl-server@8471.service)
+        execute_process(COMMAND ${SYSTEMD_ANALYZE} verify --man=no ${unit}
+                        RESULT_VARIABLE status OUTPUT_VARIABLE report ERROR_VARIABLE report)
+        if(NOT status EQUAL 0 OR NOT report STREQUAL "")
+            message(FATAL_ERROR "systemd-analyze verify ${unit}: ${status} ${report}")
+        endif()
+    endforeach()
+endif()
+
+# The environment file may hold a database password.
+execute_process(COMMAND stat -c %a ${WORK_DIR}/usr/etc/vorl-server/env OUTPUT_VARIABLE mode
+                OUTPUT_STRIP_TRAILING_WHITESPACE)
+if(NOT mode STREQUAL "640")
+    message(FATAL_ERROR "the environment file's mode is ${mode}, not 640")
 endif()
 
 # The program finds its pictures beside the file the link points to.
