@@ -230,8 +230,9 @@ int runTransferCommand(const QStringList& args, CliStreams& io, Clock& clock) {
         QMap<QString, QString> pushOptions;
         for (const auto& [name, value] : options.values)
             pushOptions.insert(name.mid(2), value);
-        pushTarget = pushTargetFrom(pushOption->second, pushOptions, io);
-        if (!pushTarget) return 1;
+        int status = 0;
+        pushTarget = pushTargetFrom(QStringLiteral("transfer"), pushOption->second, pushOptions, io, status);
+        if (!pushTarget) return status;
     }
 
     DataStore store;

@@ -43,8 +43,16 @@ bool refusesTokenArgument(const QStringList& args, const QString& command, QText
     return false;
 }
 
-std::optional<PushTarget> pushTargetFrom(const QString& server, const QMap<QString, QString>& options,
-                                         CliStreams& io) {
+std::optional<PushTarget> pushTargetFrom(const QString& command, const QString& server,
+                                         const QMap<QString, QString>& options, CliStreams& io, int& status) {
+    status = 1;
+    // A blank one would quietly mean the system's store or the default folder.
+    for (const QString& name : {QStringLiteral("ca"), QStringLiteral("state"), QStringLiteral("token-file")})
+        if (options.contains(name) && options.value(name).trimmed().isEmpty()) {
+            status =
+                CliUsageError(io.err, command, QStringLiteral("--%1 needs a value, not a blank").arg(name));
+            return std::nullopt;
+        }
     const PushServerUrl url = ParsePushServerUrl(server);
     if (!url.ok()) {
         failure(io, url.problem);
@@ -66,6 +74,7 @@ std::optional<PushTarget> pushTargetFrom(const QString& server, const QMap<QStri
     target.settings.token = token.value;
     target.stateFolder = options.value(QStringLiteral("state"), PushQueue::defaultFolder());
     target.transport = std::move(transport);
+    status = 0;
     return target;
 }
 
@@ -99,10 +108,10 @@ int runPushCommand(const QStringList& args, CliStreams& io, Clock& clock) {
     if (!parsed) return kCliUsageError;
     if (parsed->value("server").trimmed().isEmpty())
         return CliUsageError(io.err, command, QStringLiteral("--server URL is needed"));
-    auto target = pushTargetFrom(parsed->value("server"), parsed->options, io);
-    if (!target) return 1;
-
     int status = 0;
+    auto target = pushTargetFrom(command, parsed->value("server"), parsed->options, io, status);
+    if (!target) return status;
+
     std::vector<PushNewFile> files;
     for (const QString& path : parsed->positional) {
         // Only a save file this program reads is queued: the server would refuse anything else anyway,

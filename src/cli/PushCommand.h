@@ -27,10 +27,10 @@ std::vector<OptionRule> pushOptionRules();
 // A token given as an argument is refused before anything else is read; true when it was (said on err).
 bool refusesTokenArgument(const QStringList& args, const QString& command, QTextStream& err);
 
-// The server's address, the token, the certificates and the state folder of a run; nothing after a
-// message box said why (the run then fails with status 1).
-std::optional<PushTarget> pushTargetFrom(const QString& server, const QMap<QString, QString>& options,
-                                         CliStreams& io);
+// The server's address, the token, the certificates and the state folder of a run; nothing after
+// saying why, with the run's exit status in `status` (a usage error, or 1 after a message box).
+std::optional<PushTarget> pushTargetFrom(const QString& command, const QString& server,
+                                         const QMap<QString, QString>& options, CliStreams& io, int& status);
 
 // A file to add to the queue: its bytes and the name it was given as.
 struct PushNewFile {

@@ -79,8 +79,8 @@ PushReply QtPushTransport::post(const QUrl& url, const PushHeaders& headers, con
     QObject::connect(reply.get(), &QNetworkReply::finished, &loop, &QEventLoop::quit);
     deadline.start(m_totalMs);
     if (!reply->isFinished()) loop.exec();
-    if (!tooLong && result.body.size() <= kLongestAnswer)
-        result.body += reply->read(kLongestAnswer + 1 - result.body.size());
+    // An aborted reply is closed and has nothing more to give.
+    if (!tooLong && reply->isOpen()) result.body += reply->read(kLongestAnswer + 1 - result.body.size());
 
     const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
     if (tooLong || result.body.size() > kLongestAnswer) {
