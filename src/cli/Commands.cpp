@@ -1,12 +1,13 @@
 #include "cli/Commands.h"
 
-#include "cli/ComplianceCommands.h"
 #include "cli/ArchiveCommands.h"
+#include "cli/ComplianceCommands.h"
 #include "cli/FileCommands.h"
 #include "cli/GraphCommands.h"
 #include "cli/GraphRenderCommand.h"
 #include "cli/LinkCommands.h"
 #include "cli/PortCommands.h"
+#include "cli/PushCommand.h"
 #include "cli/StatsCommands.h"
 #include "cli/TableCommands.h"
 
@@ -24,6 +25,7 @@ std::vector<CliCommand> allCliCommands() {
     append(commands, graphCommands());
     append(commands, graphRenderCommands());
     append(commands, linkCliCommands());
+    append(commands, pushCliCommands());
     append(commands, portCommands());
     append(commands, statsCommands());
     append(commands, complianceCommands());

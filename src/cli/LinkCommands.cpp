@@ -1,6 +1,7 @@
 #include "cli/LinkCommands.h"
 #include "cli/CliOptions.h"
 #include "cli/ConsoleShell.h"
+#include "cli/PushCommand.h"
 #include "core/files/OutputTarget.h"
 
 #include "cli/ConsoleUiServices.h"
@@ -188,6 +189,10 @@ int runTransferCommand(const QStringList& args, CliStreams& io, Clock& clock) {
                                                   QStringLiteral("out"), QStringLiteral("timeout")});
     // Alone, --archive means the archive in force (VORL_ARCHIVE, else the default file).
     rules.push_back({QStringLiteral("archive"), OptionKind::OptionalValue});
+    rules.push_back({QStringLiteral("push"), OptionKind::Value});
+    for (const OptionRule& rule : pushOptionRules())
+        rules.push_back(rule);
+    if (refusesTokenArgument(args, QStringLiteral("transfer"), io.err)) return 2;
     const auto parsed = parseOptions(args, rules, QStringLiteral("transfer"), io);
     if (!parsed) return 2;
     const Options& options = *parsed;
@@ -208,10 +213,26 @@ int runTransferCommand(const QStringList& args, CliStreams& io, Clock& clock) {
     if (error.isEmpty() && (port.isEmpty() || out.isEmpty() || !options.positional.isEmpty()))
         error = QStringLiteral(
             "usage: transfer --port PATH [--generation 3|5] [--timeout SECONDS] --out FILE.qlv "
-            "[--archive [LOCATION]]");
+            "[--archive [LOCATION]] [--push URL [--token-file FILE] [--ca FILE.pem] [--state DIR]]");
+    const auto pushOption = options.values.find(QStringLiteral("--push"));
+    if (error.isEmpty() && pushOption == options.values.end())
+        for (const OptionRule& rule : pushOptionRules())
+            if (options.values.count(QStringLiteral("--") + rule.name))
+                error = QStringLiteral("--%1 goes with --push URL").arg(rule.name);
     if (!error.isEmpty()) {
         io.err << "vorl-cli transfer: " << error << '\n';
         return 2;
+    }
+    // The server, the token and the certificates are checked before the device is woken: a download
+    // takes minutes and must not end in a usage error.
+    std::optional<PushTarget> pushTarget;
+    if (pushOption != options.values.end()) {
+        QMap<QString, QString> pushOptions;
+        for (const auto& [name, value] : options.values)
+            pushOptions.insert(name.mid(2), value);
+        int status = 0;
+        pushTarget = pushTargetFrom(QStringLiteral("transfer"), pushOption->second, pushOptions, io, status);
+        if (!pushTarget) return status;
     }
 
     DataStore store;
@@ -241,25 +262,36 @@ int runTransferCommand(const QStringList& args, CliStreams& io, Clock& clock) {
         return 1;
     }
 
-    if (!WriteSaveFile(store, out, generation, LeqRecordCount(generation), {}, &error)) {
+    // The bytes written are the bytes sent.
+    const QByteArray content = SaveFileContent(store, generation, LeqRecordCount(generation));
+    if (!WriteSaveFileContent(out, content, &error)) {
         ui.message(MessageIcon::Critical, QStringLiteral("Erreur d'enregistrement"),
                    QStringLiteral("Le fichier %1 n'a pas pu être enregistré : %2").arg(out, error));
         return 1;
     }
     io.out << out << '\n';
+    int status = 0;
     const auto archiveOption = options.values.find(QStringLiteral("--archive"));
-    if (archiveOption == options.values.end()) return 0;
-    // Only a completed transfer reaches this point; the file is written whatever the archive does.
-    const ImportResult archived = ArchiveFinishedTransfer(store, archiveOption->second, port);
-    if (archived) {
-        io.err << ImportResultText(archived) << '\n';
-        return 0;
+    if (archiveOption != options.values.end()) {
+        // Only a completed transfer reaches this point; the file is written whatever the archive does.
+        const ImportResult archived = ArchiveFinishedTransfer(store, archiveOption->second, port);
+        if (archived) {
+            io.err << ImportResultText(archived) << '\n';
+        } else {
+            // This process ends here: the download lives on in the save file, not in memory.
+            ui.message(
+                MessageIcon::Critical, QStringLiteral("Archive"),
+                QStringLiteral("Archivage impossible : %1 Le transfert est enregistré dans le fichier %2.")
+                    .arg(archived.error(), out));
+            status = 1;
+        }
     }
-    // This process ends here: the download lives on in the save file, not in memory.
-    ui.message(MessageIcon::Critical, QStringLiteral("Archive"),
-               QStringLiteral("Archivage impossible : %1 Le transfert est enregistré dans le fichier %2.")
-                   .arg(archived.error(), out));
-    return 1;
+    if (pushTarget) {
+        // Queued even when the archive failed: the server is another copy, not a second try of it.
+        const int pushed = queueAndPush(*pushTarget, {{QFileInfo(out).fileName(), content}}, clock, io);
+        if (status == 0) status = pushed;
+    }
+    return status;
 }
 
 std::vector<CliCommand> linkCliCommands() {
@@ -274,11 +306,12 @@ std::vector<CliCommand> linkCliCommands() {
          runSimulate},
         {QStringLiteral("transfer"),
          QStringLiteral(
-             "--port PATH [--generation 3|5] [--timeout SECONDS] --out FILE.qlv [--archive [LOCATION]]"),
+             "--port PATH [--generation 3|5] [--timeout SECONDS] --out FILE.qlv [--archive [LOCATION]] "
+             "[--push URL [--token-file FILE] [--ca FILE.pem] [--state DIR]]"),
          QStringLiteral("download the memory of a QLV 40 and write it as a save file (--timeout: longest "
                         "silence of the device once it has answered, 30 s unless told); --archive also "
                         "archives it (LOCATION as for archive; default VORL_ARCHIVE, else the default "
-                        "file)"),
+                        "file); --push also sends it to the server at URL, as push does"),
          runTransfer},
     };
 }

@@ -212,10 +212,18 @@ bool WriteSaveFile(const DataStore& store, const QString& path, int generation, 
         return fail(QStringLiteral("unknown generation %1").arg(generation));
     if (leqRows < 0 || leqRows > LeqTable::rowCount)
         return fail(QStringLiteral("level row count %1 out of range").arg(leqRows));
+    return WriteSaveFileContent(path, SaveFileContent(store, generation, leqRows, progressStep), error);
+}
+
+bool WriteSaveFileContent(const QString& path, const QByteArray& content, QString* error) {
+    auto fail = [error](const QString& reason) {
+        if (error) *error = reason;
+        return false;
+    };
+    if (content.isEmpty()) return fail(QStringLiteral("no save-file content to write"));
     // Only a regular file is replaced, and only by a complete new one: a failure leaves it as it was.
     if (const QString problem = outputTargetProblem(path); !problem.isEmpty()) return fail(problem);
     QString reason;
-    if (!writeFileReplacing(path, SaveFileContent(store, generation, leqRows, progressStep), reason))
-        return fail(reason);
+    if (!writeFileReplacing(path, content, reason)) return fail(reason);
     return true;
 }

@@ -50,3 +50,5 @@ QByteArray SaveFileContent(const DataStore& store, int generation, int leqRows,
 // *error) when it could not be written.
 bool WriteSaveFile(const DataStore& store, const QString& path, int generation, int leqRows,
                    const std::function<void()>& progressStep = {}, QString* error = nullptr);
+// As WriteSaveFile, for the bytes of SaveFileContent when the caller needs them too (to send them).
+bool WriteSaveFileContent(const QString& path, const QByteArray& content, QString* error = nullptr);
