@@ -29,6 +29,7 @@ HttpResponse renderPage(const QString& title, const std::string& bodyTemplate, c
     layout.set("title", text(title));
     layout.set("content", bodyView.render(body));
     if (user) {
+        layout.set("signed_in", true);
         layout.set("user", text(user->name));
         layout.set("csrf", std::string(user->csrf.constData(), size_t(user->csrf.size())));
     }

@@ -10,6 +10,7 @@
 #include "core/stats/StatsReport.h"
 #include "server/api/ApiFormat.h"
 #include "server/api/ComplianceRequest.h"
+#include "server/pages/OverviewPage.h"
 #include "server/pages/PagePlots.h"
 #include "server/pages/PageRender.h"
 #include "server/pages/PageTemplates.h"
@@ -18,8 +19,6 @@
 #include <algorithm>
 
 namespace {
-constexpr int kOverviewNights = 30;
-constexpr int kLateAfterDays = 6, kOverdueAfterDays = 10;
 constexpr int kDefaultPeriodNights = 7;
 
 QDate today() {
@@ -73,66 +72,6 @@ std::optional<ArchivedDevice> deviceOfPath(RouteContext& context, HttpResponse& 
     failure = messagePage(404, QStringLiteral("Introuvable"), QStringLiteral("Cette page n'existe pas."),
                           context.user);
     return std::nullopt;
-}
-
-struct OverviewRow {
-    PageData data;
-    int ageDays = -1; // -1: never downloaded
-    int certain = 0, possible = 0;
-    QString name;
-};
-
-HttpResponse overview(const HttpRequest&, RouteContext& context) {
-    HttpResponse failure;
-    const auto devices = visibleDevices(context, failure);
-    if (!devices) return failure;
-    std::vector<OverviewRow> rows;
-    for (const ArchivedDevice& device : *devices) {
-        OverviewRow row;
-        row.name = device.venue.isEmpty() ? QStringLiteral("Appareil %1").arg(device.serial) : device.venue;
-        const auto days = DaysSinceDownload(device.lastDownload, today());
-        row.ageDays = days.value_or(-1);
-        auto nights = ArchivedNightVerdicts(*context.archive, device.id, today().addDays(-kOverviewNights),
-                                            today().addDays(-1));
-        if (!nights) qWarning("vorl-server: %s", qUtf8Printable(nights.error()));
-        const std::vector<JudgedNight> judged =
-            nights ? std::move(nights).value() : std::vector<JudgedNight>{};
-        for (const JudgedNight& night : judged) {
-            row.certain += night.verdict == Verdict::Certain;
-            row.possible += night.verdict == Verdict::Possible;
-        }
-        row.data.set("name", text(row.name));
-        row.data.set("link", text(QStringLiteral("/appareils/%1").arg(device.id)));
-        row.data.set("devices", text(QStringLiteral("Appareil %1").arg(device.serial)));
-        row.data.set("last", text(timeText(device.lastDownload)));
-        row.data.set("age", text(DaysSinceText(device.lastDownload, today())));
-        row.data.set("age_class", std::string(row.ageDays < 0 || row.ageDays > kOverdueAfterDays ? "overdue"
-                                              : row.ageDays > kLateAfterDays                     ? "late"
-                                                                                                 : ""));
-        row.data.set("strip", text(nightStripSvg(judged)));
-        row.data.set(
-            "exceeded",
-            text(row.possible
-                     ? QStringLiteral("%1 certaine(s), %2 possible(s)").arg(row.certain).arg(row.possible)
-                     : QStringLiteral("%1").arg(row.certain)));
-        rows.push_back(std::move(row));
-    }
-    // The most urgent first: a download overdue, then late, then the most nights over the limit.
-    const auto urgency = [](const OverviewRow& r) {
-        const int age = r.ageDays < 0 ? 1000000 : r.ageDays;
-        return std::make_tuple(age > kOverdueAfterDays, age > kLateAfterDays, r.certain, r.possible);
-    };
-    std::stable_sort(rows.begin(), rows.end(), [&](const OverviewRow& a, const OverviewRow& b) {
-        if (urgency(a) != urgency(b)) return urgency(a) > urgency(b);
-        return QString::localeAwareCompare(a.name, b.name) < 0;
-    });
-    PageData body;
-    PageData list = ::list();
-    for (const OverviewRow& row : rows)
-        list.push_back(row.data);
-    body.set("rows", list);
-    body.set("empty", rows.empty());
-    return renderPage(QStringLiteral("Vue d'ensemble"), kOverviewTemplate, body, context.user);
 }
 
 // The period the page shows: du/au of the query, else the last nights the downloads cover whole (a night
@@ -413,7 +352,7 @@ HttpResponse reportDownload(const HttpRequest& request, RouteContext& context) {
 
 void addSiteRoutes(RouteTable& routes) {
     routes.add("GET", QStringLiteral("/static/vorl.css"), RouteAccess::Public, styleSheet);
-    routes.add("GET", QStringLiteral("/"), RouteAccess::Session, overview);
+    routes.add("GET", QStringLiteral("/"), RouteAccess::Session, overviewPage);
     routes.add("GET", QStringLiteral("/appareils/{id}"), RouteAccess::Session, devicePage);
     routes.add("GET", QStringLiteral("/appareils/{id}/nuit"), RouteAccess::Session, nightPage);
     routes.add("GET", QStringLiteral("/appareils/{id}/nuit.svg"), RouteAccess::Session, nightSvg);

@@ -54,6 +54,8 @@ def main():
     start = time.strftime("%d/%m/%Y", time.localtime(time.time() - 9 * 7 * 86400))
     files = run([cli, "generate", "--history", history, "--weeks", "8", "--start", start]).stdout.split()
     run([cli, "archive", "import", *files, "--archive", archive])
+    venue = run([cli, "archive", "venue", "add", "Le Zinc", "--archive", archive]).stdout.strip()
+    run([cli, "archive", "venue", "attach", "--venue", venue, "--device", "1", "--archive", archive])
     password = "un mot de passe assez long"
     run([server_program, "user", "add", "anne", "--role", "admin", "--archive", archive], input=password + "\n")
 
