@@ -8,6 +8,7 @@ The first download is archived by hand; the second is sent through the API, the 
 Usage: https_checks.py BIN_DIR SITE_FILE [WORK_DIR]     exit 77 when nginx or openssl is missing.
 """
 import ctypes
+import glob
 import hashlib
 import http.client
 import json
@@ -21,6 +22,7 @@ import ssl
 import subprocess
 import sys
 import tempfile
+import threading
 import time
 import urllib.parse
 
@@ -291,6 +293,74 @@ def _(site, state):
     expect_status(site.https("GET", "/api/v1/devices"), 401, "the old session after signing out")
 
 
+def archived_totals(cli, archive, serial):
+    """The records a device's downloads added, summed over its downloads, from `archive list`."""
+    listing = run([cli, "archive", "list", "--archive", archive]).stdout
+    totals, inside = {}, False
+    for line in listing.splitlines():
+        if line.startswith("device "):
+            inside = line.split()[1] == serial
+        elif inside and line.lstrip().startswith("download "):
+            for kind, count in re.findall(r" (leq1?0?|events|param-changes)=(\d+)", line.split(" covers ")[1]):
+                totals[kind] = totals.get(kind, 0) + int(count)
+    return totals
+
+
+def push(site, token, path):
+    with open(path, "rb") as f:
+        return site.https("POST", "/api/v1/downloads", body=f.read(), session=False,
+                          headers={"Content-Type": "application/octet-stream", "Authorization": f"Bearer {token}"})
+
+
+@check("fleet", "devices pushing overlapping downloads at once through both processes: every record once")
+def _(site, state):
+    fleet = state["fleet"]
+    failures = []
+
+    def send(venue):
+        for path in venue["files"] + venue["files"][:1]:
+            answer = push(site, venue["token"], path)
+            if answer.status not in (200, 201):
+                failures.append(f"{path}: {answer.status} {answer.text()[:200]}")
+
+    threads = [threading.Thread(target=send, args=(venue,)) for venue in fleet]
+    for thread in threads:
+        thread.start()
+    for thread in threads:
+        thread.join(60)
+    expect(not failures, "; ".join(failures))
+    for venue in fleet:
+        got = archived_totals(state["cli"], state["archive"], venue["serial"])
+        want = archived_totals(state["cli"], state["reference"], venue["serial"])
+        expect(got == want, f"device {venue['serial']}: {got}, archived one by one: {want}")
+
+
+@check("fleet", "a token sending another device's file is 403 and that device is unchanged")
+def _(site, state):
+    first, second = state["fleet"][0], state["fleet"][1]
+    before = archived_totals(state["cli"], state["archive"], second["serial"])
+    expect_status(push(site, first["token"], second["files"][-1]), 403, "another device's file")
+    expect(archived_totals(state["cli"], state["archive"], second["serial"]) == before, "the other device changed")
+
+
+@check("fleet", "a push while the servers are stopped waits in the queue and lands once when they are back")
+def _(site, state):
+    state_dir = os.path.join(state["work"], "push-stopped")
+    env = dict(os.environ, VORL_TOKEN=state["token"])
+    command = [state["cli"], "push", "--server", f"https://localhost:{site.https_port}", "--ca", site.ca,
+               "--state", state_dir]
+    for server in state["servers"]:
+        stop(server)
+    waiting = subprocess.run(command + [state["late_file"]], capture_output=True, text=True, env=env, timeout=90)
+    expect(waiting.returncode != 0, "a push to stopped servers succeeded")
+    expect(len(os.listdir(os.path.join(state_dir, "pending"))) == 1, "the file does not wait in the queue")
+    state["servers"][:] = [state["start"](n) for n in range(len(state["servers"]))]
+    sent = subprocess.run(command, capture_output=True, text=True, env=env, timeout=90)
+    expect(sent.returncode == 0, f"the queue was not sent: {sent.stdout} {sent.stderr}")
+    expect(not os.listdir(os.path.join(state_dir, "pending")), "the file still waits")
+    expect_status(push(site, state["token"], state["late_file"]), 200, "the same file once more")
+
+
 @check("fleet", "with one of the two processes stopped, reads still answer")
 def _(site, state):
     first = state["servers"][0]
@@ -349,7 +419,8 @@ def stop(process):
 def prepare_archive(cli, server_program, work, help_text):
     """An archive of one device's first download, its venue named with markup; the second download is
     kept for the push check."""
-    archive = os.path.join(work, "archive.sqlite")
+    # VORL_HTTPS_ARCHIVE names an empty PostgreSQL database to run every check on instead of a file.
+    archive = os.environ.get("VORL_HTTPS_ARCHIVE") or os.path.join(work, "archive.sqlite")
     history = os.path.join(work, "history")
     start = time.strftime("%d/%m/%Y", time.localtime(time.time() - 4 * 7 * 86400))
     files = sorted(run([cli, "generate", "--history", history, "--weeks", "4", "--start", start]).stdout.split())
@@ -359,6 +430,25 @@ def prepare_archive(cli, server_program, work, help_text):
     run([cli, "archive", "venue", "--device", device, "--name", VENUE, "--archive", archive])
     state = {"archive": archive, "device": device, "push_file": files[1], "cli_push_file": files[2], "cli": cli,
              "work": work}
+    state["late_file"] = files[3] if len(files) > 3 else files[-1]
+    # Two more venues, each with a device of its own: its first download archived by hand (the device
+    # then exists and gets a token), all of them archived one by one into a reference archive.
+    fleet_dir = os.path.join(work, "fleet")
+    run([cli, "generate", "--fleet", "2", "--out", fleet_dir, "--weeks", "4", "--start", start])
+    reference = os.path.join(work, "reference.sqlite")
+    state["reference"], state["fleet"] = reference, []
+    with open(os.path.join(fleet_dir, "fleet.csv")) as f:
+        for line in f.read().splitlines()[1:]:
+            folder, _, serial = line.split(";")
+            venue_files = sorted(glob.glob(os.path.join(fleet_dir, folder, "*.qlv")))
+            run([cli, "archive", "import", venue_files[0], "--archive", archive])
+            run([cli, "archive", "import", *venue_files, "--archive", reference])
+            state["fleet"].append({"serial": serial, "files": venue_files[1:]})
+    listing = run([cli, "archive", "list", "--archive", archive]).stdout
+    for venue in state["fleet"]:
+        venue_device = re.search(rf"^device {venue['serial']} generation \d+ id (\d+)", listing, re.M).group(1)
+        out = run([server_program, "token", "add", "--device", venue_device, "--archive", archive]).stdout
+        venue["token"] = re.search(r"vorl1_\S+", out).group(0)
     run([server_program, "migrate", "--archive", archive])
     run([server_program, "user", "add", "anne", "--role", "admin", "--archive", archive], input=PASSWORD + "\n")
     out = run([server_program, "token", "add", "--device", device, "--archive", archive]).stdout
@@ -419,15 +509,16 @@ http {{
     processes = []
     failures = []
     try:
-        state["servers"] = []
-        for n, port in enumerate(server_ports):
+        def start(n):
             log_file = os.path.join(work, f"server-{n}.log")
-            with open(log_file, "w") as log:
-                server = start_server(server_program, port, state["archive"], log, site.origin,
-                                      "--origin" in help_text)
+            with open(log_file, "a") as log:
+                server = start_server(server_program, server_ports[n], state["archive"], log, site.origin, True)
             processes.append(server)
-            state["servers"].append(server)
-            wait_until_up(server, port, f"vorl-server on {port}", log_file)
+            wait_until_up(server, server_ports[n], f"vorl-server on {server_ports[n]}", log_file)
+            return server
+
+        state["start"] = start
+        state["servers"] = [start(n) for n in range(len(server_ports))]
         nginx_log = os.path.join(prefix, "nginx.out")
         with open(nginx_log, "w") as log:
             front = subprocess.Popen(nginx_command + ["-g", "daemon off;"], stdout=log, stderr=subprocess.STDOUT,
