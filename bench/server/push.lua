@@ -1,0 +1,33 @@
+-- Each wrk thread is one venue PC: it sends its own device's download with its own token, again and
+-- again (the first is archived, the rest are found already archived). TOKENS and FILES come from the
+-- environment, separated by spaces, one pair per thread.
+local tokens, files = {}, {}
+for t in string.gmatch(os.getenv("TOKENS") or "", "%S+") do table.insert(tokens, t) end
+for f in string.gmatch(os.getenv("FILES") or "", "%S+") do table.insert(files, f) end
+local counter = 0
+
+setup = function(thread)
+    counter = counter + 1
+    thread:set("token", tokens[counter])
+    thread:set("file", files[counter])
+end
+
+init = function(args)
+    local f = assert(io.open(file, "rb"))
+    body = f:read("*a")
+    f:close()
+end
+
+request = function()
+    return wrk.format("POST", "/api/v1/downloads", {
+        ["Authorization"] = "Bearer " .. token,
+        ["Content-Type"] = "application/octet-stream",
+    }, body)
+end
+
+done = function(summary, latency, requests)
+    local e = summary.errors
+    io.write(string.format("RESULT p95_ms=%.1f p50_ms=%.1f requests=%d errors=%d non2xx=%d\n",
+        latency:percentile(95) / 1000, latency:percentile(50) / 1000, summary.requests,
+        e.connect + e.read + e.write + e.timeout, e.status))
+end
