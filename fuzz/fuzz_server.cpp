@@ -1,8 +1,12 @@
 // Requests to the web server: any method, path, query, headers and body, through the route table and
-// every route's parameters, as an administrator, as a venue account or without a session, on a small
-// archive. Nothing may crash or hit undefined behaviour, whatever a client sends.
+// every route's parameters, as an administrator, as a venue account, without a session, or through the
+// real gate (cookies, tokens, CSRF fields, Origin) on a small archive with an account and a token. Nothing
+// may crash or hit undefined behaviour, whatever a client sends.
 #include "core/archive/Archive.h"
+#include "core/archive/ArchiveServerTables.h"
 #include "server/ServerRoutes.h"
+#include "server/auth/Passwords.h"
+#include "server/auth/ServerAccess.h"
 #include "sim/History.h"
 
 #include <QDir>
@@ -30,11 +34,18 @@ struct FuzzServer {
         everything.everything = true;
         venue.windows.push_back({1, 1, QDate(2026, 6, 3), QDate(2026, 6, 9)});
         venue.venues.insert(1);
+        // For the real gate: an account and a token, so that cookies, tokens and forms are all read.
+        (void)Passwords::ready();
+        ArchiveServerTables tables(*archive);
+        (void)tables.addUser(QStringLiteral("anne"), QStringLiteral("admin"),
+                             Passwords::hash("un mot de passe"));
+        (void)tables.addToken(1, QStringLiteral("0").repeated(64), 0);
     }
     std::unique_ptr<QGuiApplication> app;
     QTemporaryDir dir;
     std::unique_ptr<Archive> archive;
     const RouteTable routes = serverRoutes();
+    const AccessGate realGate = ServerAccess(AccessSettings{});
     Principal admin;
     VisibleScope everything, venue;
 };
@@ -54,7 +65,7 @@ QByteArray field(const uint8_t*& data, size_t& size) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static FuzzServer server;
     if (size < 1) return 0;
-    const uint8_t who = data[0] % 3;
+    const uint8_t who = data[0] % 4; // 0 administrator, 1 venue account, 2 nobody, 3 the real gate
     ++data;
     --size;
     HttpRequest request;
@@ -77,6 +88,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         c.tokenDevice = 1;
         return std::nullopt;
     };
-    (void)server.routes.handle(request, context, gate);
+    (void)server.routes.handle(request, context, who == 3 ? server.realGate : gate);
     return 0;
 }

@@ -79,12 +79,14 @@ def main():
         try:
             driver.get(origin + "/")
             wait.until(ec.presence_of_element_located((By.NAME, "user"))).send_keys("anne")
+            driver.save_screenshot(os.path.join(work, "login-1280.png"))
             driver.find_element(By.NAME, "password").send_keys(password)
             driver.find_element(By.CSS_SELECTOR, "form.login button").click()
             wait.until(ec.text_to_be_present_in_element((By.TAG_NAME, "h1"), "Vue d'ensemble"))
             driver.save_screenshot(os.path.join(work, "overview-1280.png"))
             driver.find_element(By.CSS_SELECTOR, "table.overview a").click()
             wait.until(ec.presence_of_element_located((By.CSS_SELECTOR, "svg.calendar")))
+            driver.save_screenshot(os.path.join(work, "device-1280.png"))
             night_link = driver.find_elements(By.CSS_SELECTOR, "section table a")[0]
             night_link.click()
             plot = wait.until(ec.presence_of_element_located((By.CSS_SELECTOR, "figure.band img")))
