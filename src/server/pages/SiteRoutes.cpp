@@ -126,7 +126,22 @@ HttpResponse devicePage(const HttpRequest& request, RouteContext& context) {
     PageData body;
     body.set("serial", text(device->serial));
     body.set("generation", text(QString::number(device->generation)));
-    body.set("venue", text(device->venue));
+    // The venue the device is at today (or was last) among those the user may see; its own name else.
+    QString venueName = device->venue;
+    auto venues = archive.venues();
+    auto stays = archive.venueDevices();
+    if (venues && stays) {
+        QDate latest;
+        for (const VenueDevice& stay : *stays) {
+            if (stay.deviceId != device->id || !context.scope->maySeeVenue(stay.venueId)) continue;
+            const QDate end = stay.to.isValid() ? stay.to : today();
+            if (latest.isValid() && end < latest) continue;
+            latest = end;
+            for (const ArchivedVenue& venue : *venues)
+                if (venue.id == stay.venueId) venueName = venue.name;
+        }
+    }
+    if (!venueName.isEmpty()) body.set("venue", text(venueName));
     body.set("since", text(DaysSinceText(device->lastDownload, today())));
     body.set("self", text(self));
 
