@@ -10,6 +10,8 @@
 
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -90,6 +92,22 @@ protected:
                         HttpHeaders headers = {}) {
         headers.append(qMakePair(QByteArray("Cookie"), "other=1; " + Sessions::kCookieName + "=" + session));
         return send(method, target, headers);
+    }
+
+    // The audit trail's actions, in order, read past the program.
+    QStringList auditedActions() {
+        QStringList actions;
+        {
+            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("audit"));
+            db.setDatabaseName(m_dir.filePath(QStringLiteral("a.sqlite")));
+            if (db.open()) {
+                QSqlQuery query(QStringLiteral("SELECT action FROM server_audit ORDER BY id"), db);
+                while (query.next())
+                    actions << query.value(0).toString();
+            }
+        }
+        QSqlDatabase::removeDatabase(QStringLiteral("audit"));
+        return actions;
     }
 
     QTemporaryDir m_dir;
@@ -196,6 +214,18 @@ TEST_F(ServerAccessTest, SignInSessionsAndTheirEnd) {
 
     const auto [first, csrf] = signIn("anne");
     EXPECT_EQ(asUser(first, "GET", QStringLiteral("/api/v1/devices")).status, 200);
+    // Who signed in and who fetched an original or a report is kept.
+    EXPECT_EQ(
+        asUser(first, "GET", QStringLiteral("/api/v1/downloads/%1/original").arg(lastDownload[0])).status,
+        200);
+    EXPECT_EQ(asUser(first, "GET",
+                     QStringLiteral("/api/v1/devices/%1/compliance?from=2026-06-02&to=2026-06-03&format=csv")
+                         .arg(device[0]))
+                  .status,
+              200);
+    EXPECT_EQ(
+        auditedActions().mid(auditedActions().size() - 3),
+        (QStringList{QStringLiteral("connexion"), QStringLiteral("original"), QStringLiteral("rapport")}));
     // Signing in again from that browser ends its session: ids are never carried over.
     const HttpResponse again = send("POST", QStringLiteral("/api/v1/session"),
                                     {form.first(), {"Cookie", Sessions::kCookieName + '=' + first}},

@@ -2,6 +2,7 @@
 
 #include "core/archive/Archive.h"
 #include "core/archive/ArchiveExport.h"
+#include "core/archive/ArchiveServerTables.h"
 #include "server/api/ApiFormat.h"
 #include "server/api/ComplianceBytes.h"
 
@@ -10,6 +11,16 @@
 namespace {
 qint64 idArgument(const RouteContext& context, int index = 0) {
     return context.pathArguments.value(index).toLongLong();
+}
+
+// Who fetched which original or report, for the audit trail; a trail that cannot be written is said in
+// the journal and does not keep the file from its user.
+void audit(RouteContext& context, const QString& action, const QString& target) {
+    if (!context.user) return;
+    if (const ArchiveStatus kept =
+            ArchiveServerTables(*context.archive).audit(context.user->name, action, target, context.peer);
+        !kept)
+        qWarning("vorl-server: %s", qUtf8Printable(kept.error()));
 }
 
 // Whether a download's coverage meets one of the days the user may see of its device.
@@ -103,6 +114,7 @@ HttpResponse original(const HttpRequest& request, RouteContext& context) {
     }
     auto bytes = context.archive->originalBytes(download->id);
     if (!bytes) return archiveFailure(bytes.error());
+    audit(context, QStringLiteral("original"), QStringLiteral("téléchargement %1").arg(download->id));
     HttpResponse response = attachment(*bytes, "application/octet-stream",
                                        QStringLiteral("telechargement-%1.qlv").arg(download->id));
     if (!download->originalSha256.isEmpty()) response.setHeader("ETag", etag);
@@ -118,6 +130,7 @@ HttpResponse deviceCompliance(const HttpRequest& request, RouteContext& context)
     if (!context.scope->maySeeDays(device->id, asked->from, asked->to)) return notFound();
     auto bytes = complianceReportBytes(*context.archive, device->id, device->serial, *asked);
     if (!bytes) return archiveFailure(bytes.error());
+    audit(context, QStringLiteral("rapport"), bytes->fileName);
     HttpResponse response = attachment(bytes->body, bytes->contentType, bytes->fileName);
     if (asked->format != QLatin1String("pdf"))
         response.setHeader("Content-Disposition", "inline; filename=\"" + bytes->fileName.toLatin1() + '"');
@@ -146,6 +159,10 @@ HttpResponse deviceExport(const HttpRequest& request, RouteContext& context) {
     if (!context.scope->maySeeDays(device->id, asked->from, asked->to)) return notFound();
     auto table = ArchivedExport(*context.archive, device->id, whats.value(what), asked->from, asked->to);
     if (!table) return archiveFailure(table.error());
+    audit(context, QStringLiteral("export"),
+          QStringLiteral("appareil %1 %2 du %3 au %4")
+              .arg(device->id)
+              .arg(what, asked->from.toString(Qt::ISODate), asked->to.toString(Qt::ISODate)));
     const bool csv = format == QLatin1String("csv");
     return attachment(csv ? ToCsv(*table) : ToJson(*table).toJson(),
                       csv ? "text/csv; charset=utf-8" : "application/json; charset=utf-8",

@@ -1,6 +1,7 @@
 #include "server/api/VenueRoutes.h"
 
 #include "core/archive/Archive.h"
+#include "core/archive/ArchiveServerTables.h"
 #include "server/api/ApiFormat.h"
 #include "server/api/ComplianceBytes.h"
 
@@ -70,6 +71,8 @@ HttpResponse venueCompliance(const HttpRequest& request, RouteContext& context) 
     if (found == devices->end()) return notFound();
     auto bytes = complianceReportBytes(*context.archive, found->id, found->serial, *asked);
     if (!bytes) return archiveFailure(bytes.error());
+    (void)ArchiveServerTables(*context.archive)
+        .audit(context.user->name, QStringLiteral("rapport"), bytes->fileName, context.peer);
     HttpResponse response = attachment(bytes->body, bytes->contentType, bytes->fileName);
     if (asked->format != QLatin1String("pdf"))
         response.setHeader("Content-Disposition", "inline; filename=\"" + bytes->fileName.toLatin1() + '"');
