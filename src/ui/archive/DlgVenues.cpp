@@ -51,7 +51,7 @@ DlgVenues::DlgVenues(AppContext& ctx, QWidget* parent) : QDialog(parent), m_ctx(
     connect(&m_ctx.archive, &ArchiveWorker::busyChanged, this, &DlgVenues::updateCommands);
     refresh();
     updateCommands();
-    resize(640, 480);
+    resize(680, 560);
 }
 
 void DlgVenues::buildControls() {
@@ -265,6 +265,9 @@ void DlgVenues::showContents(const ArchiveResult<Contents>& contents) {
         if (!any) addRow(QStringLiteral("(aucun appareil)"), QString(), QString());
     }
     m_list->resizeColumnsToContents();
+    // The last column fills the list again, which sizing to the contents undid.
+    m_list->horizontalHeader()->setStretchLastSection(false);
+    m_list->horizontalHeader()->setStretchLastSection(true);
 
     const QSignalBlocker venueSignals(m_venue), deviceSignals(m_device);
     m_venue->clear();
@@ -313,7 +316,7 @@ void DlgVenues::attachDevice() {
     const QDate from = m_fromOpen->isChecked() ? QDate() : m_from->date();
     const QDate to = m_toOpen->isChecked() ? QDate() : m_to->date();
     const QString shown =
-        QStringLiteral("Appareil %1 attaché au lieu « %2 » du %3 au %4.")
+        QStringLiteral("Appareil %1 attaché au lieu « %2 » : du %3 au %4")
             .arg(m_device->currentText(), m_venue->currentText(), dayText(from), dayText(to));
     m_ctx.archive.run(
         this, kOpening,
