@@ -107,7 +107,8 @@ TEST_P(ArchiveCommands, WeeklyFilesThroughEveryArchiveCommand) {
 
 // Two devices printing one serial (the generation-3 and generation-5 samples): each is named by its
 // archive id, a bare serial is refused with both listed, and the one archived by mistake is removed
-// once its serial is typed. The hash list shows is that of the original file, as sha256sum gives it.
+// once its serial is typed, though it was given a venue. The hash list shows is that of the original file, as
+// sha256sum gives it.
 TEST_P(ArchiveCommands, DevicesPrintingOneSerialAreToldApartAndOneIsRemoved) {
     const QString gen3 = QStringLiteral(VORL_SOURCE_DIR "/samples/gen3-3days.qlv");
     const QString gen5 = QStringLiteral(VORL_SOURCE_DIR "/samples/gen5-3days.qlv");
@@ -144,10 +145,13 @@ TEST_P(ArchiveCommands, DevicesPrintingOneSerialAreToldApartAndOneIsRemoved) {
         {{"archive", "extract", "--archive", archive, "--download", g5[3], "--out", extracted},
          0,
          "original"},
+        {{"archive", "venue", "--archive", archive, "--device", g3[1], "--name", "Le Zinc"}, 0, "^$"},
         {{"archive", "remove", "--archive", archive, "--device", g3[1], "--confirm", "0"}, 1, "rien n'a été"},
         {{"archive", "remove", "--archive", archive, "--device", g3[1], "--confirm", serial},
          0,
          "removed device"},
+        // Its venue stays, without it.
+        {{"archive", "venue", "list", "--archive", archive}, 0, "^venue \\d+ \"Le Zinc\"\\n$"},
         {{"archive", "coverage", "--archive", archive, "--serial", serial}, 0, "^device "},
         {{"archive", "verify", "--archive", archive}, 0, "OK\\n$"},
     };

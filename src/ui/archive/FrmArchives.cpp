@@ -5,6 +5,7 @@
 #include "core/store/Labels.h"
 #include "ui/archive/ArchiveBusyLine.h"
 #include "ui/archive/CoverageCalendar.h"
+#include "ui/archive/DlgVenues.h"
 #include "ui/archive/TransferKeeping.h"
 #include "ui/shell/AppContext.h"
 
@@ -168,6 +169,8 @@ void FrmArchives::buildControls() {
     m_export->setObjectName(QStringLiteral("Cmd_Exporter"));
     m_verify = new QPushButton(QStringLiteral("&Vérifier l'archive"), this);
     m_verify->setObjectName(QStringLiteral("Cmd_Verifier"));
+    m_venues = new QPushButton(QStringLiteral("&Lieux ..."), this);
+    m_venues->setObjectName(QStringLiteral("Cmd_Lieux"));
     m_removeSerial = new QLineEdit(this);
     m_removeSerial->setObjectName(QStringLiteral("Text_Retirer"));
     m_removeSerial->setPlaceholderText(QStringLiteral("N° de série à retirer"));
@@ -193,7 +196,7 @@ void FrmArchives::buildControls() {
     calendarLayout->addWidget(m_chosen);
 
     auto* buttons = new QHBoxLayout;
-    for (QPushButton* b : {m_import, m_load, m_export, m_verify})
+    for (QPushButton* b : {m_import, m_load, m_export, m_verify, m_venues})
         buttons->addWidget(b);
     buttons->addStretch();
     buttons->addWidget(m_removeSerial);
@@ -221,7 +224,8 @@ void FrmArchives::buildControls() {
     setTabOrder(m_import, m_load);
     setTabOrder(m_load, m_export);
     setTabOrder(m_export, m_verify);
-    setTabOrder(m_verify, m_removeSerial);
+    setTabOrder(m_verify, m_venues);
+    setTabOrder(m_venues, m_removeSerial);
     setTabOrder(m_removeSerial, m_remove);
     setTabOrder(m_remove, m_close);
 
@@ -237,6 +241,7 @@ void FrmArchives::buildControls() {
     connect(m_load, &QPushButton::clicked, this, &FrmArchives::loadSelectedPeriod);
     connect(m_export, &QPushButton::clicked, this, &FrmArchives::exportSelectedPeriod);
     connect(m_verify, &QPushButton::clicked, this, &FrmArchives::verifyArchive);
+    connect(m_venues, &QPushButton::clicked, this, &FrmArchives::openVenues);
     connect(m_removeSerial, &QLineEdit::textChanged, this, &FrmArchives::updateCommands);
     connect(m_remove, &QPushButton::clicked, this, &FrmArchives::removeChosenDevice);
     connect(m_close, &QPushButton::clicked, this, &QWidget::close);
@@ -420,6 +425,7 @@ void FrmArchives::updateCommands() {
     const bool ready = hasArchive() && !m_ctx.archive.isBusy();
     m_import->setEnabled(ready);
     m_verify->setEnabled(ready);
+    m_venues->setEnabled(hasArchive());
     m_load->setEnabled(ready && !chosen.isEmpty());
     m_export->setEnabled(ready && !chosen.isEmpty());
     const int row = m_devices->currentRow();
@@ -427,6 +433,19 @@ void FrmArchives::updateCommands() {
                        m_removeSerial->text().trimmed() == m_deviceList[static_cast<std::size_t>(row)].serial;
     m_removeSerial->setEnabled(hasArchive() && row >= 0);
     m_remove->setEnabled(ready && typed);
+}
+
+void FrmArchives::openVenues() {
+    if (!hasArchive()) return;
+    if (m_venuesDialog) {
+        m_venuesDialog->refresh();
+    } else {
+        m_venuesDialog = new DlgVenues(m_ctx, this);
+        connect(m_venuesDialog, &DlgVenues::archiveChanged, this, &FrmArchives::refresh);
+    }
+    m_venuesDialog->show();
+    m_venuesDialog->raise();
+    m_venuesDialog->activateWindow();
 }
 
 void FrmArchives::removeChosenDevice() {

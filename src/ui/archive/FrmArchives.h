@@ -9,6 +9,7 @@
 #include <memory>
 
 class CoverageCalendar;
+class DlgVenues;
 class QLabel;
 class QLineEdit;
 class QProgressDialog;
@@ -42,6 +43,8 @@ public:
     // Removes the chosen device and all its downloads; runs only once its serial is typed in the
     // confirmation field (the button is off until then).
     void removeChosenDevice();
+    // "Lieux ...": the venues and the days of their devices, in a dialog of its own (one at a time).
+    void openVenues();
 
     CoverageCalendar* calendar() const { return m_calendar; }
     QTableWidget* devicesTable() const { return m_devices; }
@@ -81,6 +84,8 @@ private:
     QPushButton* m_load = nullptr;
     QPushButton* m_export = nullptr;
     QPushButton* m_verify = nullptr;
+    QPushButton* m_venues = nullptr;
+    QPointer<DlgVenues> m_venuesDialog;
     QLineEdit* m_removeSerial = nullptr;
     QPushButton* m_remove = nullptr;
     QPushButton* m_close = nullptr;

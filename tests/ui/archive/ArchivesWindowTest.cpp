@@ -6,10 +6,14 @@
 #include "support/FakeWindowHost.h"
 #include "ui/app/FrmDataType.h"
 #include "ui/archive/CoverageCalendar.h"
+#include "ui/archive/DlgVenues.h"
 #include "ui/archive/FrmArchives.h"
 #include "ui/compliance/ComplianceWindow.h"
 #include "ui/shell/ShellHarness.h"
 
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDateEdit>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
@@ -121,6 +125,67 @@ TEST(ArchivesWindow, LoadedPeriodReachesTheAnalysisWindows) {
         << app.ui.messages[0].text.toStdString();
     EXPECT_EQ(window.devicesTable()->item(0, 1)->text(), QStringLiteral("Le Zinc"));
     EXPECT_EQ(Archive::open(location).value()->devices()->at(0).venue, QStringLiteral("Le Zinc"));
+}
+
+// "Lieux ...": a venue made from the keyboard, the device attached to it with an open end and listed;
+// an overlapping stay elsewhere is refused with the archive's reason and changes nothing.
+TEST(ArchivesWindow, VenuesDialogMakesVenuesAndRefusesOverlappingStays) {
+    QTemporaryDir dir;
+    EnvironmentGuard env;
+    const QString path = archiveWindowArchiveOf(dir, env, MakeSampleDevice({5, 7, 0.75, false}));
+    FakeAppContext app;
+    FrmArchives window(app.ctx);
+    app.archive.waitForIdle();
+    QTest::mouseClick(window.findChild<QPushButton*>(QStringLiteral("Cmd_Lieux")), Qt::LeftButton);
+    auto* dialog = window.findChild<DlgVenues*>();
+    ASSERT_NE(dialog, nullptr);
+    app.archive.waitForIdle();
+    QTableWidget* list = dialog->venuesTable();
+    auto rows = [list] {
+        QStringList shown;
+        for (int row = 0; row < list->rowCount(); ++row)
+            for (int column = 0; column < list->columnCount(); ++column)
+                shown << list->item(row, column)->text();
+        return shown;
+    };
+    auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("Text_Nom_Lieu"));
+    auto* venue = dialog->findChild<QComboBox*>(QStringLiteral("Combo_Lieu"));
+    auto* from = dialog->findChild<QDateEdit*>(QStringLiteral("Date_Du"));
+    auto* fromOpen = dialog->findChild<QCheckBox*>(QStringLiteral("Check_Du_Ouvert"));
+    auto* to = dialog->findChild<QDateEdit*>(QStringLiteral("Date_Au"));
+    auto* toOpen = dialog->findChild<QCheckBox*>(QStringLiteral("Check_Au_Ouvert"));
+    auto* attach = dialog->findChild<QPushButton*>(QStringLiteral("Cmd_Attacher"));
+    auto create = [&](const QString& venueName) {
+        name->setFocus();
+        QTest::keyClicks(name, venueName);
+        QTest::keyClick(name, Qt::Key_Return);
+        app.archive.waitForIdle();
+        EXPECT_EQ(venue->currentText(), venueName); // the new venue is the one to attach to
+    };
+    create(QStringLiteral("Le Zinc"));
+    EXPECT_EQ(rows(), (QStringList{"Le Zinc", "(aucun appareil)", "", ""}));
+
+    from->setDate(QDate(2026, 10, 1));
+    ASSERT_TRUE(toOpen->isChecked());
+    QTest::mouseClick(attach, Qt::LeftButton);
+    app.archive.waitForIdle();
+    const QString serial = window.devicesTable()->item(0, 0)->text();
+    const QStringList attached{"Le Zinc", serial + " (id 1)", "01/10/2026", "…"};
+    EXPECT_EQ(rows(), attached);
+
+    // Another venue from an open start up to a day the stay above covers: refused.
+    create(QStringLiteral("La Cave"));
+    fromOpen->setChecked(true);
+    toOpen->setChecked(false);
+    to->setDate(QDate(2026, 10, 15));
+    QTest::mouseClick(attach, Qt::LeftButton);
+    app.archive.waitForIdle();
+    EXPECT_EQ(dialog->messageText(),
+              QStringLiteral("L'appareil 1 est déjà au lieu « Le Zinc » du 01/10/2026 au …."));
+    EXPECT_EQ(rows(), (QStringList{"La Cave", "(aucun appareil)", "", ""} + attached));
+    ArchiveLocation location = ParseArchiveLocation(path).value();
+    EXPECT_EQ(Archive::open(location).value()->venueDevices()->size(), 1u);
+    EXPECT_TRUE(app.ui.messages.empty());
 }
 
 // Two memories of the same days (different contents) hold more levels than the store: the whole span
