@@ -113,8 +113,8 @@ public:
     // unknown venue or device and a period that ends before it starts. The id of the stay.
     ArchiveResult<qint64> attachDevice(qint64 venueId, qint64 deviceId, const QDate& from, const QDate& to);
 
-    // Removes a device and everything archived of it, its days at venues included (the venues stay),
-    // in one transaction. On PostgreSQL only the role that owns the archive may.
+    // Removes a device and everything archived of it, its days at venues and its send tokens included (the
+    // venues stay), in one transaction. On PostgreSQL only the role that owns the archive may.
     ArchiveStatus removeDevice(qint64 deviceId);
 
     // Where an import stands inside its transaction; tests stop an importer there.
