@@ -50,8 +50,11 @@ public:
     // Every read gives its value or the French reason it has none (a failed query, a damaged row:
     // "Archive endommagée : table …, ligne …"), never an empty value in place of an error. Each read
     // sees one state of the archive, even while another program imports.
-    ArchiveResult<std::vector<ArchivedDevice>> devices();
+    // only: that device alone (none when it is not archived), without reading the others.
+    ArchiveResult<std::vector<ArchivedDevice>> devices(qint64 only = 0);
     ArchiveResult<std::vector<ArchivedDownload>> downloads(qint64 deviceId);
+    // The device of a download; 0 when there is no such download.
+    ArchiveResult<qint64> deviceOfDownload(qint64 downloadId);
 
     // Coverage of a device over [from, to] (whole days); null dates: from its first to its last record.
     ArchiveResult<Coverage> coverage(qint64 deviceId, QDate from = {}, QDate to = {});

@@ -56,19 +56,21 @@ TimeSpan spanOf(int64_t from, int64_t to) {
 
 } // namespace
 
-ArchiveResult<std::vector<ArchivedDevice>> Archive::devices() {
+ArchiveResult<std::vector<ArchivedDevice>> Archive::devices(qint64 only) {
     using Result = ArchiveResult<std::vector<ArchivedDevice>>;
     std::vector<ArchivedDevice> list;
     ArchiveReadTransaction read(*m_db);
     if (!read.ok()) return Result::failure(readFailure(*m_db));
     QSqlQuery query(m_db->db());
     query.setForwardOnly(true);
-    if (!m_db->exec(query, QStringLiteral("SELECT d.id, d.generation, d.serial_cells, d.serial, d.venue, "
-                                          "(SELECT min(stamp) FROM levels WHERE device_id = d.id), "
-                                          "(SELECT max(stamp) FROM levels WHERE device_id = d.id), "
-                                          "(SELECT count(*) FROM downloads WHERE device_id = d.id), "
-                                          "(SELECT max(cover_to) FROM downloads WHERE device_id = d.id) "
-                                          "FROM devices d ORDER BY d.serial, d.generation, d.id")))
+    const QString sql = QStringLiteral("SELECT d.id, d.generation, d.serial_cells, d.serial, d.venue, "
+                                       "(SELECT min(stamp) FROM levels WHERE device_id = d.id), "
+                                       "(SELECT max(stamp) FROM levels WHERE device_id = d.id), "
+                                       "(SELECT count(*) FROM downloads WHERE device_id = d.id), "
+                                       "(SELECT max(cover_to) FROM downloads WHERE device_id = d.id) "
+                                       "FROM devices d %1 ORDER BY d.serial, d.generation, d.id")
+                            .arg(only > 0 ? QStringLiteral("WHERE d.id = ?") : QString());
+    if (!m_db->execPrepared(query, sql, only > 0 ? QVariantList{only} : QVariantList{}))
         return Result::failure(readFailure(*m_db));
     while (query.next()) {
         ArchivedDevice d;
@@ -305,4 +307,20 @@ Archive::Snapshot::~Snapshot() {
 
 void Archive::setReadStatementHook(std::function<void(int)> hook) {
     m_db->setReadStatementHook(std::move(hook));
+}
+
+ArchiveResult<qint64> Archive::deviceOfDownload(qint64 downloadId) {
+    ArchiveReadTransaction read(*m_db);
+    QSqlQuery query(m_db->db());
+    query.setForwardOnly(true);
+    if (!read.ok() ||
+        !m_db->execPrepared(query, QStringLiteral("SELECT device_id FROM downloads WHERE id = ?"),
+                            {downloadId}))
+        return ArchiveResult<qint64>::failure(readFailure(*m_db));
+    if (!query.next()) return qint64{0};
+    const auto device = ArchiveCheck::integer(query.value(0), 1, kMaxId);
+    if (!device)
+        return ArchiveResult<qint64>::failure(ArchiveCheck::damaged(
+            QStringLiteral("downloads"), idText(downloadId), QStringLiteral("appareil impossible")));
+    return *device;
 }

@@ -35,7 +35,7 @@ std::optional<ArchivedDevice> visibleDevice(RouteContext& context, qint64 id, Ht
         refusal = notFound();
         return std::nullopt;
     }
-    auto devices = context.archive->devices();
+    auto devices = context.archive->devices(id);
     if (!devices) {
         refusal = archiveFailure(devices.error());
         return std::nullopt;
@@ -82,14 +82,13 @@ HttpResponse listDownloads(const HttpRequest&, RouteContext& context) {
 
 // The download of the path when the user may see its device and its days.
 std::optional<ArchivedDownload> downloadOfPath(RouteContext& context, qint64 id, HttpResponse& refusal) {
-    auto devices = context.archive->devices();
-    if (!devices) {
-        refusal = archiveFailure(devices.error());
+    const auto device = context.archive->deviceOfDownload(id);
+    if (!device) {
+        refusal = archiveFailure(device.error());
         return std::nullopt;
     }
-    for (const ArchivedDevice& device : *devices) {
-        if (!context.scope->maySeeDevice(device.id)) continue;
-        auto downloads = context.archive->downloads(device.id);
+    if (*device > 0 && context.scope->maySeeDevice(*device)) {
+        auto downloads = context.archive->downloads(*device);
         if (!downloads) {
             refusal = archiveFailure(downloads.error());
             return std::nullopt;

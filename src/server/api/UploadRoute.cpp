@@ -32,7 +32,7 @@ HttpResponse receiveDownload(const HttpRequest& request, RouteContext& context) 
         return jsonError(400, QStringLiteral("unreadable"),
                          read.ok() ? QStringLiteral("Le fichier envoyé est vide.")
                                    : read.problem->title + QStringLiteral(" : ") + read.problem->text);
-    auto devices = context.archive->devices();
+    auto devices = context.archive->devices(context.tokenDevice);
     if (!devices) return busy(devices.error());
     const auto device = std::find_if(devices->begin(), devices->end(),
                                      [&](const ArchivedDevice& d) { return d.id == context.tokenDevice; });

@@ -64,7 +64,7 @@ HttpResponse venueCompliance(const HttpRequest& request, RouteContext& context) 
             QStringLiteral("La période couvre plusieurs appareils du lieu : demandez le rapport de "
                            "chaque appareil sur ses propres jours."));
     if (!device) return notFound();
-    auto devices = context.archive->devices();
+    auto devices = context.archive->devices(*device);
     if (!devices) return archiveFailure(devices.error());
     const auto found = std::find_if(devices->begin(), devices->end(),
                                     [&](const ArchivedDevice& d) { return d.id == *device; });

@@ -48,8 +48,9 @@ HttpResponse styleSheet(const HttpRequest&, RouteContext&) {
 }
 
 // The devices the user may see, or the failure page.
-std::optional<std::vector<ArchivedDevice>> visibleDevices(RouteContext& context, HttpResponse& failure) {
-    auto devices = context.archive->devices();
+std::optional<std::vector<ArchivedDevice>> visibleDevices(RouteContext& context, HttpResponse& failure,
+                                                          qint64 only = 0) {
+    auto devices = context.archive->devices(only);
     if (!devices) {
         qWarning("vorl-server: %s", qUtf8Printable(devices.error()));
         failure =
@@ -65,7 +66,7 @@ std::optional<std::vector<ArchivedDevice>> visibleDevices(RouteContext& context,
 
 std::optional<ArchivedDevice> deviceOfPath(RouteContext& context, HttpResponse& failure) {
     const qint64 id = context.pathArguments.value(0).toLongLong();
-    const auto devices = visibleDevices(context, failure);
+    const auto devices = visibleDevices(context, failure, id);
     if (!devices) return std::nullopt;
     for (const ArchivedDevice& device : *devices)
         if (device.id == id) return device;
