@@ -53,6 +53,10 @@ public:
     // only: that device alone (none when it is not archived), without reading the others.
     ArchiveResult<std::vector<ArchivedDevice>> devices(qint64 only = 0);
     ArchiveResult<std::vector<ArchivedDownload>> downloads(qint64 deviceId);
+    // The download and its device whose original is these very bytes (by their SHA-256), when one is
+    // archived: the same bytes sent again are that download.
+    ArchiveResult<std::optional<std::pair<qint64, qint64>>>
+    downloadWithOriginal(const QString& originalSha256);
     // The device of a download; 0 when there is no such download.
     ArchiveResult<qint64> deviceOfDownload(qint64 downloadId);
 

@@ -324,3 +324,24 @@ ArchiveResult<qint64> Archive::deviceOfDownload(qint64 downloadId) {
             QStringLiteral("downloads"), idText(downloadId), QStringLiteral("appareil impossible")));
     return *device;
 }
+
+ArchiveResult<std::optional<std::pair<qint64, qint64>>>
+Archive::downloadWithOriginal(const QString& originalSha256) {
+    using Result = ArchiveResult<std::optional<std::pair<qint64, qint64>>>;
+    ArchiveReadTransaction read(*m_db);
+    QSqlQuery query(m_db->db());
+    query.setForwardOnly(true);
+    if (!read.ok() ||
+        !m_db->execPrepared(query,
+                            QStringLiteral("SELECT id, device_id FROM downloads WHERE original_sha256 = ? "
+                                           "ORDER BY id LIMIT 1"),
+                            {originalSha256}))
+        return Result::failure(readFailure(*m_db));
+    if (!query.next()) return std::optional<std::pair<qint64, qint64>>();
+    const auto id = ArchiveCheck::integer(query.value(0), 1, kMaxId);
+    const auto device = ArchiveCheck::integer(query.value(1), 1, kMaxId);
+    if (!id || !device)
+        return Result::failure(ArchiveCheck::damaged(QStringLiteral("downloads"), idText(query.value(0)),
+                                                     QStringLiteral("identifiant impossible")));
+    return std::optional<std::pair<qint64, qint64>>(std::pair{*id, *device});
+}

@@ -6,6 +6,7 @@
 #include "core/files/SaveFile.h"
 #include "server/api/ApiFormat.h"
 
+#include <QCryptographicHash>
 #include <QJsonObject>
 
 namespace {
@@ -27,6 +28,20 @@ HttpResponse receiveDownload(const HttpRequest& request, RouteContext& context) 
                          QStringLiteral("Envoyez le fichier .qlv en application/octet-stream."));
     if (request.body.size() > kMaxUploadBytes)
         return jsonError(413, QStringLiteral("too_large"), QStringLiteral("Le fichier dépasse 2 Mio."));
+    // The very bytes of an archived download (a send tried again after a lost answer) are that download,
+    // found by their hash without reading them again.
+    const QString originalSha256 =
+        QString::fromLatin1(QCryptographicHash::hash(request.body, QCryptographicHash::Sha256).toHex());
+    const auto same = context.archive->downloadWithOriginal(originalSha256);
+    if (!same) return busy(same.error());
+    if (*same) {
+        if ((*same)->second != context.tokenDevice)
+            return jsonError(403, QStringLiteral("wrong_device"),
+                             QStringLiteral("Ce fichier vient d'un autre appareil que celui du jeton."));
+        return jsonResponse(200, {{QStringLiteral("download"), (*same)->first},
+                                  {QStringLiteral("device"), (*same)->second},
+                                  {QStringLiteral("status"), QStringLiteral("already_archived")}});
+    }
     const SaveFileRead read = ReadSaveFileFromBytes(request.body);
     if (!read.ok() || read.bytes.isEmpty())
         return jsonError(400, QStringLiteral("unreadable"),
