@@ -294,6 +294,8 @@ bool ArchiveDatabase::addVenues() {
                        "from_day <= to_day)))")
             .arg(id),
         QStringLiteral("CREATE INDEX venue_devices_by_device ON venue_devices (device_id, venue_id)"),
+        // A download sent again byte for byte is found by its original's hash.
+        QStringLiteral("CREATE INDEX downloads_by_original ON downloads (original_sha256)"),
         QStringLiteral("INSERT INTO venues (name, created_at) SELECT DISTINCT venue, '%1' FROM devices WHERE "
                        "venue <> ''")
             .arg(QDateTime::currentDateTimeUtc().toString(Qt::ISODate)),

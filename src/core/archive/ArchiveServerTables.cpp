@@ -255,11 +255,13 @@ ArchiveResult<std::optional<DeviceTokenRow>> ArchiveServerTables::token(qint64 i
     const auto created = ArchiveCheck::integer(query.value(2), 0, kMaxTime);
     const auto revoked = query.value(3).isNull() ? std::optional<qint64>(0)
                                                  : ArchiveCheck::integer(query.value(3), 1, kMaxTime);
-    if (!device || !created || !revoked || !ArchiveCheck::isSha256(query.value(1)))
+    const auto used = query.value(4).isNull() ? std::optional<qint64>(0)
+                                              : ArchiveCheck::integer(query.value(4), 0, kMaxTime);
+    if (!device || !created || !revoked || !used || !ArchiveCheck::isSha256(query.value(1)))
         return Result::failure(ArchiveCheck::damaged(QStringLiteral("device_tokens"), QString::number(id),
                                                      QStringLiteral("jeton impossible")));
     return std::optional<DeviceTokenRow>(
-        DeviceTokenRow{id, *device, query.value(1).toString(), *created, *revoked});
+        DeviceTokenRow{id, *device, query.value(1).toString(), *created, *revoked, *used});
 }
 
 ArchiveStatus ArchiveServerTables::tokenUsed(qint64 id, qint64 now, const QString& address) {

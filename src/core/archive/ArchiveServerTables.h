@@ -35,7 +35,8 @@ struct DeviceTokenRow {
     qint64 deviceId = 0;
     QString secretSha256;
     qint64 created = 0;
-    qint64 revoked = 0; // 0 while it is live
+    qint64 revoked = 0;  // 0 while it is live
+    qint64 lastUsed = 0; // 0 when never used
 };
 
 // The web server's own tables on an archive's connection: accounts and their venues, sessions, device

@@ -8,7 +8,7 @@
 #include <QDateTime>
 
 namespace {
-constexpr qint64 kTouchEverySeconds = 60; // a session's last use is written at most once a minute
+constexpr qint64 kTouchEverySeconds = 60; // a session's or a token's last use: written at most once a minute
 
 HttpResponse unauthenticated() {
     return jsonError(401, QStringLiteral("unauthenticated"), QStringLiteral("Connexion requise."));
@@ -167,7 +167,10 @@ std::optional<HttpResponse> ServerAccess::deviceToken(const HttpRequest& request
     const QByteArray offered = Secrets::sha256Hex(parsed->secret).toLatin1();
     const QByteArray stored = *row ? (*row)->secretSha256.toLatin1() : QByteArray(64, '0');
     if (!Secrets::sameBytes(offered, stored) || !*row || (*row)->revoked != 0) return badToken();
-    (void)tables.tokenUsed(parsed->id, now(), context.peer);
+    // Its last use is written at most once a minute, as a session's: a PC sending its queue again and
+    // again does not make every request a write.
+    const qint64 at = now();
+    if (at - (*row)->lastUsed >= kTouchEverySeconds) (void)tables.tokenUsed(parsed->id, at, context.peer);
     context.tokenDevice = (*row)->deviceId;
     return std::nullopt;
 }
