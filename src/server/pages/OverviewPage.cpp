@@ -8,6 +8,8 @@
 #include "server/pages/PageTemplates.h"
 
 #include <QDate>
+#include <QHash>
+#include <QMutex>
 #include <algorithm>
 #include <map>
 
@@ -125,12 +127,34 @@ private:
 
     ArchiveResult<std::vector<JudgedNight>> verdictsOf(qint64 deviceId) {
         if (const auto kept = m_verdicts.find(deviceId); kept != m_verdicts.end()) return kept->second;
+        // Downloads are only ever added: a device whose count and last download are those of the
+        // verdicts this process read before has the same nights. Every other process sees its own.
+        const ArchivedDevice& device = m_devices.at(deviceId);
+        const QString key = QStringLiteral("%1 %2 %3 %4")
+                                .arg(deviceId)
+                                .arg(device.downloads)
+                                .arg(device.lastDownload.toMSecsSinceEpoch())
+                                .arg(m_today.toJulianDay());
+        {
+            const QMutexLocker lock(&s_recentMutex);
+            if (const auto recent = s_recent.constFind(key); recent != s_recent.constEnd()) {
+                m_verdicts.emplace(deviceId, *recent);
+                return *recent;
+            }
+        }
         auto judged = ArchivedNightVerdicts(*m_context.archive, deviceId, m_today.addDays(-kOverviewNights),
                                             m_today.addDays(-1));
         if (!judged) return judged;
         m_verdicts.emplace(deviceId, *judged);
+        const QMutexLocker lock(&s_recentMutex);
+        if (s_recent.size() >= kMostRecent) s_recent.clear();
+        s_recent.insert(key, *judged);
         return judged;
     }
+
+    static constexpr qsizetype kMostRecent = 10000; // devices' last nights kept by this process
+    static inline QMutex s_recentMutex;
+    static inline QHash<QString, std::vector<JudgedNight>> s_recent;
 
     RouteContext& m_context;
     QDate m_today;
