@@ -23,8 +23,7 @@ struct FuzzServer {
         static char* argv[] = {name, nullptr};
         qputenv("QT_QPA_PLATFORM", "offscreen");
         app = std::make_unique<QGuiApplication>(argc, argv);
-        archive =
-            std::move(Archive::open(*ParseArchiveLocation(dir.filePath(QStringLiteral("a.sqlite")))).value());
+        archive = Archive::open(*ParseArchiveLocation(dir.filePath(QStringLiteral("a.sqlite")))).value();
         HistoryOptions options;
         options.weeks = 2;
         options.missedWeek = 0;
