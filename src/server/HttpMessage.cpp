@@ -27,6 +27,16 @@ HttpResponse jsonError(int status, const QString& code, const QString& message) 
                         QJsonObject{{QStringLiteral("error"), code}, {QStringLiteral("message"), message}});
 }
 
+QString archiveUnavailableText() {
+    return QStringLiteral("L'archive est momentanément indisponible.");
+}
+
+HttpResponse archiveUnavailable() {
+    HttpResponse response = jsonError(503, QStringLiteral("archive_unavailable"), archiveUnavailableText());
+    response.setHeader("Retry-After", "5");
+    return response;
+}
+
 namespace {
 std::optional<QByteArray> rawFormField(const HttpRequest& request, const QByteArray& name) {
     if (!httpHeader(request.headers, "Content-Type").startsWith("application/x-www-form-urlencoded"))

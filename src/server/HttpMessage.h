@@ -40,3 +40,6 @@ struct HttpResponse {
 HttpResponse jsonResponse(int status, const QJsonObject& body);
 // The API's error body: {"error":"<code>","message":"<texte>"}.
 HttpResponse jsonError(int status, const QString& code, const QString& message);
+// The archive cannot be reached just now: its French text, and the API's 503 with Retry-After.
+QString archiveUnavailableText();
+HttpResponse archiveUnavailable();

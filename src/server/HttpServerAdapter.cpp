@@ -65,9 +65,7 @@ HttpResponse answer(const ServerBackend& backend, const HttpRequest& request, co
         if (!archive) {
             // The reason stays in the server's journal: it may name the archive's host.
             qWarning("vorl-server: archive indisponible : %s", qUtf8Printable(archive.error()));
-            HttpResponse refused = jsonError(503, QStringLiteral("archive_unavailable"),
-                                             QStringLiteral("L'archive est momentanément indisponible."));
-            refused.setHeader("Retry-After", "5");
+            HttpResponse refused = archiveUnavailable();
             addSecurityHeaders(refused);
             return refused;
         }

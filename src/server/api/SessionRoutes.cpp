@@ -51,11 +51,9 @@ Sessions::SignIn attempt(const HttpRequest& request, RouteContext& context) {
                             Sessions::cookie(request, Sessions::kCookieName), now(context));
 }
 
-HttpResponse unavailable() {
-    HttpResponse response = jsonError(503, QStringLiteral("archive_unavailable"),
-                                      QStringLiteral("L'archive est momentanément indisponible."));
-    response.setHeader("Retry-After", "5");
-    return response;
+// The site's page for an archive that cannot be reached just now.
+HttpResponse unavailablePage() {
+    return messagePage(503, QStringLiteral("Indisponible"), archiveUnavailableText(), nullptr);
 }
 
 HttpResponse apiSignIn(const HttpRequest& request, RouteContext& context) {
@@ -63,7 +61,7 @@ HttpResponse apiSignIn(const HttpRequest& request, RouteContext& context) {
         if (formField(request, field).isEmpty())
             return jsonError(400, QStringLiteral("missing_field"),
                              QStringLiteral("Champ manquant : %1.").arg(QString::fromLatin1(field)));
-    if (!context.archive) return unavailable();
+    if (!context.archive) return archiveUnavailable();
     const Sessions::SignIn result = attempt(request, context);
     switch (result.outcome) {
     case Sessions::SignIn::Outcome::SignedIn: {
@@ -84,7 +82,7 @@ HttpResponse apiSignIn(const HttpRequest& request, RouteContext& context) {
         break;
     }
     qWarning("vorl-server: %s", qUtf8Printable(result.error));
-    return unavailable();
+    return archiveUnavailable();
 }
 
 HttpResponse apiSignOut(const HttpRequest&, RouteContext& context) {
@@ -105,9 +103,7 @@ HttpResponse formSignIn(const HttpRequest& request, RouteContext& context) {
                          403);
     if (user.isEmpty() || formField(request, "password").isEmpty())
         return loginForm(next, user, QStringLiteral("Saisissez l'utilisateur et le mot de passe."), 400);
-    if (!context.archive)
-        return messagePage(503, QStringLiteral("Indisponible"),
-                           QStringLiteral("L'archive est momentanément indisponible."), nullptr);
+    if (!context.archive) return unavailablePage();
     const Sessions::SignIn result = attempt(request, context);
     switch (result.outcome) {
     case Sessions::SignIn::Outcome::SignedIn: {
@@ -130,8 +126,7 @@ HttpResponse formSignIn(const HttpRequest& request, RouteContext& context) {
         break;
     }
     qWarning("vorl-server: %s", qUtf8Printable(result.error));
-    return messagePage(503, QStringLiteral("Indisponible"),
-                       QStringLiteral("L'archive est momentanément indisponible."), nullptr);
+    return unavailablePage();
 }
 
 HttpResponse formSignOut(const HttpRequest&, RouteContext& context) {

@@ -19,6 +19,11 @@ HttpResponse busy(const QString& reason) {
     return response;
 }
 
+HttpResponse wrongDevice() {
+    return jsonError(403, QStringLiteral("wrong_device"),
+                     QStringLiteral("Ce fichier vient d'un autre appareil que celui du jeton."));
+}
+
 // Nothing is stored on any refusal: the checks come before the one import transaction.
 HttpResponse receiveDownload(const HttpRequest& request, RouteContext& context) {
     const QByteArray type =
@@ -35,9 +40,7 @@ HttpResponse receiveDownload(const HttpRequest& request, RouteContext& context) 
     const auto same = context.archive->downloadWithOriginal(originalSha256);
     if (!same) return busy(same.error());
     if (*same) {
-        if ((*same)->second != context.tokenDevice)
-            return jsonError(403, QStringLiteral("wrong_device"),
-                             QStringLiteral("Ce fichier vient d'un autre appareil que celui du jeton."));
+        if ((*same)->second != context.tokenDevice) return wrongDevice();
         return jsonResponse(200, {{QStringLiteral("download"), (*same)->first},
                                   {QStringLiteral("device"), (*same)->second},
                                   {QStringLiteral("status"), QStringLiteral("already_archived")}});
@@ -58,8 +61,7 @@ HttpResponse receiveDownload(const HttpRequest& request, RouteContext& context) 
             tokenCells << QString::number(cell);
     if (device == devices->end() || device->generation != read.generation ||
         tokenCells.join(QLatin1Char(',')) != cells)
-        return jsonError(403, QStringLiteral("wrong_device"),
-                         QStringLiteral("Ce fichier vient d'un autre appareil que celui du jeton."));
+        return wrongDevice();
     const ImportResult imported = context.archive->importDownload(
         read.data, read.generation, {SourceKind::File, QStringLiteral("envoi %1").arg(context.peer)},
         read.bytes);

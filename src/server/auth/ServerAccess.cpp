@@ -21,15 +21,9 @@ HttpResponse badToken() {
     return response;
 }
 
-HttpResponse forbidden(const QString& code, const QString& message) {
-    return jsonError(403, code, message);
-}
-
-HttpResponse unavailable() {
-    HttpResponse response = jsonError(503, QStringLiteral("archive_unavailable"),
-                                      QStringLiteral("L'archive est momentanément indisponible."));
-    response.setHeader("Retry-After", "5");
-    return response;
+HttpResponse foreignOrigin() {
+    return jsonError(403, QStringLiteral("foreign_origin"),
+                     QStringLiteral("Requête d'un autre site refusée."));
 }
 
 bool writes(const HttpRequest& request) {
@@ -82,9 +76,7 @@ std::optional<HttpResponse> ServerAccess::operator()(const HttpRequest& request,
     context.now = now();
     switch (access) {
     case RouteAccess::Public:
-        if (writes(request) && !sameOrigin(request))
-            return forbidden(QStringLiteral("foreign_origin"),
-                             QStringLiteral("Requête d'un autre site refusée."));
+        if (writes(request) && !sameOrigin(request)) return foreignOrigin();
         return std::nullopt;
     case RouteAccess::DeviceToken:
         return deviceToken(request, context);
@@ -95,7 +87,7 @@ std::optional<HttpResponse> ServerAccess::operator()(const HttpRequest& request,
 }
 
 std::optional<HttpResponse> ServerAccess::session(const HttpRequest& request, RouteContext& context) const {
-    if (!context.archive) return unavailable();
+    if (!context.archive) return archiveUnavailable();
     const QByteArray value = Sessions::cookie(request, Sessions::kCookieName);
     if (value.isEmpty() || value.size() > 64) return unauthenticated();
     ArchiveServerTables tables(*context.archive);
@@ -103,7 +95,7 @@ std::optional<HttpResponse> ServerAccess::session(const HttpRequest& request, Ro
     const auto found = tables.session(key);
     if (!found) {
         qWarning("vorl-server: %s", qUtf8Printable(found.error()));
-        return unavailable();
+        return archiveUnavailable();
     }
     if (!*found) return unauthenticated();
     const ServerSession& session = **found;
@@ -111,7 +103,7 @@ std::optional<HttpResponse> ServerAccess::session(const HttpRequest& request, Ro
     const auto user = tables.user(session.userId);
     if (!user) {
         qWarning("vorl-server: %s", qUtf8Printable(user.error()));
-        return unavailable();
+        return archiveUnavailable();
     }
     // Idle too long, too old, or opened before the account's password, role or venues changed.
     if (!*user || (*user)->rightsVersion != session.rightsVersion ||
@@ -120,11 +112,9 @@ std::optional<HttpResponse> ServerAccess::session(const HttpRequest& request, Ro
         return unauthenticated();
     }
     if (writes(request)) {
-        if (!sameOrigin(request))
-            return forbidden(QStringLiteral("foreign_origin"),
-                             QStringLiteral("Requête d'un autre site refusée."));
+        if (!sameOrigin(request)) return foreignOrigin();
         if (!Secrets::sameBytes(csrfOf(request), session.csrf.toLatin1()))
-            return forbidden(QStringLiteral("bad_csrf"),
+            return jsonError(403, QStringLiteral("bad_csrf"),
                              QStringLiteral("Jeton de formulaire absent ou périmé."));
     }
     const auto role = parseUserRole((*user)->role);
@@ -135,7 +125,7 @@ std::optional<HttpResponse> ServerAccess::session(const HttpRequest& request, Ro
         auto where = context.archive->venueDevices();
         if (!grants || !where) {
             qWarning("vorl-server: %s", qUtf8Printable(grants ? where.error() : grants.error()));
-            return unavailable();
+            return archiveUnavailable();
         }
         granted = *std::move(grants);
         stays = *std::move(where);
@@ -152,7 +142,7 @@ std::optional<HttpResponse> ServerAccess::session(const HttpRequest& request, Ro
 
 std::optional<HttpResponse> ServerAccess::deviceToken(const HttpRequest& request,
                                                       RouteContext& context) const {
-    if (!context.archive) return unavailable();
+    if (!context.archive) return archiveUnavailable();
     const QByteArray authorization = httpHeader(request.headers, "Authorization");
     if (!authorization.startsWith("Bearer ")) return badToken();
     const auto parsed = parseDeviceToken(authorization.mid(7).trimmed());
@@ -161,7 +151,7 @@ std::optional<HttpResponse> ServerAccess::deviceToken(const HttpRequest& request
     const auto row = tables.token(parsed->id);
     if (!row) {
         qWarning("vorl-server: %s", qUtf8Printable(row.error()));
-        return unavailable();
+        return archiveUnavailable();
     }
     // The hash is compared whether the token exists or not, so that the answer takes as long.
     const QByteArray offered = Secrets::sha256Hex(parsed->secret).toLatin1();
