@@ -268,12 +268,17 @@ def _(site, state):
     expect(hashlib.sha256(original.body).hexdigest() == digest, "the original differs from the pushed file")
 
 
-@check("auth", "vorl-cli push sends over HTTPS trusting the test's CA; an unreadable file is refused")
-def _(site, state):
-    state_dir = os.path.join(state["work"], "push-state")
-    env = dict(os.environ, VORL_TOKEN=state["token"])
+def cli_push(site, state, folder):
+    """vorl-cli push to the site trusting the test's CA, with its own state folder and the device's token."""
+    state_dir = os.path.join(state["work"], folder)
     command = [state["cli"], "push", "--server", f"https://localhost:{site.https_port}", "--ca", site.ca,
                "--state", state_dir]
+    return state_dir, command, dict(os.environ, VORL_TOKEN=state["token"])
+
+
+@check("auth", "vorl-cli push sends over HTTPS trusting the test's CA; an unreadable file is refused")
+def _(site, state):
+    state_dir, command, env = cli_push(site, state, "push-state")
     sent = subprocess.run(command + [state["cli_push_file"]], capture_output=True, text=True, env=env, timeout=60)
     expect(sent.returncode == 0, f"push exited {sent.returncode}: {sent.stdout} {sent.stderr}")
     expect(state["token"] not in sent.stdout + sent.stderr, "the token was printed")
@@ -345,10 +350,7 @@ def _(site, state):
 
 @check("fleet", "a push while the servers are stopped waits in the queue and lands once when they are back")
 def _(site, state):
-    state_dir = os.path.join(state["work"], "push-stopped")
-    env = dict(os.environ, VORL_TOKEN=state["token"])
-    command = [state["cli"], "push", "--server", f"https://localhost:{site.https_port}", "--ca", site.ca,
-               "--state", state_dir]
+    state_dir, command, env = cli_push(site, state, "push-stopped")
     for server in state["servers"]:
         stop(server)
     waiting = subprocess.run(command + [state["late_file"]], capture_output=True, text=True, env=env, timeout=90)
