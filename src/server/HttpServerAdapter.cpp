@@ -10,7 +10,9 @@
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QThreadPool>
+#include <atomic>
 #include <map>
+#include <unordered_map>
 
 namespace {
 QByteArray methodName(QHttpServerRequest::Method method) {
@@ -90,18 +92,21 @@ protected:
         QPointer<QTcpSocket> alive(socket);
         QPointer<QAbstractHttpServer> self(this);
         std::shared_ptr<const ServerBackend> backend = m_backend;
-        m_pool->start(
-            [backend, converted = std::move(converted), peer, head, responder, alive, self]() mutable {
-                HttpResponse response = answer(*backend, converted, peer);
-                if (!self) return;
-                QMetaObject::invokeMethod(
-                    self.data(),
-                    [response = std::move(response), head, responder = std::move(responder), alive] {
-                        // A client that left meanwhile gets nothing.
-                        if (alive) write(head, response, *responder);
-                    },
-                    Qt::QueuedConnection);
-            });
+        m_pool->start([backend, converted = std::move(converted), peer, head, responder, alive, self,
+                       gone = goneFlag(socket)]() mutable {
+            // A client that gave up before a worker was free is not answered: a crowd that left
+            // does not keep the workers from those still waiting.
+            if (gone->load()) return;
+            HttpResponse response = answer(*backend, converted, peer);
+            if (!self) return;
+            QMetaObject::invokeMethod(
+                self.data(),
+                [response = std::move(response), head, responder = std::move(responder), alive] {
+                    // A client that left meanwhile gets nothing.
+                    if (alive) write(head, response, *responder);
+                },
+                Qt::QueuedConnection);
+        });
         return true;
     }
     void missingHandler(const QHttpServerRequest& request, QTcpSocket* socket) override {
@@ -113,8 +118,24 @@ protected:
     }
 
 private:
+    // Raised on the event loop when the client closes its connection; read by the workers.
+    std::shared_ptr<std::atomic_bool> goneFlag(QTcpSocket* socket) {
+        const auto known = m_gone.find(socket);
+        if (known != m_gone.end()) return known->second;
+        // A request read from what a client sent just before closing comes after its disconnection.
+        auto gone = std::make_shared<std::atomic_bool>(socket->state() != QAbstractSocket::ConnectedState);
+        m_gone.emplace(socket, gone);
+        connect(socket, &QAbstractSocket::disconnected, this, [gone] { gone->store(true); });
+        connect(socket, &QObject::destroyed, this, [this, socket, gone] {
+            gone->store(true);
+            m_gone.erase(socket);
+        });
+        return gone;
+    }
+
     std::shared_ptr<const ServerBackend> m_backend;
     QThreadPool* m_pool;
+    std::unordered_map<QTcpSocket*, std::shared_ptr<std::atomic_bool>> m_gone;
 };
 } // namespace
 
