@@ -368,8 +368,8 @@ ArchiveStatus Archive::removeDevice(qint64 deviceId) {
     }
     if (!m_db->begin()) return failed(QStringLiteral("L'archive refuse l'écriture"));
     QSqlQuery query(m_db->db());
-    for (const char* table : {"night_verdicts", "levels", "events", "param_changes", "downloads",
-                              "venue_devices", "device_tokens"}) {
+    for (const char* table : {"night_verdicts", "night_episodes", "levels", "events", "param_changes",
+                              "downloads", "venue_devices", "device_tokens"}) {
         query.prepare(QStringLiteral("DELETE FROM %1 WHERE device_id = ?").arg(QLatin1String(table)));
         query.addBindValue(deviceId);
         if (!m_db->execPrepared(query)) return failed(QStringLiteral("Retrait de l'appareil impossible"));

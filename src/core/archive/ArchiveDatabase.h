@@ -19,7 +19,7 @@ class ArchiveDatabase {
 public:
     // The schema this program writes; an archive of a newer major is refused, one of a newer minor
     // of the same major is used as it is.
-    static constexpr SchemaVersion kSchemaVersion{2, 3};
+    static constexpr SchemaVersion kSchemaVersion{2, 4};
 
     ~ArchiveDatabase();
     // Opens the archive; with CreateIfMissing a missing archive is made (a new file readable by its
@@ -92,9 +92,12 @@ private:
     bool addChecks();
     bool fillOriginalHashes();
     bool addNightVerdicts();
+    bool addNightEpisodes();
+    bool grantAsDownloads(const QString& table);
     bool addVenues();
     bool addServerTables();
-    std::optional<QStringList> rolesHolding(const QString& table, const QString& privilege, const QString& column = {});
+    std::optional<QStringList> rolesHolding(const QString& table, const QString& privilege,
+                                            const QString& column = {});
     QString describe(const QSqlError& error) const;
     ArchiveStatus prepareSqlite(ArchiveOpenMode mode);
     void startSession();

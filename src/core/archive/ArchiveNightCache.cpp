@@ -14,6 +14,7 @@
 #include <algorithm>
 #include <limits>
 #include <map>
+#include <tuple>
 
 namespace {
 
@@ -54,6 +55,11 @@ bool isVerdictCode(const QString& code) {
          {Verdict::Certain, Verdict::Possible, Verdict::Compliant, Verdict::Incomplete, Verdict::None})
         if (VerdictCode(v) == code) return true;
     return false;
+}
+
+// A night with a window over the limit, which has episodes.
+bool nightWentOver(const QString& code) {
+    return code == VerdictCode(Verdict::Certain) || code == VerdictCode(Verdict::Possible);
 }
 
 bool isPresetKey(const QString& key) {
@@ -151,6 +157,24 @@ ArchiveResult<std::vector<NightCacheEntry>> Archive::nightVerdictCache(qint64 de
         kept.emplace(*night, std::pair{sources.toString(), row});
     }
     if (cutShort(query)) return Result::failure(readFailure(*m_db));
+    // Their episodes, under the same keys.
+    std::map<std::tuple<qint64, QString, QString>, std::pair<int, int>> episodes; // night, preset, sources
+    if (!run(QStringLiteral("SELECT night, preset, sources, certain, possible FROM night_episodes WHERE "
+                            "device_id = ? AND model = ? AND night BETWEEN ? AND ?"),
+             {deviceId, model, qint64(nightStamp(from)), qint64(nightStamp(to))}))
+        return Result::failure(readFailure(*m_db));
+    while (query.next()) {
+        const auto night = ArchiveCheck::stamp(query.value(0));
+        // A night has fewer episodes than minutes.
+        const auto certain = ArchiveCheck::integer(query.value(3), 0, 1440);
+        const auto possible = ArchiveCheck::integer(query.value(4), 0, 1440);
+        if (!night || query.value(1).typeId() != QMetaType::QString ||
+            !ArchiveCheck::isSha256(query.value(2)) || !certain || !possible)
+            continue;
+        episodes[{*night, query.value(1).toString(), query.value(2).toString()}] = {int(*certain),
+                                                                                    int(*possible)};
+    }
+    if (cutShort(query)) return Result::failure(readFailure(*m_db));
 
     std::vector<NightCacheEntry> nights;
     std::size_t count = 0;
@@ -179,6 +203,11 @@ ArchiveResult<std::vector<NightCacheEntry>> Archive::nightVerdictCache(qint64 de
                 entry.kept = true;
                 entry.preset = it->second.second.preset;
                 entry.verdict = it->second.second.verdict;
+                if (!nightWentOver(entry.verdict))
+                    entry.episodes = std::pair{0, 0};
+                else if (const auto counted = episodes.find({nightStamp(day), entry.preset, entry.sources});
+                         counted != episodes.end())
+                    entry.episodes = counted->second;
                 break;
             }
         nights.push_back(entry);
@@ -211,6 +240,20 @@ ArchiveStatus Archive::keepNightVerdicts(qint64 deviceId, int model,
         insert.addBindValue(model);
         insert.addBindValue(night.sources);
         insert.addBindValue(night.verdict);
+        if (!m_db->execPrepared(insert)) return failed();
+    }
+    // Only the nights that went over have episodes to keep.
+    insert.prepare(QStringLiteral("INSERT INTO night_episodes (device_id, night, preset, model, sources, "
+                                  "certain, possible) VALUES (?, ?, ?, ?, ?, ?, ?) ON CONFLICT DO NOTHING"));
+    for (const NightCacheEntry& night : nights) {
+        if (!night.episodes || !nightWentOver(night.verdict)) continue;
+        insert.addBindValue(deviceId);
+        insert.addBindValue(qint64(nightStamp(night.night)));
+        insert.addBindValue(night.preset);
+        insert.addBindValue(model);
+        insert.addBindValue(night.sources);
+        insert.addBindValue(night.episodes->first);
+        insert.addBindValue(night.episodes->second);
         if (!m_db->execPrepared(insert)) return failed();
     }
     if (!m_db->commit()) return failed();

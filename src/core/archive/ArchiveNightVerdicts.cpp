@@ -2,6 +2,8 @@
 
 #include "core/archive/ArchiveCompliance.h"
 
+#include <tuple>
+
 namespace {
 Verdict verdictOfCode(const QString& code) {
     for (Verdict v : {Verdict::Certain, Verdict::Possible, Verdict::Compliant, Verdict::Incomplete})
@@ -30,12 +32,13 @@ ArchiveResult<std::vector<JudgedNight>> ArchivedNightVerdicts(Archive& archive, 
                 night.preset = FindCompliancePreset(entry.preset);
                 night.verdict = verdictOfCode(entry.verdict);
             }
+            if (entry.episodes) std::tie(night.certainEpisodes, night.possibleEpisodes) = *entry.episodes;
             nights.push_back(night);
         }
-        // Each night not kept is judged from a read of that night and the next, as a report of those two
-        // nights judges it, whatever other nights are judged with it.
+        // Each night not kept (or kept without its episodes) is judged from a read of that night and the
+        // next, as a report of those two nights judges it, whatever other nights are judged with it.
         for (std::size_t k = 0; k < entries.size(); ++k) {
-            if (entries[k].kept) continue;
+            if (entries[k].kept && entries[k].episodes) continue;
             const QDate day = entries[k].night;
             // Its last windows read the first minutes of the next night.
             const QDate readTo =
@@ -46,6 +49,7 @@ ArchiveResult<std::vector<JudgedNight>> ArchivedNightVerdicts(Archive& archive, 
             NightCacheEntry entry = entries[k];
             entry.preset = nights[k].preset ? nights[k].preset->key : QString();
             entry.verdict = VerdictCode(nights[k].verdict);
+            entry.episodes = std::pair{nights[k].certainEpisodes, nights[k].possibleEpisodes};
             judged.push_back(entry);
         }
     }

@@ -10,7 +10,7 @@
 namespace {
 
 // Every schema in order; an archive is brought from its own to the newest by the steps after it.
-constexpr SchemaVersion kSteps[] = {{1, 0}, {2, 0}, {2, 1}, {2, 2}, {2, 3}};
+constexpr SchemaVersion kSteps[] = {{1, 0}, {2, 0}, {2, 1}, {2, 2}, {2, 3}, {2, 4}};
 
 // A record date-time yymmddhhmm as the device's validity test accepts it (years 2000-2099: the
 // transfer time of the PC may end a download's coverage).
@@ -244,11 +244,30 @@ bool ArchiveDatabase::addNightVerdicts() {
                              "preset TEXT NOT NULL, model INTEGER NOT NULL, sources TEXT NOT NULL, verdict "
                              "TEXT NOT NULL, PRIMARY KEY (device_id, night, preset, model, sources))")))
         return false;
+    return grantAsDownloads(QStringLiteral("night_verdicts"));
+}
+
+// The episodes over the limit of the nights whose verdict says some window went over, kept beside
+// their verdicts under the same key. A separate table: a program of 2.2 or 2.3 keeps adding verdicts
+// without them, and the nights it kept are judged again once for their episodes.
+bool ArchiveDatabase::addNightEpisodes() {
+    if (!exec(QStringLiteral(
+            "CREATE TABLE night_episodes (device_id BIGINT NOT NULL, night BIGINT NOT NULL, "
+            "preset TEXT NOT NULL, model INTEGER NOT NULL, sources TEXT NOT NULL, certain "
+            "INTEGER NOT NULL, possible INTEGER NOT NULL, PRIMARY KEY (device_id, night, "
+            "preset, model, sources), CONSTRAINT night_episodes_counts CHECK (certain >= 0 AND "
+            "possible >= 0))")))
+        return false;
+    return grantAsDownloads(QStringLiteral("night_episodes"));
+}
+
+// Rows only ever added: every role that may add downloads may read and add them.
+bool ArchiveDatabase::grantAsDownloads(const QString& table) {
     if (isSqlite()) return true;
     const auto roles = rolesHolding(QStringLiteral("downloads"), QStringLiteral("INSERT"));
     if (!roles) return false;
     for (const QString& role : *roles)
-        if (!exec(QStringLiteral("GRANT SELECT, INSERT ON night_verdicts TO %1").arg(role))) return false;
+        if (!exec(QStringLiteral("GRANT SELECT, INSERT ON %1 TO %2").arg(table, role))) return false;
     return true;
 }
 
@@ -308,7 +327,8 @@ bool ArchiveDatabase::addVenues() {
     // Whoever reads the devices reads their venues; whoever may name a device's venue may name and
     // attach venues.
     const auto readers = rolesHolding(QStringLiteral("devices"), QStringLiteral("SELECT"));
-    const auto namers = rolesHolding(QStringLiteral("devices"), QStringLiteral("UPDATE"), QStringLiteral("venue"));
+    const auto namers =
+        rolesHolding(QStringLiteral("devices"), QStringLiteral("UPDATE"), QStringLiteral("venue"));
     if (!readers || !namers) return false;
     for (const QString& role : *readers)
         if (!exec(QStringLiteral("GRANT SELECT ON venues, venue_devices TO %1").arg(role))) return false;
@@ -327,20 +347,22 @@ bool ArchiveDatabase::addServerTables() {
                                 QStringLiteral("server_sessions"), QStringLiteral("device_tokens"),
                                 QStringLiteral("server_audit")};
     const QStringList statements = {
-        QStringLiteral("CREATE TABLE server_users (id %1, name TEXT NOT NULL UNIQUE, role TEXT NOT NULL, "
-                       "password_hash TEXT NOT NULL, rights_version INTEGER NOT NULL DEFAULT 1, failed_logins "
-                       "INTEGER NOT NULL DEFAULT 0, blocked_until BIGINT NOT NULL DEFAULT 0, created_at TEXT NOT "
-                       "NULL, CONSTRAINT server_users_role CHECK (role IN ('admin', 'operator', 'venue')), "
-                       "CONSTRAINT server_users_name CHECK (length(name) BETWEEN 1 AND 64))")
+        QStringLiteral(
+            "CREATE TABLE server_users (id %1, name TEXT NOT NULL UNIQUE, role TEXT NOT NULL, "
+            "password_hash TEXT NOT NULL, rights_version INTEGER NOT NULL DEFAULT 1, failed_logins "
+            "INTEGER NOT NULL DEFAULT 0, blocked_until BIGINT NOT NULL DEFAULT 0, created_at TEXT NOT "
+            "NULL, CONSTRAINT server_users_role CHECK (role IN ('admin', 'operator', 'venue')), "
+            "CONSTRAINT server_users_name CHECK (length(name) BETWEEN 1 AND 64))")
             .arg(id),
         QStringLiteral("CREATE TABLE server_grants (user_id BIGINT NOT NULL REFERENCES server_users (id), "
                        "venue_id BIGINT NOT NULL REFERENCES venues (id), PRIMARY KEY (user_id, venue_id))"),
         QStringLiteral("CREATE TABLE server_sessions (id_sha256 TEXT PRIMARY KEY, user_id BIGINT NOT NULL "
                        "REFERENCES server_users (id), rights_version INTEGER NOT NULL, csrf TEXT NOT NULL, "
                        "created BIGINT NOT NULL, last_seen BIGINT NOT NULL)"),
-        QStringLiteral("CREATE TABLE device_tokens (id %1, device_id BIGINT NOT NULL REFERENCES devices (id), "
-                       "secret_sha256 TEXT NOT NULL, created BIGINT NOT NULL, revoked BIGINT, last_used BIGINT, "
-                       "last_address TEXT)")
+        QStringLiteral(
+            "CREATE TABLE device_tokens (id %1, device_id BIGINT NOT NULL REFERENCES devices (id), "
+            "secret_sha256 TEXT NOT NULL, created BIGINT NOT NULL, revoked BIGINT, last_used BIGINT, "
+            "last_address TEXT)")
             .arg(id),
         QStringLiteral("CREATE TABLE server_audit (id %1, at TEXT NOT NULL, user_name TEXT NOT NULL, action "
                        "TEXT NOT NULL, target TEXT NOT NULL, address TEXT NOT NULL)")
@@ -376,6 +398,8 @@ ArchiveStatus ArchiveDatabase::applySchemaStep(SchemaVersion version) {
         done = addNightVerdicts();
     } else if (version == SchemaVersion{2, 3}) {
         done = addVenues() && addServerTables();
+    } else if (version == SchemaVersion{2, 4}) {
+        done = addNightEpisodes();
     }
     if (done && version.minor > 0)
         done = exec(QStringLiteral("UPDATE schema_version SET minor = %1").arg(version.minor));

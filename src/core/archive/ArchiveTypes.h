@@ -11,6 +11,7 @@
 #include <compare>
 #include <cstdint>
 #include <optional>
+#include <utility>
 #include <vector>
 
 // Record dates and times are the device's own local clock. They are held as QDateTime in UTC so no
@@ -150,6 +151,9 @@ struct NightCacheEntry {
     bool kept = false; // a verdict was found under this key (and the model version asked)
     QString preset;    // the key of the preset it was judged against; empty: none
     QString verdict;   // "certain", "possible", "conforme", "incomplet"; empty: none
+    // The night's episodes over the limit, certain and possible. None: the verdict was kept by a program
+    // that did not keep them (a night whose verdict says no window went over has none).
+    std::optional<std::pair<int, int>> episodes;
 };
 
 struct VerifyReport {

@@ -71,8 +71,11 @@ std::vector<JudgedNight> JudgeNights(const ComplianceInput& input, const QDate& 
         const ComplianceReport report = BuildComplianceReport(input, settings, span.first, span.second);
         for (const NightReport& n : report.nights) {
             JudgedNight& night = nights[static_cast<std::size_t>(from.daysTo(n.day))];
-            if (night.preset && night.preset->key == key)
+            if (night.preset && night.preset->key == key) {
                 night.verdict = NightVerdictOf(report.scope, n.counts);
+                for (const ExceedanceEpisode& episode : n.episodes)
+                    ++(episode.certain ? night.certainEpisodes : night.possibleEpisodes);
+            }
         }
     }
     return nights;

@@ -33,6 +33,8 @@ struct JudgedNight {
     // levels); none for Type M, which no legal limit fits.
     std::optional<CompliancePreset> preset;
     Verdict verdict = Verdict::None; // None without a preset
+    // The night's stretches over the limit (see ExceedanceEpisode): with a "certain" window, and the others.
+    int certainEpisodes = 0, possibleEpisodes = 0;
 };
 
 // The nights from..to of the input, each against the legal preset of its own weighting, through

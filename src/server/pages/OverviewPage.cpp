@@ -32,8 +32,8 @@ struct Subject {
 
 struct Row {
     PageData data;
-    int ageDays = -1; // -1: never downloaded
-    int certain = 0, possible = 0;
+    int ageDays = -1;              // -1: never downloaded
+    int certain = 0, possible = 0; // episodes over the limit in the last nights
     QString name;
 };
 
@@ -178,8 +178,8 @@ HttpResponse overviewPage(const HttpRequest&, RouteContext& context) {
         row.name = subject.name;
         row.ageDays = DaysSinceDownload(subject.lastDownload, today).value_or(-1);
         for (const JudgedNight& night : subject.nights) {
-            row.certain += night.verdict == Verdict::Certain;
-            row.possible += night.verdict == Verdict::Possible;
+            row.certain += night.certainEpisodes;
+            row.possible += night.possibleEpisodes;
         }
         row.data.set("name", text(subject.name));
         row.data.set("link", text(QStringLiteral("/appareils/%1").arg(subject.linkDevice)));
@@ -194,11 +194,11 @@ HttpResponse overviewPage(const HttpRequest&, RouteContext& context) {
         row.data.set(
             "exceeded",
             text(row.possible
-                     ? QStringLiteral("%1 certaine(s), %2 possible(s)").arg(row.certain).arg(row.possible)
+                     ? QStringLiteral("%1 certain(s), %2 possible(s)").arg(row.certain).arg(row.possible)
                      : QStringLiteral("%1").arg(row.certain)));
         rows.push_back(std::move(row));
     }
-    // The most urgent first: a download overdue, then late, then the most nights over the limit.
+    // The most urgent first: a download overdue, then late, then the most episodes over the limit.
     const auto urgency = [](const Row& r) {
         const int age = r.ageDays < 0 ? 1000000 : r.ageDays;
         return std::make_tuple(age > kOverdueAfterDays, age > kLateAfterDays, r.certain, r.possible);

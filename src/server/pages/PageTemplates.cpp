@@ -50,7 +50,7 @@ const char* const kOverviewTemplate =
 Âge du dernier téléchargement : <span class="late">plus de 6 jours</span>, <span class="overdue">plus de 10 jours</span>.</p>
 <div class="table-wrap">
 <table class="overview">
-<thead><tr><th scope="col">Lieu</th><th scope="col">Dernier téléchargement</th><th scope="col">30 dernières nuits</th><th scope="col">Nuits en dépassement</th></tr></thead>
+<thead><tr><th scope="col">Lieu</th><th scope="col">Dernier téléchargement</th><th scope="col">30 dernières nuits</th><th scope="col">Épisodes de dépassement</th></tr></thead>
 <tbody>
 {{#rows}}
 <tr>

@@ -13,13 +13,15 @@ struct NightVerdictsSeen {
     QDate day;
     QString preset;
     Verdict verdict;
+    int certainEpisodes, possibleEpisodes;
     bool operator==(const NightVerdictsSeen&) const = default;
 };
 
 std::vector<NightVerdictsSeen> nightVerdictsSeen(const std::vector<JudgedNight>& nights) {
     std::vector<NightVerdictsSeen> seen;
     for (const JudgedNight& n : nights)
-        seen.push_back({n.day, n.preset ? n.preset->key : QString(), n.verdict});
+        seen.push_back(
+            {n.day, n.preset ? n.preset->key : QString(), n.verdict, n.certainEpisodes, n.possibleEpisodes});
     return seen;
 }
 
@@ -73,6 +75,23 @@ TEST_P(NightVerdictCache, KeptVerdictsAgreeWithARecomputationOfEveryNight) {
             EXPECT_LT(rows - rowsBefore, static_cast<qint64>(want.size()));
         rowsBefore = rows;
         stages.push_back(want);
+    }
+    // Verdicts kept by a program that kept no episodes: the nights that went over are judged again for
+    // them, once.
+    EXPECT_GT(scratch->count(QStringLiteral("SELECT count(*) FROM night_episodes")), 0);
+    ASSERT_TRUE(ArchiveDatabase::connect(scratch->location)
+                    .value()
+                    ->exec(QStringLiteral("DELETE FROM night_episodes")));
+    const qint64 device = archive->devices()->front().id;
+    const QDate from = stages[1].front().day, to = stages[1].back().day;
+    const auto wentOver = std::count_if(stages[1].begin(), stages[1].end(), [](const NightVerdictsSeen& n) {
+        return n.verdict == Verdict::Certain || n.verdict == Verdict::Possible;
+    });
+    for (int pass = 0; pass < 2; ++pass) {
+        const auto again = ArchivedNightVerdicts(*archive, device, from, to);
+        ASSERT_TRUE(again) << again.error().toStdString();
+        EXPECT_EQ(nightVerdictsSeen(*again), stages[1]);
+        EXPECT_EQ(scratch->count(QStringLiteral("SELECT count(*) FROM night_episodes")), wentOver);
     }
     // The import changed some verdicts (the night it completes): the cache did not serve the old ones.
     ASSERT_EQ(stages.size(), 2u);
