@@ -348,6 +348,55 @@ def _(site, state):
     expect(archived_totals(state["cli"], state["archive"], second["serial"]) == before, "the other device changed")
 
 
+def raw_upload(site, token, data, before_rest, split):
+    """POST data over one TLS connection, calling before_rest() once `split` bytes of the body are sent;
+    the status nginx answers, or None when the connection ended without an answer."""
+    raw = socket.create_connection(("127.0.0.1", site.https_port), timeout=30)
+    with site.context.wrap_socket(raw, server_hostname="localhost") as tls:
+        tls.sendall((f"POST /api/v1/downloads HTTP/1.1\r\nHost: localhost\r\nAuthorization: Bearer {token}\r\n"
+                     f"Content-Type: application/octet-stream\r\nContent-Length: {len(data)}\r\n"
+                     "Connection: close\r\n\r\n").encode() + data[:split])
+        before_rest()
+        try:
+            tls.sendall(data[split:])
+            head = tls.recv(64).decode("latin-1")
+        except OSError:
+            return None
+    found = re.match(r"HTTP/1\.1 (\d{3})", head)
+    return int(found.group(1)) if found else None
+
+
+def kill_servers(state):
+    for server in state["servers"]:
+        server.kill()
+        server.wait(10)
+
+
+@check("fleet", "servers killed mid-upload and mid-import: nothing half stored, the file sent again lands once")
+def _(site, state):
+    venue = state["cut_venue"]
+    before = archived_totals(state["cli"], state["archive"], venue["serial"])
+    with open(venue["files"][0], "rb") as f:
+        data = f.read()
+    # Killed with half the body sent: nginx holds it and finds no server.
+    status = raw_upload(site, venue["token"], data, lambda: kill_servers(state), len(data) // 2)
+    expect(status is None or status >= 500, f"an upload to killed servers answered {status}")
+    expect(archived_totals(state["cli"], state["archive"], venue["serial"]) == before, "a cut upload stored records")
+    state["servers"][:] = [state["start"](n) for n in range(len(state["servers"]))]
+    # Killed as the whole body has just gone: before, during or after the import, as it happens.
+    raw_upload(site, venue["token"], data, lambda: (time.sleep(0.02), kill_servers(state)), len(data))
+    state["servers"][:] = [state["start"](n) for n in range(len(state["servers"]))]
+    state_dir = os.path.join(state["work"], "push-cut")
+    sent = subprocess.run([state["cli"], "push", "--server", f"https://localhost:{site.https_port}", "--ca", site.ca,
+                           "--state", state_dir] + venue["files"], capture_output=True, text=True,
+                          env=dict(os.environ, VORL_TOKEN=venue["token"]), timeout=90)
+    expect(sent.returncode == 0, f"sending again failed: {sent.stdout} {sent.stderr}")
+    got = archived_totals(state["cli"], state["archive"], venue["serial"])
+    want = archived_totals(state["cli"], state["reference"], venue["serial"])
+    expect(got == want, f"device {venue['serial']}: {got}, archived one by one: {want}")
+    expect_status(push(site, venue["token"], venue["files"][0]), 200, "the cut file once more")
+
+
 @check("fleet", "a push while the servers are stopped waits in the queue and lands once when they are back")
 def _(site, state):
     state_dir, command, env = cli_push(site, state, "push-stopped")
@@ -436,7 +485,8 @@ def prepare_archive(cli, server_program, work, help_text):
     # Two more venues, each with a device of its own: its first download archived by hand (the device
     # then exists and gets a token), all of them archived one by one into a reference archive.
     fleet_dir = os.path.join(work, "fleet")
-    run([cli, "generate", "--fleet", "2", "--out", fleet_dir, "--weeks", "4", "--start", start])
+    # The third venue is kept for the servers killed mid-upload.
+    run([cli, "generate", "--fleet", "3", "--out", fleet_dir, "--weeks", "4", "--start", start])
     reference = os.path.join(work, "reference.sqlite")
     state["reference"], state["fleet"] = reference, []
     with open(os.path.join(fleet_dir, "fleet.csv")) as f:
@@ -446,8 +496,9 @@ def prepare_archive(cli, server_program, work, help_text):
             run([cli, "archive", "import", venue_files[0], "--archive", archive])
             run([cli, "archive", "import", *venue_files, "--archive", reference])
             state["fleet"].append({"serial": serial, "files": venue_files[1:]})
+    state["cut_venue"] = state["fleet"].pop()
     listing = run([cli, "archive", "list", "--archive", archive]).stdout
-    for venue in state["fleet"]:
+    for venue in state["fleet"] + [state["cut_venue"]]:
         venue_device = re.search(rf"^device {venue['serial']} generation \d+ id (\d+)", listing, re.M).group(1)
         out = run([server_program, "token", "add", "--device", venue_device, "--archive", archive]).stdout
         venue["token"] = re.search(r"vorl1_\S+", out).group(0)
