@@ -263,15 +263,23 @@ TEST_F(ServerAccessTest, SignInSessionsAndTheirEnd) {
     EXPECT_EQ(asUser(session, "GET", QStringLiteral("/api/v1/devices")).status, 401);
 }
 
-TEST_F(ServerAccessTest, WrongPasswordsHoldTheAccountBackForAWhileOnly) {
+TEST_F(ServerAccessTest, WrongPasswordsHoldANameBackForAWhileOnlyWhetherItHasAnAccountOrNot) {
     const HttpHeaders form{{"Content-Type", "application/x-www-form-urlencoded"}};
-    for (int attempt = 0; attempt < Sessions::kFreeAttempts; ++attempt)
-        EXPECT_EQ(send("POST", QStringLiteral("/api/v1/session"), form, "user=anne&password=faux").status,
-                  401);
-    const HttpResponse held = send("POST", QStringLiteral("/api/v1/session"), form,
-                                   "user=anne&password=" + QUrl::toPercentEncoding(kPassword));
-    EXPECT_EQ(held.status, 429);
-    EXPECT_GT(held.header("Retry-After").toInt(), 0);
+    std::vector<HttpResponse> held;
+    for (const QByteArray name : {QByteArray("anne"), QByteArray("personne")}) {
+        for (int attempt = 0; attempt < Sessions::kFreeAttempts; ++attempt)
+            EXPECT_EQ(send("POST", QStringLiteral("/api/v1/session"), form, "user=" + name + "&password=faux")
+                          .status,
+                      401);
+        held.push_back(send("POST", QStringLiteral("/api/v1/session"), form,
+                            "user=" + name + "&password=" + QUrl::toPercentEncoding(kPassword)));
+    }
+    EXPECT_EQ(held[0].status, 429);
+    EXPECT_GT(held[0].header("Retry-After").toInt(), 0);
+    // The answer for an account is the answer for a name no account has.
+    EXPECT_EQ(held[1].status, held[0].status);
+    EXPECT_EQ(held[1].header("Retry-After"), held[0].header("Retry-After"));
+    EXPECT_EQ(held[1].body, held[0].body);
     clock += Sessions::kLongestHoldSeconds;
     EXPECT_FALSE(signIn("anne").first.isEmpty());
 }

@@ -94,6 +94,8 @@ private:
     bool addNightVerdicts();
     bool addNightEpisodes();
     bool grantAsDownloads(const QString& table);
+    bool addLoginHolds();
+    bool revokeFromEveryone(const QStringList& tables);
     bool addVenues();
     bool addServerTables();
     std::optional<QStringList> rolesHolding(const QString& table, const QString& privilege,

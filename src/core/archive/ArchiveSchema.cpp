@@ -370,6 +370,19 @@ bool ArchiveDatabase::addServerTables() {
     };
     for (const QString& sql : statements)
         if (!exec(sql)) return false;
+    return revokeFromEveryone(tables);
+}
+
+// Wrong passwords by name, account or not, so that the back-off tells nothing of who has an account
+// (the counts kept in server_users are no longer used). The server's table: no right for anyone else.
+bool ArchiveDatabase::addLoginHolds() {
+    return exec(QStringLiteral("CREATE TABLE server_login_holds (name_sha256 TEXT PRIMARY KEY, failed_logins "
+                               "INTEGER NOT NULL, blocked_until BIGINT NOT NULL)")) &&
+           revokeFromEveryone({QStringLiteral("server_login_holds")});
+}
+
+// No role but the owner keeps a right on these tables, whatever the schema's default privileges gave.
+bool ArchiveDatabase::revokeFromEveryone(const QStringList& tables) {
     if (isSqlite()) return true;
     for (const QString& table : tables)
         if (!exec(QStringLiteral("REVOKE ALL ON %1 FROM PUBLIC").arg(table))) return false;
@@ -399,7 +412,7 @@ ArchiveStatus ArchiveDatabase::applySchemaStep(SchemaVersion version) {
     } else if (version == SchemaVersion{2, 3}) {
         done = addVenues() && addServerTables();
     } else if (version == SchemaVersion{2, 4}) {
-        done = addNightEpisodes();
+        done = addNightEpisodes() && addLoginHolds();
     }
     if (done && version.minor > 0)
         done = exec(QStringLiteral("UPDATE schema_version SET minor = %1").arg(version.minor));

@@ -157,15 +157,38 @@ ArchiveResult<std::vector<qint64>> ArchiveServerTables::grantsOf(qint64 userId) 
     return venues;
 }
 
-ArchiveStatus ArchiveServerTables::recordLogin(qint64 userId, bool good, qint64 blockedUntil) {
-    if (good)
-        return write(
-            QStringLiteral("UPDATE server_users SET failed_logins = 0, blocked_until = 0 WHERE id = ?"),
-            {userId});
+ArchiveResult<LoginHold> ArchiveServerTables::loginHold(const QString& nameSha256) {
+    using Result = ArchiveResult<LoginHold>;
+    ArchiveDatabase& db = *m_archive.m_db;
+    QSqlQuery query(db.db());
+    query.setForwardOnly(true);
+    if (!db.execPrepared(
+            query,
+            QStringLiteral(
+                "SELECT failed_logins, blocked_until FROM server_login_holds WHERE name_sha256 = ?"),
+            {nameSha256}))
+        return Result::failure(readFailure(db));
+    if (!query.next()) return LoginHold{};
+    const auto failed = ArchiveCheck::integer(query.value(0), 0, std::numeric_limits<int>::max());
+    const auto blocked = ArchiveCheck::integer(query.value(1), 0, kMaxTime);
+    if (!failed || !blocked)
+        return Result::failure(ArchiveCheck::damaged(QStringLiteral("server_login_holds"),
+                                                     ArchiveCheck::shown(nameSha256),
+                                                     QStringLiteral("compte d'essais impossible")));
+    return LoginHold{static_cast<int>(*failed), *blocked};
+}
+
+ArchiveStatus ArchiveServerTables::recordLoginFailure(const QString& nameSha256, qint64 blockedUntil) {
+    // Counted in the archive itself: two processes checking the same name at once both add theirs.
     return write(
-        QStringLiteral("UPDATE server_users SET failed_logins = failed_logins + 1, blocked_until = ? WHERE "
-                       "id = ?"),
-        {blockedUntil, userId});
+        QStringLiteral("INSERT INTO server_login_holds (name_sha256, failed_logins, blocked_until) "
+                       "VALUES (?, 1, ?) ON CONFLICT (name_sha256) DO UPDATE SET failed_logins = "
+                       "server_login_holds.failed_logins + 1, blocked_until = excluded.blocked_until"),
+        {nameSha256, blockedUntil});
+}
+
+ArchiveStatus ArchiveServerTables::clearLoginHold(const QString& nameSha256) {
+    return write(QStringLiteral("DELETE FROM server_login_holds WHERE name_sha256 = ?"), {nameSha256});
 }
 
 ArchiveStatus ArchiveServerTables::addSession(const QString& idSha256, const ServerSession& session) {

@@ -20,6 +20,12 @@ struct ServerUser {
     qint64 blockedUntil = 0; // seconds since the epoch; 0 when not held back
 };
 
+// The wrong passwords given for a name since its last good one.
+struct LoginHold {
+    int failedLogins = 0;
+    qint64 blockedUntil = 0; // seconds since the epoch; 0 when not held back
+};
+
 // A signed-in browser. Only the SHA-256 of the cookie's value is kept.
 struct ServerSession {
     qint64 userId = 0;
@@ -54,9 +60,12 @@ public:
     ArchiveStatus setPassword(qint64 userId, const QString& passwordHash);
     ArchiveStatus grant(qint64 userId, qint64 venueId);
     ArchiveResult<std::vector<qint64>> grantsOf(qint64 userId);
-    // After a password was checked: a good one clears the count, a wrong one adds to it and holds the
-    // account back until blockedUntil.
-    ArchiveStatus recordLogin(qint64 userId, bool good, qint64 blockedUntil);
+    // Wrong passwords given for a name, account or not (the key is the name's SHA-256): a name that
+    // exists is held back exactly as one that does not, so the back-off tells nothing of who has an
+    // account. A good password clears its count.
+    ArchiveResult<LoginHold> loginHold(const QString& nameSha256);
+    ArchiveStatus recordLoginFailure(const QString& nameSha256, qint64 blockedUntil);
+    ArchiveStatus clearLoginHold(const QString& nameSha256);
 
     ArchiveStatus addSession(const QString& idSha256, const ServerSession& session);
     ArchiveResult<std::optional<ServerSession>> session(const QString& idSha256);

@@ -38,30 +38,33 @@ SignIn signIn(Archive& archive, const QString& name, const QByteArray& password,
               const QByteArray& previousCookie, qint64 now) {
     SignIn result;
     ArchiveServerTables tables(archive);
+    // Held back by name, whether an account has it or not: the answers never tell which names exist.
+    const QString nameKey = Secrets::sha256Hex(name.toUtf8());
+    const auto hold = tables.loginHold(nameKey);
+    if (!hold) {
+        result.error = hold.error();
+        return result;
+    }
+    if (hold->blockedUntil > now) {
+        result.outcome = SignIn::Outcome::HeldBack;
+        result.retryAfter = hold->blockedUntil - now;
+        return result;
+    }
     const auto found =
         name.size() <= 64 ? tables.user(name) : ArchiveResult<std::optional<ServerUser>>(std::nullopt);
     if (!found) {
         result.error = found.error();
         return result;
     }
-    if (!*found) {
-        Passwords::verifyAgainstNothing(password);
-        result.outcome = SignIn::Outcome::BadCredentials;
-        return result;
-    }
-    const ServerUser& user = **found;
-    if (user.blockedUntil > now) {
-        result.outcome = SignIn::Outcome::HeldBack;
-        result.retryAfter = user.blockedUntil - now;
-        return result;
-    }
-    if (!Passwords::verify(user.passwordHash, password)) {
-        const int failures = user.failedLogins + 1;
-        const qint64 hold =
+    const bool good = *found ? Passwords::verify((*found)->passwordHash, password)
+                             : (Passwords::verifyAgainstNothing(password), false);
+    if (!good) {
+        const int failures = hold->failedLogins + 1;
+        const qint64 held =
             failures < kFreeAttempts
                 ? 0
                 : std::min(kLongestHoldSeconds, qint64{1} << std::min(failures - kFreeAttempts, 10));
-        const ArchiveStatus kept = tables.recordLogin(user.id, false, hold ? now + hold : 0);
+        const ArchiveStatus kept = tables.recordLoginFailure(nameKey, held ? now + held : 0);
         if (!kept) {
             result.error = kept.error();
             return result;
@@ -69,11 +72,12 @@ SignIn signIn(Archive& archive, const QString& name, const QByteArray& password,
         result.outcome = SignIn::Outcome::BadCredentials;
         return result;
     }
+    const ServerUser& user = **found;
     if (!previousCookie.isEmpty()) (void)tables.endSession(Secrets::sha256Hex(previousCookie));
     (void)tables.endStaleSessions(now - kIdleSeconds, now - kLifetimeSeconds);
     const QByteArray value = Secrets::randomText(32);
     const QByteArray csrf = Secrets::randomText(32);
-    ArchiveStatus stored = tables.recordLogin(user.id, true, 0);
+    ArchiveStatus stored = hold->failedLogins ? tables.clearLoginHold(nameKey) : ArchiveOk();
     if (stored)
         stored =
             tables.addSession(Secrets::sha256Hex(value), ServerSession{user.id, user.rightsVersion,

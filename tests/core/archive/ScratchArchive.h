@@ -37,9 +37,10 @@ inline QVariant rawQuery(const ArchiveLocation& location, const QString& sql) {
 // Drops every table of the archive, those that refer to others first, so that a test can build an
 // archive of an older schema by migrating an empty database step by step.
 inline bool dropEveryTable(ArchiveDatabase& db) {
-    for (const char* table : {"server_audit", "device_tokens", "server_sessions", "server_grants",
-                              "server_users", "venue_devices", "venues", "night_episodes", "night_verdicts",
-                              "param_changes", "events", "levels", "downloads", "devices", "schema_version"})
+    for (const char* table :
+         {"server_login_holds", "server_audit", "device_tokens", "server_sessions", "server_grants",
+          "server_users", "venue_devices", "venues", "night_episodes", "night_verdicts", "param_changes",
+          "events", "levels", "downloads", "devices", "schema_version"})
         if (!db.exec(QStringLiteral("DROP TABLE %1").arg(QLatin1String(table)))) return false;
     return true;
 }
