@@ -2,6 +2,7 @@
 
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <algorithm>
 
 namespace {
 // A server's message is printed on one line: a runaway one is cut.
@@ -20,13 +21,28 @@ QString serverMessage(const QJsonObject& body) {
     return message;
 }
 
-// Retry-After in seconds; its HTTP-date form is not used by the server and is read as no wish at all.
+// An HTTP-date ("Wed, 21 Oct 2015 07:28:00 GMT", always in GMT); invalid when it is none.
+QDateTime httpDate(const QByteArray& value) {
+    if (value.size() > 64 || !value.endsWith(" GMT")) return {};
+    return QDateTime::fromString(QString::fromLatin1(value.chopped(4)) + QStringLiteral(" +0000"),
+                                 Qt::RFC2822Date);
+}
+
+// Retry-After in seconds, or as an HTTP-date measured from the answer's own Date (the server's clock
+// against itself, whatever this machine's clock says); -1 for no wish.
 qint64 retryAfterMs(const PushReply& reply) {
     const QByteArray value = reply.header("retry-after").trimmed();
-    if (value.isEmpty() || value.size() > 9) return -1;
-    for (const char c : value)
-        if (c < '0' || c > '9') return -1;
-    return qMin(value.toLongLong(), kLongestRetryAfterSeconds) * 1000;
+    if (value.isEmpty()) return -1;
+    qint64 seconds = -1;
+    if (value.size() <= 9 &&
+        std::all_of(value.begin(), value.end(), [](char c) { return c >= '0' && c <= '9'; })) {
+        seconds = value.toLongLong();
+    } else {
+        const QDateTime at = httpDate(value), said = httpDate(reply.header("date").trimmed());
+        if (!at.isValid() || !said.isValid()) return -1;
+        seconds = qMax<qint64>(0, said.secsTo(at));
+    }
+    return qMin(seconds, kLongestRetryAfterSeconds) * 1000;
 }
 
 QDateTime coverTime(const QJsonObject& covers, const char* key) {

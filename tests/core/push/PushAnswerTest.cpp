@@ -41,6 +41,14 @@ TEST(PushAnswer, EachAnswerMeansOneAction) {
         {pushAnswerReply(429, "", {{"retry-after", "7"}}), PushAction::Retry, true, 7000, "HTTP 429"},
         {pushAnswerReply(500, "", {{"retry-after", "Wed, 21 Oct 2015 07:28:00 GMT"}}), PushAction::Retry,
          true, -1, "HTTP 500"},
+        {pushAnswerReply(
+             503, "",
+             {{"retry-after", "Wed, 21 Oct 2015 07:28:00 GMT"}, {"date", "Wed, 21 Oct 2015 07:27:30 GMT"}}),
+         PushAction::Retry, true, 30000, "HTTP 503"},
+        {pushAnswerReply(
+             503, "",
+             {{"retry-after", "Wed, 21 Oct 2015 07:28:00 GMT"}, {"date", "Thu, 22 Oct 2015 07:28:00 GMT"}}),
+         PushAction::Retry, true, 0, "HTTP 503"},
         {pushAnswerReply(503, "", {{"retry-after", "99999999"}}), PushAction::Retry, true, 24 * 3600 * 1000,
          "HTTP 503"},
         {network, PushAction::Retry, true, -1, "Connection refused"},
