@@ -59,9 +59,11 @@ ArchiveResult<Archive*> workerArchive(const ServerBackend& backend) {
     return slot.get();
 }
 
-HttpResponse answer(const ServerBackend& backend, const HttpRequest& request, const QString& peer) {
+HttpResponse answer(const ServerBackend& backend, const HttpRequest& request, const QString& peer,
+                    const std::function<void(std::function<void(Archive&)>)>& afterAnswer) {
     RouteContext context;
     context.peer = peer;
+    context.afterAnswer = afterAnswer;
     if (backend.openArchive) {
         const auto archive = workerArchive(backend);
         if (!archive) {
@@ -97,13 +99,18 @@ protected:
             // A client that gave up before a worker was free is not answered: a crowd that left
             // does not keep the workers from those still waiting.
             if (gone->load()) return;
-            HttpResponse response = answer(*backend, converted, peer);
+            std::vector<std::function<void(Archive&)>> later;
+            HttpResponse response =
+                answer(*backend, converted, peer, [&later](auto work) { later.push_back(std::move(work)); });
             if (!self) return;
             QMetaObject::invokeMethod(
                 self.data(),
-                [response = std::move(response), head, responder = std::move(responder), alive] {
+                [response = std::move(response), head, responder = std::move(responder), alive, self,
+                 later = std::move(later)]() mutable {
                     // A client that left meanwhile gets nothing.
                     if (alive) write(head, response, *responder);
+                    for (auto& work : later)
+                        static_cast<RoutedServer*>(self.data())->startLater(std::move(work));
                 },
                 Qt::QueuedConnection);
         });
@@ -115,6 +122,18 @@ protected:
         addSecurityHeaders(response);
         QHttpServerResponder responder = makeResponder(request, socket);
         write(request.method() == QHttpServerRequest::Method::Head, response, responder);
+    }
+
+public:
+    // On the event loop, which owns the pool: work for after an answer, behind every request (which
+    // go at the pool's default priority).
+    void startLater(std::function<void(Archive&)> work) {
+        m_pool->start(
+            [backend = m_backend, work = std::move(work)] {
+                if (!backend->openArchive) return;
+                if (const auto archive = workerArchive(*backend)) work(**archive);
+            },
+            -1);
     }
 
 private:

@@ -6,6 +6,7 @@
 #include <QSet>
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -61,6 +62,9 @@ struct RouteContext {
     QStringList pathArguments;           // the {id} parts of the path, in order
     QByteArray sessionKey;               // Session routes: the cookie's value, to end the session
     qint64 now = 0;                      // the gate's clock (seconds since the epoch); 0: the system's
+    // Work to start once the answer is written, on a worker with its own archive, behind every waiting
+    // request; none outside a server (the work is then not done).
+    std::function<void(std::function<void(Archive&)>)> afterAnswer;
     // What user and scope point to, owned for the request's time.
     Principal signedIn;
     VisibleScope visible;

@@ -1,9 +1,12 @@
 #include "server/HttpServerAdapter.h"
 
+#include "core/archive/Archive.h"
+
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QSemaphore>
 #include <QTcpSocket>
+#include <QTemporaryDir>
 #include <atomic>
 #include <gtest/gtest.h>
 
@@ -60,4 +63,32 @@ TEST(HttpServerAdapter, DropsARequestWhoseClientLeftBeforeAWorkerWasFree) {
     ASSERT_TRUE(adapterSend(later, server.port()));
     EXPECT_EQ(adapterStatusLine(later), "HTTP/1.1 200 OK");
     EXPECT_EQ(answered.load(), 2);
+}
+
+TEST(HttpServerAdapter, RunsWorkLeftForAfterTheAnswerOnAWorkerWithItsArchive) {
+    QTemporaryDir dir;
+    const auto location = ParseArchiveLocation(dir.filePath(QStringLiteral("archive.sqlite")));
+    ASSERT_TRUE(location && Archive::open(*location));
+    std::atomic_bool archiveGiven{false};
+    QSemaphore done;
+    ServerBackend backend;
+    backend.workers = 1;
+    backend.openArchive = [&] { return Archive::open(*location, ArchiveOpenMode::MustExist); };
+    backend.routes.add("GET", QStringLiteral("/lent"), RouteAccess::Public,
+                       [&](const HttpRequest&, RouteContext& context) {
+                           context.afterAnswer([&](Archive& archive) {
+                               archiveGiven = bool(archive.devices());
+                               done.release();
+                           });
+                           return jsonResponse(200, {});
+                       });
+    HttpServerAdapter server(std::move(backend));
+    ASSERT_TRUE(server.listen(ListenAddress{QHostAddress::LocalHost, 0}, nullptr));
+    QTcpSocket client;
+    ASSERT_TRUE(adapterSend(client, server.port()));
+    EXPECT_EQ(adapterStatusLine(client), "HTTP/1.1 200 OK");
+    const QDeadlineTimer deadline(10000);
+    while (!done.tryAcquire(1, 10) && !deadline.hasExpired())
+        QCoreApplication::processEvents();
+    EXPECT_TRUE(archiveGiven.load());
 }

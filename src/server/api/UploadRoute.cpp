@@ -5,6 +5,7 @@
 #include "core/archive/ArchiveServerTables.h"
 #include "core/files/SaveFile.h"
 #include "server/api/ApiFormat.h"
+#include "server/pages/OverviewPage.h"
 
 #include <QCryptographicHash>
 #include <QJsonObject>
@@ -75,6 +76,11 @@ HttpResponse receiveDownload(const HttpRequest& request, RouteContext& context) 
         body.insert(QStringLiteral("status"), QStringLiteral("already_archived"));
         return jsonResponse(200, body);
     }
+    // The overview's nights of the device are judged now, after the answer, rather than by its next reader.
+    if (context.afterAnswer)
+        context.afterAnswer([device = imported->deviceId, today = QDate::currentDate()](Archive& archive) {
+            (void)overviewNights(archive, device, today);
+        });
     body.insert(QStringLiteral("status"), QStringLiteral("archived"));
     body.insert(QStringLiteral("new"), apiCounts(imported->added));
     auto downloads = context.archive->downloads(imported->deviceId);

@@ -142,8 +142,7 @@ private:
                 return *recent;
             }
         }
-        auto judged = ArchivedNightVerdicts(*m_context.archive, deviceId, m_today.addDays(-kOverviewNights),
-                                            m_today.addDays(-1));
+        auto judged = overviewNights(*m_context.archive, deviceId, m_today);
         if (!judged) return judged;
         m_verdicts.emplace(deviceId, *judged);
         const QMutexLocker lock(&s_recentMutex);
@@ -162,6 +161,11 @@ private:
     std::map<qint64, std::vector<JudgedNight>> m_verdicts;
 };
 } // namespace
+
+ArchiveResult<std::vector<JudgedNight>> overviewNights(Archive& archive, qint64 deviceId,
+                                                       const QDate& today) {
+    return ArchivedNightVerdicts(archive, deviceId, today.addDays(-kOverviewNights), today.addDays(-1));
+}
 
 HttpResponse overviewPage(const HttpRequest&, RouteContext& context) {
     const QDate today = QDate::currentDate();
