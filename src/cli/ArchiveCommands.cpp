@@ -1,5 +1,6 @@
 #include "cli/ArchiveCommands.h"
 
+#include "cli/ArchiveCliSupport.h"
 #include "cli/CliOptions.h"
 #include "cli/CliOutput.h"
 #include "cli/TerminalText.h"
@@ -20,37 +21,11 @@
 
 namespace {
 
-constexpr int kUsageError = 2;
-const QString kArchiveTitle = QStringLiteral("Archive");
+using namespace ArchiveCli;
+
 const QString kTransferBeforeRecords =
     QStringLiteral("l'heure du transfert (horloge du PC) précède le dernier enregistrement (horloge de "
                    "l'appareil) : la couverture s'arrête à ce dernier enregistrement.");
-
-using Parsed = CliArgs;
-
-// "--name value" pairs among positional arguments; every option takes a value. With noArguments, a
-// positional argument is refused too.
-bool parse(const QStringList& args, const QStringList& known, Parsed& parsed, CliStreams& io,
-           const char* command, bool noArguments = false) {
-    auto read = ParseCliArgs(args, ValueOptions(known), QLatin1String(command), io.err);
-    if (!read) return false;
-    parsed = std::move(*read);
-    return !noArguments || CliNoArguments(parsed, QLatin1String(command), io.err);
-}
-
-// A failure as the program's message box: title, then text; the run fails.
-int failure(QTextStream& messages, const QString& text) {
-    messages << kArchiveTitle << '\n' << TerminalText(text) << '\n';
-    return 1;
-}
-int failure(CliStreams& io, const QString& text) {
-    return failure(io.out, text);
-}
-
-std::unique_ptr<Archive> openArchive(const Parsed& parsed, CliStreams& io, int& status,
-                                     ArchiveOpenMode mode = ArchiveOpenMode::MustExist) {
-    return OpenArchiveForCli(parsed.options.value(QStringLiteral("archive")), io.out, status, mode);
-}
 
 // A file named on the command line as the user typed it, escaped for the terminal.
 QString shownFile(const QString& path) {
@@ -63,9 +38,6 @@ QString sourceNameOf(const QString& path) {
     return HasRawBytes(original) ? TerminalText(QDir::current().absoluteFilePath(original)) : QString();
 }
 
-QString dayText(const QDate& d) {
-    return d.toString(QStringLiteral("dd/MM/yyyy"));
-}
 QString timeText(const QDateTime& t) {
     return t.isValid() ? t.toString(QStringLiteral("dd/MM/yyyy hh:mm")) : QStringLiteral("none");
 }
@@ -82,17 +54,6 @@ QString countsText(const RecordCounts& c) {
         .arg(c.leq10)
         .arg(c.events)
         .arg(c.paramChanges);
-}
-
-// The device named by --serial (as vorl-cli info prints it) or --device (its archive id).
-std::optional<ArchivedDevice> deviceOf(Archive& archive, const Parsed& parsed, CliStreams& io, int& status) {
-    const bool bySerial = !parsed.options.value(QStringLiteral("serial")).isEmpty();
-    if (bySerial == parsed.options.contains(QStringLiteral("device"))) {
-        io.err << "vorl-cli archive: give --serial S or --device ID\n";
-        status = kUsageError;
-        return std::nullopt;
-    }
-    return ArchivedDeviceForCli(archive, parsed.options, io.out, status);
 }
 
 int runImport(const QStringList& args, CliStreams& io) {
@@ -321,101 +282,6 @@ int runVerify(const QStringList& args, CliStreams& io) {
     return 0;
 }
 
-// "venue add NAME": a new venue, its id printed.
-int runVenueAdd(const QStringList& args, CliStreams& io) {
-    Parsed parsed;
-    if (!parse(args, {QStringLiteral("archive")}, parsed, io, "archive venue add")) return kUsageError;
-    if (parsed.positional.size() != 1)
-        return CliUsageError(io.err, QStringLiteral("archive venue add"), QStringLiteral("NAME expected"));
-    int status = 0;
-    auto archive = openArchive(parsed, io, status, ArchiveOpenMode::CreateIfMissing);
-    if (!archive) return status;
-    const auto id = archive->addVenue(parsed.positional.first());
-    if (!id) return failure(io, id.error());
-    io.out << *id << '\n';
-    return 0;
-}
-
-// "venue attach --venue ID --device ID [--from D] [--to D]": the device is there on those days.
-int runVenueAttach(const QStringList& args, CliStreams& io) {
-    Parsed parsed;
-    const QString command = QStringLiteral("archive venue attach");
-    if (!parse(args,
-               {QStringLiteral("archive"), QStringLiteral("venue"), QStringLiteral("device"),
-                QStringLiteral("from"), QStringLiteral("to")},
-               parsed, io, "archive venue attach", true))
-        return kUsageError;
-    bool venueOk = false;
-    const qint64 venue = parsed.value("venue").toLongLong(&venueOk);
-    if (!venueOk || venue <= 0 || !parsed.has("device"))
-        return CliUsageError(io.err, command,
-                             QStringLiteral("--venue ID --device ID [--from D] [--to D] expected"));
-    QDate from, to;
-    if (!CliDayOption(parsed, "from", from, command, io.err) ||
-        !CliDayOption(parsed, "to", to, command, io.err))
-        return kUsageError;
-    int status = 0;
-    auto archive = openArchive(parsed, io, status);
-    if (!archive) return status;
-    const auto device = deviceOf(*archive, parsed, io, status);
-    if (!device) return status;
-    const auto attached = archive->attachDevice(venue, device->id, from, to);
-    if (!attached) return failure(io, attached.error());
-    return 0;
-}
-
-// "venue list": each venue and the days of its devices.
-int runVenueList(const QStringList& args, CliStreams& io) {
-    Parsed parsed;
-    if (!parse(args, {QStringLiteral("archive")}, parsed, io, "archive venue list", true)) return kUsageError;
-    int status = 0;
-    auto archive = openArchive(parsed, io, status);
-    if (!archive) return status;
-    const auto venues = archive->venues();
-    const auto stays =
-        venues ? archive->venueDevices() : ArchiveResult<std::vector<VenueDevice>>::failure(venues.error());
-    if (!stays) return failure(io, stays.error());
-    const auto day = [](const QDate& d) { return d.isValid() ? dayText(d) : QStringLiteral("-"); };
-    for (const ArchivedVenue& venue : *venues) {
-        io.out << "venue " << venue.id << " \"" << TerminalText(venue.name) << "\"\n";
-        for (const VenueDevice& stay : *stays)
-            if (stay.venueId == venue.id)
-                io.out << "  device " << stay.deviceId << " from " << day(stay.from) << " to " << day(stay.to)
-                       << '\n';
-    }
-    return 0;
-}
-
-// "venue --serial S|--device ID --name TEXT" names the device's venue, as before venues had ids.
-int runVenue(const QStringList& args, CliStreams& io) {
-    const QString verb = args.value(0);
-    if (verb == QLatin1String("add")) return runVenueAdd(args.mid(1), io);
-    if (verb == QLatin1String("attach")) return runVenueAttach(args.mid(1), io);
-    if (verb == QLatin1String("list")) return runVenueList(args.mid(1), io);
-    Parsed parsed;
-    if (!parse(args,
-               {QStringLiteral("archive"), QStringLiteral("serial"), QStringLiteral("device"),
-                QStringLiteral("name")},
-               parsed, io, "archive venue", true))
-        return kUsageError;
-    if (!parsed.options.contains(QStringLiteral("name"))) {
-        io.err << "vorl-cli archive venue: add NAME | attach --venue ID --device ID [--from D] [--to D] | "
-                  "list | "
-                  "--serial S|--device ID --name TEXT\n";
-        return kUsageError;
-    }
-    int status = 0;
-    auto archive = openArchive(parsed, io, status);
-    if (!archive) return status;
-    const auto device = deviceOf(*archive, parsed, io, status);
-    if (!device) return status;
-    if (const ArchiveStatus named =
-            archive->setVenue(device->id, parsed.options.value(QStringLiteral("name")));
-        !named)
-        return failure(io, named.error());
-    return 0;
-}
-
 // Removes a device archived by mistake (the demonstration device, a device of someone else) with all
 // its downloads. The user types its serial to confirm, or gives it with --confirm.
 int runRemove(const QStringList& args, CliStreams& io) {
@@ -458,7 +324,7 @@ int runArchive(const QStringList& args, CliStreams& io) {
     static const QMap<QString, int (*)(const QStringList&, CliStreams&)> subcommands = {
         {QStringLiteral("import"), runImport},     {QStringLiteral("list"), runList},
         {QStringLiteral("coverage"), runCoverage}, {QStringLiteral("extract"), runExtract},
-        {QStringLiteral("verify"), runVerify},     {QStringLiteral("venue"), runVenue},
+        {QStringLiteral("verify"), runVerify},     {QStringLiteral("venue"), RunArchiveVenue},
         {QStringLiteral("remove"), runRemove},
     };
     if (args.isEmpty() || !subcommands.contains(args.first())) {
