@@ -37,7 +37,13 @@ const std::vector<HelpSection>& cliHelpSections() {
                "a day, as every command takes it (--from, --to, --start); YYYY-MM-DD is read too")},
           {QStringLiteral("--archive LOCATION"),
            QStringLiteral("the archive a command uses; an empty or blank LOCATION is refused, \"off\" "
-                          "reports the archive switched off")}}},
+                          "reports the archive switched off")},
+          {QStringLiteral("--venue ID"),
+           QStringLiteral("compliance of a venue of the archive (archive venue list gives its number), the "
+                          "very bytes the server's /api/v1/venues/ID/compliance sends: each night is judged "
+                          "on the device the venue had that day, a night it had none is unknown; a period "
+                          "on which it had no device, two devices on one day, or devices of different "
+                          "generations is refused")}}},
         {QStringLiteral("Output"),
          {{{},
            QStringLiteral(

@@ -7,6 +7,7 @@
 #include "cli/ConsoleUiServices.h"
 #include "core/archive/ArchiveCompliance.h"
 #include "core/archive/ArchiveComplianceSources.h"
+#include "core/archive/ArchiveVenueCompliance.h"
 #include "core/compliance/ComplianceReport.h"
 #include "core/files/OutputTarget.h"
 #include "core/files/SaveFile.h"
@@ -24,7 +25,7 @@
 namespace {
 constexpr int kUsageError = 2;
 const QString kUsage = QStringLiteral(
-    "FILE | --serial S|--device ID [--archive LOCATION]  --from DD/MM/YYYY --to "
+    "FILE | --serial S|--device ID|--venue ID [--archive LOCATION]  --from DD/MM/YYYY --to "
     "DD/MM/YYYY [--preset decret-a|decret-c|jeune-a|jeune-c|ancien | --limit DB --duration MIN] "
     "[--format text|csv|json|pdf] [--out FILE]");
 
@@ -34,18 +35,20 @@ struct Request {
 };
 
 std::optional<Request> parse(const QStringList& args, CliStreams& io) {
-    static const QStringList known = {"from",   "to",  "preset", "limit",  "duration",
-                                      "format", "out", "serial", "device", "archive"};
+    static const QStringList known = {"from", "to",     "preset", "limit", "duration", "format",
+                                      "out",  "serial", "device", "venue", "archive"};
     const auto parsed = ParseCliArgs(args, ValueOptions(known), QStringLiteral("compliance"), io.err);
     if (!parsed) return std::nullopt;
     Request request;
     if (parsed->positional.size() > 1) return std::nullopt;
     request.file = parsed->positional.value(0);
     request.options = parsed->options;
-    const bool bySerial = request.options.contains(QStringLiteral("serial"));
-    const bool fromArchive = bySerial || request.options.contains(QStringLiteral("device"));
-    if (request.file.isEmpty() == !fromArchive ||
-        (bySerial && request.options.contains(QStringLiteral("device"))) ||
+    // One of --serial, --device and --venue names what the archive reports on.
+    const int named = int(request.options.contains(QStringLiteral("serial"))) +
+                      int(request.options.contains(QStringLiteral("device"))) +
+                      int(request.options.contains(QStringLiteral("venue")));
+    const bool fromArchive = named > 0;
+    if (request.file.isEmpty() == !fromArchive || named > 1 ||
         (!fromArchive && request.options.contains(QStringLiteral("archive"))) ||
         !request.options.contains(QStringLiteral("from")) || !request.options.contains(QStringLiteral("to")))
         return std::nullopt;
@@ -108,34 +111,79 @@ std::optional<ArchiveLocation> archiveLocationOf(const QMap<QString, QString>& o
     return std::move(location).value();
 }
 
-// The nights of an archived device, and the downloads they rest on.
-std::optional<ComplianceInput> archivedInput(const ArchiveLocation& location,
-                                             const QMap<QString, QString>& options, const QDate& from,
-                                             const QDate& to, std::vector<ReportSource>& sources,
-                                             CliStreams& io) {
-    const auto opened = Archive::open(location, ArchiveOpenMode::MustExist);
+// The archive the options name, opened; nothing (with a message) when it cannot be.
+std::unique_ptr<Archive> openArchive(const ArchiveLocation& location, CliStreams& io) {
+    auto opened = Archive::open(location, ArchiveOpenMode::MustExist);
     if (!opened) {
         io.err << "vorl-cli compliance: " << opened.error() << '\n';
-        return std::nullopt;
+        return nullptr;
     }
-    Archive* const archive = opened->get();
-    const ArchiveResult<ArchivedDevice> device = FindArchivedDevice(*archive, options);
+    return std::move(opened).value();
+}
+
+// The nights of an archived device, and the downloads they rest on.
+std::optional<ComplianceInput> deviceInput(Archive& archive, const QMap<QString, QString>& options,
+                                           const QDate& from, const QDate& to,
+                                           std::vector<ReportSource>& sources, CliStreams& io) {
+    const ArchiveResult<ArchivedDevice> device = FindArchivedDevice(archive, options);
     if (!device) {
         io.err << "vorl-cli compliance: " << device.error() << '\n';
         return std::nullopt;
     }
-    auto input = ComplianceInputFromArchive(*archive, device->id, from, to);
+    auto input = ComplianceInputFromArchive(archive, device->id, from, to);
     if (!input) {
         io.err << "vorl-cli compliance: " << input.error() << '\n';
         return std::nullopt;
     }
-    auto listed = ArchivedReportSources(*archive, device->id, from, to);
+    auto listed = ArchivedReportSources(archive, device->id, from, to);
     if (!listed) {
         io.err << "vorl-cli compliance: " << listed.error() << '\n';
         return std::nullopt;
     }
     sources = std::move(listed).value();
     return std::move(input).value();
+}
+
+// The nights of a venue, each on the device it had that day, and the downloads they rest on.
+std::optional<ComplianceInput> venueInput(Archive& archive, const QString& venue, const QDate& from,
+                                          const QDate& to, std::vector<ReportSource>& sources,
+                                          CliStreams& io) {
+    bool number = false;
+    const qint64 id = venue.toLongLong(&number);
+    const auto venues = archive.venues();
+    if (!venues) {
+        io.err << "vorl-cli compliance: " << venues.error() << '\n';
+        return std::nullopt;
+    }
+    if (!number ||
+        std::none_of(venues->begin(), venues->end(), [id](const ArchivedVenue& v) { return v.id == id; })) {
+        io.err << "vorl-cli compliance: "
+               << QStringLiteral("Aucun lieu %1 dans l'archive (vorl-cli archive venue list donne le numéro "
+                                 "de chaque lieu).")
+                      .arg(venue)
+               << '\n';
+        return std::nullopt;
+    }
+    auto data = VenueComplianceFromArchive(archive, id, from, to);
+    if (!data) {
+        io.err << "vorl-cli compliance: " << data.error() << '\n';
+        return std::nullopt;
+    }
+    if (data->stretches.empty()) {
+        io.err << "vorl-cli compliance: "
+               << QStringLiteral("Le lieu %1 n'avait aucun appareil du %2 au %3.")
+                      .arg(id)
+                      .arg(from.toString(QStringLiteral("dd/MM/yyyy")),
+                           to.toString(QStringLiteral("dd/MM/yyyy")))
+               << '\n';
+        return std::nullopt;
+    }
+    if (!data->refusal.isEmpty()) {
+        io.err << "vorl-cli compliance: " << data->refusal << '\n';
+        return std::nullopt;
+    }
+    sources = std::move(data->sources);
+    return std::move(data->input);
 }
 
 // The save file itself: its transfer and the SHA-256 of its bytes as they are on disk.
@@ -229,7 +277,12 @@ int runCompliance(const QStringList& args, CliStreams& io) {
             io.err << "vorl-cli compliance: --out names the archive itself\n";
             return kUsageError;
         }
-        auto archived = archivedInput(*location, options, from, to, sources, io);
+        const std::unique_ptr<Archive> archive = openArchive(*location, io);
+        if (!archive) return 1;
+        auto archived =
+            options.contains(QStringLiteral("venue"))
+                ? venueInput(*archive, options.value(QStringLiteral("venue")), from, to, sources, io)
+                : deviceInput(*archive, options, from, to, sources, io);
         if (!archived) return 1;
         input = std::move(*archived);
     } else {
@@ -310,6 +363,8 @@ std::vector<CliCommand> complianceCommands() {
     return {
         {QStringLiteral("compliance"), kUsage,
          QStringLiteral("the level over every sliding window of each night (noon to noon) against a legal "
-                        "or free limit, with its lower and upper bounds and a verdict"),
+                        "or free limit, with its lower and upper bounds and a verdict; of a save file, an "
+                        "archived device, or a venue (--venue: each night on the device the venue had that "
+                        "day, a night it had none unknown)"),
          runComplianceChecked}};
 }

@@ -116,6 +116,20 @@ TEST_F(ComplianceCli, NightsFromTheArchiveGiveTheRowsOfTheFile) {
         ASSERT_EQ(got[i].toStdString(), want[i].toStdString()) << "row " << i;
     EXPECT_EQ(
         runVorlCli(QStringList{"compliance", "--serial", "nobody", "--archive", location} + rest).status, 1);
+    // A venue that had the device on those nights gives its rows; one that had none has no report.
+    QString venue, empty;
+    {
+        auto archive = Archive::open(ParseArchiveLocation(location).value()).value();
+        const qint64 id = archive->addVenue(QStringLiteral("Le Zinc")).value();
+        ASSERT_TRUE(archive->attachDevice(id, archive->devices()->front().id, {}, {}));
+        venue = QString::number(id);
+        empty = QString::number(archive->addVenue(QStringLiteral("La Cave")).value());
+    }
+    const CliRun byVenue =
+        runVorlCli(QStringList{"compliance", "--venue", venue, "--archive", location} + rest);
+    EXPECT_EQ(byVenue.out.toStdString(), fromArchive.out.toStdString()) << byVenue.err.toStdString();
+    EXPECT_EQ(runVorlCli(QStringList{"compliance", "--venue", empty, "--archive", location} + rest).status,
+              1);
 
     // The report's words too, nights after the transfer included: the same causes and notes (only the
     // data it rests on differ: a file, or archived downloads).

@@ -206,3 +206,42 @@ TEST_F(ReadRoutesArchive, HostileParametersGetAClearAnswer) {
     }
     EXPECT_GT(asked, 500);
 }
+
+// A venue's report runs over the devices it had: a period across a swap is one report, each night on
+// its own device; a period on which the venue had no device has none. A period on one device gives
+// that device's very rows.
+TEST_F(ReadRoutesArchive, VenueReportRunsOverTheDevicesItHad) {
+    HistoryOptions options;
+    options.weeks = 3;
+    options.missedWeek = 0;
+    options.seed = 11;
+    for (const HistoryReading& reading : GenerateHistory(options))
+        ASSERT_TRUE(m_archive->importDownload(reading.data, 5, {SourceKind::File, QStringLiteral("g")}));
+    const qint64 other = m_archive->devices()->back().id;
+    ASSERT_NE(other, m_device);
+    const qint64 venue = m_archive->addVenue(QStringLiteral("Le Zinc")).value();
+    ASSERT_TRUE(m_archive->attachDevice(venue, m_device, QDate(2026, 6, 3), QDate(2026, 6, 5)));
+    ASSERT_TRUE(m_archive->attachDevice(venue, other, QDate(2026, 6, 6), {}));
+    const QString base = QStringLiteral("/api/v1/venues/%1/compliance?format=csv").arg(venue);
+    struct Case {
+        QString period;
+        int status;
+        QString deviceTarget; // the device report giving the same rows; empty: none to compare
+    };
+    const Case cases[] = {
+        {"&from=2026-06-02&to=2026-06-09", 200, ""},
+        {"&from=2026-06-03&to=2026-06-05", 200, "/api/v1/devices/" + device("/compliance?format=csv")},
+        {"&from=2026-06-06&to=2026-06-09", 200,
+         QStringLiteral("/api/v1/devices/%1/compliance?format=csv").arg(other)},
+        {"&from=2026-05-20&to=2026-06-02", 404, ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.period.toStdString());
+        const HttpResponse response = get(base + c.period);
+        EXPECT_EQ(response.status, c.status) << response.body.left(300).constData();
+        if (c.status == 200)
+            EXPECT_TRUE(response.header("Content-Disposition")
+                            .contains(QStringLiteral("conformite-lieu-%1-").arg(venue).toLatin1()));
+        if (!c.deviceTarget.isEmpty()) EXPECT_EQ(response.body, get(c.deviceTarget + c.period).body);
+    }
+}

@@ -33,8 +33,8 @@ HttpResponse listVenues(const HttpRequest&, RouteContext& context) {
     return jsonResponse(200, {{QStringLiteral("venues"), list}});
 }
 
-// The report of a venue is the report of the device it had over the whole period: a period over a
-// change of device is asked for device by device.
+// The report of a venue: each night judged on the device it had that day, the nights it had none
+// unknown. A period on which it had no device at all has no report.
 HttpResponse venueCompliance(const HttpRequest& request, RouteContext& context) {
     const qint64 venueId = context.pathArguments.value(0).toLongLong();
     if (!context.scope->maySeeVenue(venueId)) return notFound();
@@ -46,31 +46,11 @@ HttpResponse venueCompliance(const HttpRequest& request, RouteContext& context) 
     HttpResponse refusal;
     const auto asked = parseComplianceRequest(request.query, refusal);
     if (!asked) return refusal;
-    auto stays = context.archive->venueDevices();
-    if (!stays) return archiveFailure(stays.error());
-    std::optional<qint64> device;
-    int touching = 0;
-    for (const VenueDevice& stay : *stays) {
-        if (stay.venueId != venueId) continue;
-        const bool meets = (!stay.to.isValid() || asked->from <= stay.to) &&
-                           (!stay.from.isValid() || asked->to >= stay.from);
-        if (!meets) continue;
-        ++touching;
-        if (stay.covers(asked->from) && stay.covers(asked->to)) device = stay.deviceId;
-    }
-    if (touching > 1 || (touching == 1 && !device))
-        return jsonError(
-            400, QStringLiteral("bad_period"),
-            QStringLiteral("La période couvre plusieurs appareils du lieu : demandez le rapport de "
-                           "chaque appareil sur ses propres jours."));
-    if (!device) return notFound();
-    auto devices = context.archive->devices(*device);
-    if (!devices) return archiveFailure(devices.error());
-    const auto found = std::find_if(devices->begin(), devices->end(),
-                                    [&](const ArchivedDevice& d) { return d.id == *device; });
-    if (found == devices->end()) return notFound();
-    auto bytes = complianceReportBytes(*context.archive, found->id, found->serial, *asked);
-    if (!bytes) return archiveFailure(bytes.error());
+    auto answer = venueComplianceReportBytes(*context.archive, venueId, *asked);
+    if (!answer) return archiveFailure(answer.error());
+    if (answer->noDevice) return notFound();
+    if (!answer->refusal.isEmpty()) return jsonError(400, QStringLiteral("bad_period"), answer->refusal);
+    const ComplianceBytes* const bytes = &answer->bytes;
     (void)ArchiveServerTables(*context.archive)
         .audit(context.user->name, QStringLiteral("rapport"), bytes->fileName, context.peer);
     HttpResponse response = attachment(bytes->body, bytes->contentType, bytes->fileName);
