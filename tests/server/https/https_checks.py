@@ -290,6 +290,42 @@ def _(site, state):
     expect(refused.returncode != 0, "pushing an unreadable file succeeded")
 
 
+def pdf_pages_and_text(data, folder, name):
+    path = os.path.join(folder, name)
+    with open(path, "wb") as f:
+        f.write(data)
+    pages = re.search(r"^Pages:\s+(\d+)", run(["pdfinfo", path]).stdout, re.M).group(1)
+    return pages, run(["pdftotext", "-layout", path, "-"]).stdout
+
+
+@check("auth", "a device's and a venue's reports are the bytes vorl-cli compliance writes; the PDF its pages and text")
+def _(site, state):
+    venues = site.https("GET", "/api/v1/venues").json()["venues"]
+    venue = next(v["id"] for v in venues if v["name"] == VENUE)
+    day = lambda days_ago: time.localtime(time.time() - days_ago * 86400)
+    api_from, api_to = (time.strftime("%Y-%m-%d", day(d)) for d in (20, 14))
+    cli_from, cli_to = (time.strftime("%d/%m/%Y", day(d)) for d in (20, 14))
+    folder = os.path.join(state["work"], "reports")
+    os.makedirs(folder, exist_ok=True)
+    for kind, subject in (("device", state["device"]), ("venue", venue)):
+        for form in ("csv", "json", "text", "pdf"):
+            path = (f"/api/v1/{kind}s/{subject}/compliance?from={api_from}&to={api_to}&preset=decret-a"
+                    f"&format={form}")
+            answer = site.https("GET", path)
+            expect_status(answer, 200, path)
+            out = os.path.join(folder, f"{kind}.{form}")
+            run([state["cli"], "compliance", f"--{kind}", str(subject), "--archive", state["archive"], "--from",
+                 cli_from, "--to", cli_to, "--preset", "decret-a", "--format", form, "--out", out])
+            with open(out, "rb") as f:
+                written = f.read()
+            if form == "pdf":
+                expect(pdf_pages_and_text(answer.body, folder, f"{kind}-api.pdf") ==
+                       pdf_pages_and_text(written, folder, f"{kind}-cli.pdf"),
+                       f"the {kind}'s PDF differs from vorl-cli's in pages or text")
+            else:
+                expect(answer.body == written, f"the {kind}'s {form} differs from vorl-cli's")
+
+
 @check("auth", "signing out needs the CSRF token and ends the session")
 def _(site, state):
     expect_status(site.https("DELETE", "/api/v1/session", headers={"Origin": site.origin}), 403, "no CSRF token")
@@ -425,7 +461,8 @@ def _(site, state):
 def _(site, state):
     reads = [site.https("GET", "/api/v1/health").status for _ in range(30)]
     expect(reads == [200] * 30, f"30 reads: {reads}")
-    tries = [site.login("personne", "rien") for _ in range(12)]
+    # Each try a name of its own: the server's back-off by name stays out of it.
+    tries = [site.login(f"personne-{n}", "rien") for n in range(12)]
     limited = [t for t in tries if t.status == 429]
     expect(limited, f"12 sign-ins in a row, none limited: {[t.status for t in tries]}")
     expect(limited[0].json().get("error") == "too_many_requests", f"429 says {limited[0].text()}")
