@@ -46,7 +46,7 @@ const char* const kLoginTemplate = R"({{#error}}<p class="error" role="alert">{{
 const char* const kOverviewTemplate =
     R"({{#empty}}<p>Aucun lieu ni appareil à afficher pour ce compte.</p>{{/empty}}
 {{^empty}}
-<p class="legend">Les plus urgents d'abord : téléchargement en retard, puis nuits en dépassement.
+<p class="legend">Les plus urgents d'abord : téléchargement en retard, puis épisodes de dépassement (certains, puis possibles) sur les 30 dernières nuits.
 Âge du dernier téléchargement : <span class="late">plus de 6 jours</span>, <span class="overdue">plus de 10 jours</span>.</p>
 <div class="table-wrap">
 <table class="overview">
