@@ -273,6 +273,12 @@ void FrmArchives::refresh() {
         [this](ArchiveResult<std::vector<ArchivedDevice>> devices) { showDevices(std::move(devices)); });
 }
 
+// Devices imported or removed here: the venues dialog, when open, offers what the archive now holds.
+void FrmArchives::archiveContentsChanged() {
+    refresh();
+    if (m_venuesDialog) m_venuesDialog->refresh();
+}
+
 void FrmArchives::showDevices(ArchiveResult<std::vector<ArchivedDevice>> devices) {
     const qint64 chosen = currentDeviceId();
     m_deviceList.clear();
@@ -459,7 +465,7 @@ void FrmArchives::removeChosenDevice() {
                 return;
             }
             m_removeSerial->clear();
-            refresh();
+            archiveContentsChanged();
         });
 }
 
@@ -482,7 +488,10 @@ void FrmArchives::venueEdited(int row, int column) {
                     m_filling = false;
                 }
             }
-            if (!named) m_ctx.ui.message(MessageIcon::Warning, kTitle, named.error());
+            if (!named)
+                m_ctx.ui.message(MessageIcon::Warning, kTitle, named.error());
+            else if (m_venuesDialog) // the name made or chose a venue
+                m_venuesDialog->refresh();
         });
 }
 
@@ -534,7 +543,7 @@ void FrmArchives::importDone(qint64 index, const QString& name,
     if (index + 1 < tally->files) return;
     delete m_importProgress;
     m_stopImport.reset();
-    refresh();
+    archiveContentsChanged();
     QString text = QStringLiteral("%1 fichier(s) importé(s), %2 déjà archivé(s).")
                        .arg(tally->imported)
                        .arg(tally->already);

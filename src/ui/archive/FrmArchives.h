@@ -56,6 +56,7 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
+    void archiveContentsChanged();
     void buildControls();
     void showDevice();
     // nightsProblem: why the nights have no verdict (the calendar then shows loudness alone).

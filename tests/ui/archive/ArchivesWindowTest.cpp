@@ -186,6 +186,14 @@ TEST(ArchivesWindow, VenuesDialogMakesVenuesAndRefusesOverlappingStays) {
     ArchiveLocation location = ParseArchiveLocation(path).value();
     EXPECT_EQ(Archive::open(location).value()->venueDevices()->size(), 1u);
     EXPECT_TRUE(app.ui.messages.empty());
+
+    // The device removed in the window while the dialog is open leaves both its lists.
+    QTest::keyClicks(window.findChild<QLineEdit*>(QStringLiteral("Text_Retirer")), serial);
+    QTest::mouseClick(window.findChild<QPushButton*>(QStringLiteral("Cmd_Retirer")), Qt::LeftButton);
+    app.archive.waitForIdle();
+    EXPECT_EQ(dialog->findChild<QComboBox*>(QStringLiteral("Combo_Appareil"))->count(), 0);
+    EXPECT_EQ(rows(),
+              (QStringList{"La Cave", "(aucun appareil)", "", "", "Le Zinc", "(aucun appareil)", "", ""}));
 }
 
 // Two memories of the same days (different contents) hold more levels than the store: the whole span
