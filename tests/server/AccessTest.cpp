@@ -149,9 +149,15 @@ TEST_F(ServerAccessTest, EveryRouteRefusesWhoeverItDoesNotKnow) {
         // A venue account asking for another venue's device, venue or download meets the answer of an
         // unknown one.
         if (!route.pattern.contains(QLatin1String("{id}")) || route.method != "GET") continue;
-        const qint64 other = route.pattern.contains(QLatin1String("venues"))       ? venue[1]
-                             : route.pattern.contains(QLatin1String("downloads/")) ? lastDownload[1]
-                                                                                   : device[1];
+        // The id a route takes: a venue's, a download's or a device's, of the first or second venue.
+        const auto idOf = [&](int n) {
+            return route.pattern.contains(QLatin1String("venues")) ||
+                           route.pattern.startsWith(QLatin1String("/lieux"))
+                       ? venue[n]
+                   : route.pattern.contains(QLatin1String("downloads/")) ? lastDownload[n]
+                                                                         : device[n];
+        };
+        const qint64 other = idOf(1);
         const HttpResponse foreign =
             asUser(session, route.method,
                    withIds(route.pattern, other) +
@@ -162,12 +168,10 @@ TEST_F(ServerAccessTest, EveryRouteRefusesWhoeverItDoesNotKnow) {
                        "?from=2026-06-02&to=2026-06-03&format=csv&what=levels&nuit=2026-06-02");
         EXPECT_EQ(foreign.status, 404);
         EXPECT_EQ(foreign.status, unknown.status);
-        const HttpResponse own = asUser(
-            session, route.method,
-            withIds(route.pattern, route.pattern.contains(QLatin1String("venues"))       ? venue[0]
-                                   : route.pattern.contains(QLatin1String("downloads/")) ? lastDownload[0]
-                                                                                         : device[0]) +
-                "?from=2026-06-02&to=2026-06-03&format=csv&what=levels&nuit=2026-06-02");
+        const HttpResponse own =
+            asUser(session, route.method,
+                   withIds(route.pattern, idOf(0)) +
+                       "?from=2026-06-02&to=2026-06-03&format=csv&what=levels&nuit=2026-06-02");
         EXPECT_NE(own.status, 404) << own.body.toStdString();
     }
 }

@@ -132,6 +132,7 @@ TEST_F(ReadRoutesArchive, OriginalsComeBackByteForByteUnderTheirHash) {
 
 TEST_F(ReadRoutesArchive, PagesShowTheArchiveAndEscapeWhatItHolds) {
     ASSERT_TRUE(m_archive->setVenue(m_device, QStringLiteral("<script>alert(1)</script> & Cie")));
+    const QString venue = QString::number(m_archive->venues()->front().id);
     struct Case {
         QString target;
         QByteArray type;
@@ -144,7 +145,9 @@ TEST_F(ReadRoutesArchive, PagesShowTheArchiveAndEscapeWhatItHolds) {
         {"/appareils/" + device("/nuit?jour=2026-06-05"), "text/html; charset=utf-8",
          "nuit.svg?jour=2026-06-05"},
         {"/appareils/" + device("/nuit.svg?jour=2026-06-05"), "image/svg+xml", "<svg"},
-        {"/rapports", "text/html; charset=utf-8", "decret-a"},
+        {"/lieux/" + venue + "?du=2026-06-02&au=2026-06-08", "text/html; charset=utf-8",
+         "/appareils/" + device("/nuit?jour=2026-06-05").toUtf8()},
+        {"/rapports", "text/html; charset=utf-8", "lieu-" + venue.toUtf8()},
         {"/static/vorl.css", "text/css; charset=utf-8", "@media"},
     };
     for (const Case& c : cases) {
@@ -244,4 +247,9 @@ TEST_F(ReadRoutesArchive, VenueReportRunsOverTheDevicesItHad) {
                             .contains(QStringLiteral("conformite-lieu-%1-").arg(venue).toLatin1()));
         if (!c.deviceTarget.isEmpty()) EXPECT_EQ(response.body, get(c.deviceTarget + c.period).body);
     }
+    // The venue's page leads each night to the device that was there.
+    const QByteArray page = get(QStringLiteral("/lieux/%1?du=2026-06-04&au=2026-06-07").arg(venue)).body;
+    for (const auto& [device, day] : {std::pair{m_device, "2026-06-05"}, std::pair{other, "2026-06-06"}})
+        EXPECT_TRUE(
+            page.contains(QStringLiteral("/appareils/%1/nuit?jour=%2").arg(device).arg(day).toUtf8()));
 }

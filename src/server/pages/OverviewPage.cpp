@@ -24,7 +24,7 @@ QString timeText(const QDateTime& time) {
 // One line of the overview: a venue over the devices it had, or a device at no venue.
 struct Subject {
     QString name;
-    qint64 linkDevice = 0; // the device the line leads to: the one there now, or the last one
+    QString link; // the venue's page, or the page of a device at no venue
     QStringList serials;
     QDateTime lastDownload;
     std::vector<JudgedNight> nights; // the last nights, each judged on the device there that night
@@ -66,8 +66,6 @@ public:
                 placed.insert(stay.deviceId);
                 const ArchivedDevice& device = m_devices.at(stay.deviceId);
                 line.serials << device.serial;
-                if (!line.linkDevice || stay.covers(m_today) || !stay.to.isValid())
-                    line.linkDevice = device.id;
                 const auto last = lastDownloadWithin(stay);
                 if (!last) return Result::failure(last.error());
                 if (last->isValid() && (!line.lastDownload.isValid() || *last > line.lastDownload))
@@ -88,7 +86,8 @@ public:
                 line.nights.push_back(
                     found != judged->end() ? *found : JudgedNight{night, std::nullopt, Verdict::None});
             }
-            if (line.linkDevice) lines.push_back(std::move(line));
+            line.link = QStringLiteral("/lieux/%1").arg(venue.id);
+            if (!here.empty()) lines.push_back(std::move(line));
         }
         // Devices at no venue: only those who see everything see them.
         if (m_context.scope->everything)
@@ -97,7 +96,7 @@ public:
                 Subject line;
                 line.name =
                     device.venue.isEmpty() ? QStringLiteral("Appareil %1").arg(device.serial) : device.venue;
-                line.linkDevice = id;
+                line.link = QStringLiteral("/appareils/%1").arg(id);
                 line.serials << device.serial;
                 line.lastDownload = device.lastDownload;
                 const auto judged = verdictsOf(id);
@@ -186,7 +185,7 @@ HttpResponse overviewPage(const HttpRequest&, RouteContext& context) {
             row.possible += night.possibleEpisodes;
         }
         row.data.set("name", text(subject.name));
-        row.data.set("link", text(QStringLiteral("/appareils/%1").arg(subject.linkDevice)));
+        row.data.set("link", text(subject.link));
         row.data.set("devices",
                      text(QStringLiteral("Appareil %1").arg(subject.serials.join(QStringLiteral(", ")))));
         row.data.set("last", text(timeText(subject.lastDownload)));

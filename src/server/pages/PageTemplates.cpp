@@ -114,6 +114,46 @@ const char* const kDeviceTemplate =
 </section>
 )";
 
+const char* const kVenueTemplate =
+    R"(<section>
+<h2>Appareils</h2>
+{{#no_device}}<p>Aucun appareil n'est attaché à ce lieu.</p>{{/no_device}}
+{{^no_device}}
+<div class="table-wrap">
+<table>
+<thead><tr><th scope="col">Appareil</th><th scope="col">Du</th><th scope="col">Au</th></tr></thead>
+<tbody>
+{{#devices}}<tr><td><a href="{{link}}">{{serial}}</a></td><td>{{from}}</td><td>{{to}}</td></tr>
+{{/devices}}
+</tbody>
+</table>
+</div>
+{{/no_device}}
+</section>
+<section>
+<h2>Nuits du {{from_text}} au {{to_text}}</h2>
+<form class="period" method="get" action="{{self}}">
+<label>Du <input type="date" name="du" value="{{from}}"></label>
+<label>Au <input type="date" name="au" value="{{to}}"></label>
+<button type="submit">Afficher</button>
+</form>
+{{#problem}}<p class="error">{{problem}}</p>{{/problem}}
+<p>{{limit}}</p>
+<p class="legend">Chaque nuit est jugée sur l'appareil que le lieu avait ce jour-là ; une nuit sans appareil n'est pas enregistrée.</p>
+<div class="table-wrap">
+<table>
+<thead><tr><th scope="col">Nuit</th><th scope="col">Appareil</th><th scope="col">Verdict</th><th scope="col">Borne haute max.</th><th scope="col">Borne basse max.</th><th scope="col">Épisodes</th><th scope="col">Minutes non enregistrées</th></tr></thead>
+<tbody>
+{{#nights}}
+<tr><td><a href="{{link}}">{{day}}</a></td><td>{{device}}</td><td><svg width="12" height="12" aria-hidden="true"><rect width="12" height="12" fill="{{colour}}"/></svg> {{verdict}}</td><td class="num">{{upper}}</td><td class="num">{{lower}}</td><td class="num">{{episodes}}</td><td class="num">{{unknown}}</td></tr>
+{{/nights}}
+</tbody>
+</table>
+</div>
+{{^problem}}<p class="downloads-links">Rapport du lieu sur la période : {{#formats}}<a href="{{href}}">{{label}}</a> {{/formats}}</p>{{/problem}}
+</section>
+)";
+
 const char* const kNightTemplate =
     R"(<p class="sub"><a href="{{device_link}}">Appareil {{serial}}</a> — {{limit}}</p>
 <p><strong>{{verdict}}</strong> — borne haute max. {{upper}}, borne basse max. {{lower}}.</p>
@@ -132,9 +172,14 @@ const char* const kNightTemplate =
 )";
 
 const char* const kReportsTemplate = R"(<form class="report" method="get" action="/rapports/telecharger">
-<label for="device">Appareil</label>
+<label for="device">Lieu ou appareil</label>
 <select id="device" name="appareil" required>
+{{#has_venues}}<optgroup label="Lieux : chaque nuit sur l'appareil du lieu ce jour-là">
+{{#venues}}<option value="lieu-{{id}}">{{label}}</option>{{/venues}}
+</optgroup>{{/has_venues}}
+<optgroup label="Appareils">
 {{#devices}}<option value="{{id}}">{{label}}</option>{{/devices}}
+</optgroup>
 </select>
 <label for="from">Première nuit</label>
 <input id="from" type="date" name="from" value="{{from}}" required>

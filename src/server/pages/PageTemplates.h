@@ -7,6 +7,7 @@ extern const char* const kMessageTemplate;
 extern const char* const kLoginTemplate;
 extern const char* const kOverviewTemplate;
 extern const char* const kDeviceTemplate;
+extern const char* const kVenueTemplate;
 extern const char* const kNightTemplate;
 extern const char* const kReportsTemplate;
 extern const char* const kStyleSheet;

@@ -11,32 +11,18 @@
 #include "server/api/ApiFormat.h"
 #include "server/api/ComplianceRequest.h"
 #include "server/pages/OverviewPage.h"
+#include "server/pages/PagePeriod.h"
 #include "server/pages/PagePlots.h"
 #include "server/pages/PageRender.h"
 #include "server/pages/PageTemplates.h"
+#include "server/pages/VenuePage.h"
 
 #include <QDate>
 #include <algorithm>
 
 namespace {
-constexpr int kDefaultPeriodNights = 7;
-
-QDate today() {
-    return QDate::currentDate();
-}
-
-QString dayText(const QDate& day) {
-    return day.toString(QStringLiteral("dd/MM/yyyy"));
-}
-
 QString timeText(const QDateTime& time) {
     return time.isValid() ? time.toString(QStringLiteral("dd/MM/yyyy HH:mm")) : QStringLiteral("—");
-}
-
-std::optional<QDate> isoDayOf(const HttpRequest& request, const char* name) {
-    const QString text = request.query.queryItemValue(QString::fromLatin1(name), QUrl::FullyDecoded);
-    const QDate day = QDate::fromString(text, QStringLiteral("yyyy-MM-dd"));
-    return day.isValid() ? std::optional<QDate>(day) : std::nullopt;
 }
 
 HttpResponse styleSheet(const HttpRequest&, RouteContext&) {
@@ -75,34 +61,6 @@ std::optional<ArchivedDevice> deviceOfPath(RouteContext& context, HttpResponse& 
     return std::nullopt;
 }
 
-// The period the page shows: du/au of the query, else the last nights the downloads cover whole (a night
-// ends at noon of the next day).
-std::pair<QDate, QDate> pagePeriod(const HttpRequest& request, const QDateTime& lastDownload,
-                                   const std::vector<DeviceWindow>& windows) {
-    QDate lastNight = today().addDays(-1);
-    if (lastDownload.isValid())
-        lastNight =
-            std::min(lastNight, lastDownload.date().addDays(lastDownload.time().hour() >= 12 ? -1 : -2));
-    // A device that has left the user's venue: its last nights there.
-    QDate firstNight;
-    const bool inside = std::any_of(windows.begin(), windows.end(), [&](const DeviceWindow& w) {
-        return (!w.from.isValid() || lastNight >= w.from) && (!w.to.isValid() || lastNight <= w.to);
-    });
-    if (!inside) {
-        QDate latest;
-        for (const DeviceWindow& w : windows)
-            if (w.to.isValid() && w.to < lastNight && (!latest.isValid() || w.to > latest)) {
-                latest = w.to;
-                firstNight = w.from;
-            }
-        if (latest.isValid()) lastNight = latest;
-    }
-    const QDate to = isoDayOf(request, "au").value_or(lastNight);
-    QDate from = to.addDays(1 - kDefaultPeriodNights);
-    if (firstNight.isValid() && from < firstNight && !isoDayOf(request, "au")) from = firstNight;
-    return {isoDayOf(request, "du").value_or(from), to};
-}
-
 PageData statsData(Archive& archive, qint64 deviceId, const QDate& from, const QDate& to) {
     PeriodStatsBuilder builder(from, to);
     bool any = false;
@@ -135,7 +93,7 @@ HttpResponse devicePage(const HttpRequest& request, RouteContext& context) {
         QDate latest;
         for (const VenueDevice& stay : *stays) {
             if (stay.deviceId != device->id || !context.scope->maySeeVenue(stay.venueId)) continue;
-            const QDate end = stay.to.isValid() ? stay.to : today();
+            const QDate end = stay.to.isValid() ? stay.to : siteToday();
             if (latest.isValid() && end < latest) continue;
             latest = end;
             for (const ArchivedVenue& venue : *venues)
@@ -143,7 +101,7 @@ HttpResponse devicePage(const HttpRequest& request, RouteContext& context) {
         }
     }
     if (!venueName.isEmpty()) body.set("venue", text(venueName));
-    body.set("since", text(DaysSinceText(device->lastDownload, today())));
+    body.set("since", text(DaysSinceText(device->lastDownload, siteToday())));
     body.set("self", text(self));
 
     auto coverage = archive.coverage(device->id);
@@ -160,7 +118,7 @@ HttpResponse devicePage(const HttpRequest& request, RouteContext& context) {
             day = DayStatus{day.day, DayCover::None, {}};
     std::erase_if(nights,
                   [&](const JudgedNight& n) { return !context.scope->maySeeDays(device->id, n.day, n.day); });
-    body.set("calendar", text(calendarSvg(BuildCalendar(*coverage, nights, today()),
+    body.set("calendar", text(calendarSvg(BuildCalendar(*coverage, nights, siteToday()),
                                           self + QStringLiteral("/nuit?jour=%1"))));
     PageData legend = list();
     for (const Verdict v : {Verdict::Certain, Verdict::Possible, Verdict::Compliant, Verdict::Incomplete}) {
@@ -174,8 +132,8 @@ HttpResponse devicePage(const HttpRequest& request, RouteContext& context) {
     const auto [from, to] = pagePeriod(request, device->lastDownload, context.scope->windowsOf(device->id));
     body.set("from", text(from.toString(Qt::ISODate)));
     body.set("to", text(to.toString(Qt::ISODate)));
-    body.set("from_text", text(dayText(from)));
-    body.set("to_text", text(dayText(to)));
+    body.set("from_text", text(pageDayText(from)));
+    body.set("to_text", text(pageDayText(to)));
     PageData nightRows = list();
     QString problem = CompliancePeriodProblem(from, to);
     if (problem.isEmpty() && !context.scope->maySeeDays(device->id, from, to))
@@ -192,30 +150,11 @@ HttpResponse devicePage(const HttpRequest& request, RouteContext& context) {
         settings.keepWindows = false;
         const ComplianceReport report = BuildComplianceReport(*input, settings, from, to);
         body.set("limit", text(report.limitLabel));
-        for (const NightReport& night : report.nights) {
-            PageData row;
-            const Verdict verdict = NightVerdictOf(report.scope, night.counts);
-            row.set("day", text(dayText(night.day)));
-            row.set("link", text(self + QStringLiteral("/nuit?jour=") + night.day.toString(Qt::ISODate)));
-            row.set("colour", cssColour(verdict == Verdict::None ? kGapColour : VerdictColour(verdict)));
-            row.set("verdict", text(verdict == Verdict::None ? QStringLiteral("—") : VerdictText(verdict)));
-            row.set("upper", text(ComplianceUpperText(report, night.highestUpper, false)));
-            row.set("lower", text(ComplianceLowerText(report, night.highestLower, false)));
-            row.set("episodes", text(QString::number(night.episodes.size())));
-            row.set("unknown", text(QString::number(night.minutes.unknownTotal())));
-            nightRows.push_back(row);
-        }
-        PageData formats = list();
-        for (const auto& [format, label] :
-             {std::pair{"pdf", "PDF"}, {"csv", "CSV"}, {"json", "JSON"}, {"text", "texte"}}) {
-            PageData link;
-            link.set("href", text(QStringLiteral("/api/v1/devices/%1/compliance?from=%2&to=%3&format=%4")
-                                      .arg(device->id)
-                                      .arg(from.toString(Qt::ISODate), to.toString(Qt::ISODate),
-                                           QString::fromLatin1(format))));
-            link.set("label", std::string(label));
-            formats.push_back(link);
-        }
+        nightRows = pageNightRows(report, [&](const QDate& day) {
+            return self + QStringLiteral("/nuit?jour=") + day.toString(Qt::ISODate);
+        });
+        const PageData formats =
+            reportFormats(QStringLiteral("/api/v1/devices/%1/compliance").arg(device->id), from, to);
         body.set("formats", formats);
         body.set("stats", statsData(archive, device->id, from, to));
     } else {
@@ -299,7 +238,8 @@ HttpResponse nightPage(const HttpRequest& request, RouteContext& context) {
         body.set("episodes", night.episodes.empty() ? PageData(false) : e);
         body.set("events", night.events.empty() ? PageData(false) : v);
     }
-    return renderPage(QStringLiteral("Nuit du %1").arg(dayText(*day)), kNightTemplate, body, context.user);
+    return renderPage(QStringLiteral("Nuit du %1").arg(pageDayText(*day)), kNightTemplate, body,
+                      context.user);
 }
 
 HttpResponse nightSvg(const HttpRequest& request, RouteContext& context) {
@@ -333,6 +273,20 @@ HttpResponse reportsPage(const HttpRequest&, RouteContext& context) {
         options.push_back(option);
     }
     body.set("devices", options);
+    auto venues = context.archive->venues();
+    if (!venues) return archiveFailure(venues.error());
+    PageData venueOptions = list();
+    bool anyVenue = false;
+    for (const ArchivedVenue& venue : *venues) {
+        if (!context.scope->maySeeVenue(venue.id)) continue;
+        PageData option;
+        option.set("id", text(QString::number(venue.id)));
+        option.set("label", text(venue.name));
+        venueOptions.push_back(option);
+        anyVenue = true;
+    }
+    body.set("venues", venueOptions);
+    body.set("has_venues", anyVenue);
     PageData presets = list();
     for (const CompliancePreset& preset : CompliancePresets()) {
         PageData item;
@@ -341,26 +295,30 @@ HttpResponse reportsPage(const HttpRequest&, RouteContext& context) {
         presets.push_back(item);
     }
     body.set("presets", presets);
-    body.set("from", text(today().addDays(-kDefaultPeriodNights).toString(Qt::ISODate)));
-    body.set("to", text(today().addDays(-1).toString(Qt::ISODate)));
+    body.set("from", text(siteToday().addDays(-kDefaultPeriodNights).toString(Qt::ISODate)));
+    body.set("to", text(siteToday().addDays(-1).toString(Qt::ISODate)));
     return renderPage(QStringLiteral("Rapports"), kReportsTemplate, body, context.user);
 }
 
 // The report and export forms send the device as a field: the answer is the API's address of that report
 // or export.
 HttpResponse reportDownload(const HttpRequest& request, RouteContext& context) {
-    const QString device = request.query.queryItemValue(QStringLiteral("appareil"));
-    if (RouteTable::match(QStringLiteral("{id}"), device) == std::nullopt)
-        return messagePage(400, QStringLiteral("Rapports"), QStringLiteral("Choisissez un appareil."),
-                           context.user);
+    QString device = request.query.queryItemValue(QStringLiteral("appareil"));
     const bool exporting = request.query.hasQueryItem(QStringLiteral("what"));
+    // A venue's report: "lieu-ID" (its records are exported device by device).
+    const bool venue = !exporting && device.startsWith(QLatin1String("lieu-"));
+    if (venue) device = device.mid(5);
+    if (RouteTable::match(QStringLiteral("{id}"), device) == std::nullopt)
+        return messagePage(400, QStringLiteral("Rapports"),
+                           QStringLiteral("Choisissez un lieu ou un appareil."), context.user);
     QUrlQuery query;
     for (const char* name : {"from", "to", "preset", "format", "what"})
         if (request.query.hasQueryItem(QString::fromLatin1(name)))
             query.addQueryItem(QString::fromLatin1(name),
                                request.query.queryItemValue(QString::fromLatin1(name), QUrl::FullyDecoded));
-    return redirectTo(QStringLiteral("/api/v1/devices/%1/%2?%3")
-                          .arg(device, exporting ? QStringLiteral("export") : QStringLiteral("compliance"),
+    return redirectTo(QStringLiteral("/api/v1/%1/%2/%3?%4")
+                          .arg(venue ? QStringLiteral("venues") : QStringLiteral("devices"), device,
+                               exporting ? QStringLiteral("export") : QStringLiteral("compliance"),
                                query.toString(QUrl::FullyEncoded))
                           .toUtf8());
 }
@@ -369,6 +327,7 @@ HttpResponse reportDownload(const HttpRequest& request, RouteContext& context) {
 void addSiteRoutes(RouteTable& routes) {
     routes.add("GET", QStringLiteral("/static/vorl.css"), RouteAccess::Public, styleSheet);
     routes.add("GET", QStringLiteral("/"), RouteAccess::Session, overviewPage);
+    routes.add("GET", QStringLiteral("/lieux/{id}"), RouteAccess::Session, venuePage);
     routes.add("GET", QStringLiteral("/appareils/{id}"), RouteAccess::Session, devicePage);
     routes.add("GET", QStringLiteral("/appareils/{id}/nuit"), RouteAccess::Session, nightPage);
     routes.add("GET", QStringLiteral("/appareils/{id}/nuit.svg"), RouteAccess::Session, nightSvg);

@@ -85,6 +85,9 @@ def main():
             wait.until(ec.text_to_be_present_in_element((By.TAG_NAME, "h1"), "Vue d'ensemble"))
             driver.save_screenshot(os.path.join(work, "overview-1280.png"))
             driver.find_element(By.CSS_SELECTOR, "table.overview a").click()
+            wait.until(ec.text_to_be_present_in_element((By.TAG_NAME, "h1"), "Lieu "))
+            driver.save_screenshot(os.path.join(work, "venue-1280.png"))
+            driver.find_element(By.CSS_SELECTOR, "section table a").click()
             wait.until(ec.presence_of_element_located((By.CSS_SELECTOR, "svg.calendar")))
             driver.save_screenshot(os.path.join(work, "device-1280.png"))
             night_link = driver.find_elements(By.CSS_SELECTOR, "section table a")[0]
