@@ -2,6 +2,7 @@
 
 #include "core/archive/ArchiveCalendar.h"
 #include "core/compliance/ComplianceNights.h"
+#include "server/api/ComplianceRequest.h"
 #include "server/pages/PagePlots.h"
 
 #include <algorithm>
@@ -44,6 +45,21 @@ std::pair<QDate, QDate> pagePeriod(const HttpRequest& request, const QDateTime& 
     QDate from = to.addDays(1 - kDefaultPeriodNights);
     if (firstNight.isValid() && from < firstNight && !isoDayOf(request, "au")) from = firstNight;
     return {isoDayOf(request, "du").value_or(from), to};
+}
+
+void setPagePeriod(PageData& body, const QDate& from, const QDate& to) {
+    body.set("from", text(from.toString(Qt::ISODate)));
+    body.set("to", text(to.toString(Qt::ISODate)));
+    body.set("from_text", text(pageDayText(from)));
+    body.set("to_text", text(pageDayText(to)));
+}
+
+QString pagePeriodProblem(const QDate& from, const QDate& to) {
+    const QString problem = CompliancePeriodProblem(from, to);
+    if (!problem.isEmpty()) return problem;
+    if (from.daysTo(to) + 1 > kMaxServerPdfNights)
+        return QStringLiteral("Au plus %1 nuits sur cette page.").arg(kMaxServerPdfNights);
+    return {};
 }
 
 PageData pageNightRows(const ComplianceReport& report, const std::function<QString(const QDate&)>& linkOf,

@@ -23,6 +23,11 @@ std::optional<QDate> isoDayOf(const HttpRequest& request, const char* name);
 std::pair<QDate, QDate> pagePeriod(const HttpRequest& request, const QDateTime& lastDownload,
                                    const std::vector<DeviceWindow>& windows);
 
+// The period's fields of a page: from, to (YYYY-MM-DD) and their texts.
+void setPagePeriod(PageData& body, const QDate& from, const QDate& to);
+// Why a page cannot show the nights from..to (French), or an empty text.
+QString pagePeriodProblem(const QDate& from, const QDate& to);
+
 // A row per night of the report: day (a link to linkOf(day)), verdict and its colour, highest bounds,
 // episodes and unknown minutes; with deviceOf, the device of that night too.
 PageData pageNightRows(const ComplianceReport& report, const std::function<QString(const QDate&)>& linkOf,

@@ -130,18 +130,13 @@ HttpResponse devicePage(const HttpRequest& request, RouteContext& context) {
     body.set("legend", legend);
 
     const auto [from, to] = pagePeriod(request, device->lastDownload, context.scope->windowsOf(device->id));
-    body.set("from", text(from.toString(Qt::ISODate)));
-    body.set("to", text(to.toString(Qt::ISODate)));
-    body.set("from_text", text(pageDayText(from)));
-    body.set("to_text", text(pageDayText(to)));
+    setPagePeriod(body, from, to);
     PageData nightRows = list();
-    QString problem = CompliancePeriodProblem(from, to);
+    QString problem = pagePeriodProblem(from, to);
     if (problem.isEmpty() && !context.scope->maySeeDays(device->id, from, to))
         problem = QStringLiteral(
             "Ces nuits ne sont pas toutes des nuits de l'appareil dans votre lieu : choisissez "
             "des nuits où il y était.");
-    if (problem.isEmpty() && from.daysTo(to) + 1 > kMaxServerPdfNights)
-        problem = QStringLiteral("Au plus %1 nuits sur cette page.").arg(kMaxServerPdfNights);
     if (problem.isEmpty()) {
         auto input = ComplianceInputFromArchive(archive, device->id, from, to);
         if (!input) return archiveFailure(input.error());

@@ -58,14 +58,9 @@ HttpResponse venuePage(const HttpRequest& request, RouteContext& context) {
     body.set("no_device", windows.empty());
 
     const auto [from, to] = pagePeriod(request, lastDownload, windows);
-    body.set("from", text(from.toString(Qt::ISODate)));
-    body.set("to", text(to.toString(Qt::ISODate)));
-    body.set("from_text", text(pageDayText(from)));
-    body.set("to_text", text(pageDayText(to)));
+    setPagePeriod(body, from, to);
     PageData nightRows = list();
-    QString problem = CompliancePeriodProblem(from, to);
-    if (problem.isEmpty() && from.daysTo(to) + 1 > kMaxServerPdfNights)
-        problem = QStringLiteral("Au plus %1 nuits sur cette page.").arg(kMaxServerPdfNights);
+    QString problem = pagePeriodProblem(from, to);
     std::optional<VenueComplianceData> data;
     if (problem.isEmpty()) {
         auto read = VenueComplianceFromArchive(archive, venueId, from, to);
