@@ -29,6 +29,9 @@ struct FuzzServer {
         options.missedWeek = 0;
         for (const HistoryReading& reading : GenerateHistory(options))
             (void)archive->importDownload(reading.data, 5, {SourceKind::File, QStringLiteral("f")});
+        // A venue that had the device, then none: its page and report meet both.
+        if (const auto venueId = archive->addVenue(QStringLiteral("Le Zinc")))
+            (void)archive->attachDevice(*venueId, 1, QDate(2026, 6, 3), QDate(2026, 6, 9));
         admin.role = UserRole::Admin;
         everything.everything = true;
         venue.windows.push_back({1, 1, QDate(2026, 6, 3), QDate(2026, 6, 9)});
