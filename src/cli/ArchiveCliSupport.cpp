@@ -39,6 +39,13 @@ std::optional<ArchivedDevice> deviceOf(Archive& archive, const Parsed& parsed, C
     return ArchivedDeviceForCli(archive, parsed.options, io.out, status);
 }
 
+std::unique_ptr<Archive> openArchiveAndDevice(const Parsed& parsed, CliStreams& io, int& status,
+                                              std::optional<ArchivedDevice>& device) {
+    auto archive = openArchive(parsed, io, status);
+    if (archive) device = deviceOf(*archive, parsed, io, status);
+    return device ? std::move(archive) : nullptr;
+}
+
 QString dayText(const QDate& d) {
     return d.toString(QStringLiteral("dd/MM/yyyy"));
 }

@@ -29,6 +29,11 @@ std::unique_ptr<Archive> openArchive(const Parsed& parsed, CliStreams& io, int& 
 // The device named by --serial (as vorl-cli info prints it) or --device (its archive id).
 std::optional<ArchivedDevice> deviceOf(Archive& archive, const Parsed& parsed, CliStreams& io, int& status);
 
+// The archive the options name and, in `device`, the device they name in it; nothing (with a message
+// and status set) when either cannot be had.
+std::unique_ptr<Archive> openArchiveAndDevice(const Parsed& parsed, CliStreams& io, int& status,
+                                              std::optional<ArchivedDevice>& device);
+
 QString dayText(const QDate& d); // dd/MM/yyyy
 
 } // namespace ArchiveCli

@@ -148,10 +148,9 @@ int runCoverage(const QStringList& args, CliStreams& io) {
         return kUsageError;
     }
     int status = 0;
-    auto archive = openArchive(parsed, io, status);
+    std::optional<ArchivedDevice> device;
+    const auto archive = openArchiveAndDevice(parsed, io, status, device);
     if (!archive) return status;
-    const auto device = deviceOf(*archive, parsed, io, status);
-    if (!device) return status;
     const auto coverage = archive->coverage(device->id, from, to);
     if (!coverage) return failure(io, coverage.error());
     const Coverage& c = *coverage;
@@ -293,10 +292,9 @@ int runRemove(const QStringList& args, CliStreams& io) {
         return kUsageError;
     }
     int status = 0;
-    auto archive = openArchive(parsed, io, status);
+    std::optional<ArchivedDevice> device;
+    const auto archive = openArchiveAndDevice(parsed, io, status, device);
     if (!archive) return status;
-    const auto device = deviceOf(*archive, parsed, io, status);
-    if (!device) return status;
     QString typed = parsed.options.value(QStringLiteral("confirm"));
     if (!parsed.options.contains(QStringLiteral("confirm"))) {
         io.out << QStringLiteral(

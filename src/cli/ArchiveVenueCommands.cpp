@@ -40,10 +40,9 @@ int runVenueAttach(const QStringList& args, CliStreams& io) {
         !CliDayOption(parsed, "to", to, command, io.err))
         return kUsageError;
     int status = 0;
-    auto archive = openArchive(parsed, io, status);
+    std::optional<ArchivedDevice> device;
+    const auto archive = openArchiveAndDevice(parsed, io, status, device);
     if (!archive) return status;
-    const auto device = deviceOf(*archive, parsed, io, status);
-    if (!device) return status;
     const auto attached = archive->attachDevice(venue, device->id, from, to);
     if (!attached) return failure(io, attached.error());
     return 0;
@@ -92,10 +91,9 @@ int RunArchiveVenue(const QStringList& args, CliStreams& io) {
         return kUsageError;
     }
     int status = 0;
-    auto archive = openArchive(parsed, io, status);
+    std::optional<ArchivedDevice> device;
+    const auto archive = openArchiveAndDevice(parsed, io, status, device);
     if (!archive) return status;
-    const auto device = deviceOf(*archive, parsed, io, status);
-    if (!device) return status;
     if (const ArchiveStatus named =
             archive->setVenue(device->id, parsed.options.value(QStringLiteral("name")));
         !named)
