@@ -66,15 +66,10 @@ const char* const kOverviewTemplate =
 {{/empty}}
 )";
 
-const char* const kDeviceTemplate =
-    R"(<p class="sub">Appareil {{serial}} (génération {{generation}}){{#venue}} — {{venue}}{{/venue}}. {{since}}</p>
-<section>
-<h2>Couverture</h2>
-{{{calendar}}}
-<p class="legend">{{#legend}}<span class="chip"><svg width="12" height="12" aria-hidden="true"><rect width="12" height="12" fill="{{colour}}"/></svg> {{label}}</span> {{/legend}}</p>
-</section>
-<section>
-<h2>Nuits du {{from_text}} au {{to_text}}</h2>
+namespace {
+// The nights of a period, shared by the device and venue pages: the period's form, a row per night (with
+// its device when with_device) and the links to the period's report.
+const char* const kPeriodNights = R"(<h2>Nuits du {{from_text}} au {{to_text}}</h2>
 <form class="period" method="get" action="{{self}}">
 <label>Du <input type="date" name="du" value="{{from}}"></label>
 <label>Au <input type="date" name="au" value="{{to}}"></label>
@@ -82,18 +77,31 @@ const char* const kDeviceTemplate =
 </form>
 {{#problem}}<p class="error">{{problem}}</p>{{/problem}}
 <p>{{limit}}</p>
+{{#nights_note}}<p class="legend">{{nights_note}}</p>{{/nights_note}}
 <div class="table-wrap">
 <table>
-<thead><tr><th scope="col">Nuit</th><th scope="col">Verdict</th><th scope="col">Borne haute max.</th><th scope="col">Borne basse max.</th><th scope="col">Épisodes</th><th scope="col">Minutes non enregistrées</th></tr></thead>
+<thead><tr><th scope="col">Nuit</th>{{#with_device}}<th scope="col">Appareil</th>{{/with_device}}<th scope="col">Verdict</th><th scope="col">Borne haute max.</th><th scope="col">Borne basse max.</th><th scope="col">Épisodes</th><th scope="col">Minutes non enregistrées</th></tr></thead>
 <tbody>
 {{#nights}}
-<tr><td><a href="{{link}}">{{day}}</a></td><td><svg width="12" height="12" aria-hidden="true"><rect width="12" height="12" fill="{{colour}}"/></svg> {{verdict}}</td><td class="num">{{upper}}</td><td class="num">{{lower}}</td><td class="num">{{episodes}}</td><td class="num">{{unknown}}</td></tr>
+<tr><td><a href="{{link}}">{{day}}</a></td>{{#with_device}}<td>{{device}}</td>{{/with_device}}<td><svg width="12" height="12" aria-hidden="true"><rect width="12" height="12" fill="{{colour}}"/></svg> {{verdict}}</td><td class="num">{{upper}}</td><td class="num">{{lower}}</td><td class="num">{{episodes}}</td><td class="num">{{unknown}}</td></tr>
 {{/nights}}
 </tbody>
 </table>
 </div>
-<p class="downloads-links">Rapport de la période : {{#formats}}<a href="{{href}}">{{label}}</a> {{/formats}}</p>
+{{^problem}}<p class="downloads-links">{{formats_label}} : {{#formats}}<a href="{{href}}">{{label}}</a> {{/formats}}</p>{{/problem}}
+)";
+} // namespace
+
+const std::string kDeviceTemplate =
+    R"(<p class="sub">Appareil {{serial}} (génération {{generation}}){{#venue}} — {{venue}}{{/venue}}. {{since}}</p>
+<section>
+<h2>Couverture</h2>
+{{{calendar}}}
+<p class="legend">{{#legend}}<span class="chip"><svg width="12" height="12" aria-hidden="true"><rect width="12" height="12" fill="{{colour}}"/></svg> {{label}}</span> {{/legend}}</p>
 </section>
+<section>
+)" + std::string(kPeriodNights) +
+    R"(</section>
 <section>
 <h2>Statistiques de la période</h2>
 {{#stats}}<pre class="stats">{{text}}</pre>{{/stats}}
@@ -114,7 +122,7 @@ const char* const kDeviceTemplate =
 </section>
 )";
 
-const char* const kVenueTemplate =
+const std::string kVenueTemplate =
     R"(<section>
 <h2>Appareils</h2>
 {{#no_device}}<p>Aucun appareil n'est attaché à ce lieu.</p>{{/no_device}}
@@ -131,27 +139,8 @@ const char* const kVenueTemplate =
 {{/no_device}}
 </section>
 <section>
-<h2>Nuits du {{from_text}} au {{to_text}}</h2>
-<form class="period" method="get" action="{{self}}">
-<label>Du <input type="date" name="du" value="{{from}}"></label>
-<label>Au <input type="date" name="au" value="{{to}}"></label>
-<button type="submit">Afficher</button>
-</form>
-{{#problem}}<p class="error">{{problem}}</p>{{/problem}}
-<p>{{limit}}</p>
-<p class="legend">Chaque nuit est jugée sur l'appareil que le lieu avait ce jour-là ; une nuit sans appareil n'est pas enregistrée.</p>
-<div class="table-wrap">
-<table>
-<thead><tr><th scope="col">Nuit</th><th scope="col">Appareil</th><th scope="col">Verdict</th><th scope="col">Borne haute max.</th><th scope="col">Borne basse max.</th><th scope="col">Épisodes</th><th scope="col">Minutes non enregistrées</th></tr></thead>
-<tbody>
-{{#nights}}
-<tr><td><a href="{{link}}">{{day}}</a></td><td>{{device}}</td><td><svg width="12" height="12" aria-hidden="true"><rect width="12" height="12" fill="{{colour}}"/></svg> {{verdict}}</td><td class="num">{{upper}}</td><td class="num">{{lower}}</td><td class="num">{{episodes}}</td><td class="num">{{unknown}}</td></tr>
-{{/nights}}
-</tbody>
-</table>
-</div>
-{{^problem}}<p class="downloads-links">Rapport du lieu sur la période : {{#formats}}<a href="{{href}}">{{label}}</a> {{/formats}}</p>{{/problem}}
-</section>
+)" + std::string(kPeriodNights) +
+    R"(</section>
 )";
 
 const char* const kNightTemplate =

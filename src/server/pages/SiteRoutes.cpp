@@ -103,6 +103,7 @@ HttpResponse devicePage(const HttpRequest& request, RouteContext& context) {
     if (!venueName.isEmpty()) body.set("venue", text(venueName));
     body.set("since", text(DaysSinceText(device->lastDownload, siteToday())));
     body.set("self", text(self));
+    body.set("formats_label", std::string("Rapport de la période"));
 
     auto coverage = archive.coverage(device->id);
     if (!coverage) return archiveFailure(coverage.error());

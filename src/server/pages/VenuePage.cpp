@@ -37,6 +37,11 @@ HttpResponse venuePage(const HttpRequest& request, RouteContext& context) {
     const QString self = QStringLiteral("/lieux/%1").arg(venueId);
     PageData body;
     body.set("self", text(self));
+    body.set("with_device", true);
+    body.set("formats_label", std::string("Rapport du lieu sur la période"));
+    body.set("nights_note",
+             std::string("Chaque nuit est jugée sur l'appareil que le lieu avait ce jour-là ; une "
+                         "nuit sans appareil n'est pas enregistrée."));
     PageData deviceRows = list();
     QDateTime lastDownload;
     std::vector<DeviceWindow> windows;
