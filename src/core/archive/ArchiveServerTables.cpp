@@ -29,6 +29,14 @@ bool isRole(const QString& role) {
 
 ArchiveServerTables::ArchiveServerTables(Archive& archive) : m_archive(archive) {}
 
+ArchiveResult<QSqlQuery> ArchiveServerTables::select(const QString& sql, const QVariantList& values) {
+    ArchiveDatabase& db = *m_archive.m_db;
+    QSqlQuery query(db.db());
+    query.setForwardOnly(true);
+    if (!db.execPrepared(query, sql, values)) return ArchiveResult<QSqlQuery>::failure(readFailure(db));
+    return query;
+}
+
 ArchiveStatus ArchiveServerTables::write(const QString& sql, const QVariantList& values,
                                          bool mustChangeOneRow) {
     ArchiveDatabase& db = *m_archive.m_db;
@@ -64,16 +72,12 @@ ArchiveResult<qint64> ArchiveServerTables::addUser(const QString& name, const QS
 ArchiveResult<std::optional<ServerUser>> ArchiveServerTables::userWhere(const QString& condition,
                                                                         const QVariant& value) {
     using Result = ArchiveResult<std::optional<ServerUser>>;
-    ArchiveDatabase& db = *m_archive.m_db;
-    QSqlQuery query(db.db());
-    query.setForwardOnly(true);
-    if (!db.execPrepared(
-            query,
-            QStringLiteral("SELECT id, name, role, password_hash, rights_version, failed_logins, "
-                           "blocked_until FROM server_users WHERE ") +
-                condition,
-            {value}))
-        return Result::failure(readFailure(db));
+    auto read = select(QStringLiteral("SELECT id, name, role, password_hash, rights_version, failed_logins, "
+                                      "blocked_until FROM server_users WHERE ") +
+                           condition,
+                       {value});
+    if (!read) return Result::failure(read.error());
+    QSqlQuery& query = *read;
     if (!query.next()) return std::optional<ServerUser>();
     ServerUser user;
     const auto id = ArchiveCheck::integer(query.value(0), 1, kMaxId);
@@ -139,13 +143,10 @@ ArchiveStatus ArchiveServerTables::grant(qint64 userId, qint64 venueId) {
 
 ArchiveResult<std::vector<qint64>> ArchiveServerTables::grantsOf(qint64 userId) {
     using Result = ArchiveResult<std::vector<qint64>>;
-    ArchiveDatabase& db = *m_archive.m_db;
-    QSqlQuery query(db.db());
-    query.setForwardOnly(true);
-    if (!db.execPrepared(
-            query, QStringLiteral("SELECT venue_id FROM server_grants WHERE user_id = ? ORDER BY venue_id"),
-            {userId}))
-        return Result::failure(readFailure(db));
+    auto read = select(
+        QStringLiteral("SELECT venue_id FROM server_grants WHERE user_id = ? ORDER BY venue_id"), {userId});
+    if (!read) return Result::failure(read.error());
+    QSqlQuery& query = *read;
     std::vector<qint64> venues;
     while (query.next()) {
         const auto venue = ArchiveCheck::integer(query.value(0), 1, kMaxId);
@@ -159,15 +160,11 @@ ArchiveResult<std::vector<qint64>> ArchiveServerTables::grantsOf(qint64 userId) 
 
 ArchiveResult<LoginHold> ArchiveServerTables::loginHold(const QString& nameSha256) {
     using Result = ArchiveResult<LoginHold>;
-    ArchiveDatabase& db = *m_archive.m_db;
-    QSqlQuery query(db.db());
-    query.setForwardOnly(true);
-    if (!db.execPrepared(
-            query,
-            QStringLiteral(
-                "SELECT failed_logins, blocked_until FROM server_login_holds WHERE name_sha256 = ?"),
-            {nameSha256}))
-        return Result::failure(readFailure(db));
+    auto read = select(
+        QStringLiteral("SELECT failed_logins, blocked_until FROM server_login_holds WHERE name_sha256 = ?"),
+        {nameSha256});
+    if (!read) return Result::failure(read.error());
+    QSqlQuery& query = *read;
     if (!query.next()) return LoginHold{};
     const auto failed = ArchiveCheck::integer(query.value(0), 0, std::numeric_limits<int>::max());
     const auto blocked = ArchiveCheck::integer(query.value(1), 0, kMaxTime);
@@ -200,15 +197,12 @@ ArchiveStatus ArchiveServerTables::addSession(const QString& idSha256, const Ser
 
 ArchiveResult<std::optional<ServerSession>> ArchiveServerTables::session(const QString& idSha256) {
     using Result = ArchiveResult<std::optional<ServerSession>>;
-    ArchiveDatabase& db = *m_archive.m_db;
-    QSqlQuery query(db.db());
-    query.setForwardOnly(true);
-    if (!db.execPrepared(
-            query,
-            QStringLiteral("SELECT user_id, rights_version, csrf, created, last_seen FROM server_sessions "
-                           "WHERE id_sha256 = ?"),
-            {idSha256}))
-        return Result::failure(readFailure(db));
+    auto read =
+        select(QStringLiteral("SELECT user_id, rights_version, csrf, created, last_seen FROM server_sessions "
+                              "WHERE id_sha256 = ?"),
+               {idSha256});
+    if (!read) return Result::failure(read.error());
+    QSqlQuery& query = *read;
     if (!query.next()) return std::optional<ServerSession>();
     const auto user = ArchiveCheck::integer(query.value(0), 1, kMaxId);
     const auto rights = ArchiveCheck::integer(query.value(1), 0, kMaxId);
@@ -264,15 +258,11 @@ ArchiveResult<qint64> ArchiveServerTables::addToken(qint64 deviceId, const QStri
 
 ArchiveResult<std::optional<DeviceTokenRow>> ArchiveServerTables::token(qint64 id) {
     using Result = ArchiveResult<std::optional<DeviceTokenRow>>;
-    ArchiveDatabase& db = *m_archive.m_db;
-    QSqlQuery query(db.db());
-    query.setForwardOnly(true);
-    if (!db.execPrepared(
-            query,
-            QStringLiteral(
-                "SELECT device_id, secret_sha256, created, revoked FROM device_tokens WHERE id = ?"),
-            {id}))
-        return Result::failure(readFailure(db));
+    auto read = select(
+        QStringLiteral("SELECT device_id, secret_sha256, created, revoked FROM device_tokens WHERE id = ?"),
+        {id});
+    if (!read) return Result::failure(read.error());
+    QSqlQuery& query = *read;
     if (!query.next()) return std::optional<DeviceTokenRow>();
     const auto device = ArchiveCheck::integer(query.value(0), 1, kMaxId);
     const auto created = ArchiveCheck::integer(query.value(2), 0, kMaxTime);

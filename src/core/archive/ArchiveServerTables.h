@@ -2,6 +2,7 @@
 
 #include "core/archive/ArchiveResult.h"
 
+#include <QSqlQuery>
 #include <QString>
 #include <optional>
 #include <vector>
@@ -85,6 +86,8 @@ public:
                         const QString& address);
 
 private:
+    // A read of the archive's connection, forward only; the French reason when it failed.
+    ArchiveResult<QSqlQuery> select(const QString& sql, const QVariantList& values);
     ArchiveStatus write(const QString& sql, const QVariantList& values, bool mustChangeOneRow = false);
     ArchiveStatus bumpRights(qint64 userId);
     ArchiveResult<std::optional<ServerUser>> userWhere(const QString& condition, const QVariant& value);
